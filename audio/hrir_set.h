@@ -1,0 +1,64 @@
+#pragma once
+// The head-related impulse response set: for each measured direction, 128 taps per ear.
+//
+// Axes: azimuth in whole degrees counted anticlockwise from the front as seen from above, so
+// below 180 is the listener's left and above 180 the right; elevation in whole degrees,
+// negative below ear level, rising row by row to the zenith (90), which holds one direction.
+// Coefficients are stored on the renderer's scale: it divides convolution sums by 65538 and
+// then by 1.25, so a lone tap of 81922.5 reproduces the source at its own level.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <vector>
+
+#include "common/constants.h"
+#include "common/report.h"
+
+namespace yumo {
+
+struct HrirDirection
+{
+    int32_t azimuth = 0;    // degrees, ascending strictly along a row
+    int32_t elevation = 0;  // degrees, the same for every direction of a row
+    int32_t tapCount = 0;   // 128 in every set the renderer uses
+    std::vector<double> left;
+    std::vector<double> right;
+};
+
+struct HrirSet
+{
+    int32_t leadingValue = 0;  // carried from the text table into the file; never interpreted
+    int32_t rowCount = 0;      // 1-20 once loaded
+    std::vector<int32_t> directionsPerRow;  // rowCount entries, each 1-75
+    std::array<std::array<HrirDirection, kMaxHrirDirectionsPerRow>, kMaxHrirRows> directions;
+};
+
+struct HrirIndex
+{
+    int row = 0;
+    int column = 0;
+};
+
+// Loads from the four text tables in `workDir` when all are present (and writes
+// "head_out.bir" there), else from workDir/"hrtf/head01.bir". Returns kOk, or kFileNotOpened
+// after reporting the "Yumoオープンエラー" message; a malformed file is reported and refused
+// the same way (the set is left empty).
+int LoadHrirSet(HrirSet& set, const std::filesystem::path& workDir, Reporter& reporter);
+
+// Reads a response-set file image. False (set untouched) when malformed; `why` says what.
+bool ParseHrirSetFile(const std::vector<uint8_t>& bytes, HrirSet& set, std::string& why);
+std::vector<uint8_t> SerializeHrirSet(const HrirSet& set);
+
+// Fills the set from the four open text tables. False (set untouched) when malformed.
+bool ImportHrirText(std::istream& elevations, std::istream& azimuths, std::istream& lefts,
+                    std::istream& rights, HrirSet& set, std::string& why);
+
+// Writes the set in the response-set file format; false when the file could not be written.
+bool WriteHrirSetFile(const HrirSet& set, const std::filesystem::path& path);
+
+// Selects the direction for a requested azimuth and elevation (degrees): no interpolation.
+HrirIndex FindHrirDirection(const HrirSet& set, double azimuth, double elevation);
+
+}  // namespace yumo

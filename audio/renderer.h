@@ -1,0 +1,38 @@
+#pragma once
+// The binaural block renderer: windowed overlap-add with direct convolution.
+//
+// Each call reads 1024 source samples from `start`, windows them, convolves them with the
+// left and right responses of the direction nearest (azimuth, elevation), applies the distance
+// gain and writes 512 stereo frames: this block's first half plus the previous block's second
+// half, which the caller keeps in the two overlap buffers (512 samples each).
+
+#include <cstddef>
+#include <cstdint>
+
+#include "audio/hrir_set.h"
+
+namespace yumo {
+
+// 1024 doubles, w[n] = sin^2(pi (n + 1) / 1024), exactly symmetric: w[n] == w[1022 - n].
+const double* CrossfadeWindow();
+
+// samples/sampleCount: the whole mono clip; samples at or beyond sampleCount read as zero.
+// destination: 512 interleaved stereo frames (1024 values). Always returns 0.
+int RenderBinauralBlock(const HrirSet& set, const int16_t* samples, size_t sampleCount,
+                        int64_t start, double azimuth, double elevation, double distance,
+                        double referenceDistance, int16_t* overlapLeft, int16_t* overlapRight,
+                        int16_t* destination);
+
+// The same, written straight from the definition, for tests and benchmarks to compare against.
+int RenderBinauralBlockScalar(const HrirSet& set, const int16_t* samples, size_t sampleCount,
+                              int64_t start, double azimuth, double elevation, double distance,
+                              double referenceDistance, int16_t* overlapLeft,
+                              int16_t* overlapRight, int16_t* destination);
+
+// y[i] = sum over k ascending of x[k] * h[i - k]; x: 1024, h: 128, y: 1151 values.
+void ConvolveBlock(const double* x, const double* h, double* y);
+
+// Multiplies y[0..1023] by min(1, 1 / (distance / reference)^2), computed in single precision.
+void ApplyDistanceGain(double* y, double distance, double referenceDistance);
+
+}  // namespace yumo

@@ -1,0 +1,46 @@
+#include "audio/voice_tracks.h"
+
+namespace yumo {
+
+BlockTracks MakeInitialBlockTracks()
+{
+    BlockTracks tracks;
+    const double initial[4] = {90.0, -40.0, 0.3, 100.0};
+    for (int t = 0; t < 4; ++t)
+    {
+        tracks.positions[t].assign(1, 0);
+        tracks.values[t].assign(1, initial[t]);
+        tracks.counts[t] = 1;
+    }
+    return tracks;
+}
+
+void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& keyframes,
+                     BlockTracks& blocks)
+{
+    const int32_t blockCount = lengthBytes / kBytesPerBlock + 1;
+    const double keyValues[4] = {5000.0, 5000.0, 9000.0, 270.0};
+    const double blockValues[4] = {0.0, 0.0, 0.3, 100.0};
+    for (int t = 0; t < 4; ++t)
+    {
+        // Assigning fresh vectors releases the arrays of the previous music.
+        keyframes.positions[t].assign(kKeyframeCapacity, 0);
+        keyframes.values[t].assign(kKeyframeCapacity, 0.0);
+        keyframes.positions[t][1] = lengthFrames;
+        keyframes.values[t][0] = keyValues[t];
+        keyframes.values[t][1] = keyValues[t];
+        keyframes.counts[t] = 2;
+
+        blocks.positions[t].assign(static_cast<size_t>(blockCount), 0);
+        blocks.values[t].assign(static_cast<size_t>(blockCount), 0.0);
+        blocks.counts[t] = blockCount;
+        // Entries while 2048 * i is below the length; a whole-block length leaves the last zero.
+        for (int64_t i = 0; i * kBytesPerBlock < lengthBytes; ++i)
+        {
+            blocks.positions[t][static_cast<size_t>(i)] = static_cast<int32_t>(i * kBytesPerBlock);
+            blocks.values[t][static_cast<size_t>(i)] = blockValues[t];
+        }
+    }
+}
+
+}  // namespace yumo

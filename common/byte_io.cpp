@@ -1,0 +1,188 @@
+#include "common/byte_io.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace yumo {
+
+ByteReader MakeByteReader(const std::vector<uint8_t>& bytes)
+{
+    return ByteReader{bytes.data(), bytes.size(), 0, true};
+}
+
+size_t RemainingBytes(const ByteReader& reader)
+{
+    return reader.ok ? reader.size - reader.pos : 0;
+}
+
+bool ReadBytes(ByteReader& reader, void* out, size_t count)
+{
+    if (!reader.ok || count > reader.size - reader.pos)
+    {
+        reader.ok = false;
+        std::memset(out, 0, count);
+        return false;
+    }
+    if (count > 0)
+    {
+        std::memcpy(out, reader.data + reader.pos, count);
+    }
+    reader.pos += count;
+    return true;
+}
+
+uint16_t LoadU16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t LoadU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+int32_t LoadI32(const uint8_t* p)
+{
+    return static_cast<int32_t>(LoadU32(p));
+}
+
+uint16_t ReadU16(ByteReader& reader)
+{
+    uint8_t b[2];
+    ReadBytes(reader, b, sizeof b);
+    return LoadU16(b);
+}
+
+uint32_t ReadU32(ByteReader& reader)
+{
+    uint8_t b[4];
+    ReadBytes(reader, b, sizeof b);
+    return LoadU32(b);
+}
+
+int32_t ReadI32(ByteReader& reader)
+{
+    return static_cast<int32_t>(ReadU32(reader));
+}
+
+double ReadF64(ByteReader& reader)
+{
+    uint8_t b[8];
+    ReadBytes(reader, b, sizeof b);
+    uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i)
+    {
+        bits = (bits << 8) | b[i];
+    }
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void AppendBytes(std::vector<uint8_t>& out, const void* data, size_t count)
+{
+    const auto* p = static_cast<const uint8_t*>(data);
+    out.insert(out.end(), p, p + count);
+}
+
+void AppendU16(std::vector<uint8_t>& out, uint16_t value)
+{
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+    {
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+}
+
+void AppendI32(std::vector<uint8_t>& out, int32_t value)
+{
+    AppendU32(out, static_cast<uint32_t>(value));
+}
+
+void AppendF64(std::vector<uint8_t>& out, double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 8; ++i)
+    {
+        out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    }
+}
+
+FileReadResult ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& out,
+                             size_t maxBytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+    {
+        return FileReadResult::NotOpened;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    FileReadResult result = FileReadResult::Ok;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    {
+        if (bytes.size() + got > maxBytes)
+        {
+            result = FileReadResult::TooLarge;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    if (result == FileReadResult::Ok && std::ferror(file))
+    {
+        result = FileReadResult::ReadError;
+    }
+    std::fclose(file);
+    if (result == FileReadResult::Ok)
+    {
+        out = std::move(bytes);
+    }
+    return result;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::filesystem::path temp = path;
+    temp += ".tmp-XXXXXX";
+    std::string pattern = temp.string();
+    int fd = mkstemp(pattern.data());
+    if (fd < 0)
+    {
+        return false;
+    }
+    size_t written = 0;
+    bool ok = true;
+    while (written < bytes.size())
+    {
+        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n <= 0)
+        {
+            ok = false;
+            break;
+        }
+        written += static_cast<size_t>(n);
+    }
+    ok = ok && fsync(fd) == 0;
+    // mkstemp creates 0600; a saved file should be as readable as any other the user makes.
+    ok = ok && fchmod(fd, 0644) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (ok && std::rename(pattern.c_str(), path.c_str()) == 0)
+    {
+        return true;
+    }
+    std::remove(pattern.c_str());
+    return false;
+}
+
+}  // namespace yumo

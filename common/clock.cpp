@@ -1,0 +1,25 @@
+#include "common/clock.h"
+
+#include <ctime>
+
+namespace yumo {
+
+LocalTime ReadLocalTime(const Clock& clock)
+{
+    if (clock.manual)
+    {
+        return clock.fixed;
+    }
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return LocalTime{local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+void SetClockTime(Clock& clock, LocalTime time)
+{
+    clock.manual = true;
+    clock.fixed = time;
+}
+
+}  // namespace yumo

@@ -1,0 +1,102 @@
+#include "support/test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+
+#include "common/byte_io.h"
+
+namespace yumo::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "yumo-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+    {
+        std::abort();
+    }
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteBytesFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+void WriteTextFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::vector<uint8_t> ReadBytesFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+namespace {
+
+std::string Slurp(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+int RunCommand(const std::string& commandLine, std::string* out, std::string* err)
+{
+    TempDir dir;
+    std::string full = commandLine + " >" + (dir / "out").string() + " 2>" +
+                       (dir / "err").string() + " </dev/null";
+    int status = std::system(full.c_str());
+    if (out != nullptr)
+    {
+        *out = Slurp(dir / "out");
+    }
+    if (err != nullptr)
+    {
+        *err = Slurp(dir / "err");
+    }
+    if (status == -1 || !WIFEXITED(status))
+    {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t channels,
+                                  uint32_t sampleRate)
+{
+    std::vector<uint8_t> out;
+    uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
+    AppendBytes(out, "RIFF", 4);
+    AppendU32(out, 36 + dataBytes);
+    AppendBytes(out, "WAVEfmt ", 8);
+    AppendU32(out, 16);
+    AppendU16(out, 1);
+    AppendU16(out, channels);
+    AppendU32(out, sampleRate);
+    AppendU32(out, sampleRate * channels * 2);
+    AppendU16(out, static_cast<uint16_t>(channels * 2));
+    AppendU16(out, 16);
+    AppendBytes(out, "data", 4);
+    AppendU32(out, dataBytes);
+    for (int16_t s : samples)
+    {
+        AppendU16(out, static_cast<uint16_t>(s));
+    }
+    return out;
+}
+
+}  // namespace yumo::test

@@ -1,0 +1,39 @@
+#pragma once
+// Helpers shared by the test programs.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace yumo::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void WriteBytesFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+void WriteTextFile(const std::filesystem::path& path, const std::string& text);
+std::vector<uint8_t> ReadBytesFile(const std::filesystem::path& path);
+
+// Runs a command line through the shell; returns its exit status (or -1), capturing stdout and
+// stderr into the given strings when they are not null.
+int RunCommand(const std::string& commandLine, std::string* out = nullptr,
+               std::string* err = nullptr);
+
+// A mono 16-bit 44.1 kHz canonical WAV image of the given samples.
+std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t channels = 1,
+                                  uint32_t sampleRate = 44100);
+
+}  // namespace yumo::test

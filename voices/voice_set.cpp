@@ -1,0 +1,51 @@
+#include "voices/voice_set.h"
+
+namespace yumo {
+
+void ClearVoiceClips(VoiceSet& set)
+{
+    for (int kind = 0; kind <= kKindBuiltInSilence; ++kind)
+    {
+        for (int i = 0; i < set.clipCounts[kind] && i < kMaxClipsPerKind; ++i)
+        {
+            const int slot = ClipSlot(kind, i);
+            set.catalog.sourcePath[slot].fill(0);
+            set.catalog.secondText[slot].fill(0);
+            set.catalog.pathLength[slot] = 0;
+            set.catalog.sampleCount[slot] = 0;
+            set.catalog.byteSize[slot] = 0;
+            set.catalog.spare1[slot] = 0;
+            set.catalog.spare2[slot] = 0;
+            set.catalog.spare3[slot] = 0;
+            set.tracks.spare1[slot] = 0;
+            set.tracks.spare2[slot] = 0;
+            set.tracks.playPosition[slot] = 0;
+            set.tracks.outputByteCounter[slot] = 0;
+            set.tracks.lengthFrames[slot] = 0;
+            set.tracks.lengthBytes[slot] = 0;
+            std::vector<int16_t>().swap(set.samples[slot]);
+        }
+        set.clipCounts[kind] = 0;
+    }
+}
+
+void EstablishBuiltInSilences(VoiceSet& set)
+{
+    for (int kind : {kKindBuiltInSilence, kKindBuiltInSilenceMidBreath})
+    {
+        set.clipCounts[kind] = 4;
+        for (int j = 0; j < 4; ++j)
+        {
+            const int slot = ClipSlot(kind, j);
+            // The recorded byte size is twice the buffer's size; nothing reads the buffer
+            // through it, and the tables keep these values as they stand.
+            set.catalog.sampleCount[slot] = 10240 * (j + 1);
+            set.catalog.byteSize[slot] = 40960 * (j + 1);
+            set.tracks.lengthFrames[slot] = 10240 * (j + 1);
+            set.tracks.lengthBytes[slot] = 40960 * (j + 1);
+            set.samples[slot].assign(static_cast<size_t>(10240 * (j + 1)), 0);
+        }
+    }
+}
+
+}  // namespace yumo
