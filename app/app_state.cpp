@@ -1,6 +1,7 @@
 #include "app/app_state.h"
 
-namespace yumo {
+namespace yumo
+{
 
 std::unique_ptr<AppState> CreateAppState(Reporter& reporter)
 {
@@ -11,4 +12,4 @@ std::unique_ptr<AppState> CreateAppState(Reporter& reporter)
     return state;
 }
 
-}  // namespace yumo
+} // namespace yumo

@@ -17,7 +17,8 @@
 #include "import/pcm_audio.h"
 #include "voices/voice_set.h"
 
-namespace yumo {
+namespace yumo
+{
 
 class AudioDevice;
 
@@ -25,14 +26,14 @@ constexpr int kStateNotAsleep = 100;
 
 struct SleepRecord
 {
-    int32_t startMinute = 0;     // local hour * 60 + minute when the night started
-    int32_t elapsedMinutes = 0;  // since startMinute, folded to at most 720
-    int32_t rolledOver = 0;      // 1 when the last choice turned her over
-    int32_t facing = 0;          // 0 or 1, toggled by each roll-over; kept across nights
-    int32_t depth = 0;           // about 0-100
+    int32_t startMinute = 0;    // local hour * 60 + minute when the night started
+    int32_t elapsedMinutes = 0; // since startMinute, folded to at most 720
+    int32_t rolledOver = 0;     // 1 when the last choice turned her over
+    int32_t facing = 0;         // 0 or 1, toggled by each roll-over; kept across nights
+    int32_t depth = 0;          // about 0-100
     int32_t dreaming = 0;
-    int32_t alertness = 50;      // set once at start-up, never reset
-    int32_t midBreath = 0;       // 1 after a breath-in until the next choice
+    int32_t alertness = 50; // set once at start-up, never reset
+    int32_t midBreath = 0;  // 1 after a breath-in until the next choice
     int32_t stateBeforeSilence = 0;
 };
 
@@ -47,18 +48,18 @@ struct WakeAlarm
 {
     int32_t mode = kWakeOff;
     int32_t pm = 0;
-    int32_t hour = 0;    // 0-23 in normal use; 24 can arise from "PM 12"
-    int32_t minute = 0;  // 0-59
+    int32_t hour = 0;   // 0-23 in normal use; 24 can arise from "PM 12"
+    int32_t minute = 0; // 0-59
     int32_t spare = 0;
     int32_t minuteOfDay = 0;
 };
 
 struct Personality
 {
-    int32_t netsuki = 5;  // 寝つき, 0-10
-    int32_t suimin = 5;   // 睡眠
-    int32_t nezou = 5;    // 寝相
-    int32_t neoki = 5;    // 寝起き
+    int32_t netsuki = 5; // 寝つき, 0-10
+    int32_t suimin = 5;  // 睡眠
+    int32_t nezou = 5;   // 寝相
+    int32_t neoki = 5;   // 寝起き
 };
 
 enum class MenuState
@@ -71,18 +72,18 @@ enum class MenuState
 
 struct BlockPeak
 {
-    double left = 0;   // absolute sample value, 0-32768
+    double left = 0; // absolute sample value, 0-32768
     double right = 0;
 };
 
 struct OutputBlock
 {
-    std::array<int16_t, kFramesPerBlock * kOutputChannels> samples{};  // 2048 bytes
+    std::array<int16_t, kFramesPerBlock * kOutputChannels> samples{}; // 2048 bytes
 };
 
 struct OutputStream
 {
-    AudioDevice* device = nullptr;  // not owned
+    AudioDevice* device = nullptr; // not owned
     PcmFormat format{1, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
     std::array<OutputBlock, kOutputBlockCount> blocks{};
     int lastRefilled = 0;
@@ -90,30 +91,30 @@ struct OutputStream
     std::array<BlockPeak, kOutputBlockCount> peaks{};
     bool overLeft = false;
     bool overRight = false;
-    double voiceVolume = 0;  // tenths of a dB, -300 to 300
+    double voiceVolume = 0; // tenths of a dB, -300 to 300
     double musicVolume = 0;
-    std::array<int16_t, kRenderWindowSamples> overlapLeft{};   // 512 used
-    std::array<int16_t, kRenderWindowSamples> overlapRight{};  // 512 used
+    std::array<int16_t, kRenderWindowSamples> overlapLeft{};  // 512 used
+    std::array<int16_t, kRenderWindowSamples> overlapRight{}; // 512 used
 };
 
 struct MusicSlot
 {
-    std::string path;  // UTF-8
+    std::string path; // UTF-8
     std::vector<int16_t> left;
     std::vector<int16_t> right;
     int32_t lengthFrames = 0;
-    int32_t lengthBytes = 0;  // 4 * lengthFrames
+    int32_t lengthBytes = 0; // 4 * lengthFrames
     int32_t cursorFrames = 0;
     int32_t cursorBytes = 0;
     int32_t loadCount = 0;
     int32_t musicOn = 0;
-    PcmFormat format;  // as imported
+    PcmFormat format; // as imported
     KeyframeTracks keyframes;
 };
 
 struct AppState
 {
-    Reporter* reporter = nullptr;  // not owned
+    Reporter* reporter = nullptr; // not owned
     Clock clock;
     Rng rng;
 
@@ -121,7 +122,7 @@ struct AppState
     FilterSet filters;
     VoiceSet voices;
     BlockTracks blockTracks = MakeInitialBlockTracks();
-    std::array<double, kVoiceKindCount> referenceDistance{};  // metres, per kind
+    std::array<double, kVoiceKindCount> referenceDistance{}; // metres, per kind
 
     int32_t behaviourState = kStateNotAsleep;
     int32_t clipIndex = 0;
@@ -131,7 +132,7 @@ struct AppState
     int32_t silenceGapPending = 1;
     int32_t idle = 1;
     int32_t voiceLoaded = 0;
-    int32_t startAllowed = 0;  // 1 may start, 2 while a night runs
+    int32_t startAllowed = 0; // 1 may start, 2 while a night runs
     int32_t nightStarted = 0;
     MenuState menuState = MenuState::NoVoice;
 
@@ -143,4 +144,4 @@ struct AppState
 // behaviour defaults. The caller loads the response set and the voices afterwards.
 std::unique_ptr<AppState> CreateAppState(Reporter& reporter);
 
-}  // namespace yumo
+} // namespace yumo

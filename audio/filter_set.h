@@ -12,15 +12,16 @@
 #include "common/constants.h"
 #include "common/report.h"
 
-namespace yumo {
+namespace yumo
+{
 
 struct FilterSet
 {
-    int32_t filterCount = 0;  // 0-300
-    int32_t tapCount = 0;     // 128 after a text import; as stored when read from a file
+    int32_t filterCount = 0; // 0-300
+    int32_t tapCount = 0;    // 128 after a text import; as stored when read from a file
     std::array<int32_t, kMaxFilterCount> cutoffs{};
-    std::array<std::vector<double>, kMaxFilterCount> lowPass;   // coefficients x 32767
-    std::array<std::vector<double>, kMaxFilterCount> highPass;  // coefficients x 32767
+    std::array<std::vector<double>, kMaxFilterCount> lowPass;  // coefficients x 32767
+    std::array<std::vector<double>, kMaxFilterCount> highPass; // coefficients x 32767
 };
 
 // From the three text tables in `workDir` when all are present (writing "filter_out.bir"
@@ -33,4 +34,4 @@ bool ImportFilterText(std::istream& cutoffs, std::istream& lowPass, std::istream
                       FilterSet& set, std::string& why);
 bool WriteFilterSetFile(const FilterSet& set, const std::filesystem::path& path);
 
-}  // namespace yumo
+} // namespace yumo

@@ -16,22 +16,23 @@
 #include "common/constants.h"
 #include "common/report.h"
 
-namespace yumo {
+namespace yumo
+{
 
 struct HrirDirection
 {
-    int32_t azimuth = 0;    // degrees, ascending strictly along a row
-    int32_t elevation = 0;  // degrees, the same for every direction of a row
-    int32_t tapCount = 0;   // 128 in every set the renderer uses
+    int32_t azimuth = 0;   // degrees, ascending strictly along a row
+    int32_t elevation = 0; // degrees, the same for every direction of a row
+    int32_t tapCount = 0;  // 128 in every set the renderer uses
     std::vector<double> left;
     std::vector<double> right;
 };
 
 struct HrirSet
 {
-    int32_t leadingValue = 0;  // carried from the text table into the file; never interpreted
-    int32_t rowCount = 0;      // 1-20 once loaded
-    std::vector<int32_t> directionsPerRow;  // rowCount entries, each 1-75
+    int32_t leadingValue = 0; // carried from the text table into the file; never interpreted
+    int32_t rowCount = 0;     // 1-20 once loaded
+    std::vector<int32_t> directionsPerRow; // rowCount entries, each 1-75
     std::array<std::array<HrirDirection, kMaxHrirDirectionsPerRow>, kMaxHrirRows> directions;
 };
 
@@ -61,4 +62,4 @@ bool WriteHrirSetFile(const HrirSet& set, const std::filesystem::path& path);
 // Selects the direction for a requested azimuth and elevation (degrees): no interpolation.
 HrirIndex FindHrirDirection(const HrirSet& set, double azimuth, double elevation);
 
-}  // namespace yumo
+} // namespace yumo

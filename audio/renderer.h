@@ -11,7 +11,8 @@
 
 #include "audio/hrir_set.h"
 
-namespace yumo {
+namespace yumo
+{
 
 // 1024 doubles, w[n] = sin^2(pi (n + 1) / 1024), exactly symmetric: w[n] == w[1022 - n].
 const double* CrossfadeWindow();
@@ -26,8 +27,8 @@ int RenderBinauralBlock(const HrirSet& set, const int16_t* samples, size_t sampl
 // The same, written straight from the definition, for tests and benchmarks to compare against.
 int RenderBinauralBlockScalar(const HrirSet& set, const int16_t* samples, size_t sampleCount,
                               int64_t start, double azimuth, double elevation, double distance,
-                              double referenceDistance, int16_t* overlapLeft,
-                              int16_t* overlapRight, int16_t* destination);
+                              double referenceDistance, int16_t* overlapLeft, int16_t* overlapRight,
+                              int16_t* destination);
 
 // y[i] = sum over k ascending of x[k] * h[i - k]; x: 1024, h: 128, y: 1151 values.
 void ConvolveBlock(const double* x, const double* h, double* y);
@@ -35,4 +36,4 @@ void ConvolveBlock(const double* x, const double* h, double* y);
 // Multiplies y[0..1023] by min(1, 1 / (distance / reference)^2), computed in single precision.
 void ApplyDistanceGain(double* y, double distance, double referenceDistance);
 
-}  // namespace yumo
+} // namespace yumo

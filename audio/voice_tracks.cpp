@@ -1,6 +1,7 @@
 #include "audio/voice_tracks.h"
 
-namespace yumo {
+namespace yumo
+{
 
 BlockTracks MakeInitialBlockTracks()
 {
@@ -43,4 +44,4 @@ void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& 
     }
 }
 
-}  // namespace yumo
+} // namespace yumo

@@ -7,7 +7,8 @@
 
 #include "common/constants.h"
 
-namespace yumo {
+namespace yumo
+{
 
 // Six parallel columns over the 150 clip slots (slot = kind * 10 + position), stored in the
 // voice-data file as they stand.
@@ -15,16 +16,13 @@ struct VoiceTrackTable
 {
     std::array<int32_t, kClipSlotCount> spare1{};
     std::array<int32_t, kClipSlotCount> spare2{};
-    std::array<int32_t, kClipSlotCount> playPosition{};       // samples; the renderer's start
-    std::array<int32_t, kClipSlotCount> outputByteCounter{};  // 2048 per rendered block
-    std::array<int32_t, kClipSlotCount> lengthFrames{};       // samples in the clip
-    std::array<int32_t, kClipSlotCount> lengthBytes{};        // lengthFrames * 2
+    std::array<int32_t, kClipSlotCount> playPosition{};      // samples; the renderer's start
+    std::array<int32_t, kClipSlotCount> outputByteCounter{}; // 2048 per rendered block
+    std::array<int32_t, kClipSlotCount> lengthFrames{};      // samples in the clip
+    std::array<int32_t, kClipSlotCount> lengthBytes{};       // lengthFrames * 2
 };
 
-constexpr int ClipSlot(int kind, int position)
-{
-    return kind * kMaxClipsPerKind + position;
-}
+constexpr int ClipSlot(int kind, int position) { return kind * kMaxClipsPerKind + position; }
 
 // Four tracks of positions and values. In BlockTracks, value[0] of tracks 0-2 is the voice's
 // source position: azimuth (degrees), elevation (degrees), distance (metres).
@@ -51,4 +49,4 @@ BlockTracks MakeInitialBlockTracks();
 void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& keyframes,
                      BlockTracks& blocks);
 
-}  // namespace yumo
+} // namespace yumo

@@ -6,17 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace yumo {
+namespace yumo
+{
 
 ByteReader MakeByteReader(const std::vector<uint8_t>& bytes)
 {
     return ByteReader{bytes.data(), bytes.size(), 0, true};
 }
 
-size_t RemainingBytes(const ByteReader& reader)
-{
-    return reader.ok ? reader.size - reader.pos : 0;
-}
+size_t RemainingBytes(const ByteReader& reader) { return reader.ok ? reader.size - reader.pos : 0; }
 
 bool ReadBytes(ByteReader& reader, void* out, size_t count)
 {
@@ -34,10 +32,7 @@ bool ReadBytes(ByteReader& reader, void* out, size_t count)
     return true;
 }
 
-uint16_t LoadU16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t LoadU32(const uint8_t* p)
 {
@@ -45,10 +40,7 @@ uint32_t LoadU32(const uint8_t* p)
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-int32_t LoadI32(const uint8_t* p)
-{
-    return static_cast<int32_t>(LoadU32(p));
-}
+int32_t LoadI32(const uint8_t* p) { return static_cast<int32_t>(LoadU32(p)); }
 
 uint16_t ReadU16(ByteReader& reader)
 {
@@ -64,10 +56,7 @@ uint32_t ReadU32(ByteReader& reader)
     return LoadU32(b);
 }
 
-int32_t ReadI32(ByteReader& reader)
-{
-    return static_cast<int32_t>(ReadU32(reader));
-}
+int32_t ReadI32(ByteReader& reader) { return static_cast<int32_t>(ReadU32(reader)); }
 
 double ReadF64(ByteReader& reader)
 {
@@ -185,4 +174,4 @@ bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<ui
     return false;
 }
 
-}  // namespace yumo
+} // namespace yumo

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace yumo {
+namespace yumo
+{
 
 // A cursor over bytes in memory. Every read checks the remaining length first; after the first
 // short read `ok` stays false and every later read yields zeros.
@@ -42,8 +43,8 @@ int32_t LoadI32(const uint8_t* p);
 enum class FileReadResult
 {
     Ok,
-    NotOpened,  // missing or unreadable
-    TooLarge,   // larger than the caller's limit; nothing was read
+    NotOpened, // missing or unreadable
+    TooLarge,  // larger than the caller's limit; nothing was read
     ReadError,
 };
 
@@ -55,4 +56,4 @@ FileReadResult ReadWholeFile(const std::filesystem::path& path, std::vector<uint
 // On any failure the temporary file is removed, `path` is left as it was, and false is returned.
 bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
-}  // namespace yumo
+} // namespace yumo

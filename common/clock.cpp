@@ -2,7 +2,8 @@
 
 #include <ctime>
 
-namespace yumo {
+namespace yumo
+{
 
 LocalTime ReadLocalTime(const Clock& clock)
 {
@@ -22,4 +23,4 @@ void SetClockTime(Clock& clock, LocalTime time)
     clock.fixed = time;
 }
 
-}  // namespace yumo
+} // namespace yumo

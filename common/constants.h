@@ -4,31 +4,32 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace yumo {
+namespace yumo
+{
 
-constexpr int kSampleRate = 44100;          // Hz, for voice clips and output alike
-constexpr int kHrirTapCount = 128;          // taps per ear and direction
-constexpr int kFramesPerBlock = 512;        // stereo frames per output block (11.6 ms)
-constexpr int kOutputChannels = 2;          // interleaved left then right
-constexpr int kBytesPerSample = 2;          // signed 16-bit little-endian
+constexpr int kSampleRate = 44100;   // Hz, for voice clips and output alike
+constexpr int kHrirTapCount = 128;   // taps per ear and direction
+constexpr int kFramesPerBlock = 512; // stereo frames per output block (11.6 ms)
+constexpr int kOutputChannels = 2;   // interleaved left then right
+constexpr int kBytesPerSample = 2;   // signed 16-bit little-endian
 constexpr int kBytesPerBlock = kFramesPerBlock * kOutputChannels * kBytesPerSample;
-constexpr int kRenderWindowSamples = 2 * kFramesPerBlock;  // source samples read per render
+constexpr int kRenderWindowSamples = 2 * kFramesPerBlock; // source samples read per render
 constexpr int kConvolutionLength = kRenderWindowSamples + kHrirTapCount - 1;
-constexpr int kOutputBlockCount = 10;       // blocks kept queued on the device (116 ms)
+constexpr int kOutputBlockCount = 10; // blocks kept queued on the device (116 ms)
 
 constexpr int kMaxHrirRows = 20;
 constexpr int kMaxHrirDirectionsPerRow = 75;
 constexpr int kMaxFilterCount = 300;
 
-constexpr int kVoiceKindCount = 15;         // kinds 0-11 editable, 12 file-only, 13/14 built in
+constexpr int kVoiceKindCount = 15; // kinds 0-11 editable, 12 file-only, 13/14 built in
 constexpr int kEditableVoiceKindCount = 12;
 constexpr int kMaxClipsPerKind = 10;
 constexpr int kClipSlotCount = kVoiceKindCount * kMaxClipsPerKind;
-constexpr int kVoiceTextUnits = 256;        // UTF-16 code units of owner name and clip paths
-constexpr int kSharedPathUnits = 260;       // UTF-16 code units of the shared path buffer
+constexpr int kVoiceTextUnits = 256;  // UTF-16 code units of owner name and clip paths
+constexpr int kSharedPathUnits = 260; // UTF-16 code units of the shared path buffer
 
 static_assert(kBytesPerBlock == 2048);
 static_assert(kConvolutionLength == 1151);
 static_assert(kClipSlotCount == 150);
 
-}  // namespace yumo
+} // namespace yumo

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-namespace yumo {
+namespace yumo
+{
 
 void StderrReporter::Report(const UserMessage& message)
 {
@@ -22,4 +23,4 @@ void ReportMessage(Reporter& reporter, const std::string& text, const std::strin
     reporter.Report(UserMessage{text, caption, kind});
 }
 
-}  // namespace yumo
+} // namespace yumo

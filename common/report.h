@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace yumo {
+namespace yumo
+{
 
 enum class MessageKind
 {
@@ -16,8 +17,8 @@ enum class MessageKind
 
 struct UserMessage
 {
-    std::string text;     // UTF-8
-    std::string caption;  // UTF-8; empty means the platform's default caption
+    std::string text;    // UTF-8
+    std::string caption; // UTF-8; empty means the platform's default caption
     MessageKind kind = MessageKind::Error;
 };
 
@@ -53,4 +54,4 @@ public:
 void ReportMessage(Reporter& reporter, const std::string& text, const std::string& caption,
                    MessageKind kind = MessageKind::Error);
 
-}  // namespace yumo
+} // namespace yumo

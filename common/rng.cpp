@@ -1,11 +1,9 @@
 #include "common/rng.h"
 
-namespace yumo {
-
-void SeedRandom(Rng& rng, uint32_t seed)
+namespace yumo
 {
-    rng.state = seed;
-}
+
+void SeedRandom(Rng& rng, uint32_t seed) { rng.state = seed; }
 
 int DrawRandom(Rng& rng)
 {
@@ -13,4 +11,4 @@ int DrawRandom(Rng& rng)
     return static_cast<int>((rng.state >> 16) & 0x7FFFu);
 }
 
-}  // namespace yumo
+} // namespace yumo

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace yumo {
+namespace yumo
+{
 
 constexpr int kRandomMax = 0x7FFF;
 
@@ -18,4 +19,4 @@ void SeedRandom(Rng& rng, uint32_t seed);
 // x = x * 214013 + 2531011 (mod 2^32); the result is bits 16 to 30 of the new state, 0-32767.
 int DrawRandom(Rng& rng);
 
-}  // namespace yumo
+} // namespace yumo

@@ -1,6 +1,7 @@
 #include "import/pcm_audio.h"
 
-namespace yumo {
+namespace yumo
+{
 
 int ReleaseImportedAudio(ImportedAudio& audio)
 {
@@ -14,4 +15,4 @@ int ReleaseImportedAudio(ImportedAudio& audio)
     return 0;
 }
 
-}  // namespace yumo
+} // namespace yumo

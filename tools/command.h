@@ -5,19 +5,20 @@
 #include <string>
 #include <vector>
 
-namespace yumo::tool {
+namespace yumo::tool
+{
 
 constexpr int kExitOk = 0;
-constexpr int kExitRefused = 1;  // the input was refused; the reason is on stderr
+constexpr int kExitRefused = 1; // the input was refused; the reason is on stderr
 constexpr int kExitUsage = 2;
 
 struct Command
 {
-    std::string group;  // "hrir", "voice", ... or "" for a top-level command such as "night"
+    std::string group; // "hrir", "voice", ... or "" for a top-level command such as "night"
     std::string name;
-    std::string usage;  // argument synopsis, e.g. "FILE.bir IN.wav OUT.wav [--azimuth A]"
+    std::string usage; // argument synopsis, e.g. "FILE.bir IN.wav OUT.wav [--azimuth A]"
     std::string summary;
-    int (*run)(const std::vector<std::string>& args);  // arguments after the command words
+    int (*run)(const std::vector<std::string>& args); // arguments after the command words
 };
 
 struct CommandRegistration
@@ -38,4 +39,4 @@ int Refuse(const std::string& why);
 bool ParseDouble(const std::string& text, double& value);
 bool ParseInt(const std::string& text, long& value);
 
-}  // namespace yumo::tool
+} // namespace yumo::tool

@@ -8,8 +8,10 @@
 
 #include "tools/command.h"
 
-namespace yumo::tool {
-namespace {
+namespace yumo::tool
+{
+namespace
+{
 
 std::vector<Command>& Registry()
 {
@@ -27,23 +29,20 @@ void PrintHelp(std::FILE* out)
     std::fprintf(out, "usage: yumo-tool COMMAND [ARGS...]\n\ncommands:\n");
     for (const Command& command : Registry())
     {
-        std::fprintf(out, "  %s %s\n      %s\n", FullName(command).c_str(),
-                     command.usage.c_str(), command.summary.c_str());
+        std::fprintf(out, "  %s %s\n      %s\n", FullName(command).c_str(), command.usage.c_str(),
+                     command.summary.c_str());
     }
     std::fprintf(out, "\nexit status: 0 success, 1 input refused, 2 usage error\n");
 }
 
-}  // namespace
+} // namespace
 
 CommandRegistration::CommandRegistration(Command command)
 {
     Registry().push_back(std::move(command));
 }
 
-const std::vector<Command>& RegisteredCommands()
-{
-    return Registry();
-}
+const std::vector<Command>& RegisteredCommands() { return Registry(); }
 
 int UsageError(const Command& command, const std::string& problem)
 {
@@ -106,7 +105,7 @@ bool ParseInt(const std::string& text, long& value)
     return true;
 }
 
-}  // namespace yumo::tool
+} // namespace yumo::tool
 
 int main(int argc, char** argv)
 {
@@ -120,9 +119,9 @@ int main(int argc, char** argv)
     for (const Command& command : RegisteredCommands())
     {
         size_t words = command.group.empty() ? 1 : 2;
-        bool matches = command.group.empty()
-                           ? args[0] == command.name
-                           : args.size() >= 2 && args[0] == command.group && args[1] == command.name;
+        bool matches = command.group.empty() ? args[0] == command.name
+                                             : args.size() >= 2 && args[0] == command.group &&
+                                                   args[1] == command.name;
         if (!matches)
         {
             continue;

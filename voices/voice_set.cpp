@@ -1,6 +1,7 @@
 #include "voices/voice_set.h"
 
-namespace yumo {
+namespace yumo
+{
 
 void ClearVoiceClips(VoiceSet& set)
 {
@@ -48,4 +49,4 @@ void EstablishBuiltInSilences(VoiceSet& set)
     }
 }
 
-}  // namespace yumo
+} // namespace yumo

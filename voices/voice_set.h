@@ -9,7 +9,8 @@
 #include "audio/voice_tracks.h"
 #include "common/constants.h"
 
-namespace yumo {
+namespace yumo
+{
 
 enum VoiceKind : int
 {
@@ -30,13 +31,13 @@ enum VoiceKind : int
     kKindBuiltInSilenceMidBreath = 14,
 };
 
-using VoiceText = std::array<char16_t, kVoiceTextUnits>;  // NUL-terminated UTF-16
+using VoiceText = std::array<char16_t, kVoiceTextUnits>; // NUL-terminated UTF-16
 
 struct ClipCatalog
 {
     std::array<VoiceText, kClipSlotCount> sourcePath{};
     std::array<VoiceText, kClipSlotCount> secondText{};
-    std::array<int32_t, kClipSlotCount> pathLength{};   // code units without the terminator
+    std::array<int32_t, kClipSlotCount> pathLength{}; // code units without the terminator
     std::array<int32_t, kClipSlotCount> sampleCount{};
     std::array<int32_t, kClipSlotCount> byteSize{};
     std::array<int32_t, kClipSlotCount> spare1{};
@@ -50,7 +51,7 @@ struct VoiceSet
     std::array<int32_t, kVoiceKindCount> clipCounts{};
     ClipCatalog catalog;
     VoiceTrackTable tracks;
-    std::array<std::vector<int16_t>, kClipSlotCount> samples;  // per slot, owned by the set
+    std::array<std::vector<int16_t>, kClipSlotCount> samples; // per slot, owned by the set
 };
 
 // Empties kinds 0-13 (paths, catalogue and track entries, samples, counts); kind 14 stays.
@@ -59,4 +60,4 @@ void ClearVoiceClips(VoiceSet& set);
 // Gives kinds 13 and 14 their four built-in silent clips of 10240 * (j + 1) samples.
 void EstablishBuiltInSilences(VoiceSet& set);
 
-}  // namespace yumo
+} // namespace yumo

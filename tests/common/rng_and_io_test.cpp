@@ -4,8 +4,10 @@
 #include "common/rng.h"
 #include "support/test_support.h"
 
-namespace yumo {
-namespace {
+namespace yumo
+{
+namespace
+{
 
 TEST(Rng, FirstDrawsFromSeedOneMatchHandComputedValues)
 {
@@ -24,9 +26,9 @@ TEST(ByteReader, StopsAtTheEndAndStaysFailed)
     ByteReader reader = MakeByteReader(bytes);
     EXPECT_EQ(ReadI32(reader), 1);
     EXPECT_TRUE(reader.ok);
-    EXPECT_EQ(ReadI32(reader), 0);  // only two bytes left: refused, zero
+    EXPECT_EQ(ReadI32(reader), 0); // only two bytes left: refused, zero
     EXPECT_FALSE(reader.ok);
-    EXPECT_EQ(ReadU16(reader), 0);  // stays failed even though two bytes remain
+    EXPECT_EQ(ReadU16(reader), 0); // stays failed even though two bytes remain
     EXPECT_EQ(RemainingBytes(reader), 0u);
 }
 
@@ -75,5 +77,5 @@ TEST(ReadWholeFile, RefusesMissingAndOversizedFiles)
     EXPECT_EQ(bytes.size(), 10u);
 }
 
-}  // namespace
-}  // namespace yumo
+} // namespace
+} // namespace yumo

@@ -8,7 +8,8 @@
 
 #include "common/byte_io.h"
 
-namespace yumo::test {
+namespace yumo::test
+{
 
 TempDir::TempDir()
 {
@@ -44,7 +45,8 @@ std::vector<uint8_t> ReadBytesFile(const std::filesystem::path& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-namespace {
+namespace
+{
 
 std::string Slurp(const std::filesystem::path& path)
 {
@@ -52,7 +54,7 @@ std::string Slurp(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-}  // namespace
+} // namespace
 
 int RunCommand(const std::string& commandLine, std::string* out, std::string* err)
 {
@@ -99,4 +101,4 @@ std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t 
     return out;
 }
 
-}  // namespace yumo::test
+} // namespace yumo::test

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace yumo::test {
+namespace yumo::test
+{
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir
@@ -36,4 +37,4 @@ int RunCommand(const std::string& commandLine, std::string* out = nullptr,
 std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t channels = 1,
                                   uint32_t sampleRate = 44100);
 
-}  // namespace yumo::test
+} // namespace yumo::test
