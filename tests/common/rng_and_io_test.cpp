@@ -2,6 +2,7 @@
 
 #include "common/byte_io.h"
 #include "common/rng.h"
+#include "common/wav_writer.h"
 #include "support/test_support.h"
 
 namespace yumo
