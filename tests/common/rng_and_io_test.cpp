@@ -78,5 +78,35 @@ TEST(ReadWholeFile, RefusesMissingAndOversizedFiles)
     EXPECT_EQ(bytes.size(), 10u);
 }
 
+TEST(WavWriter, StreamsSamplesAndCompletesTheHeaderOnClose)
+{
+    test::TempDir dir;
+    WavWriter writer;
+    ASSERT_TRUE(OpenWavWriter(writer, dir / "out.wav", 2, 44100));
+    const int16_t first[4] = {1, -1, 32767, -32768};
+    const int16_t second[2] = {5, 6};
+    ASSERT_TRUE(WriteWavSamples(writer, first, 4));
+    ASSERT_TRUE(WriteWavSamples(writer, second, 2));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.wav")); // only complete files appear
+    ASSERT_TRUE(CloseWavWriter(writer));
+    const int16_t all[6] = {1, -1, 32767, -32768, 5, 6};
+    EXPECT_EQ(test::ReadBytesFile(dir / "out.wav"), MakeWavImage(all, 6, 2, 44100));
+    EXPECT_EQ(test::ReadBytesFile(dir / "out.wav").size(), 44u + 12u);
+}
+
+TEST(WavWriter, AFailedOrAbortedWriteLeavesThePreviousFile)
+{
+    test::TempDir dir;
+    test::WriteBytesFile(dir / "out.wav", {1, 2, 3});
+    WavWriter writer;
+    ASSERT_TRUE(OpenWavWriter(writer, dir / "out.wav", 1, 44100));
+    const int16_t s[1] = {7};
+    WriteWavSamples(writer, s, 1);
+    AbortWavWriter(writer);
+    EXPECT_EQ(test::ReadBytesFile(dir / "out.wav"), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.wav.partial"));
+    EXPECT_FALSE(OpenWavWriter(writer, dir / "no" / "out.wav", 1, 44100));
+}
+
 } // namespace
 } // namespace yumo

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <sys/wait.h>
 
-#include "common/byte_io.h"
+#include "common/wav_writer.h"
 
 namespace yumo::test
 {
@@ -80,25 +80,7 @@ int RunCommand(const std::string& commandLine, std::string* out, std::string* er
 std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t channels,
                                   uint32_t sampleRate)
 {
-    std::vector<uint8_t> out;
-    uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    AppendBytes(out, "RIFF", 4);
-    AppendU32(out, 36 + dataBytes);
-    AppendBytes(out, "WAVEfmt ", 8);
-    AppendU32(out, 16);
-    AppendU16(out, 1);
-    AppendU16(out, channels);
-    AppendU32(out, sampleRate);
-    AppendU32(out, sampleRate * channels * 2);
-    AppendU16(out, static_cast<uint16_t>(channels * 2));
-    AppendU16(out, 16);
-    AppendBytes(out, "data", 4);
-    AppendU32(out, dataBytes);
-    for (int16_t s : samples)
-    {
-        AppendU16(out, static_cast<uint16_t>(s));
-    }
-    return out;
+    return MakeWavImage(samples.data(), samples.size(), channels, sampleRate);
 }
 
 } // namespace yumo::test
