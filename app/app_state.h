@@ -64,10 +64,10 @@ struct Personality
 
 enum class MenuState
 {
-    NoVoice,
-    Loaded,
-    Running,
-    Stopped,
+    NoVoice = 0,
+    Loaded = 1,
+    Running = 4,
+    Stopped = 5,
 };
 
 struct BlockPeak
@@ -135,6 +135,8 @@ struct AppState
     int32_t startAllowed = 0; // 1 may start, 2 while a night runs
     int32_t nightStarted = 0;
     MenuState menuState = MenuState::NoVoice;
+    int32_t comeHereEnabled = 1; // the おいで button; disabled while a night runs
+    int32_t repaintPending = 0;  // set when the main window should be repainted
 
     OutputStream stream;
     MusicSlot music;
