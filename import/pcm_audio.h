@@ -1,6 +1,7 @@
 #pragma once
 // The records both import routes produce: a format description and an owned PCM buffer.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,7 +29,17 @@ struct ImportedAudio
     bool loopMarked = false; // WAV: play exactly once when submitted whole
 };
 
+constexpr uint16_t kLinearPcmTag = 1;
+
+// Files above this size are refused before they are read, and decoded audio may not grow past
+// it either: the byte length travels as a signed 32-bit value, and clips live in memory whole.
+constexpr size_t kMaxImportBytes = size_t{1} << 30;
+
 // Frees the buffer if set; returns 0.
 int ReleaseImportedAudio(ImportedAudio& audio);
+
+// Whether the name after the last '/' ends in exactly ".mp3" after its last dot (case-sensitive);
+// every other file takes the WAV route.
+bool HasMp3Extension(const std::string& path);
 
 } // namespace yumo

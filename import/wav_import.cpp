@@ -1,0 +1,170 @@
+#include "import/wav_import.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "common/byte_io.h"
+#include "common/constants.h"
+#include "common/results.h"
+#include "import/import_messages.h"
+
+namespace yumo
+{
+namespace
+{
+
+// The header is read at the fixed offsets a canonical file gives it; the fmt chunk is not
+// looked for. All values little-endian.
+//
+//  offset  size  field
+//       0     4  "RIFF"                      not examined
+//       4     4  RIFF length                 not examined
+//       8     4  "WAVE"                      must match exactly
+//      20     2  format tag                  must be 1
+//      22     2  channels
+//      24     4  sample rate                 must be 44100
+//      28     4  average bytes per second    the sample width is derived from it
+//      32     2  block alignment             ignored (derived instead)
+//      34     2  bits per sample             ignored (derived instead)
+//      36...     "data" + u32 length         the first "data" at or after 36, wherever it is;
+//                                            samples follow the length
+constexpr size_t kFormTypeOffset = 8;
+constexpr size_t kFormatTagOffset = 20;
+constexpr size_t kChannelsOffset = 22;
+constexpr size_t kSampleRateOffset = 24;
+constexpr size_t kAvgBytesOffset = 28;
+constexpr size_t kDataSearchStart = 36;
+constexpr size_t kChunkHeaderBytes = 8; // tag and length
+constexpr uint16_t kAcceptedBits = 16;
+
+// The first "data" at or after the search start, or file.size() when there is none.
+size_t FindDataTag(const std::vector<uint8_t>& file)
+{
+    static constexpr uint8_t kTag[4] = {'d', 'a', 't', 'a'};
+    auto begin = file.begin() + static_cast<std::ptrdiff_t>(kDataSearchStart);
+    return static_cast<size_t>(std::search(begin, file.end(), kTag, kTag + 4) - file.begin());
+}
+
+// bits = ((average bytes per second / rate) / channels) * 8, integer divisions, kept to
+// 16 bits; a zero rate or channel count leaves nothing to derive, so both fields stay 0.
+void DeriveSampleWidth(PcmFormat& format)
+{
+    format.bitsPerSample = 0;
+    format.blockAlign = 0;
+    if (format.sampleRate == 0 || format.channels == 0)
+    {
+        return;
+    }
+    uint32_t bytesPerFrame = format.avgBytesPerSecond / format.sampleRate / format.channels;
+    format.bitsPerSample = static_cast<uint16_t>(bytesPerFrame * 8u);
+    format.blockAlign =
+        static_cast<uint16_t>(uint32_t{format.bitsPerSample} * format.channels / 8u);
+}
+
+// The data length rounded up to whole output blocks.
+size_t PaddedLength(size_t dataBytes)
+{
+    constexpr size_t kBlock = kBytesPerBlock;
+    return (dataBytes + kBlock - 1) / kBlock * kBlock;
+}
+
+void GiveEmptyBuffer(ImportedAudio& audio)
+{
+    audio.buffer.clear();
+    audio.allocated = true;
+    audio.byteLength = 0;
+    audio.loopMarked = true;
+}
+
+} // namespace
+
+int32_t ImportWavBytes(std::vector<uint8_t> file, ImportedAudio& audio, PcmFormat& format,
+                       Reporter& reporter)
+{
+    if (file.size() > kMaxImportBytes)
+    {
+        ReportWavRefusal(reporter, kImportTooLargeText);
+        return kImportFailed;
+    }
+    // A file too short for the fixed header has no form type or format fields to read.
+    if (file.size() < kWavFixedHeaderBytes ||
+        std::memcmp(file.data() + kFormTypeOffset, "WAVE", 4) != 0)
+    {
+        ReportWavRefusal(reporter, kNotWavText);
+        return kImportFailed;
+    }
+    if (LoadU16(file.data() + kFormatTagOffset) != kLinearPcmTag)
+    {
+        ReportWavRefusal(reporter, kNotLinearPcmText);
+        return kImportFailed;
+    }
+    size_t tag = FindDataTag(file);
+    if (tag + kChunkHeaderBytes > file.size())
+    {
+        // No "data" at all, or one whose length field is cut off by the end of the file.
+        ReportWavRefusal(reporter, kNotWavText);
+        return kImportFailed;
+    }
+    size_t start = tag + kChunkHeaderBytes;
+    // Streamed files leave 0xFFFFFFFF here, and truncated ones claim more than they hold:
+    // take no more than the bytes present.
+    size_t dataBytes = std::min<size_t>(LoadU32(file.data() + tag + 4), file.size() - start);
+
+    PcmFormat derived;
+    derived.formatTag = kLinearPcmTag;
+    derived.channels = LoadU16(file.data() + kChannelsOffset);
+    derived.sampleRate = LoadU32(file.data() + kSampleRateOffset);
+    derived.avgBytesPerSecond = LoadU32(file.data() + kAvgBytesOffset);
+    DeriveSampleWidth(derived);
+    derived.extraSize = format.extraSize;
+    format = derived;
+    if (format.sampleRate != static_cast<uint32_t>(kSampleRate) ||
+        format.bitsPerSample != kAcceptedBits)
+    {
+        ReportWavRefusal(reporter, kWrongRateOrWidthText);
+        return kImportFailed;
+    }
+
+    // Reuse the file's own storage: move the samples to the front, then cut to the data and
+    // zero-fill up to the padded length.
+    size_t padded = PaddedLength(dataBytes);
+    file.erase(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(start));
+    file.resize(dataBytes);
+    file.resize(padded, 0);
+    audio.buffer = std::move(file);
+    audio.allocated = true;
+    audio.byteLength = static_cast<int32_t>(padded);
+    audio.loopMarked = true;
+    return audio.byteLength;
+}
+
+int32_t ImportWavFile(const std::string& path, ImportedAudio& audio, PcmFormat& format,
+                      Reporter& reporter)
+{
+    std::error_code error;
+    uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxImportBytes)
+    {
+        ReportWavRefusal(reporter, kImportTooLargeText);
+        return kImportFailed;
+    }
+    std::vector<uint8_t> file;
+    switch (ReadWholeFile(path, file, kMaxImportBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::TooLarge: // grew after the size was asked
+        ReportWavRefusal(reporter, kImportTooLargeText);
+        return kImportFailed;
+    case FileReadResult::NotOpened:
+    case FileReadResult::ReadError:
+        GiveEmptyBuffer(audio);
+        return kImportFailed;
+    }
+    return ImportWavBytes(std::move(file), audio, format, reporter);
+}
+
+} // namespace yumo
