@@ -15,6 +15,11 @@
 namespace yumo
 {
 
+// Filter files store their own tap count; 128 is usual, more than this is refused.
+constexpr int kMaxFilterTapCount = 1024;
+constexpr size_t kMaxFilterFileBytes =
+    8 + 4 * kMaxFilterCount + 2 * 8 * size_t{kMaxFilterCount} * kMaxFilterTapCount;
+
 struct FilterSet
 {
     int32_t filterCount = 0; // 0-300
@@ -25,13 +30,20 @@ struct FilterSet
 };
 
 // From the three text tables in `workDir` when all are present (writing "filter_out.bir"
-// there), else from workDir/"filter/filter.bir". kOk, or kFileNotOpened without a message.
+// there), else from workDir/"filter/filter.bir". kOk, or kFileNotOpened without a message; a
+// malformed table or file gives kFileDamaged, also without a message (the set is optional),
+// and leaves the set empty.
 int LoadFilterSet(FilterSet& set, const std::filesystem::path& workDir, Reporter& reporter);
 
+// Reads a filter file image. False (set untouched) when malformed; `why` says what.
 bool ParseFilterSetFile(const std::vector<uint8_t>& bytes, FilterSet& set, std::string& why);
 std::vector<uint8_t> SerializeFilterSet(const FilterSet& set);
+// Fills the set from the three open text tables, multiplying each coefficient by 32767.0.
+// False (set untouched) when malformed: more than 300 cutoffs, text that is not a number,
+// fewer or more coefficients than 128 per entry.
 bool ImportFilterText(std::istream& cutoffs, std::istream& lowPass, std::istream& highPass,
                       FilterSet& set, std::string& why);
+// Writes the set in the filter file format; false when the file could not be written.
 bool WriteFilterSetFile(const FilterSet& set, const std::filesystem::path& path);
 
 } // namespace yumo

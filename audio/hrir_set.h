@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 #include "common/constants.h"
@@ -36,6 +37,11 @@ struct HrirSet
     std::array<std::array<HrirDirection, kMaxHrirDirectionsPerRow>, kMaxHrirRows> directions;
 };
 
+// The largest response-set file the data model can describe: every row full, 128 taps each.
+constexpr size_t kMaxHrirFileBytes =
+    8 + 4 * kMaxHrirRows +
+    (12 + 2 * 8 * kHrirTapCount) * size_t{kMaxHrirRows} * kMaxHrirDirectionsPerRow;
+
 struct HrirIndex
 {
     int row = 0;
@@ -55,6 +61,11 @@ std::vector<uint8_t> SerializeHrirSet(const HrirSet& set);
 // Fills the set from the four open text tables. False (set untouched) when malformed.
 bool ImportHrirText(std::istream& elevations, std::istream& azimuths, std::istream& lefts,
                     std::istream& rights, HrirSet& set, std::string& why);
+
+// Checks the invariants every loaded set keeps: 1-20 rows of 1-75 directions, 128 taps per
+// ear, one elevation per row, rows ascending and below 90 except the last, which is the zenith
+// with one direction, azimuths strictly ascending along a row, finite coefficients.
+bool CheckHrirSet(const HrirSet& set, std::string& why);
 
 // Writes the set in the response-set file format; false when the file could not be written.
 bool WriteHrirSetFile(const HrirSet& set, const std::filesystem::path& path);

@@ -1,0 +1,73 @@
+// Start-up loading of the response set: from the four text tables when all are present (and
+// then also written out as "head_out.bir"), otherwise from "hrtf/head01.bir".
+
+#include <fstream>
+
+#include "audio/hrir_set.h"
+#include "common/byte_io.h"
+#include "common/results.h"
+
+namespace yumo
+{
+namespace
+{
+
+const char* const kOpenErrorCaption = "Yumoオープンエラー";
+const char* const kOpenErrorText =
+    ".birファイルを開けません。hrtfフォルダ内に.birファイルが存在するか確認してください。";
+
+int RefuseDamaged(HrirSet& set, Reporter& reporter, const std::string& source,
+                  const std::string& why)
+{
+    set = HrirSet{};
+    ReportMessage(reporter, source + " の内容が正しくないため読み込めません。\n(" + why + ")",
+                  kOpenErrorCaption);
+    return kFileDamaged;
+}
+
+} // namespace
+
+int LoadHrirSet(HrirSet& set, const std::filesystem::path& workDir, Reporter& reporter)
+{
+    set = HrirSet{};
+    std::ifstream elevations(workDir / "IR_elev.txt");
+    std::ifstream azimuths(workDir / "IR_azim.txt");
+    std::ifstream lefts(workDir / "IR_L.txt");
+    std::ifstream rights(workDir / "IR_R.txt");
+    if (elevations && azimuths && lefts && rights)
+    {
+        std::string why;
+        if (!ImportHrirText(elevations, azimuths, lefts, rights, set, why))
+        {
+            return RefuseDamaged(set, reporter, "IR_elev.txt, IR_azim.txt, IR_L.txt, IR_R.txt",
+                                 why);
+        }
+        // A set that cannot be written out is still used, as it stands in memory.
+        WriteHrirSetFile(set, workDir / "head_out.bir");
+        return kOk;
+    }
+
+    std::vector<uint8_t> bytes;
+    const std::filesystem::path path = workDir / "hrtf" / "head01.bir";
+    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::TooLarge:
+        return RefuseDamaged(set, reporter, "hrtf/head01.bir",
+                             "file is larger than the " + std::to_string(kMaxHrirFileBytes) +
+                                 " bytes of the largest possible set");
+    case FileReadResult::NotOpened:
+    case FileReadResult::ReadError:
+        ReportMessage(reporter, kOpenErrorText, kOpenErrorCaption);
+        return kFileNotOpened;
+    }
+    std::string why;
+    if (!ParseHrirSetFile(bytes, set, why))
+    {
+        return RefuseDamaged(set, reporter, "hrtf/head01.bir", why);
+    }
+    return kOk;
+}
+
+} // namespace yumo

@@ -1,0 +1,41 @@
+#pragma once
+// A strict reader of whitespace-separated decimal numbers from text tables.
+//
+// Each call takes the next item (a run of characters between white space) and accepts it only
+// when the whole item is one number: "40.0" is not an integer, "1,5" is not a number, and
+// "nan" or "inf" are refused because no table of the program may hold them. Reading never runs
+// past the end of the stream.
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+namespace yumo
+{
+
+enum class TextNumberStatus
+{
+    Ok,
+    End,        // nothing but white space was left
+    NotNumber,  // the item is not a number of the requested kind
+    OutOfRange, // a number, but too large for the requested type
+};
+
+// Items longer than this are refused unread beyond this length: no number needs more.
+constexpr size_t kMaxTextNumberItem = 64;
+
+// `item` receives the text that was read (cut at kMaxTextNumberItem), for messages.
+TextNumberStatus ReadTextInt32(std::istream& in, int32_t& value, std::string& item);
+TextNumberStatus ReadTextDouble(std::istream& in, double& value, std::string& item);
+
+// Skips a UTF-8 byte order mark at the current position, if there is one.
+void SkipUtf8ByteOrderMark(std::istream& in);
+
+// "'abc'" with unprintable bytes shown as \xNN, for quoting an item in a message.
+std::string QuoteTextItem(const std::string& item);
+
+// Words for a status in a message: "ends early", "holds 'x' where a number is needed", ...
+std::string DescribeTextNumberProblem(TextNumberStatus status, const std::string& item,
+                                      bool wantInteger);
+
+} // namespace yumo
