@@ -1,5 +1,7 @@
 #include "voices/voice_set.h"
 
+#include "common/utf16.h"
+
 namespace yumo
 {
 
@@ -47,6 +49,56 @@ void EstablishBuiltInSilences(VoiceSet& set)
             set.samples[slot].assign(static_cast<size_t>(10240 * (j + 1)), 0);
         }
     }
+}
+
+void StartNewVoiceSet(VoiceSet& set)
+{
+    ClearVoiceClips(set);
+    EstablishBuiltInSilences(set);
+    set.ownerName.fill(u'\0');
+}
+
+std::string OwnerNameUtf8(const VoiceSet& set)
+{
+    return Utf16ToUtf8(TerminatedUtf16(set.ownerName.data(), set.ownerName.size()));
+}
+
+void SetOwnerName(VoiceSet& set, std::string_view utf8)
+{
+    StoreUtf16Field(Utf8ToUtf16(utf8), set.ownerName.data(), set.ownerName.size());
+}
+
+std::string SourcePathUtf8(const VoiceSet& set, int slot)
+{
+    const VoiceText& path = set.catalog.sourcePath[static_cast<size_t>(slot)];
+    return Utf16ToUtf8(TerminatedUtf16(path.data(), path.size()));
+}
+
+namespace
+{
+
+constexpr const char* kKindLabels[kEditableVoiceKindCount] = {
+    "おやすみ", "すぅはぁ", "すぅ",     "はぁ",   "ぐぅぐぅ", "うーんむにゃむにゃ",
+    "寝言",     "…はっ",    "ぶつぶつ", "はーぁ", "起きて",   "静寂",
+};
+
+} // namespace
+
+const char* VoiceKindLabel(int kind)
+{
+    return kind >= 0 && kind < kEditableVoiceKindCount ? kKindLabels[kind] : nullptr;
+}
+
+int FindVoiceKindByLabel(std::string_view label)
+{
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        if (label == kKindLabels[kind])
+        {
+            return kind;
+        }
+    }
+    return -1;
 }
 
 } // namespace yumo

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/voice_tracks.h"
@@ -59,5 +61,21 @@ void ClearVoiceClips(VoiceSet& set);
 
 // Gives kinds 13 and 14 their four built-in silent clips of 10240 * (j + 1) samples.
 void EstablishBuiltInSilences(VoiceSet& set);
+
+// The editor's new-set command: ClearVoiceClips, the built-in kinds again, an empty owner name.
+void StartNewVoiceSet(VoiceSet& set);
+
+// The owner name as UTF-8, and set from UTF-8: at most 255 UTF-16 units are kept (a longer
+// name is cut), invalid UTF-8 becomes U+FFFD.
+std::string OwnerNameUtf8(const VoiceSet& set);
+void SetOwnerName(VoiceSet& set, std::string_view utf8);
+
+// A slot's source path as UTF-8 (up to its terminator, or all 256 units when it has none).
+std::string SourcePathUtf8(const VoiceSet& set, int slot);
+
+// The editor's row labels of kinds 0-11 (UTF-8); nullptr for other kinds.
+const char* VoiceKindLabel(int kind);
+// The kind whose label is `label` exactly, or -1.
+int FindVoiceKindByLabel(std::string_view label);
 
 } // namespace yumo

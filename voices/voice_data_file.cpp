@@ -1,0 +1,425 @@
+#include "voices/voice_data_file.h"
+
+#include <cstring>
+#include <memory>
+
+#include <zlib.h>
+
+#include "common/byte_io.h"
+#include "common/results.h"
+#include "voices/voice_data_layout.h"
+
+namespace yumo
+{
+
+const char* const kVoiceOpenErrorCaption = "Yumoオープンエラー";
+
+namespace
+{
+
+// Deflate never compresses better than 1032:1, so a record of L bytes cannot inflate to more
+// than this many bytes per compressed byte; larger byte sizes are refused before allocating.
+constexpr int64_t kMaxInflateRatio = 1032;
+
+const char* const kSaveErrorCaption = "ymv保存エラー";
+
+// A zlib stream that is ended on every way out once its init succeeded.
+struct InflateStream
+{
+    z_stream z{};
+    bool live = false;
+    ~InflateStream()
+    {
+        if (live)
+        {
+            inflateEnd(&z);
+        }
+    }
+};
+
+struct DeflateStream
+{
+    z_stream z{};
+    bool live = false;
+    ~DeflateStream()
+    {
+        if (live)
+        {
+            deflateEnd(&z);
+        }
+    }
+};
+
+int KindsWithRecords(int32_t version)
+{
+    return version > kLastVersionWithoutKind12 ? kKindsWithRecords : kKindsWithRecordsOld;
+}
+
+bool Refuse(VoiceDataRefusal& refusal, VoiceDataProblem problem, int kind = -1, int position = -1,
+            int64_t value = 0)
+{
+    refusal = VoiceDataRefusal{problem, kind, position, value};
+    return false;
+}
+
+// Checks the header fields of every clip that carries a record, before any is allocated.
+bool CheckClipFields(const VoiceSet& set, int kinds, VoiceDataRefusal& refusal)
+{
+    for (int kind = 0; kind < kinds; ++kind)
+    {
+        const int32_t count = set.clipCounts[kind];
+        if (count < 0 || count > kMaxClipsPerKind)
+        {
+            return Refuse(refusal, VoiceDataProblem::CountOutOfRange, kind, -1, count);
+        }
+    }
+    for (int kind = 0; kind < kinds; ++kind)
+    {
+        for (int position = 0; position < set.clipCounts[kind]; ++position)
+        {
+            const int slot = ClipSlot(kind, position);
+            const int32_t byteSize = set.catalog.byteSize[slot];
+            // Clips hold whole 16-bit samples.
+            if (byteSize < 0 || byteSize % kBytesPerSample != 0)
+            {
+                return Refuse(refusal, VoiceDataProblem::ByteSizeOutOfRange, kind, position,
+                              byteSize);
+            }
+            // The renderer and the panes index the samples by these lengths.
+            const int32_t samples = byteSize / kBytesPerSample;
+            for (int32_t length : {set.catalog.sampleCount[slot], set.tracks.lengthFrames[slot]})
+            {
+                if (length < 0 || length > samples)
+                {
+                    return Refuse(refusal, VoiceDataProblem::LengthBeyondSamples, kind, position,
+                                  length);
+                }
+            }
+            for (int32_t counter :
+                 {set.tracks.playPosition[slot], set.tracks.outputByteCounter[slot]})
+            {
+                if (counter < 0)
+                {
+                    return Refuse(refusal, VoiceDataProblem::NegativePlayCounter, kind, position,
+                                  counter);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// Inflates one record into `samples` (exactly byteSize bytes), insisting on one complete stream
+// of exactly that size.
+bool InflateRecord(const uint8_t* data, uint32_t length, std::vector<int16_t>& samples,
+                   size_t byteSize, int kind, int position, VoiceDataRefusal& refusal)
+{
+    InflateStream stream;
+    stream.z.next_in = const_cast<Bytef*>(data);
+    stream.z.avail_in = length;
+    if (inflateInit(&stream.z) != Z_OK)
+    {
+        return Refuse(refusal, VoiceDataProblem::StreamDamaged, kind, position);
+    }
+    stream.live = true;
+    // zlib refuses a null output pointer even when there is no room; a 0-byte clip still
+    // has to find its stream's end.
+    uint8_t spare = 0;
+    stream.z.next_out = byteSize > 0 ? reinterpret_cast<Bytef*>(samples.data()) : &spare;
+    stream.z.avail_out = static_cast<uInt>(byteSize);
+    int result = inflate(&stream.z, Z_FINISH);
+    if (result != Z_STREAM_END && stream.z.avail_out == 0 &&
+        (result == Z_OK || result == Z_BUF_ERROR))
+    {
+        // The room is used up before the stream's end was seen: the stream goes on past the
+        // byte size, is cut off there, or only its trailer is left. One byte more room tells.
+        stream.z.next_out = &spare;
+        stream.z.avail_out = 1;
+        result = inflate(&stream.z, Z_FINISH);
+        if (stream.z.avail_out == 0)
+        {
+            return Refuse(refusal, VoiceDataProblem::InflatedSizeMismatch, kind, position,
+                          static_cast<int64_t>(byteSize) + 1);
+        }
+    }
+    if (result != Z_STREAM_END)
+    {
+        return Refuse(refusal, VoiceDataProblem::StreamDamaged, kind, position);
+    }
+    if (stream.z.total_out != byteSize)
+    {
+        return Refuse(refusal, VoiceDataProblem::InflatedSizeMismatch, kind, position,
+                      static_cast<int64_t>(stream.z.total_out));
+    }
+    return true;
+}
+
+bool ReadRecords(ByteReader& reader, int32_t version, VoiceSet& set, VoiceDataRefusal& refusal)
+{
+    const bool compressed = version >= kFirstCompressedVersion;
+    for (int kind = 0; kind < KindsWithRecords(version); ++kind)
+    {
+        for (int position = 0; position < set.clipCounts[kind]; ++position)
+        {
+            const int slot = ClipSlot(kind, position);
+            const auto byteSize = static_cast<size_t>(set.catalog.byteSize[slot]);
+            std::vector<int16_t>& samples = set.samples[slot];
+            if (!compressed)
+            {
+                if (byteSize > RemainingBytes(reader))
+                {
+                    return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
+                }
+                samples.resize(byteSize / kBytesPerSample);
+                ReadBytes(reader, samples.data(), byteSize);
+                continue;
+            }
+            if (RemainingBytes(reader) < sizeof(int32_t))
+            {
+                return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
+            }
+            const int32_t length = ReadI32(reader);
+            if (length < 0 || static_cast<size_t>(length) > RemainingBytes(reader))
+            {
+                return Refuse(refusal, VoiceDataProblem::CompressedLengthBad, kind, position,
+                              length);
+            }
+            if (static_cast<int64_t>(byteSize) > kMaxInflateRatio * length)
+            {
+                return Refuse(refusal, VoiceDataProblem::ByteSizeTooLarge, kind, position,
+                              static_cast<int64_t>(byteSize));
+            }
+            samples.resize(byteSize / kBytesPerSample);
+            if (!InflateRecord(reader.data + reader.pos, static_cast<uint32_t>(length), samples,
+                               byteSize, kind, position, refusal))
+            {
+                return false;
+            }
+            reader.pos += static_cast<size_t>(length);
+        }
+    }
+    return true;
+}
+
+// Entries beyond the counts may still hold a previous file's values, so the whole set is made
+// afresh rather than cleared kind by kind.
+void EmptyVoiceSet(VoiceSet& set)
+{
+    set = VoiceSet{};
+    EstablishBuiltInSilences(set);
+}
+
+std::string ClipName(const VoiceDataRefusal& refusal)
+{
+    return "種類 " + std::to_string(refusal.kind) + "・位置 " + std::to_string(refusal.position) +
+           " のボイス";
+}
+
+} // namespace
+
+bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& version,
+                    VoiceDataRefusal& refusal)
+{
+    refusal = VoiceDataRefusal{};
+    if (size > kMaxVoiceDataFileBytes)
+    {
+        return Refuse(refusal, VoiceDataProblem::TooLarge, -1, -1, static_cast<int64_t>(size));
+    }
+    if (size < kVoiceDataHeaderSize)
+    {
+        return Refuse(refusal, VoiceDataProblem::ShortHeader, -1, -1, static_cast<int64_t>(size));
+    }
+    ByteReader reader{data, size, 0, true};
+    out = VoiceSet{};
+    version = ReadI32(reader);
+    ReadBytes(reader, out.ownerName.data(), sizeof(VoiceText));
+    // At most 255 units of name: a field without a terminator is cut to keep one.
+    out.ownerName.back() = u'\0';
+    for (int32_t& count : out.clipCounts)
+    {
+        count = ReadI32(reader);
+    }
+    ReadBytes(reader, &out.catalog, sizeof(ClipCatalog));
+    ReadBytes(reader, &out.tracks, sizeof(VoiceTrackTable));
+
+    // Such files carry no kind-12 records, whatever their count field says.
+    if (version <= kLastVersionWithoutKind12)
+    {
+        out.clipCounts[kKindFileOnly] = 0;
+    }
+    if (!CheckClipFields(out, KindsWithRecords(version), refusal) ||
+        !ReadRecords(reader, version, out, refusal))
+    {
+        return false;
+    }
+    // Bytes after the last record (records for kinds 13 and 14, say) are ignored.
+    EstablishBuiltInSilences(out);
+    return true;
+}
+
+std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal)
+{
+    const std::string damaged = "ボイスデータファイルが壊れています。";
+    const std::string value = std::to_string(refusal.value);
+    switch (refusal.problem)
+    {
+    case VoiceDataProblem::None:
+        return "";
+    case VoiceDataProblem::TooLarge:
+        return "ボイスデータファイルが大きすぎます（" + value + " バイト）。";
+    case VoiceDataProblem::ShortHeader:
+        return damaged + "ヘッダーが途中で切れています（" + value + " バイト）。";
+    case VoiceDataProblem::CountOutOfRange:
+        return damaged + "種類 " + std::to_string(refusal.kind) + " のボイス数 " + value +
+               " が 0～10 の範囲外です。";
+    case VoiceDataProblem::ByteSizeOutOfRange:
+        return damaged + ClipName(refusal) + "のバイト数 " + value + " が不正です。";
+    case VoiceDataProblem::LengthBeyondSamples:
+        return damaged + ClipName(refusal) + "の長さ " + value + " がサンプル数と合いません。";
+    case VoiceDataProblem::NegativePlayCounter:
+        return damaged + ClipName(refusal) + "の再生位置 " + value + " が負です。";
+    case VoiceDataProblem::RecordTruncated:
+        return damaged + ClipName(refusal) + "のデータが途中で切れています。";
+    case VoiceDataProblem::CompressedLengthBad:
+        return damaged + ClipName(refusal) + "の圧縮データ長 " + value + " が不正です。";
+    case VoiceDataProblem::ByteSizeTooLarge:
+        return damaged + ClipName(refusal) + "のバイト数 " + value +
+               " が圧縮データに対して大きすぎます。";
+    case VoiceDataProblem::StreamDamaged:
+        return damaged + ClipName(refusal) + "の圧縮データが壊れています。";
+    case VoiceDataProblem::InflatedSizeMismatch:
+        return damaged + ClipName(refusal) + "の展開後のサイズがバイト数と一致しません。";
+    }
+    return damaged;
+}
+
+int ReadVoiceDataBytes(const uint8_t* data, size_t size, VoiceSet& set, Reporter& reporter,
+                       int32_t* version)
+{
+    auto scratch = std::make_unique<VoiceSet>();
+    int32_t fileVersion = 0;
+    VoiceDataRefusal refusal;
+    if (!ParseVoiceData(data, size, *scratch, fileVersion, refusal))
+    {
+        EmptyVoiceSet(set);
+        ReportMessage(reporter, DescribeVoiceDataRefusal(refusal), kVoiceOpenErrorCaption);
+        return kFileDamaged;
+    }
+    set = std::move(*scratch);
+    if (version != nullptr)
+    {
+        *version = fileVersion;
+    }
+    return kOk;
+}
+
+int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter, int32_t* version)
+{
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(path, bytes, kMaxVoiceDataFileBytes))
+    {
+    case FileReadResult::Ok:
+        return ReadVoiceDataBytes(bytes.data(), bytes.size(), set, reporter, version);
+    case FileReadResult::TooLarge:
+    {
+        EmptyVoiceSet(set);
+        VoiceDataRefusal refusal{VoiceDataProblem::TooLarge, -1, -1,
+                                 static_cast<int64_t>(kMaxVoiceDataFileBytes)};
+        ReportMessage(reporter, DescribeVoiceDataRefusal(refusal), kVoiceOpenErrorCaption);
+        return kFileDamaged;
+    }
+    case FileReadResult::NotOpened:
+    case FileReadResult::ReadError:
+        break;
+    }
+    EmptyVoiceSet(set);
+    return kFileNotOpened;
+}
+
+bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string& why)
+{
+    std::vector<uint8_t> image;
+    image.reserve(kVoiceDataHeaderSize);
+    AppendI32(image, kVoiceDataWriteVersion);
+    AppendBytes(image, set.ownerName.data(), sizeof(VoiceText));
+    for (int32_t count : set.clipCounts)
+    {
+        AppendI32(image, count);
+    }
+    AppendBytes(image, &set.catalog, sizeof(ClipCatalog));
+    AppendBytes(image, &set.tracks, sizeof(VoiceTrackTable));
+
+    for (int kind = 0; kind < kKindsWithRecords; ++kind)
+    {
+        const int32_t count = set.clipCounts[kind];
+        if (count < 0 || count > kMaxClipsPerKind)
+        {
+            why = "種類 " + std::to_string(kind) + " のボイス数 " + std::to_string(count) +
+                  " が 0～10 の範囲外です。";
+            return false;
+        }
+        for (int position = 0; position < count; ++position)
+        {
+            const int slot = ClipSlot(kind, position);
+            const int32_t byteSize = set.catalog.byteSize[slot];
+            const std::vector<int16_t>& samples = set.samples[slot];
+            // Never read past the clip's samples, whatever its catalogue entry says.
+            if (byteSize < 0 || static_cast<size_t>(byteSize) > samples.size() * sizeof(int16_t))
+            {
+                why = "種類 " + std::to_string(kind) + "・位置 " + std::to_string(position) +
+                      " のボイスのバイト数 " + std::to_string(byteSize) +
+                      " がサンプルと合いません。";
+                return false;
+            }
+            // The output room of the one deflate call: S * 1.001 + 12, truncated.
+            const auto room = static_cast<size_t>(static_cast<double>(byteSize) * 1.001 + 12.0);
+            std::vector<uint8_t> compressed(room);
+            DeflateStream stream;
+            if (deflateInit2(&stream.z, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            {
+                why = "圧縮を開始できません。";
+                return false;
+            }
+            stream.live = true;
+            uint8_t none = 0;
+            stream.z.next_in = byteSize > 0
+                                   ? reinterpret_cast<Bytef*>(const_cast<int16_t*>(samples.data()))
+                                   : &none;
+            stream.z.avail_in = static_cast<uInt>(byteSize);
+            stream.z.next_out = compressed.data();
+            stream.z.avail_out = static_cast<uInt>(room);
+            // One call must finish the stream; a record cannot be written otherwise.
+            if (deflate(&stream.z, Z_FINISH) != Z_STREAM_END)
+            {
+                why = "種類 " + std::to_string(kind) + "・位置 " + std::to_string(position) +
+                      " のボイスを圧縮できません。";
+                return false;
+            }
+            AppendI32(image, static_cast<int32_t>(stream.z.total_out));
+            AppendBytes(image, compressed.data(), stream.z.total_out);
+        }
+    }
+    out = std::move(image);
+    return true;
+}
+
+int WriteVoiceDataFile(const std::string& path, const VoiceSet& set, Reporter& reporter)
+{
+    std::vector<uint8_t> image;
+    std::string why;
+    if (!EncodeVoiceData(set, image, why))
+    {
+        ReportMessage(reporter, "ボイスデータファイルを保存できません。" + why, kSaveErrorCaption);
+        return kWriteFailed;
+    }
+    if (!WriteFileAtomically(path, image))
+    {
+        ReportMessage(reporter,
+                      "ボイスデータファイルを書き込めませんでした。以前のファイルはそのままです。",
+                      kSaveErrorCaption);
+        return kWriteFailed;
+    }
+    return kOk;
+}
+
+} // namespace yumo
