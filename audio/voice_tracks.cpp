@@ -19,6 +19,9 @@ BlockTracks MakeInitialBlockTracks()
 void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& keyframes,
                      BlockTracks& blocks)
 {
+    // A negative length (never produced by an import) is taken as empty music rather than
+    // turned into an absurd array size.
+    lengthBytes = lengthBytes < 0 ? 0 : lengthBytes;
     const int32_t blockCount = lengthBytes / kBytesPerBlock + 1;
     const double keyValues[4] = {5000.0, 5000.0, 9000.0, 270.0};
     const double blockValues[4] = {0.0, 0.0, 0.3, 100.0};

@@ -1,0 +1,137 @@
+#include "voices/add_clip.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "common/byte_io.h"
+#include "common/utf16.h"
+#include "import/mp3_import.h"
+
+namespace yumo
+{
+namespace
+{
+
+const char* const kAddErrorCaption = "ボイス追加エラー";
+
+// Whether `kind` can take one more clip; reports why not.
+AddClipResult CheckKindHasRoom(const VoiceSet& set, int kind, Reporter& reporter)
+{
+    if (kind < 0 || kind >= kEditableVoiceKindCount)
+    {
+        ReportMessage(reporter, "ボイスを追加できません。ボイスの種類が不正です。",
+                      kAddErrorCaption);
+        return AddClipResult::BadKind;
+    }
+    if (set.clipCounts[kind] < 0 || set.clipCounts[kind] >= kMaxClipsPerKind)
+    {
+        ReportMessage(reporter, "ボイスを追加できません。登録できる最大ボイス数を超えています。",
+                      kAddErrorCaption);
+        return AddClipResult::KindFull;
+    }
+    return AddClipResult::Added;
+}
+
+} // namespace
+
+AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& audio,
+                                 const PcmFormat& format, std::u16string_view sourcePath,
+                                 Reporter& reporter)
+{
+    if (const AddClipResult room = CheckKindHasRoom(set, kind, reporter);
+        room != AddClipResult::Added)
+    {
+        return room;
+    }
+    const int32_t count = set.clipCounts[kind];
+    const size_t align = format.blockAlign;
+    const size_t channels = format.channels;
+    // Every frame must hold a 16-bit value per channel, or the mix-down would read past it.
+    if (channels == 0 || align < channels * sizeof(int16_t))
+    {
+        ReportMessage(reporter, "ボイスを追加できません。音声の形式が不正です。", kAddErrorCaption);
+        return AddClipResult::BadFormat;
+    }
+    const size_t bytes =
+        std::min(static_cast<size_t>(std::max(audio.byteLength, 0)), audio.buffer.size());
+    const size_t frames = bytes / align;
+    const size_t padded = (frames + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
+    if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
+    {
+        ReportMessage(reporter, "ボイスを追加できません。音声が長すぎます。", kAddErrorCaption);
+        return AddClipResult::TooLong;
+    }
+
+    const int slot = ClipSlot(kind, count);
+    std::vector<int16_t> samples(padded, 0);
+    for (size_t i = 0; i < frames; ++i)
+    {
+        const uint8_t* frame = audio.buffer.data() + align * i;
+        const auto left = static_cast<int16_t>(LoadU16(frame));
+        if (channels == 1)
+        {
+            samples[i] = left;
+            continue;
+        }
+        const auto right = static_cast<int16_t>(LoadU16(frame + sizeof(int16_t)));
+        // Integer division truncates toward zero: (-3 + 0) / 2 is -1.
+        samples[i] = static_cast<int16_t>((left + right) / 2);
+    }
+
+    // A new clip starts with clean entries, whatever an earlier file left in the slot.
+    set.catalog.secondText[slot].fill(u'\0');
+    set.catalog.spare1[slot] = 0;
+    set.catalog.spare2[slot] = 0;
+    set.catalog.spare3[slot] = 0;
+    set.tracks.spare1[slot] = 0;
+    set.tracks.spare2[slot] = 0;
+    set.tracks.playPosition[slot] = 0;
+    set.tracks.outputByteCounter[slot] = 0;
+
+    const auto sampleCount = static_cast<int32_t>(padded);
+    set.catalog.sampleCount[slot] = sampleCount;
+    set.catalog.byteSize[slot] = sampleCount * 2;
+    set.tracks.lengthFrames[slot] = sampleCount;
+    set.tracks.lengthBytes[slot] = sampleCount * 2;
+    VoiceText& path = set.catalog.sourcePath[slot];
+    set.catalog.pathLength[slot] =
+        static_cast<int32_t>(StoreUtf16Field(sourcePath, path.data(), path.size()));
+    set.samples[slot] = std::move(samples);
+    set.clipCounts[kind] = count + 1;
+    return AddClipResult::Added;
+}
+
+AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter)
+{
+    // The limit is checked before anything is imported, so a full kind imports nothing.
+    if (const AddClipResult room = CheckKindHasRoom(set, kind, reporter);
+        room != AddClipResult::Added)
+    {
+        return room;
+    }
+    ImportedAudio audio;
+    PcmFormat format;
+    if (ImportAudioByExtension(path, audio, format, reporter) == 0)
+    {
+        ReleaseImportedAudio(audio);
+        return AddClipResult::ImportFailed;
+    }
+    const AddClipResult result =
+        AppendImportedClip(set, kind, audio, format, Utf8ToUtf16(path), reporter);
+    ReleaseImportedAudio(audio);
+    return result;
+}
+
+bool CheckVoiceSetSavable(const VoiceSet& set, Reporter& reporter)
+{
+    if (set.clipCounts[kKindGoodNight] > 0 && set.clipCounts[kKindWakeCall] > 0)
+    {
+        return true;
+    }
+    ReportMessage(reporter,
+                  "「おやすみ」ボイスと「起きて」ボイスをそれぞれ1つ以上登録してください。",
+                  "ymv保存エラー");
+    return false;
+}
+
+} // namespace yumo

@@ -1,0 +1,41 @@
+#pragma once
+// Appending clips to a voice set, as the voice editor's add button does, and the check the
+// editor makes before it saves.
+
+#include <string>
+#include <string_view>
+
+#include "common/report.h"
+#include "import/pcm_audio.h"
+#include "voices/voice_set.h"
+
+namespace yumo
+{
+
+enum class AddClipResult
+{
+    Added,
+    KindFull,     // the kind already holds 10 clips; reported
+    BadKind,      // not one of the editor's kinds 0-11; reported
+    ImportFailed, // the import refused the file (and reported why, if it did)
+    BadFormat,    // a frame layout the conversion cannot read safely; reported
+    TooLong,      // the padded clip would not fit the file's 32-bit byte size; reported
+};
+
+// Converts an import into a new mono clip appended to `kind`: n = byteLength / blockAlign
+// frames, padded with zeros to the next multiple of 512; one channel is taken as it stands,
+// more are mixed down to the mean of the first two, truncated toward zero. Records the
+// catalogue and track fields and the source path (at most 255 UTF-16 units).
+AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& audio,
+                                 const PcmFormat& format, std::u16string_view sourcePath,
+                                 Reporter& reporter);
+
+// The whole add: the limit of 10 clips, the import by extension, the conversion. The source
+// path is stored as given (UTF-8, converted to UTF-16).
+AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter);
+
+// A set can be saved only with at least one おやすみ and one 起きて clip; otherwise the
+// save error is reported and false returned.
+bool CheckVoiceSetSavable(const VoiceSet& set, Reporter& reporter);
+
+} // namespace yumo
