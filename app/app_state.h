@@ -21,6 +21,7 @@ namespace yumo
 {
 
 class AudioDevice;
+class ClipObserver;
 
 constexpr int kStateNotAsleep = 100;
 
@@ -95,6 +96,7 @@ struct OutputStream
     double musicVolume = 0;
     std::array<int16_t, kRenderWindowSamples> overlapLeft{};  // 512 used
     std::array<int16_t, kRenderWindowSamples> overlapRight{}; // 512 used
+    ClipObserver* clipObserver = nullptr; // not owned; told of each clip the refill starts
 };
 
 struct MusicSlot

@@ -1,6 +1,8 @@
 #pragma once
-// Where output blocks go. The device hands each written block back once it has played, in
-// the order written; the owner refills it then.
+// Where output blocks go. The device plays written blocks in the order written and hands each
+// one back once it has played (a block-done notification); the owner refills it then. The
+// notification runs on the owner's thread, never inside Write, so a refill that writes again
+// does not recurse.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,15 +16,19 @@ namespace yumo
 class AudioDevice
 {
 public:
-    // Called with the index the block was written under, once it has played.
+    // Called with the index the block was written under, once it has played (or was dropped by
+    // Reset). The stream's notification captures one reference, so it never allocates.
     using BlockDone = std::function<void(int blockIndex)>;
 
     virtual ~AudioDevice() = default;
+    // Opens for `format`; false when the device cannot be opened (nothing will play then).
     virtual bool Open(const PcmFormat& format, BlockDone onBlockDone) = 0;
-    // `data` must stay valid until the block comes back.
+    // Queues `byteCount` bytes of interleaved samples. `data` must stay valid until the block
+    // comes back. False when the device is not open or cannot take the block.
     virtual bool Write(int blockIndex, const int16_t* data, size_t byteCount) = 0;
-    // Drops what is queued; the dropped blocks come back done.
+    // Drops what is queued; the dropped blocks come back done without being heard.
     virtual void Reset() = 0;
+    // Forgets queued blocks without notifying and stops notifications.
     virtual void Close() = 0;
 };
 

@@ -10,6 +10,15 @@
 namespace yumo
 {
 
+// Told by the refill whenever the clip sequence moved to a new slot, after the choice and
+// before that block's drift. Must not allocate: it runs inside the refill.
+class ClipObserver
+{
+public:
+    virtual ~ClipObserver() = default;
+    virtual void OnClipChosen(const AppState& state) = 0;
+};
+
 // Closes the device an earlier load opened, then opens `device` for 44.1 kHz 16-bit stereo
 // with block-done notifications that call RefillBlock.
 void OpenOutputStream(AppState& state, AudioDevice& device);
@@ -17,7 +26,8 @@ void OpenOutputStream(AppState& state, AudioDevice& device);
 // Clears the ten blocks to silence and writes them in index order 0-9.
 void PrimeStream(AppState& state);
 
-// The refill of one returned block; returns 0.
+// The refill of one returned block; returns 0. Nothing is requeued while the night is idle, nor
+// for an index that is not one of the ten blocks.
 int RefillBlock(AppState& state, int blockIndex);
 
 // Resets the device (pending blocks come back and are not refilled).
@@ -26,5 +36,13 @@ void ResetStream(AppState& state);
 // Loads background music into the music slot. Returns the imported byte length, 0 on failure
 // (the previous music, with its path, stays).
 int32_t LoadMusicFile(AppState& state, const std::string& path);
+
+// Linear gain of a volume in tenths of a decibel, 10^(volume / 200), rounded to single
+// precision: the mix multiplies in single precision.
+float VolumeGain(double tenthsOfDecibel);
+
+// The peaks the level gauges show: those of the block three places after the one refilled
+// last, (lastRefilled + 3) mod 10.
+BlockPeak GaugePeaks(const OutputStream& stream);
 
 } // namespace yumo

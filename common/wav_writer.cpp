@@ -1,5 +1,9 @@
 #include "common/wav_writer.h"
 
+#include <algorithm>
+#include <bit>
+#include <system_error>
+
 #include "common/byte_io.h"
 
 namespace yumo
@@ -7,12 +11,25 @@ namespace yumo
 namespace
 {
 
-std::vector<uint8_t> MakeHeader(uint16_t channels, uint32_t sampleRate, uint32_t dataBytes)
+constexpr size_t kCanonicalHeaderBytes = 44;
+constexpr size_t kRf64ReadyHeaderBytes = 80;
+constexpr uint32_t kDs64BodyBytes = 28;
+constexpr size_t kIoBufferBytes = size_t{1} << 20;
+
+uint64_t DataLimit(WavLayout layout)
 {
-    std::vector<uint8_t> out;
-    AppendBytes(out, "RIFF", 4);
-    AppendU32(out, 36 + dataBytes);
-    AppendBytes(out, "WAVEfmt ", 8);
+    return layout == WavLayout::Canonical ? kMaxWavDataBytes : ~uint64_t{0} >> 2;
+}
+
+void AppendU64(std::vector<uint8_t>& out, uint64_t value)
+{
+    AppendU32(out, static_cast<uint32_t>(value));
+    AppendU32(out, static_cast<uint32_t>(value >> 32));
+}
+
+void AppendFormatChunk(std::vector<uint8_t>& out, uint16_t channels, uint32_t sampleRate)
+{
+    AppendBytes(out, "fmt ", 4);
     AppendU32(out, 16);
     AppendU16(out, 1);
     AppendU16(out, channels);
@@ -20,9 +37,6 @@ std::vector<uint8_t> MakeHeader(uint16_t channels, uint32_t sampleRate, uint32_t
     AppendU32(out, sampleRate * channels * 2u);
     AppendU16(out, static_cast<uint16_t>(channels * 2));
     AppendU16(out, 16);
-    AppendBytes(out, "data", 4);
-    AppendU32(out, dataBytes);
-    return out;
 }
 
 void AppendSamples(std::vector<uint8_t>& out, const int16_t* samples, size_t count)
@@ -33,24 +47,102 @@ void AppendSamples(std::vector<uint8_t>& out, const int16_t* samples, size_t cou
     }
 }
 
+// Samples as little-endian bytes: written as they stand on a little-endian machine, else
+// converted a slice at a time.
+bool WriteSampleBytes(std::FILE* file, const int16_t* samples, size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little)
+    {
+        return std::fwrite(samples, sizeof(int16_t), count, file) == count;
+    }
+    else
+    {
+        std::vector<uint8_t> slice;
+        for (size_t done = 0; done < count;)
+        {
+            const size_t n = std::min<size_t>(count - done, 4096);
+            slice.clear();
+            AppendSamples(slice, samples + done, n);
+            if (std::fwrite(slice.data(), 1, slice.size(), file) != slice.size())
+            {
+                return false;
+            }
+            done += n;
+        }
+        return true;
+    }
+}
+
+// True when `path` names something other than a regular file (a device, a pipe): such a
+// target is written in place.
+bool IsSpecialFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_directory(status);
+}
+
 } // namespace
 
+std::vector<uint8_t> MakeWavHeader(uint16_t channels, uint32_t sampleRate, uint64_t dataBytes,
+                                   WavLayout layout)
+{
+    const bool unknown = dataBytes == kUnknownWavDataBytes;
+    std::vector<uint8_t> out;
+    if (layout == WavLayout::Canonical)
+    {
+        const uint64_t data = std::min(dataBytes, kMaxWavDataBytes);
+        AppendBytes(out, "RIFF", 4);
+        AppendU32(out, unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(36 + data));
+        AppendBytes(out, "WAVE", 4);
+        AppendFormatChunk(out, channels, sampleRate);
+        AppendBytes(out, "data", 4);
+        AppendU32(out, unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(data));
+        return out;
+    }
+    const bool rf64 = !unknown && dataBytes > kMaxRiffDataBytesWithJunk;
+    const uint64_t riffBytes = kRf64ReadyHeaderBytes - 8 + (unknown ? 0 : dataBytes);
+    AppendBytes(out, rf64 ? "RF64" : "RIFF", 4);
+    AppendU32(out, rf64 || unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(riffBytes));
+    AppendBytes(out, "WAVE", 4);
+    AppendBytes(out, rf64 ? "ds64" : "JUNK", 4);
+    AppendU32(out, kDs64BodyBytes);
+    const uint64_t frameBytes = uint64_t{channels} * 2;
+    AppendU64(out, rf64 ? riffBytes : 0);
+    AppendU64(out, rf64 ? dataBytes : 0);
+    AppendU64(out, rf64 && frameBytes > 0 ? dataBytes / frameBytes : 0);
+    AppendU32(out, 0); // no table of further chunk sizes
+    AppendFormatChunk(out, channels, sampleRate);
+    AppendBytes(out, "data", 4);
+    AppendU32(out, rf64 || unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(dataBytes));
+    return out;
+}
+
 bool OpenWavWriter(WavWriter& writer, const std::filesystem::path& path, uint16_t channels,
-                   uint32_t sampleRate)
+                   uint32_t sampleRate, WavLayout layout)
 {
     writer = WavWriter{};
     writer.path = path;
-    writer.tempPath = path;
-    writer.tempPath += ".partial";
     writer.channels = channels;
     writer.sampleRate = sampleRate;
+    writer.layout = layout;
+    writer.direct = IsSpecialFile(path);
+    writer.tempPath = path;
+    if (!writer.direct)
+    {
+        writer.tempPath += ".partial";
+    }
     writer.file = std::fopen(writer.tempPath.c_str(), "wb");
     if (writer.file == nullptr)
     {
         writer.failed = true;
         return false;
     }
-    std::vector<uint8_t> header = MakeHeader(channels, sampleRate, 0);
+    writer.ioBuffer = std::make_unique<char[]>(kIoBufferBytes);
+    std::setvbuf(writer.file, writer.ioBuffer.get(), _IOFBF, kIoBufferBytes);
+    const std::vector<uint8_t> header =
+        MakeWavHeader(channels, sampleRate, writer.direct ? kUnknownWavDataBytes : 0, layout);
     if (std::fwrite(header.data(), 1, header.size(), writer.file) != header.size())
     {
         writer.failed = true;
@@ -65,15 +157,12 @@ bool WriteWavSamples(WavWriter& writer, const int16_t* samples, size_t count)
         return false;
     }
     const uint64_t bytes = static_cast<uint64_t>(count) * 2;
-    if (writer.dataBytes + bytes > kMaxWavDataBytes)
+    if (writer.dataBytes + bytes > DataLimit(writer.layout))
     {
         writer.failed = true;
         return false;
     }
-    std::vector<uint8_t> out;
-    out.reserve(bytes);
-    AppendSamples(out, samples, count);
-    if (std::fwrite(out.data(), 1, out.size(), writer.file) != out.size())
+    if (!WriteSampleBytes(writer.file, samples, count))
     {
         writer.failed = true;
         return false;
@@ -89,16 +178,22 @@ bool CloseWavWriter(WavWriter& writer)
         return false;
     }
     bool ok = !writer.failed;
-    if (ok)
+    if (ok && !writer.direct)
     {
-        std::vector<uint8_t> header =
-            MakeHeader(writer.channels, writer.sampleRate, static_cast<uint32_t>(writer.dataBytes));
+        const std::vector<uint8_t> header =
+            MakeWavHeader(writer.channels, writer.sampleRate, writer.dataBytes, writer.layout);
         ok = std::fseek(writer.file, 0, SEEK_SET) == 0 &&
-             std::fwrite(header.data(), 1, header.size(), writer.file) == header.size() &&
-             std::fflush(writer.file) == 0;
+             std::fwrite(header.data(), 1, header.size(), writer.file) == header.size();
     }
+    ok = ok && std::fflush(writer.file) == 0;
     ok = (std::fclose(writer.file) == 0) && ok;
     writer.file = nullptr;
+    writer.ioBuffer.reset();
+    if (writer.direct)
+    {
+        writer.failed = writer.failed || !ok;
+        return ok;
+    }
     if (ok && std::rename(writer.tempPath.c_str(), writer.path.c_str()) == 0)
     {
         return true;
@@ -114,15 +209,19 @@ void AbortWavWriter(WavWriter& writer)
     {
         std::fclose(writer.file);
         writer.file = nullptr;
-        std::remove(writer.tempPath.c_str());
+        if (!writer.direct)
+        {
+            std::remove(writer.tempPath.c_str());
+        }
     }
+    writer.ioBuffer.reset();
     writer.failed = true;
 }
 
 std::vector<uint8_t> MakeWavImage(const int16_t* samples, size_t count, uint16_t channels,
                                   uint32_t sampleRate)
 {
-    std::vector<uint8_t> out = MakeHeader(channels, sampleRate, static_cast<uint32_t>(count * 2));
+    std::vector<uint8_t> out = MakeWavHeader(channels, sampleRate, count * 2, WavLayout::Canonical);
     AppendSamples(out, samples, count);
     return out;
 }
