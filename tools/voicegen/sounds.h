@@ -1,0 +1,50 @@
+#pragma once
+// The default voice's wordless clips: breathing in and out, snoring, mumbling, sighs and
+// silences, synthesised from shaped, filtered noise and a glottal pulse source. Every clip is
+// mono 16-bit 44.1 kHz, starts and ends at zero, and comes out the same for the same seed.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace yumo::voicegen
+{
+
+enum class Sound
+{
+    BreathIn,    // すぅ: a soft, bright inhalation through the nose
+    BreathOut,   // はぁ: a whispered "haa", darker than the inhalation
+    BreathInOut, // すぅはぁ: one of each with a short turn between them
+    Snore,   // ぐぅぐぅ: fluttering low rasps on the inhalation, a soft exhalation after each
+    Mumble,  // うーんむにゃむにゃ: a hummed "uun" and four sleepy nasal syllables
+    Sigh,    // はーぁ: a breathy onset, a falling voiced "aa", a trailing breath
+    Silence, // 静寂: digital silence
+};
+
+struct SoundSpec
+{
+    Sound sound = Sound::Silence;
+    uint64_t seed = 1;
+    double seconds = 1.0; // length of the main gesture; each sound adds its own parts
+    double pitchHz = 0;   // voiced sounds: starting pitch; snore: flutter rate
+};
+
+// One clip of the default set: the voice kind it is added to and its file name.
+struct ClipSpec
+{
+    int kind = 0;
+    std::string fileName;
+    SoundSpec sound;
+};
+
+// Levels in dBFS RMS over the whole clip; breath is quieter than voiced sounds.
+double TargetRmsDbfs(Sound sound);
+constexpr double kPeakCeilingDbfs = -3.0;
+constexpr double kEdgeFadeSeconds = 0.015;
+
+std::vector<int16_t> SynthesiseSound(const SoundSpec& spec);
+
+// The wordless clips of the default voice, at least two for every kind that recurs often.
+std::vector<ClipSpec> DefaultClipSpecs();
+
+} // namespace yumo::voicegen
