@@ -1,0 +1,113 @@
+// The fast renderer: the same steps as renderer_scalar.cpp, with the convolution (and, where
+// available, the final mixing) done by the vector kernel of the chosen path.
+
+#include "audio/renderer.h"
+
+#include <algorithm>
+
+#include "audio/convolve_kernels.h"
+#include "audio/render_steps.h"
+#include "common/constants.h"
+
+namespace yumo
+{
+
+bool IsRenderPathSupported(RenderPath path)
+{
+    switch (path)
+    {
+    case RenderPath::Sse2:
+        return true;
+    case RenderPath::Avx2:
+        return render::CpuHasAvx2();
+    case RenderPath::Avx512:
+        return render::CpuHasAvx512();
+    }
+    return false;
+}
+
+RenderPath FastestRenderPath()
+{
+    if (render::CpuHasAvx512())
+    {
+        return RenderPath::Avx512;
+    }
+    if (render::CpuHasAvx2())
+    {
+        return RenderPath::Avx2;
+    }
+    return RenderPath::Sse2;
+}
+
+const char* RenderPathName(RenderPath path)
+{
+    switch (path)
+    {
+    case RenderPath::Sse2:
+        return "sse2";
+    case RenderPath::Avx2:
+        return "avx2";
+    case RenderPath::Avx512:
+        return "avx512";
+    }
+    return "unknown";
+}
+
+int RenderBinauralBlockOnPath(RenderPath path, const HrirSet& set, const int16_t* samples,
+                              size_t sampleCount, int64_t start, double azimuth, double elevation,
+                              double distance, double referenceDistance, int16_t* overlapLeft,
+                              int16_t* overlapRight, int16_t* destination)
+{
+    // A path the CPU lacks would fault on its first instruction; fall back instead.
+    if (!IsRenderPathSupported(path))
+    {
+        path = RenderPath::Sse2;
+    }
+
+    alignas(64) int16_t source[kRenderWindowSamples];
+    render::GatherSourceBlock(samples, sampleCount, start, source);
+    const double* window = CrossfadeWindow();
+    alignas(64) double xPadded[render::kPaddedLength];
+    std::fill(xPadded, xPadded + render::kLeadingZeros, 0.0);
+    double* x = xPadded + render::kLeadingZeros;
+    for (int n = 0; n < kRenderWindowSamples; ++n)
+    {
+        x[n] = source[n] * window[n];
+    }
+
+    alignas(64) double left[kHrirTapCount];
+    alignas(64) double right[kHrirTapCount];
+    render::GatherDirectionTaps(set, azimuth, elevation, left, right);
+    const double gain = DistanceGain(distance, referenceDistance);
+
+    alignas(64) double yLeft[kRenderWindowSamples];
+    alignas(64) double yRight[kRenderWindowSamples];
+    switch (path)
+    {
+    case RenderPath::Sse2:
+        render::ConvolveEarsSse2(xPadded, left, right, gain, yLeft, yRight);
+        render::MixBlockHalves(yLeft, yRight, overlapLeft, overlapRight, destination);
+        break;
+    case RenderPath::Avx2:
+        render::ConvolveEarsAvx2(xPadded, left, right, gain, yLeft, yRight);
+        render::MixBlockHalvesAvx2(yLeft, yRight, overlapLeft, overlapRight, destination);
+        break;
+    case RenderPath::Avx512:
+        render::ConvolveEarsAvx512(xPadded, left, right, gain, yLeft, yRight);
+        render::MixBlockHalvesAvx2(yLeft, yRight, overlapLeft, overlapRight, destination);
+        break;
+    }
+    return 0;
+}
+
+int RenderBinauralBlock(const HrirSet& set, const int16_t* samples, size_t sampleCount,
+                        int64_t start, double azimuth, double elevation, double distance,
+                        double referenceDistance, int16_t* overlapLeft, int16_t* overlapRight,
+                        int16_t* destination)
+{
+    return RenderBinauralBlockOnPath(FastestRenderPath(), set, samples, sampleCount, start, azimuth,
+                                     elevation, distance, referenceDistance, overlapLeft,
+                                     overlapRight, destination);
+}
+
+} // namespace yumo
