@@ -1,0 +1,386 @@
+// yumo-tool night: a whole night through the real pipeline (behaviour, drift, renderer, mix) on
+// the offline device, written to a WAV file, with an optional log of every clip chosen.
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/behaviour.h"
+#include "app/load_commands.h"
+#include "app/offline_device.h"
+#include "app/output_stream.h"
+#include "audio/hrir_set.h"
+#include "common/byte_io.h"
+#include "common/results.h"
+#include "common/wav_writer.h"
+#include "tools/command.h"
+#include "tools/night_options.h"
+
+namespace yumo::tool
+{
+namespace
+{
+
+constexpr int kSecondsPerDay = 24 * 60 * 60;
+
+// Local time of day after `k` blocks came back: whole seconds, wrapping at midnight.
+LocalTime ClockAfterBlocks(int startSeconds, uint64_t k)
+{
+    const uint64_t elapsed = uint64_t{kFramesPerBlock} * k / kSampleRate;
+    const int seconds = static_cast<int>((static_cast<uint64_t>(startSeconds) + elapsed) %
+                                         static_cast<uint64_t>(kSecondsPerDay));
+    return LocalTime{seconds / 3600, seconds / 60 % 60, seconds % 60};
+}
+
+// One line per clip chosen, in milliseconds of output since the start.
+class EventLog final : public ClipObserver
+{
+public:
+    EventLog(std::FILE* file, int startSeconds, const uint64_t& returnedBlocks)
+        : file_(file), startSeconds_(startSeconds), returnedBlocks_(returnedBlocks)
+    {
+    }
+
+    void WriteHeader()
+    {
+        std::fputs("block\tclock\tstate\tclipIndex\tdepth\tdreaming\talertness\tfacing\trolledOver"
+                   "\tazimuth\televation\n",
+                   file_);
+    }
+
+    void OnClipChosen(const AppState& state) override
+    {
+        const uint64_t k = returnedBlocks_;
+        const uint64_t dayMs = uint64_t{kSecondsPerDay} * 1000;
+        const uint64_t ms = (uint64_t{static_cast<uint32_t>(startSeconds_)} * 1000 +
+                             uint64_t{kFramesPerBlock} * 1000 * k / kSampleRate) %
+                            dayMs;
+        const SleepRecord& sleep = state.sleep;
+        std::fprintf(file_, "%llu\t%02d:%02d:%02d.%03d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%g\t%g\n",
+                     static_cast<unsigned long long>(k), static_cast<int>(ms / 3600000),
+                     static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                     static_cast<int>(ms % 1000), state.behaviourState, state.clipIndex,
+                     sleep.depth, sleep.dreaming, sleep.alertness, sleep.facing, sleep.rolledOver,
+                     state.blockTracks.values[kTrackAzimuth][0],
+                     state.blockTracks.values[kTrackElevation][0]);
+    }
+
+private:
+    std::FILE* file_;
+    int startSeconds_;
+    const uint64_t& returnedBlocks_;
+};
+
+// Counts of what a night held, for the closing summary.
+class NightTally final : public ClipObserver
+{
+public:
+    explicit NightTally(ClipObserver* next) : next_(next) {}
+
+    void OnClipChosen(const AppState& state) override
+    {
+        Count(state);
+        if (next_ != nullptr)
+        {
+            next_->OnClipChosen(state);
+        }
+    }
+
+    void Count(const AppState& state)
+    {
+        ++clips;
+        if (state.behaviourState >= 0 && state.behaviourState < kVoiceKindCount)
+        {
+            ++perKind[static_cast<size_t>(state.behaviourState)];
+        }
+        if (clips > 1 && state.sleep.facing != lastFacing)
+        {
+            ++rollOvers;
+        }
+        lastFacing = state.sleep.facing;
+        minDepth = std::min(minDepth, state.sleep.depth);
+        maxDepth = std::max(maxDepth, state.sleep.depth);
+    }
+
+    uint64_t clips = 0;
+    std::array<uint64_t, kVoiceKindCount> perKind{};
+    uint64_t rollOvers = 0;
+    int32_t lastFacing = 0;
+    int32_t minDepth = 1000;
+    int32_t maxDepth = -1000;
+
+private:
+    ClipObserver* next_;
+};
+
+// Level figures of the written output: peak and the longest run of full-scale samples.
+struct OutputMeter
+{
+    int peak = 0;
+    std::array<uint64_t, 2> run{};
+    uint64_t longestRun = 0;
+};
+
+void MeterBlock(OutputMeter& meter, const int16_t* samples, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+    {
+        const int s = samples[i];
+        const int magnitude = s < 0 ? -s : s;
+        meter.peak = std::max(meter.peak, magnitude);
+        uint64_t& run = meter.run[i % 2];
+        run = magnitude >= 32767 ? run + 1 : 0;
+        meter.longestRun = std::max(meter.longestRun, run);
+    }
+}
+
+// A text file that replaces its target only once complete; devices are written in place.
+struct TextOutput
+{
+    std::filesystem::path path;
+    std::filesystem::path tempPath;
+    std::FILE* file = nullptr;
+};
+
+bool OpenTextOutput(TextOutput& out, const std::filesystem::path& path)
+{
+    out.path = path;
+    out.tempPath = path;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) || std::filesystem::is_regular_file(path, error))
+    {
+        out.tempPath += ".partial";
+    }
+    out.file = std::fopen(out.tempPath.c_str(), "w");
+    return out.file != nullptr;
+}
+
+bool CloseTextOutput(TextOutput& out, bool keep)
+{
+    if (out.file == nullptr)
+    {
+        return false;
+    }
+    bool ok = std::fflush(out.file) == 0 && !std::ferror(out.file);
+    ok = std::fclose(out.file) == 0 && ok;
+    out.file = nullptr;
+    if (out.tempPath == out.path)
+    {
+        return ok;
+    }
+    if (keep && ok && std::rename(out.tempPath.c_str(), out.path.c_str()) == 0)
+    {
+        return true;
+    }
+    std::remove(out.tempPath.c_str());
+    return false;
+}
+
+void ShowProgress(uint64_t written, uint64_t total)
+{
+    constexpr int kWidth = 40;
+    const int filled = static_cast<int>(written * kWidth / std::max<uint64_t>(total, 1));
+    const uint64_t seconds = written * kFramesPerBlock / kSampleRate;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%% %02llu:%02llu:%02llu", filled,
+                 "########################################", kWidth - filled, "",
+                 static_cast<int>(written * 100 / std::max<uint64_t>(total, 1)),
+                 static_cast<unsigned long long>(seconds / 3600),
+                 static_cast<unsigned long long>(seconds / 60 % 60),
+                 static_cast<unsigned long long>(seconds % 60));
+}
+
+bool LoadResponseSet(const std::string& path, HrirSet& set, std::string& why)
+{
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::TooLarge:
+        why = "response set " + path + " is larger than any set can be";
+        return false;
+    default:
+        why = "cannot read response set " + path;
+        return false;
+    }
+    std::string problem;
+    if (!ParseHrirSetFile(bytes, set, problem))
+    {
+        why = "response set " + path + ": " + problem;
+        return false;
+    }
+    return true;
+}
+
+void ApplyOptions(AppState& state, const NightOptions& options)
+{
+    state.personality.netsuki = options.sliders[0];
+    state.personality.suimin = options.sliders[1];
+    state.personality.nezou = options.sliders[2];
+    state.personality.neoki = options.sliders[3];
+    state.stream.voiceVolume = options.voiceVolume;
+    state.stream.musicVolume = options.musicVolume;
+    if (options.hasWake)
+    {
+        state.alarm.mode = kWakeUserSet;
+        state.alarm.hour = options.wakeMinute / 60;
+        state.alarm.minute = options.wakeMinute % 60;
+        state.alarm.pm = state.alarm.hour >= 12 ? 1 : 0;
+        state.alarm.minuteOfDay = options.wakeMinute;
+    }
+}
+
+void PrintSummary(const NightOptions& options, const AppState& state, const WavWriter& writer,
+                  uint64_t blocks, const NightTally& tally, const OutputMeter& meter)
+{
+    const double seconds = static_cast<double>(blocks) * kFramesPerBlock / kSampleRate;
+    std::printf("wrote %s: %llu blocks, %.3f s, %s\n", options.outPath.c_str(),
+                static_cast<unsigned long long>(blocks), seconds,
+                writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64" : "RIFF");
+    std::printf("night: %s\n", state.behaviourState == kStateNotAsleep
+                                   ? "ended by itself after ten hours"
+                                   : "still running when the output was complete");
+    std::printf("clips chosen: %llu, roll-overs: %llu, depth %d to %d\n",
+                static_cast<unsigned long long>(tally.clips),
+                static_cast<unsigned long long>(tally.rollOvers), tally.minDepth, tally.maxDepth);
+    std::printf("per state:");
+    for (int kind = 0; kind < kVoiceKindCount; ++kind)
+    {
+        if (tally.perKind[static_cast<size_t>(kind)] > 0)
+        {
+            std::printf(" %d:%llu", kind,
+                        static_cast<unsigned long long>(tally.perKind[static_cast<size_t>(kind)]));
+        }
+    }
+    std::printf("\npeak: %d, longest full-scale run: %llu samples\n", meter.peak,
+                static_cast<unsigned long long>(meter.longestRun));
+}
+
+int RunNight(const std::vector<std::string>& args)
+{
+    NightOptions options;
+    std::string problem;
+    if (!ParseNightOptions(args, options, problem))
+    {
+        return UsageError("", "night", problem);
+    }
+    if (options.hrirPath.empty())
+    {
+        options.hrirPath = FindDefaultHrirPath();
+        if (options.hrirPath.empty())
+        {
+            return Refuse("no response set: give --hrir, or place data/hrtf/head01.bir beside "
+                          "yumo-tool's folder or hrtf/head01.bir in the working directory");
+        }
+    }
+
+    StderrReporter reporter;
+    std::unique_ptr<AppState> state = CreateAppState(reporter);
+    std::string why;
+    if (!LoadResponseSet(options.hrirPath, state->hrir, why))
+    {
+        return Refuse(why);
+    }
+    OfflineDevice device;
+    const int voiceResult = LoadVoiceSet(*state, options.voicePath, device);
+    if (voiceResult == kFileNotOpened)
+    {
+        return Refuse("cannot open voice-data file " + options.voicePath);
+    }
+    if (voiceResult != kOk)
+    {
+        return Refuse("voice-data file " + options.voicePath + " is damaged");
+    }
+    if (!options.musicPath.empty() && LoadMusic(*state, options.musicPath) == 0)
+    {
+        return Refuse("cannot use music file " + options.musicPath);
+    }
+    ApplyOptions(*state, options);
+
+    uint64_t returned = 0;
+    SetClockTime(state->clock, ClockAfterBlocks(options.startSeconds, 0));
+    TextOutput events;
+    if (!options.eventsPath.empty() && !OpenTextOutput(events, options.eventsPath))
+    {
+        return Refuse("cannot write events file " + options.eventsPath);
+    }
+    EventLog log(events.file, options.startSeconds, returned);
+    NightTally tally(events.file != nullptr ? &log : nullptr);
+    state->stream.clipObserver = &tally;
+
+    StartNight(*state);
+    if (state->idle == 1)
+    {
+        CloseTextOutput(events, false);
+        return Refuse("the night did not start: the voice set has no good-night clip that can "
+                      "play (none, or its stored play position is at its end)");
+    }
+    if (events.file != nullptr)
+    {
+        log.WriteHeader();
+    }
+    tally.OnClipChosen(*state);
+
+    const uint64_t totalBlocks = BlocksForMinutes(options.minutes);
+    WavWriter writer;
+    const WavLayout layout = totalBlocks * kBytesPerBlock > kMaxWavDataBytes ? WavLayout::Rf64Ready
+                                                                             : WavLayout::Canonical;
+    if (!OpenWavWriter(writer, options.outPath, kOutputChannels, kSampleRate, layout))
+    {
+        CloseTextOutput(events, false);
+        return Refuse("cannot write " + options.outPath);
+    }
+
+    const bool progress = isatty(fileno(stderr)) == 1;
+    const uint64_t progressStep = std::max<uint64_t>(totalBlocks / 200, 1);
+    OutputMeter meter;
+    AppState& night = *state;
+    device.sink = [&](const int16_t* data, size_t byteCount) {
+        WriteWavSamples(writer, data, byteCount / kBytesPerSample);
+        MeterBlock(meter, data, byteCount / kBytesPerSample);
+        ++returned;
+        SetClockTime(night.clock, ClockAfterBlocks(options.startSeconds, returned));
+        // Enough blocks are queued to reach the length, or the disk refused one: stop
+        // requeuing, and let what is queued play out.
+        if (device.writtenBlocks >= totalBlocks || writer.failed)
+        {
+            night.idle = 1;
+        }
+        if (progress && returned % progressStep == 0)
+        {
+            ShowProgress(returned, totalBlocks);
+        }
+    };
+    while (PumpOfflineDevice(device))
+    {
+    }
+    if (progress)
+    {
+        ShowProgress(returned, std::max(returned, totalBlocks));
+        std::fputc('\n', stderr);
+    }
+
+    const bool wavOk = CloseWavWriter(writer);
+    const bool eventsOk = events.file == nullptr || CloseTextOutput(events, wavOk);
+    if (!wavOk)
+    {
+        return Refuse("writing " + options.outPath + " failed; nothing was replaced");
+    }
+    if (!eventsOk)
+    {
+        return Refuse("writing events file " + options.eventsPath + " failed");
+    }
+    PrintSummary(options, night, writer, returned, tally, meter);
+    return kExitOk;
+}
+
+const CommandRegistration kNight{Command{"", "night", kNightUsage, kNightSummary, RunNight}};
+
+} // namespace
+} // namespace yumo::tool
