@@ -1,0 +1,237 @@
+// yumo-tool voice info/new/add/extract and check ymv: voice-data files from the command line.
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/byte_io.h"
+#include "common/report.h"
+#include "common/results.h"
+#include "common/wav_writer.h"
+#include "tools/command.h"
+#include "voices/add_clip.h"
+#include "voices/voice_data_file.h"
+
+namespace yumo::tool
+{
+namespace
+{
+
+// Reads a voice-data file; on failure prints "refused: <why>" and returns kExitRefused.
+int LoadSet(const std::string& path, VoiceSet& set, int32_t* version)
+{
+    CapturingReporter reporter;
+    const int result = ReadVoiceDataFile(path, set, reporter, version);
+    if (result == kFileNotOpened)
+    {
+        return Refuse(path + ": the file could not be opened");
+    }
+    if (result != kOk)
+    {
+        return Refuse(reporter.messages.empty() ? "the file was refused"
+                                                : reporter.messages.back().text);
+    }
+    return kExitOk;
+}
+
+struct ClipArgument
+{
+    int kind = -1;
+    std::string path;
+};
+
+// KIND=FILE, KIND a number 0-11 or the editor's label of the kind.
+bool ParseClipArgument(const std::string& text, ClipArgument& clip)
+{
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals + 1 == text.size())
+    {
+        return false;
+    }
+    const std::string kind = text.substr(0, equals);
+    long number = -1;
+    if (ParseInt(kind, number))
+    {
+        if (number < 0 || number >= kEditableVoiceKindCount)
+        {
+            return false;
+        }
+        clip.kind = static_cast<int>(number);
+    }
+    else
+    {
+        clip.kind = FindVoiceKindByLabel(kind);
+        if (clip.kind < 0)
+        {
+            return false;
+        }
+    }
+    clip.path = text.substr(equals + 1);
+    return true;
+}
+
+// Adds every clip, then checks and saves the set as the editor's save does.
+int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector<std::string>& args,
+                    size_t firstClip, const std::string& outPath)
+{
+    std::vector<ClipArgument> clips;
+    for (size_t i = firstClip; i < args.size(); ++i)
+    {
+        ClipArgument clip;
+        if (!ParseClipArgument(args[i], clip))
+        {
+            return UsageError("voice", command,
+                              "'" + args[i] + "' is not KIND=FILE with KIND 0-11 or a kind label");
+        }
+        clips.push_back(clip);
+    }
+    for (const ClipArgument& clip : clips)
+    {
+        CapturingReporter reporter;
+        if (AddVoiceClip(set, clip.kind, clip.path, reporter) != AddClipResult::Added)
+        {
+            return Refuse(clip.path + ": " +
+                          (reporter.messages.empty() ? std::string("could not be imported")
+                                                     : reporter.messages.back().text));
+        }
+    }
+    CapturingReporter reporter;
+    if (!CheckVoiceSetSavable(set, reporter) || WriteVoiceDataFile(outPath, set, reporter) != kOk)
+    {
+        return Refuse(reporter.messages.back().text);
+    }
+    return kExitOk;
+}
+
+int RunNew(const std::vector<std::string>& args)
+{
+    if (args.size() < 3 || args[1] != "--owner")
+    {
+        return UsageError("voice", "new", "expected OUT.ymv --owner NAME and clips");
+    }
+    // The set as the program holds it at start-up: built-in kinds present, nothing else.
+    auto set = std::make_unique<VoiceSet>();
+    StartNewVoiceSet(*set);
+    SetOwnerName(*set, args[2]);
+    return AddClipsAndSave("new", *set, args, 3, args[0]);
+}
+
+int RunAdd(const std::vector<std::string>& args)
+{
+    if (args.size() < 2)
+    {
+        return UsageError("voice", "add", "expected FILE.ymv and at least one KIND=FILE");
+    }
+    auto set = std::make_unique<VoiceSet>();
+    if (const int status = LoadSet(args[0], *set, nullptr); status != kExitOk)
+    {
+        return status;
+    }
+    return AddClipsAndSave("add", *set, args, 1, args[0]);
+}
+
+int RunInfo(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+    {
+        return UsageError("voice", "info", "expected one FILE.ymv");
+    }
+    auto set = std::make_unique<VoiceSet>();
+    int32_t version = 0;
+    if (const int status = LoadSet(args[0], *set, &version); status != kExitOk)
+    {
+        return status;
+    }
+    std::printf("version: %d\n", version);
+    std::printf("owner: %s\n", OwnerNameUtf8(*set).c_str());
+    for (int kind = 0; kind < kVoiceKindCount; ++kind)
+    {
+        const char* label = VoiceKindLabel(kind);
+        std::printf("kind %d (%s): count %d\n", kind,
+                    label != nullptr ? label : (kind == kKindFileOnly ? "file only" : "built in"),
+                    set->clipCounts[kind]);
+        if (kind > kKindFileOnly)
+        {
+            continue; // built-in silences: nothing of the file's own
+        }
+        for (int position = 0; position < set->clipCounts[kind]; ++position)
+        {
+            const int slot = ClipSlot(kind, position);
+            std::printf("  slot %d: samples %d, bytes %d, play position %d, path %s\n", slot,
+                        set->catalog.sampleCount[slot], set->catalog.byteSize[slot],
+                        set->tracks.playPosition[slot], SourcePathUtf8(*set, slot).c_str());
+        }
+    }
+    return kExitOk;
+}
+
+int RunExtract(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+    {
+        return UsageError("voice", "extract", "expected FILE.ymv and DIR");
+    }
+    auto set = std::make_unique<VoiceSet>();
+    if (const int status = LoadSet(args[0], *set, nullptr); status != kExitOk)
+    {
+        return status;
+    }
+    const std::filesystem::path dir = args[1];
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    for (int kind = 0; kind <= kKindFileOnly; ++kind)
+    {
+        for (int position = 0; position < set->clipCounts[kind]; ++position)
+        {
+            const std::vector<int16_t>& samples = set->samples[ClipSlot(kind, position)];
+            char name[32];
+            std::snprintf(name, sizeof name, "k%02d_%d.wav", kind, position);
+            const std::vector<uint8_t> image =
+                MakeWavImage(samples.data(), samples.size(), 1, kSampleRate);
+            if (!WriteFileAtomically(dir / name, image))
+            {
+                return Refuse((dir / name).string() + ": could not be written");
+            }
+            std::printf("%s\n", (dir / name).string().c_str());
+        }
+    }
+    return kExitOk;
+}
+
+int RunCheckYmv(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+    {
+        return UsageError("check", "ymv", "expected one FILE");
+    }
+    auto set = std::make_unique<VoiceSet>();
+    if (const int status = LoadSet(args[0], *set, nullptr); status != kExitOk)
+    {
+        return status;
+    }
+    std::printf("accepted\n");
+    return kExitOk;
+}
+
+const CommandRegistration kInfo({"voice", "info", "FILE.ymv",
+                                 "print a voice-data file's version, owner and, per kind, its "
+                                 "clips: slot, samples, bytes, play position, source path",
+                                 RunInfo});
+const CommandRegistration kNew({"voice", "new", "OUT.ymv --owner NAME KIND=FILE...",
+                                "make a voice-data file from WAV/MP3 clips (KIND 0-11 or its "
+                                "label, e.g. おやすみ=a.wav 起きて=b.wav; both are required)",
+                                RunNew});
+const CommandRegistration kAdd({"voice", "add", "FILE.ymv KIND=FILE...",
+                                "append WAV/MP3 clips to a voice-data file and save it again",
+                                RunAdd});
+const CommandRegistration kExtract({"voice", "extract", "FILE.ymv DIR",
+                                    "write every clip as a mono 44.1 kHz WAV named kKK_P.wav",
+                                    RunExtract});
+const CommandRegistration kCheck({"check", "ymv", "FILE",
+                                  "read a voice-data file: prints accepted or refused: <why>",
+                                  RunCheckYmv});
+
+} // namespace
+} // namespace yumo::tool
