@@ -1,0 +1,230 @@
+// Every vector path the CPU supports gives the scalar definition's output bit for bit: on
+// random, loud and moving-source input over many blocks, and in the convolution kernels
+// themselves, including the sign of zero results and responses holding infinities.
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "audio/convolve_kernels.h"
+#include "audio/renderer.h"
+#include "audio/renderer_test_support.h"
+
+namespace yumo
+{
+namespace
+{
+
+using test::MakeRandomClip;
+using test::MakeRandomSet;
+using test::RenderPosition;
+using test::RenderStream;
+
+// A wandering source: azimuth drifting through and past 0-360, elevation from below the
+// lowest row to above the zenith, distance inside and beyond the reference.
+std::vector<RenderPosition> MovingPositions(uint32_t seed, int count)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> step(-25.0, 25.0);
+    std::vector<RenderPosition> positions;
+    RenderPosition p{90.0, -40.0, 0.3, 0.3};
+    for (int i = 0; i < count; ++i)
+    {
+        p.azimuth = std::fmod(p.azimuth + step(random) + 380.0, 400.0) - 20.0;
+        p.elevation = std::fmod(p.elevation + step(random) + 160.0, 200.0) - 60.0;
+        p.distance = 0.05 + std::abs(std::fmod(p.distance + step(random) / 20.0, 2.0));
+        p.reference = (i / 10) % 2 == 0 ? 0.3 : 1.0;
+        positions.push_back(p);
+    }
+    return positions;
+}
+
+class RenderPathTest : public ::testing::TestWithParam<RenderPath>
+{
+protected:
+    void SetUp() override
+    {
+        if (!IsRenderPathSupported(GetParam()))
+        {
+            GTEST_SKIP() << RenderPathName(GetParam()) << " not supported by this CPU";
+        }
+    }
+};
+
+TEST_P(RenderPathTest, MatchesScalarOnRandomMovingInput)
+{
+    const HrirSet set = MakeRandomSet(1, 15000.0);
+    const int blocks = 120;
+    const std::vector<int16_t> clip = MakeRandomClip(2, blocks * 512 - 300, 6000.0);
+    const std::vector<RenderPosition> positions = MovingPositions(3, blocks);
+    const std::vector<int16_t> expected =
+        RenderStream(RenderBinauralBlockScalar, set, clip, positions);
+    const std::vector<int16_t> actual =
+        RenderStream(test::RenderOnPath(GetParam()), set, clip, positions);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t n = 0; n < expected.size(); ++n)
+    {
+        ASSERT_EQ(actual[n], expected[n]) << "sample " << n;
+    }
+}
+
+TEST_P(RenderPathTest, MatchesScalarOnLoudInput)
+{
+    // Responses whose sums reach many times full scale and a source near full scale: the
+    // 64-bit conversion, the saturation and the final clamp all come into play.
+    const HrirSet set = MakeRandomSet(4, 400000.0);
+    const int blocks = 60;
+    const std::vector<int16_t> clip = MakeRandomClip(5, blocks * 512, 30000.0);
+    const std::vector<RenderPosition> positions = MovingPositions(6, blocks);
+    const std::vector<int16_t> expected =
+        RenderStream(RenderBinauralBlockScalar, set, clip, positions);
+    const std::vector<int16_t> actual =
+        RenderStream(test::RenderOnPath(GetParam()), set, clip, positions);
+    size_t saturated = 0;
+    for (size_t n = 0; n < expected.size(); ++n)
+    {
+        ASSERT_EQ(actual[n], expected[n]) << "sample " << n;
+        saturated += expected[n] == 32767 || expected[n] == -32768;
+    }
+    EXPECT_GT(saturated, expected.size() / 10); // the input really was loud
+}
+
+TEST_P(RenderPathTest, MatchesScalarWithNonFiniteAndSignedZeroTaps)
+{
+    HrirSet set = MakeRandomSet(7, 20000.0);
+    // Infinities and NaN in taps that the first outputs of a block never reach: a kernel that
+    // let its leading zeros multiply them would produce NaN there.
+    for (HrirDirection* d : {&set.directions[0][0], &set.directions[1][3], &set.directions[3][0]})
+    {
+        d->left[127] = std::numeric_limits<double>::infinity();
+        d->left[64] = -0.0;
+        d->right[100] = std::numeric_limits<double>::quiet_NaN();
+        d->right[126] = -std::numeric_limits<double>::infinity();
+    }
+    std::vector<int16_t> clip = MakeRandomClip(8, 30 * 512, 8000.0);
+    std::fill(clip.begin() + 2048, clip.begin() + 4096, int16_t{0}); // silent stretch
+    const std::vector<RenderPosition> positions = MovingPositions(9, 30);
+    EXPECT_EQ(RenderStream(test::RenderOnPath(GetParam()), set, clip, positions),
+              RenderStream(RenderBinauralBlockScalar, set, clip, positions));
+}
+
+// The kernel against ConvolveBlock followed by the gain, compared as bit patterns (so +0 and
+// -0 differ).
+void ExpectKernelMatches(RenderPath path, const std::vector<double>& x,
+                         const std::vector<double>& left, const std::vector<double>& right,
+                         double gain)
+{
+    std::vector<double> padded(render::kPaddedLength, 0.0);
+    std::copy(x.begin(), x.end(), padded.begin() + render::kLeadingZeros);
+    std::vector<double> yLeft(1024), yRight(1024);
+    switch (path)
+    {
+    case RenderPath::Sse2:
+        render::ConvolveEarsSse2(padded.data(), left.data(), right.data(), gain, yLeft.data(),
+                                 yRight.data());
+        break;
+    case RenderPath::Avx2:
+        render::ConvolveEarsAvx2(padded.data(), left.data(), right.data(), gain, yLeft.data(),
+                                 yRight.data());
+        break;
+    case RenderPath::Avx512:
+        render::ConvolveEarsAvx512(padded.data(), left.data(), right.data(), gain, yLeft.data(),
+                                   yRight.data());
+        break;
+    }
+    std::vector<double> expectedLeft(1151), expectedRight(1151);
+    ConvolveBlock(x.data(), left.data(), expectedLeft.data());
+    ConvolveBlock(x.data(), right.data(), expectedRight.data());
+    for (int i = 0; i < 1024; ++i)
+    {
+        double l = expectedLeft[i] * gain;
+        double r = expectedRight[i] * gain;
+        ASSERT_EQ(std::memcmp(&yLeft[i], &l, sizeof l), 0)
+            << "left " << i << ": " << yLeft[i] << " vs " << l;
+        ASSERT_EQ(std::memcmp(&yRight[i], &r, sizeof r), 0)
+            << "right " << i << ": " << yRight[i] << " vs " << r;
+    }
+}
+
+TEST_P(RenderPathTest, KernelMatchesTheOrderedSumBitForBit)
+{
+    std::mt19937 random(10);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    std::vector<double> x(1024), left(128), right(128);
+    for (double& v : x)
+    {
+        v = noise(random) * 9000.0;
+    }
+    for (int t = 0; t < 128; ++t)
+    {
+        left[t] = noise(random) * 30000.0;
+        right[t] = noise(random) * 1e-3; // small taps: every last bit of the sum matters
+    }
+    ExpectKernelMatches(GetParam(), x, left, right, 1.0);
+    ExpectKernelMatches(GetParam(), x, left, right, static_cast<double>(DistanceGain(0.7, 0.3)));
+    ExpectKernelMatches(GetParam(), x, left, right, 0.0);
+}
+
+TEST_P(RenderPathTest, KernelKeepsTheSignOfZeroSums)
+{
+    // x: silence with -0.0 (a negative sample under w[1023] = 0) and a few isolated values;
+    // negative taps turn the zeros into -0.0 products. The definition's sum starts at +0.0, so
+    // every all-zero output is +0.0, while a sum started from its first product (+0 x -1) would
+    // end as -0.0.
+    std::vector<double> x(1024, 0.0), left(128), right(128);
+    x[1023] = -0.0;
+    x[0] = -0.0;
+    x[700] = -3.0;
+    x[701] = 3.0;
+    for (int t = 0; t < 128; ++t)
+    {
+        left[t] = -1.0 - t;
+        right[t] = t % 2 == 0 ? -0.0 : 2.0;
+    }
+    ExpectKernelMatches(GetParam(), x, left, right, 1.0);
+    ExpectKernelMatches(GetParam(), x, left, right, 0.25);
+
+    // Infinite taps beyond the first outputs' reach: masked, never multiplied by zeros.
+    std::vector<double> infinite(128, 1.0);
+    infinite[127] = std::numeric_limits<double>::infinity();
+    infinite[90] = -std::numeric_limits<double>::infinity();
+    std::vector<double> ramp(1024);
+    for (int k = 0; k < 1024; ++k)
+    {
+        ramp[k] = k + 1.0;
+    }
+    ExpectKernelMatches(GetParam(), ramp, infinite, right, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, RenderPathTest,
+                         ::testing::Values(RenderPath::Sse2, RenderPath::Avx2, RenderPath::Avx512),
+                         [](const ::testing::TestParamInfo<RenderPath>& tested) {
+                             return std::string(RenderPathName(tested.param));
+                         });
+
+TEST(RenderPathSelectionTest, FastestPathIsSupportedAndUsedByDefault)
+{
+    const RenderPath fastest = FastestRenderPath();
+    EXPECT_TRUE(IsRenderPathSupported(fastest));
+    EXPECT_TRUE(IsRenderPathSupported(RenderPath::Sse2));
+    if (IsRenderPathSupported(RenderPath::Avx512))
+    {
+        EXPECT_EQ(fastest, RenderPath::Avx512);
+    }
+    else if (IsRenderPathSupported(RenderPath::Avx2))
+    {
+        EXPECT_EQ(fastest, RenderPath::Avx2);
+    }
+    // What the machine offers, for the test log.
+    std::printf("render paths: sse2 avx2=%d avx512=%d, fastest %s\n",
+                IsRenderPathSupported(RenderPath::Avx2), IsRenderPathSupported(RenderPath::Avx512),
+                RenderPathName(fastest));
+}
+
+} // namespace
+} // namespace yumo
