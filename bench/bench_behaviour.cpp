@@ -1,0 +1,103 @@
+// The behaviour's share of each output refill (sequence, choice, drift), which must stay a
+// small fraction of a block's 11.6 ms and allocate nothing.
+
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "app/app_state.h"
+#include "app/behaviour.h"
+
+namespace
+{
+
+// Counts every global allocation so a benchmark can report how many happened in its loop.
+std::atomic<long> gAllocations{0};
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+    {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+// The replacement pair is matched (malloc and free); GCC cannot see that across the operators.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace yumo
+{
+namespace
+{
+
+// A loaded set with one 4096-frame clip in every editable kind, as a night would have.
+std::unique_ptr<AppState> MakeNightState(SilentReporter& reporter)
+{
+    std::unique_ptr<AppState> state = CreateAppState(reporter);
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        state->voices.clipCounts[kind] = 1;
+        const int slot = ClipSlot(kind, 0);
+        state->voices.tracks.lengthFrames[slot] = 4096;
+        state->voices.tracks.lengthBytes[slot] = 8192;
+        state->voices.samples[slot].assign(4096, 0);
+    }
+    state->idle = 0;
+    state->behaviourState = kKindGoodNight;
+    SetClockTime(state->clock, LocalTime{23, 0, 2}); // inside an update window
+    state->sleep.startMinute = 22 * 60;
+    return state;
+}
+
+// Sequence and drift per block, the clip counters moved as the refill moves them.
+void BM_BehaviourPerBlock(benchmark::State& run)
+{
+    SilentReporter reporter;
+    std::unique_ptr<AppState> state = MakeNightState(reporter);
+    const long allocationsBefore = gAllocations.load();
+    for (auto _ : run)
+    {
+        AdvanceClipSequence(*state);
+        DriftSourcePosition(*state);
+        const int slot = ClipSlot(state->behaviourState, state->clipIndex);
+        state->voices.tracks.outputByteCounter[slot] += kBytesPerBlock;
+        state->voices.tracks.playPosition[slot] = state->voices.tracks.outputByteCounter[slot] / 4;
+        benchmark::DoNotOptimize(state->blockTracks.values[kTrackAzimuth][0]);
+    }
+    run.counters["allocations"] = static_cast<double>(gAllocations.load() - allocationsBefore);
+}
+BENCHMARK(BM_BehaviourPerBlock);
+
+// One choice with the depth, dream and alarm update (the heaviest path: a cosine and up to
+// six draws).
+void BM_ChooseNextActivity(benchmark::State& run)
+{
+    SilentReporter reporter;
+    std::unique_ptr<AppState> state = MakeNightState(reporter);
+    state->alarm.mode = kWakeUserSet;
+    state->alarm.minuteOfDay = 23 * 60 + 5;
+    const long allocationsBefore = gAllocations.load();
+    for (auto _ : run)
+    {
+        benchmark::DoNotOptimize(ChooseNextActivity(*state));
+    }
+    run.counters["allocations"] = static_cast<double>(gAllocations.load() - allocationsBefore);
+}
+BENCHMARK(BM_ChooseNextActivity);
+
+} // namespace
+} // namespace yumo
