@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Checks the README's commands on a fresh, minimal Debian 12: debootstraps a chroot (kept in
+# WORK_DIR/base and copied for each check), clones the committed repository into it and runs
+#   root: scripts/run.sh, scripts/test.sh and .ci/run as root with CI=true and no input
+#   user: scripts/test.sh as a normal user who installs the packages through sudo
+# Prints the time of each step. Needs root, debootstrap and Debian's mirror; unmounts
+# everything it mounted on exit.
+# Usage: scripts/check_fresh_debian.sh WORK_DIR [root|user|all]
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+[ $# -ge 1 ] || { echo "usage: $0 WORK_DIR [root|user|all]" >&2; exit 2; }
+[ "$(id -u)" -eq 0 ] || die "run this as root (debootstrap and chroot need it)"
+work="$(mkdir -p "$1" && cd "$1" && pwd)"
+which_checks="${2:-all}"
+readonly MIRROR=http://deb.debian.org/debian
+readonly CLEAN_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+mounted=()
+
+unmount_all() {
+    local i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+        umount -R "${mounted[i]}" 2>/dev/null || umount -lR "${mounted[i]}" || true
+    done
+    mounted=()
+}
+trap unmount_all EXIT
+
+make_base() {
+    if [ ! -e "$work/base/.complete" ]; then
+        command -v debootstrap >/dev/null || as_root apt-get install -y --no-install-recommends debootstrap
+        rm -rf "$work/base"
+        say "debootstrap --variant=minbase bookworm"
+        timed debootstrap --variant=minbase bookworm "$work/base" "$MIRROR"
+        touch "$work/base/.complete"
+    fi
+}
+
+# A fresh copy of the base with /proc and /dev mounted and the repository cloned to /root/yumo.
+make_root() {
+    local root="$1"
+    rm -rf "$root"
+    cp -a "$work/base" "$root"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mount -t proc proc "$root/proc" && mounted+=("$root/proc")
+    mount --rbind /dev "$root/dev" && mounted+=("$root/dev")
+    git clone -q "$YUMO_ROOT" "$root/root/yumo"
+}
+
+timed() {
+    local start=$SECONDS status=0
+    "$@" || status=$?
+    printf '   took %d s (exit %d): %s\n' $((SECONDS - start)) "$status" "$*"
+    return "$status"
+}
+
+# Runs a command line in the chroot as root with a bare environment, no terminal, no input.
+in_root() {
+    local root="$1"
+    shift
+    chroot "$root" /usr/bin/env -i HOME=/root PATH="$CLEAN_PATH" CI=true bash -c "$*" </dev/null
+}
+
+check_as_root() {
+    local root="$work/chroot"
+    make_root "$root"
+    say "root: scripts/run.sh"
+    timed in_root "$root" 'cd /root/yumo && ./scripts/run.sh'
+    say "root: scripts/test.sh"
+    timed in_root "$root" 'cd /root/yumo && ./scripts/test.sh'
+    say "root: .ci/run in a clean clone"
+    git clone -q "$YUMO_ROOT" "$root/root/yumo-ci"
+    timed in_root "$root" 'cd /root/yumo-ci && bash .ci/run'
+    unmount_all
+}
+
+check_as_user() {
+    local root="$work/chroot-user"
+    make_root "$root"
+    say "user: install sudo, add user yumo with sudo rights"
+    in_root "$root" 'apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -q -y --no-install-recommends sudo &&
+        useradd -m -s /bin/bash yumo && echo "yumo ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/yumo &&
+        chmod 440 /etc/sudoers.d/yumo && mv /root/yumo /home/yumo/yumo && chown -R yumo:yumo /home/yumo/yumo'
+    say "user: scripts/test.sh"
+    timed chroot --userspec=yumo:yumo "$root" /usr/bin/env -i HOME=/home/yumo USER=yumo \
+        PATH="$CLEAN_PATH" CI=true bash -c 'cd ~/yumo && ./scripts/test.sh' </dev/null
+    unmount_all
+}
+
+make_base
+case "$which_checks" in
+root) check_as_root ;;
+user) check_as_user ;;
+all) check_as_root && check_as_user ;;
+*) die "unknown check '$which_checks' (root, user or all)" ;;
+esac
