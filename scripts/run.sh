@@ -24,9 +24,10 @@ has_command() {
 
 say "demo: おやすみなさい circling the head"
 spoken="$demo/oyasumi_mono.wav"
-espeak-ng -v ja+f2 -s 95 -p 45 -w "$demo/oyasumi_espeak.wav" "おやすみなさい"
+# Said twice, so that the voice is heard all the way round.
+espeak-ng -v ja+f2 -s 95 -p 45 -w "$demo/oyasumi_espeak.wav" "おやすみなさい。 おやすみなさい。"
 sox -R "$demo/oyasumi_espeak.wav" -b 16 -c 1 "$spoken" \
-    highpass 70 rate -v 44100 gain -n -6 fade q 0.02 -0 0.1 pad 0.3 0.7
+    highpass 70 rate -v 44100 gain -n -6 fade q 0.02 -0 0.1 pad 0.2 0.3
 rm -f "$demo/oyasumi_espeak.wav"
 # One line "azimuth elevation distance" per block of 512 samples: azimuth runs once round
 # 0-360 degrees (0 in front, below 180 on the left) at ear level.
