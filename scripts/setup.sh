@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing, builds Yumo (CMake + Ninja, Release, warnings
-# as errors) and makes its default data in the build folder:
+# Installs the Debian packages that are missing, builds Yumo (CMake + Ninja, optimised with
+# debug information, warnings as errors) and makes its default data in the build folder:
 #   build/data/hrtf/head01.bir   the head-related impulse responses, from libmysofa's KEMAR set
 #   build/data/ymv/Yumone.ymv    the default voice (scripts/make_default_voice.sh)
 # Run it as root, or as a user who may use sudo (asked only when packages are missing).
@@ -54,7 +54,7 @@ install_missing_packages() {
 
 build() {
     say "building in $YUMO_BUILD"
-    cmake -S "$YUMO_ROOT" -B "$YUMO_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DYUMO_WERROR=ON
+    cmake -S "$YUMO_ROOT" -B "$YUMO_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DYUMO_WERROR=ON
     cmake --build "$YUMO_BUILD" -j "$YUMO_JOBS"
 }
 
