@@ -1,0 +1,70 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "support/test_support.h"
+
+namespace yumo
+{
+namespace
+{
+
+// Clip counts per kind, from `yumo-tool voice info`'s "kind N (label): count C" lines.
+std::map<int, int> ReadClipCounts(const std::filesystem::path& voice)
+{
+    std::string out;
+    EXPECT_EQ(test::RunCommand(std::string(YUMO_TOOL_PATH) + " voice info '" + voice.string() + "'",
+                               &out),
+              0);
+    std::map<int, int> counts;
+    std::regex line(R"(^kind (\d+) .*: count (\d+)$)");
+    std::istringstream lines(out);
+    for (std::string text; std::getline(lines, text);)
+    {
+        std::smatch match;
+        if (std::regex_match(text, match, line))
+        {
+            counts[std::stoi(match[1])] = std::stoi(match[2]);
+        }
+    }
+    return counts;
+}
+
+// The set-up script's default voice, made in a scratch build folder that holds only the two
+// programs it needs.
+TEST(DefaultVoiceScript, MakesEveryEditorKindAndSkipsWorkWhenUpToDate)
+{
+    test::TempDir build;
+    std::filesystem::create_symlink(YUMO_TOOL_PATH, build / "yumo-tool");
+    std::filesystem::create_symlink(YUMO_VOICEGEN_PATH, build / "yumo-voicegen");
+    const std::string command = std::string(YUMO_SOURCE_DIR) + "/scripts/make_default_voice.sh '" +
+                                build.path().string() + "'";
+    std::string out;
+    std::string err;
+    ASSERT_EQ(test::RunCommand(command, &out, &err), 0) << out << err;
+    const std::filesystem::path voice = build / "data/ymv/Yumone.ymv";
+    ASSERT_TRUE(std::filesystem::exists(voice));
+
+    std::map<int, int> counts = ReadClipCounts(voice);
+    for (int kind = 0; kind <= 11; ++kind)
+    {
+        EXPECT_GE(counts[kind], 1) << "kind " << kind;
+    }
+    // The kinds a night returns to most often vary.
+    for (int kind : {1, 2, 3, 11})
+    {
+        EXPECT_GE(counts[kind], 2) << "kind " << kind;
+    }
+
+    const auto written = std::filesystem::last_write_time(voice);
+    ASSERT_EQ(test::RunCommand(command, &out), 0);
+    EXPECT_NE(out.find("up to date"), std::string::npos) << out;
+    EXPECT_EQ(std::filesystem::last_write_time(voice), written);
+
+    EXPECT_EQ(test::RunCommand(std::string(YUMO_SOURCE_DIR) + "/scripts/make_default_voice.sh"), 2);
+}
+
+} // namespace
+} // namespace yumo
