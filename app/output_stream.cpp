@@ -14,7 +14,6 @@ namespace
 {
 
 constexpr int kSamplesPerBlock = kFramesPerBlock * kOutputChannels;
-constexpr float kMaxVoiceMagnitude = 32767.0f;
 
 bool IsPlayableSlot(const AppState& state)
 {
@@ -54,20 +53,50 @@ void RenderCurrentClip(AppState& state)
 }
 
 // sign(s) * min(|s| * g, 32767), the product in single precision and truncated toward zero;
-// a full-scale negative sample therefore comes out as -32767, never wrapping.
-int ScaleVoiceSample(int sample, float gain)
+// a full-scale negative sample therefore comes out as -32767, never wrapping. The products stay
+// below 2^21 (|s| <= 32768, g <= 31.7), so truncating before limiting gives the same values and
+// lets the compiler keep the loop on vectors.
+void ScaleVoice(int16_t* samples, float gain)
 {
-    const int magnitude = sample < 0 ? -sample : sample;
-    const float scaled = std::min(static_cast<float>(magnitude) * gain, kMaxVoiceMagnitude);
-    const int truncated = static_cast<int>(scaled);
-    return sample < 0 ? -truncated : truncated;
+    for (int i = 0; i < kSamplesPerBlock; ++i)
+    {
+        const int sample = samples[i];
+        const int magnitude = sample < 0 ? -sample : sample;
+        const int scaled = std::min(static_cast<int>(static_cast<float>(magnitude) * gain), 32767);
+        samples[i] = static_cast<int16_t>(sample < 0 ? -scaled : scaled);
+    }
 }
 
-// voice + music * m in single precision, saturated to 16 bits and truncated toward zero.
-int AddMusicSample(int voice, int16_t music, float gain)
+// voice + music * m in single precision, truncated toward zero and saturated to 16 bits (the
+// sum stays far inside the int range, so the order of the two makes no difference).
+int16_t AddMusicSample(int16_t voice, int16_t music, float gain)
 {
     const float sum = static_cast<float>(voice) + static_cast<float>(music) * gain;
-    return static_cast<int>(std::clamp(sum, -32768.0f, 32767.0f));
+    return static_cast<int16_t>(std::clamp(static_cast<int>(sum), -32768, 32767));
+}
+
+void AddMusic(int16_t* samples, const int16_t* left, const int16_t* right, float gain)
+{
+    for (int n = 0; n < kFramesPerBlock; ++n)
+    {
+        samples[2 * n] = AddMusicSample(samples[2 * n], left[n], gain);
+        samples[2 * n + 1] = AddMusicSample(samples[2 * n + 1], right[n], gain);
+    }
+}
+
+// Absolute sample values, 0 to 32768.
+BlockPeak MeasurePeaks(const int16_t* samples)
+{
+    int left = 0;
+    int right = 0;
+    for (int n = 0; n < kFramesPerBlock; ++n)
+    {
+        const int l = samples[2 * n];
+        const int r = samples[2 * n + 1];
+        left = std::max(left, l < 0 ? -l : l);
+        right = std::max(right, r < 0 ? -r : r);
+    }
+    return BlockPeak{static_cast<double>(left), static_cast<double>(right)};
 }
 
 // Voice volume, music and peaks over the rendered block, in place. The gains are worked out
@@ -78,43 +107,16 @@ void MixBlock(AppState& state, int blockIndex)
     OutputStream& stream = state.stream;
     const MusicSlot& music = state.music;
     int16_t* mix = stream.mixBlock.samples.data();
-    const float voiceGain = VolumeGain(stream.voiceVolume);
+    ScaleVoice(mix, VolumeGain(stream.voiceVolume));
     const bool withMusic = music.loadCount > 0 && music.musicOn == 1 && music.cursorFrames >= 0 &&
                            static_cast<size_t>(music.cursorFrames) + kFramesPerBlock <=
                                std::min(music.left.size(), music.right.size());
-    int peakLeft = 0;
-    int peakRight = 0;
     if (withMusic)
     {
-        const float musicGain = VolumeGain(stream.musicVolume);
-        const int16_t* left = music.left.data() + music.cursorFrames;
-        const int16_t* right = music.right.data() + music.cursorFrames;
-        for (int n = 0; n < kFramesPerBlock; ++n)
-        {
-            const int l =
-                AddMusicSample(ScaleVoiceSample(mix[2 * n], voiceGain), left[n], musicGain);
-            const int r =
-                AddMusicSample(ScaleVoiceSample(mix[2 * n + 1], voiceGain), right[n], musicGain);
-            mix[2 * n] = static_cast<int16_t>(l);
-            mix[2 * n + 1] = static_cast<int16_t>(r);
-            peakLeft = std::max(peakLeft, l < 0 ? -l : l);
-            peakRight = std::max(peakRight, r < 0 ? -r : r);
-        }
+        AddMusic(mix, music.left.data() + music.cursorFrames,
+                 music.right.data() + music.cursorFrames, VolumeGain(stream.musicVolume));
     }
-    else
-    {
-        for (int n = 0; n < kFramesPerBlock; ++n)
-        {
-            const int l = ScaleVoiceSample(mix[2 * n], voiceGain);
-            const int r = ScaleVoiceSample(mix[2 * n + 1], voiceGain);
-            mix[2 * n] = static_cast<int16_t>(l);
-            mix[2 * n + 1] = static_cast<int16_t>(r);
-            peakLeft = std::max(peakLeft, l < 0 ? -l : l);
-            peakRight = std::max(peakRight, r < 0 ? -r : r);
-        }
-    }
-    stream.peaks[static_cast<size_t>(blockIndex)] =
-        BlockPeak{static_cast<double>(peakLeft), static_cast<double>(peakRight)};
+    stream.peaks[static_cast<size_t>(blockIndex)] = MeasurePeaks(mix);
 }
 
 // 512 frames on: the slot's counters (also in the built-in silences, so they last their
