@@ -1,0 +1,318 @@
+// yumo-tool night: the whole pipeline on the offline device, run as a user runs it.
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+#include "common/byte_io.h"
+#include "support/night_data.h"
+#include "support/test_support.h"
+#include "voices/voice_data_file.h"
+
+namespace yumo::test
+{
+namespace
+{
+
+const std::string kTool = YUMO_TOOL_PATH;
+constexpr size_t kWavHeaderBytes = 44;
+
+struct EventLine
+{
+    uint64_t block = 0;
+    std::string clock;
+    int state = 0;
+    int clipIndex = 0;
+    int depth = 0;
+    double azimuth = 0;
+    double elevation = 0;
+    int fields = 0;
+};
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, separator))
+    {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+std::vector<EventLine> ParseEvents(const std::string& text, std::string& header)
+{
+    std::vector<std::string> lines = Split(text, '\n');
+    std::vector<EventLine> events;
+    if (lines.empty())
+    {
+        return events;
+    }
+    header = lines[0];
+    for (size_t i = 1; i < lines.size(); ++i)
+    {
+        const std::vector<std::string> f = Split(lines[i], '\t');
+        EventLine e;
+        e.fields = static_cast<int>(f.size());
+        if (f.size() == 11)
+        {
+            e.block = std::stoull(f[0]);
+            e.clock = f[1];
+            e.state = std::stoi(f[2]);
+            e.clipIndex = std::stoi(f[3]);
+            e.depth = std::stoi(f[4]);
+            e.azimuth = std::stod(f[9]);
+            e.elevation = std::stod(f[10]);
+        }
+        events.push_back(e);
+    }
+    return events;
+}
+
+// start + floor(512000 k / 44100) ms as HH:MM:SS.mmm, wrapping at midnight.
+std::string ExpectedClock(int startSeconds, uint64_t k)
+{
+    const uint64_t ms =
+        (static_cast<uint64_t>(startSeconds) * 1000 + 512000 * k / 44100) % (24ull * 3600 * 1000);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", static_cast<int>(ms / 3600000),
+                  static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                  static_cast<int>(ms % 1000));
+    return text;
+}
+
+class NightTool : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        WriteBytesFile(dir / "head.bir", SerializeHrirSet(MakePassThroughHrirSet()));
+        WriteVoiceSet("voice.ymv", 0);
+    }
+
+    // Kind 0 has a three-block clip whose stored play position is `goodNightPosition`; kinds
+    // 1-10 a two-block clip each; no recorded silence.
+    void WriteVoiceSet(const std::string& name, int goodNightPosition)
+    {
+        VoiceSet set;
+        EstablishBuiltInSilences(set);
+        AppendTestClip(set, 0, MakeTriangleClip(3, 9000));
+        set.tracks.playPosition[ClipSlot(0, 0)] = goodNightPosition;
+        for (int kind = 1; kind <= 10; ++kind)
+        {
+            AppendTestClip(set, kind, MakeTriangleClip(2, 1000 * kind, 50 + 20 * kind));
+        }
+        SilentReporter reporter;
+        ASSERT_EQ(WriteVoiceDataFile((dir / name).string(), set, reporter), 0);
+    }
+
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+    int Night(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr)
+    {
+        return RunCommand(kTool + " night --voice " + Path("voice.ymv") + " --hrir " +
+                              Path("head.bir") + " " + arguments,
+                          out, err);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(NightTool, SameArgumentsGiveTheSameBytes)
+{
+    WriteBytesFile(dir / "music.wav", MakeWavBytes(MakeTriangleClip(7, 3000, 333), 2));
+    const std::string common = "--start 23:10 --minutes 1.5 --sliders 3,7,1,9 --voice-volume 4.5 "
+                               "--music " +
+                               Path("music.wav") + " --music-volume -12 ";
+    ASSERT_EQ(Night(common + "--out " + Path("a.wav") + " --events " + Path("a.tsv")), 0);
+    ASSERT_EQ(Night(common + "--out " + Path("b.wav") + " --events " + Path("b.tsv")), 0);
+    const std::vector<uint8_t> a = ReadBytesFile(dir / "a.wav");
+    EXPECT_GT(a.size(), 1000000u);
+    EXPECT_EQ(a, ReadBytesFile(dir / "b.wav"));
+    EXPECT_EQ(ReadBytesFile(dir / "a.tsv"), ReadBytesFile(dir / "b.tsv"));
+
+    // The options take effect: a louder voice and another personality give another night.
+    ASSERT_EQ(Night("--start 23:10 --minutes 1.5 --out " + Path("c.wav")), 0);
+    EXPECT_NE(a, ReadBytesFile(dir / "c.wav"));
+}
+
+TEST_F(NightTool, OutputIsTheFewestWholeBlocksThatReachTheLength)
+{
+    struct Case
+    {
+        const char* minutes;
+        uint64_t blocks;
+    };
+    // 1 minute = 2646000 frames = 5167.97 blocks; 0.05 minutes = 258.4 blocks; the ten primed
+    // blocks are always written.
+    for (const Case c : {Case{"1", 5168}, Case{"0.05", 259}, Case{"0.001", 10}})
+    {
+        ASSERT_EQ(Night(std::string("--start 22:00 --minutes ") + c.minutes + " --out " +
+                        Path("len.wav")),
+                  0)
+            << c.minutes;
+        const std::vector<uint8_t> wav = ReadBytesFile(dir / "len.wav");
+        ASSERT_EQ(wav.size(), kWavHeaderBytes + c.blocks * 2048) << c.minutes;
+        EXPECT_EQ(LoadU32(&wav[40]), c.blocks * 2048);
+        EXPECT_EQ(LoadU16(&wav[22]), 2u);
+        EXPECT_EQ(LoadU32(&wav[24]), 44100u);
+        EXPECT_EQ(LoadU16(&wav[34]), 16u);
+        // The ten primed blocks are silent; the good-night clip follows.
+        const bool silentStart =
+            std::all_of(wav.begin() + kWavHeaderBytes, wav.begin() + kWavHeaderBytes + 10 * 2048,
+                        [](uint8_t b) { return b == 0; });
+        EXPECT_TRUE(silentStart);
+    }
+}
+
+TEST_F(NightTool, EventsListEveryClipWithItsBlockAndClock)
+{
+    const int start = 23 * 3600 + 59 * 60 + 30; // crosses midnight after 30 s
+    ASSERT_EQ(
+        Night("--start 23:59:30 --minutes 2 --out " + Path("n.wav") + " --events " + Path("n.tsv")),
+        0);
+    std::string header;
+    const std::vector<EventLine> events =
+        ParseEvents(std::string(reinterpret_cast<const char*>(ReadBytesFile(dir / "n.tsv").data()),
+                                ReadBytesFile(dir / "n.tsv").size()),
+                    header);
+    EXPECT_EQ(header, "block\tclock\tstate\tclipIndex\tdepth\tdreaming\talertness\tfacing\t"
+                      "rolledOver\tazimuth\televation");
+    ASSERT_GT(events.size(), 20u);
+
+    // The good-night clip, chosen by the night's start before any block came back.
+    EXPECT_EQ(events[0].block, 0u);
+    EXPECT_EQ(events[0].clock, "23:59:30.000");
+    EXPECT_EQ(events[0].state, 0);
+    EXPECT_EQ(events[0].clipIndex, 0);
+    EXPECT_EQ(events[0].azimuth, 90);
+    EXPECT_EQ(events[0].elevation, -40);
+    // The first three blocks to come back carry the good night; the silence is chosen when
+    // the fourth comes back.
+    EXPECT_EQ(events[1].block, 4u);
+    EXPECT_TRUE(events[1].state == 13 || events[1].state == 14);
+
+    bool wrapped = false;
+    const uint64_t lastBlock = 2 * 60 * 44100 / 512;
+    for (size_t i = 0; i < events.size(); ++i)
+    {
+        const EventLine& e = events[i];
+        ASSERT_EQ(e.fields, 11) << "line " << i + 2;
+        EXPECT_EQ(e.clock, ExpectedClock(start, e.block)) << "line " << i + 2;
+        EXPECT_TRUE((e.state >= 0 && e.state <= 11) || e.state == 13 || e.state == 14);
+        EXPECT_LE(e.block, lastBlock);
+        if (i > 0)
+        {
+            EXPECT_GT(e.block, events[i - 1].block);
+            // Depth moves only in the seconds 0-5 and 31-34 of the clock the night sees.
+            if (e.depth != events[i - 1].depth)
+            {
+                const int second = std::stoi(e.clock.substr(6, 2));
+                EXPECT_TRUE(second <= 5 || (second >= 31 && second <= 34)) << e.clock;
+            }
+        }
+        wrapped = wrapped || e.clock.rfind("00:00:", 0) == 0;
+    }
+    EXPECT_TRUE(wrapped);
+}
+
+TEST_F(NightTool, ANightThatCannotStartIsRefusedWithoutAFile)
+{
+    WriteVoiceSet("spent.ymv", 3 * 512); // the good-night clip's stored position is its end
+    std::string err;
+    EXPECT_EQ(RunCommand(kTool + " night --voice " + Path("spent.ymv") + " --hrir " +
+                             Path("head.bir") + " --start 22:00 --minutes 1 --out " +
+                             Path("x.wav") + " --events " + Path("x.tsv"),
+                         nullptr, &err),
+              1);
+    EXPECT_NE(err.find("refused: "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.wav"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.tsv"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.tsv.partial"));
+
+    EXPECT_EQ(RunCommand(kTool + " night --voice " + Path("none.ymv") + " --hrir " +
+                         Path("head.bir") + " --start 22:00 --minutes 1 --out " + Path("x.wav")),
+              1);
+    EXPECT_EQ(
+        Night("--start 22:00 --minutes 1 --music " + Path("none.wav") + " --out " + Path("x.wav")),
+        1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.wav"));
+}
+
+TEST_F(NightTool, OutOfRangeOptionsAreUsageErrors)
+{
+    const std::string out = " --out " + Path("u.wav");
+    for (const std::string bad :
+         {"--start 22:00 --minutes 1 --sliders 5,5,5,11",
+          "--start 22:00 --minutes 1 --sliders -1,5,5,5",
+          "--start 22:00 --minutes 1 --sliders 5,5,5",
+          "--start 22:00 --minutes 1 --sliders 5,5,5,5,5",
+          "--start 22:00 --minutes 1 --sliders a,b,c,d",
+          "--start 22:00 --minutes 1 --voice-volume 30.5",
+          "--start 22:00 --minutes 1 --music-volume -31",
+          "--start 22:00 --minutes 1 --voice-volume x", "--start 24:00 --minutes 1",
+          "--start 22:60 --minutes 1", "--start 22 --minutes 1", "--start 22:00 --minutes 0",
+          "--start 22:00 --minutes 1441", "--start 22:00 --minutes 1 --wake 7:00:00",
+          "--start 22:00 --minutes 1 --bogus 1", "--minutes 1"})
+    {
+        std::string err;
+        EXPECT_EQ(Night(bad + out, nullptr, &err), 2) << bad;
+        EXPECT_NE(err.find("usage: yumo-tool night"), std::string::npos) << bad;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "u.wav"));
+    // The range ends themselves are accepted.
+    EXPECT_EQ(Night("--start 0:00:59 --minutes 0.01 --sliders 0,10,0,10 --voice-volume -30 "
+                    "--music-volume 30 --wake 23:59" +
+                    out),
+              0);
+}
+
+TEST_F(NightTool, TheDefaultResponseSetIsFoundBesideTheToolThenInTheWorkingDirectory)
+{
+    // Two distinguishable sets: the right ear at half or at a quarter of the left.
+    std::filesystem::create_directories(dir / "bin" / "data" / "hrtf");
+    std::filesystem::create_directories(dir / "work" / "hrtf");
+    WriteBytesFile(dir / "bin" / "data" / "hrtf" / "head01.bir",
+                   SerializeHrirSet(MakePassThroughHrirSet(0.5)));
+    WriteBytesFile(dir / "work" / "hrtf" / "head01.bir",
+                   SerializeHrirSet(MakePassThroughHrirSet(0.25)));
+    std::filesystem::copy_file(kTool, dir / "bin" / "yumo-tool");
+    const std::string args =
+        " night --voice " + Path("voice.ymv") + " --start 22:00 --minutes 0.05";
+
+    const std::string cd = "cd " + Path("work") + " && ";
+    ASSERT_EQ(RunCommand(cd + Path("bin/yumo-tool") + args + " --out " + Path("beside.wav")), 0);
+    ASSERT_EQ(RunCommand(cd + kTool + args + " --out " + Path("local.wav")), 0);
+    ASSERT_EQ(RunCommand(cd + kTool + args + " --hrir " + Path("bin/data/hrtf/head01.bir") +
+                         " --out " + Path("half.wav")),
+              0);
+    EXPECT_EQ(ReadBytesFile(dir / "beside.wav"), ReadBytesFile(dir / "half.wav"));
+    EXPECT_NE(ReadBytesFile(dir / "local.wav"), ReadBytesFile(dir / "half.wav"));
+    EXPECT_EQ(RunCommand("cd " + Path("bin") + " && " + kTool + args + " --out " + Path("n.wav")),
+              1);
+}
+
+TEST_F(NightTool, ATargetThatIsNotAFileIsWrittenInPlace)
+{
+    const auto fifo = dir / "pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = ReadBytesFile(fifo); });
+    const int status = Night("--start 22:00 --minutes 0.05 --out " + fifo.string());
+    reader.join();
+    EXPECT_EQ(status, 0);
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(received.size(), kWavHeaderBytes + 259u * 2048);
+}
+
+} // namespace
+} // namespace yumo::test
