@@ -40,27 +40,21 @@ bool IsUsableFormat(const PcmFormat& format)
 
 } // namespace
 
-int32_t LoadMusicFile(AppState& state, const std::string& path)
+bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+                const PcmFormat& format)
 {
-    ImportedAudio audio;
-    PcmFormat format;
-    const int32_t bytes = ImportAudioByExtension(path, audio, format, *state.reporter);
-    if (bytes <= 0)
-    {
-        ReleaseImportedAudio(audio);
-        return 0;
-    }
     if (!IsUsableFormat(format))
     {
         ReportMessage(*state.reporter, "このファイルは開けません。16ビットのPCMではありません。",
                       "ファイルオープンエラー");
-        ReleaseImportedAudio(audio);
-        return 0;
+        return false;
     }
-
     // One frame of output per frame of the source: a mono source is heard on both sides, and a
     // source of more than two channels gives its first two.
-    const int64_t roundedBytes = RoundUpToBlock(bytes, kBytesPerBlock);
+    const size_t available =
+        std::min(audio.buffer.size(), static_cast<size_t>(std::max<int32_t>(audio.byteLength, 0)));
+    const int64_t roundedBytes = RoundUpToBlock(
+        static_cast<int64_t>(std::max<int32_t>(audio.byteLength, 0)), kBytesPerBlock);
     const int64_t sourceFrames = roundedBytes / format.blockAlign;
     const int64_t frames = RoundUpToBlock(std::max<int64_t>(sourceFrames, 1), kFramesPerBlock);
     // Both the length and the cursor, which runs a block past it, are 32-bit byte counts.
@@ -68,13 +62,10 @@ int32_t LoadMusicFile(AppState& state, const std::string& path)
     {
         ReportMessage(*state.reporter, "このファイルは開けません。長すぎます。",
                       "ファイルオープンエラー");
-        ReleaseImportedAudio(audio);
-        return 0;
+        return false;
     }
 
     MusicSlot& music = state.music;
-    const size_t available =
-        std::min(audio.buffer.size(), static_cast<size_t>(std::max<int32_t>(audio.byteLength, 0)));
     const int rightChannel = format.channels >= 2 ? 1 : 0;
     music.left.assign(static_cast<size_t>(frames), 0);
     music.right.assign(static_cast<size_t>(frames), 0);
@@ -89,7 +80,6 @@ int32_t LoadMusicFile(AppState& state, const std::string& path)
     music.lengthBytes = static_cast<int32_t>(frames * 4);
     music.cursorFrames = 0;
     music.cursorBytes = 0;
-    ReleaseImportedAudio(audio);
 
     SetUpSlotTracks(music.lengthFrames, music.lengthBytes, music.keyframes, state.blockTracks);
     ++music.loadCount;
@@ -97,7 +87,17 @@ int32_t LoadMusicFile(AppState& state, const std::string& path)
     state.stream.format.avgBytesPerSecond = kSampleRate * kOutputChannels * kBytesPerSample;
     state.referenceDistance[kKindGoodNight] = 1.0;
     music.musicOn = 1;
-    return bytes;
+    return true;
+}
+
+int32_t LoadMusicFile(AppState& state, const std::string& path)
+{
+    ImportedAudio audio;
+    PcmFormat format;
+    const int32_t bytes = ImportAudioByExtension(path, audio, format, *state.reporter);
+    const bool stored = bytes > 0 && StoreMusic(state, path, audio, format);
+    ReleaseImportedAudio(audio);
+    return stored ? bytes : 0;
 }
 
 } // namespace yumo

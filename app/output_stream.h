@@ -37,6 +37,13 @@ void ResetStream(AppState& state);
 // (the previous music, with its path, stays).
 int32_t LoadMusicFile(AppState& state, const std::string& path);
 
+// The slot's part of a music load, from audio already imported: the samples are split into
+// left and right arrays of whole blocks and the slot, tracks and stream are set up. False (the
+// previous music untouched, a message reported) when the format cannot be read as 16-bit
+// frames or the music is too long for the slot's 32-bit byte counts.
+bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+                const PcmFormat& format);
+
 // Linear gain of a volume in tenths of a decibel, 10^(volume / 200), rounded to single
 // precision: the mix multiplies in single precision.
 float VolumeGain(double tenthsOfDecibel);
