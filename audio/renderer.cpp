@@ -12,56 +12,56 @@
 namespace yumo
 {
 
-bool IsRenderPathSupported(RenderPath path)
+bool IsVectorPathSupported(VectorPath path)
 {
     switch (path)
     {
-    case RenderPath::Sse2:
+    case VectorPath::Sse2:
         return true;
-    case RenderPath::Avx2:
+    case VectorPath::Avx2:
         return render::CpuHasAvx2();
-    case RenderPath::Avx512:
+    case VectorPath::Avx512:
         return render::CpuHasAvx512();
     }
     return false;
 }
 
-RenderPath FastestRenderPath()
+VectorPath FastestVectorPath()
 {
     if (render::CpuHasAvx512())
     {
-        return RenderPath::Avx512;
+        return VectorPath::Avx512;
     }
     if (render::CpuHasAvx2())
     {
-        return RenderPath::Avx2;
+        return VectorPath::Avx2;
     }
-    return RenderPath::Sse2;
+    return VectorPath::Sse2;
 }
 
-const char* RenderPathName(RenderPath path)
+const char* VectorPathName(VectorPath path)
 {
     switch (path)
     {
-    case RenderPath::Sse2:
+    case VectorPath::Sse2:
         return "sse2";
-    case RenderPath::Avx2:
+    case VectorPath::Avx2:
         return "avx2";
-    case RenderPath::Avx512:
+    case VectorPath::Avx512:
         return "avx512";
     }
     return "unknown";
 }
 
-int RenderBinauralBlockOnPath(RenderPath path, const HrirSet& set, const int16_t* samples,
+int RenderBinauralBlockOnPath(VectorPath path, const HrirSet& set, const int16_t* samples,
                               size_t sampleCount, int64_t start, double azimuth, double elevation,
                               double distance, double referenceDistance, int16_t* overlapLeft,
                               int16_t* overlapRight, int16_t* destination)
 {
     // A path the CPU lacks would fault on its first instruction; fall back instead.
-    if (!IsRenderPathSupported(path))
+    if (!IsVectorPathSupported(path))
     {
-        path = RenderPath::Sse2;
+        path = VectorPath::Sse2;
     }
 
     alignas(64) int16_t source[kRenderWindowSamples];
@@ -84,15 +84,15 @@ int RenderBinauralBlockOnPath(RenderPath path, const HrirSet& set, const int16_t
     alignas(64) double yRight[kRenderWindowSamples];
     switch (path)
     {
-    case RenderPath::Sse2:
+    case VectorPath::Sse2:
         render::ConvolveEarsSse2(xPadded, left, right, gain, yLeft, yRight);
         render::MixBlockHalves(yLeft, yRight, overlapLeft, overlapRight, destination);
         break;
-    case RenderPath::Avx2:
+    case VectorPath::Avx2:
         render::ConvolveEarsAvx2(xPadded, left, right, gain, yLeft, yRight);
         render::MixBlockHalvesAvx2(yLeft, yRight, overlapLeft, overlapRight, destination);
         break;
-    case RenderPath::Avx512:
+    case VectorPath::Avx512:
         render::ConvolveEarsAvx512(xPadded, left, right, gain, yLeft, yRight);
         render::MixBlockHalvesAvx2(yLeft, yRight, overlapLeft, overlapRight, destination);
         break;
@@ -105,7 +105,7 @@ int RenderBinauralBlock(const HrirSet& set, const int16_t* samples, size_t sampl
                         double referenceDistance, int16_t* overlapLeft, int16_t* overlapRight,
                         int16_t* destination)
 {
-    return RenderBinauralBlockOnPath(FastestRenderPath(), set, samples, sampleCount, start, azimuth,
+    return RenderBinauralBlockOnPath(FastestVectorPath(), set, samples, sampleCount, start, azimuth,
                                      elevation, distance, referenceDistance, overlapLeft,
                                      overlapRight, destination);
 }

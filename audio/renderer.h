@@ -36,19 +36,19 @@ int RenderBinauralBlockScalar(const HrirSet& set, const int16_t* samples, size_t
                               int16_t* destination);
 
 // The vector instruction sets the fast renderer can use; chosen at run time.
-enum class RenderPath
+enum class VectorPath
 {
     Sse2,   // every x86-64
     Avx2,   // 4 doubles per vector
     Avx512, // 8 doubles per vector (AVX-512F)
 };
 
-bool IsRenderPathSupported(RenderPath path);
-RenderPath FastestRenderPath();
-const char* RenderPathName(RenderPath path);
+bool IsVectorPathSupported(VectorPath path);
+VectorPath FastestVectorPath();
+const char* VectorPathName(VectorPath path);
 
 // RenderBinauralBlock on a chosen path; the path must be supported by this CPU.
-int RenderBinauralBlockOnPath(RenderPath path, const HrirSet& set, const int16_t* samples,
+int RenderBinauralBlockOnPath(VectorPath path, const HrirSet& set, const int16_t* samples,
                               size_t sampleCount, int64_t start, double azimuth, double elevation,
                               double distance, double referenceDistance, int16_t* overlapLeft,
                               int16_t* overlapRight, int16_t* destination);

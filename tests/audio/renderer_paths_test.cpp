@@ -44,19 +44,19 @@ std::vector<RenderPosition> MovingPositions(uint32_t seed, int count)
     return positions;
 }
 
-class RenderPathTest : public ::testing::TestWithParam<RenderPath>
+class VectorPathTest : public ::testing::TestWithParam<VectorPath>
 {
 protected:
     void SetUp() override
     {
-        if (!IsRenderPathSupported(GetParam()))
+        if (!IsVectorPathSupported(GetParam()))
         {
-            GTEST_SKIP() << RenderPathName(GetParam()) << " not supported by this CPU";
+            GTEST_SKIP() << VectorPathName(GetParam()) << " not supported by this CPU";
         }
     }
 };
 
-TEST_P(RenderPathTest, MatchesScalarOnRandomMovingInput)
+TEST_P(VectorPathTest, MatchesScalarOnRandomMovingInput)
 {
     const HrirSet set = MakeRandomSet(1, 15000.0);
     const int blocks = 120;
@@ -73,7 +73,7 @@ TEST_P(RenderPathTest, MatchesScalarOnRandomMovingInput)
     }
 }
 
-TEST_P(RenderPathTest, MatchesScalarOnLoudInput)
+TEST_P(VectorPathTest, MatchesScalarOnLoudInput)
 {
     // Responses whose sums reach many times full scale and a source near full scale: the
     // 64-bit conversion, the saturation and the final clamp all come into play.
@@ -94,7 +94,7 @@ TEST_P(RenderPathTest, MatchesScalarOnLoudInput)
     EXPECT_GT(saturated, expected.size() / 10); // the input really was loud
 }
 
-TEST_P(RenderPathTest, MatchesScalarWithNonFiniteAndSignedZeroTaps)
+TEST_P(VectorPathTest, MatchesScalarWithNonFiniteAndSignedZeroTaps)
 {
     HrirSet set = MakeRandomSet(7, 20000.0);
     // Infinities and NaN in taps that the first outputs of a block never reach: a kernel that
@@ -115,7 +115,7 @@ TEST_P(RenderPathTest, MatchesScalarWithNonFiniteAndSignedZeroTaps)
 
 // The kernel against ConvolveBlock followed by the gain, compared as bit patterns (so +0 and
 // -0 differ).
-void ExpectKernelMatches(RenderPath path, const std::vector<double>& x,
+void ExpectKernelMatches(VectorPath path, const std::vector<double>& x,
                          const std::vector<double>& left, const std::vector<double>& right,
                          double gain)
 {
@@ -124,15 +124,15 @@ void ExpectKernelMatches(RenderPath path, const std::vector<double>& x,
     std::vector<double> yLeft(1024), yRight(1024);
     switch (path)
     {
-    case RenderPath::Sse2:
+    case VectorPath::Sse2:
         render::ConvolveEarsSse2(padded.data(), left.data(), right.data(), gain, yLeft.data(),
                                  yRight.data());
         break;
-    case RenderPath::Avx2:
+    case VectorPath::Avx2:
         render::ConvolveEarsAvx2(padded.data(), left.data(), right.data(), gain, yLeft.data(),
                                  yRight.data());
         break;
-    case RenderPath::Avx512:
+    case VectorPath::Avx512:
         render::ConvolveEarsAvx512(padded.data(), left.data(), right.data(), gain, yLeft.data(),
                                    yRight.data());
         break;
@@ -151,7 +151,7 @@ void ExpectKernelMatches(RenderPath path, const std::vector<double>& x,
     }
 }
 
-TEST_P(RenderPathTest, KernelMatchesTheOrderedSumBitForBit)
+TEST_P(VectorPathTest, KernelMatchesTheOrderedSumBitForBit)
 {
     std::mt19937 random(10);
     std::normal_distribution<double> noise(0.0, 1.0);
@@ -170,7 +170,7 @@ TEST_P(RenderPathTest, KernelMatchesTheOrderedSumBitForBit)
     ExpectKernelMatches(GetParam(), x, left, right, 0.0);
 }
 
-TEST_P(RenderPathTest, KernelKeepsTheSignOfZeroSums)
+TEST_P(VectorPathTest, KernelKeepsTheSignOfZeroSums)
 {
     // x: silence with -0.0 (a negative sample under w[1023] = 0) and a few isolated values;
     // negative taps turn the zeros into -0.0 products. The definition's sum starts at +0.0, so
@@ -201,29 +201,29 @@ TEST_P(RenderPathTest, KernelKeepsTheSignOfZeroSums)
     ExpectKernelMatches(GetParam(), ramp, infinite, right, 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPath, RenderPathTest,
-                         ::testing::Values(RenderPath::Sse2, RenderPath::Avx2, RenderPath::Avx512),
-                         [](const ::testing::TestParamInfo<RenderPath>& tested) {
-                             return std::string(RenderPathName(tested.param));
+INSTANTIATE_TEST_SUITE_P(EveryPath, VectorPathTest,
+                         ::testing::Values(VectorPath::Sse2, VectorPath::Avx2, VectorPath::Avx512),
+                         [](const ::testing::TestParamInfo<VectorPath>& tested) {
+                             return std::string(VectorPathName(tested.param));
                          });
 
-TEST(RenderPathSelectionTest, FastestPathIsSupportedAndUsedByDefault)
+TEST(VectorPathSelectionTest, FastestPathIsSupportedAndUsedByDefault)
 {
-    const RenderPath fastest = FastestRenderPath();
-    EXPECT_TRUE(IsRenderPathSupported(fastest));
-    EXPECT_TRUE(IsRenderPathSupported(RenderPath::Sse2));
-    if (IsRenderPathSupported(RenderPath::Avx512))
+    const VectorPath fastest = FastestVectorPath();
+    EXPECT_TRUE(IsVectorPathSupported(fastest));
+    EXPECT_TRUE(IsVectorPathSupported(VectorPath::Sse2));
+    if (IsVectorPathSupported(VectorPath::Avx512))
     {
-        EXPECT_EQ(fastest, RenderPath::Avx512);
+        EXPECT_EQ(fastest, VectorPath::Avx512);
     }
-    else if (IsRenderPathSupported(RenderPath::Avx2))
+    else if (IsVectorPathSupported(VectorPath::Avx2))
     {
-        EXPECT_EQ(fastest, RenderPath::Avx2);
+        EXPECT_EQ(fastest, VectorPath::Avx2);
     }
     // What the machine offers, for the test log.
-    std::printf("render paths: sse2 avx2=%d avx512=%d, fastest %s\n",
-                IsRenderPathSupported(RenderPath::Avx2), IsRenderPathSupported(RenderPath::Avx512),
-                RenderPathName(fastest));
+    std::printf("vector paths: sse2 avx2=%d avx512=%d, fastest %s\n",
+                IsVectorPathSupported(VectorPath::Avx2), IsVectorPathSupported(VectorPath::Avx512),
+                VectorPathName(fastest));
 }
 
 } // namespace

@@ -79,7 +79,7 @@ std::vector<int16_t> MakeRandomClip(uint32_t seed, size_t count, double deviatio
     return clip;
 }
 
-RenderFunction RenderOnPath(RenderPath path)
+RenderFunction RenderOnPath(VectorPath path)
 {
     return [path](const HrirSet& set, const int16_t* samples, size_t count, int64_t start,
                   double azimuth, double elevation, double distance, double reference,

@@ -48,7 +48,7 @@ using RenderFunction = std::function<int(const HrirSet&, const int16_t*, size_t,
                                          double, double, double, int16_t*, int16_t*, int16_t*)>;
 
 // RenderBinauralBlockOnPath bound to one path.
-RenderFunction RenderOnPath(RenderPath path);
+RenderFunction RenderOnPath(VectorPath path);
 
 // Calls `render` once per position with start 0, 512, 1024 ... and zeroed overlap buffers at
 // first; returns every call's 512 stereo frames one after another.
