@@ -11,7 +11,6 @@ namespace yumo
 namespace
 {
 
-constexpr size_t kCanonicalHeaderBytes = 44;
 constexpr size_t kRf64ReadyHeaderBytes = 80;
 constexpr uint32_t kDs64BodyBytes = 28;
 constexpr size_t kIoBufferBytes = size_t{1} << 20;
