@@ -37,6 +37,10 @@ struct HrirSet
     std::array<std::array<HrirDirection, kMaxHrirDirectionsPerRow>, kMaxHrirRows> directions;
 };
 
+// A lone tap of this value reproduces the source at its own level: the renderer divides its
+// convolution sums by 65538 and then by 1.25. "Unit scale" elsewhere means taps / this value.
+constexpr double kHrirUnityTap = 65538.0 * 1.25;
+
 // The largest response-set file the data model can describe: every row full, 128 taps each.
 constexpr size_t kMaxHrirFileBytes =
     8 + 4 * kMaxHrirRows +
