@@ -129,13 +129,36 @@ struct OutputMeter
 
 void MeterBlock(OutputMeter& meter, const int16_t* samples, size_t count)
 {
+    // Whole blocks of a fixed size, which the compiler keeps on vectors, then any rest.
+    constexpr size_t kChunk = kFramesPerBlock * kOutputChannels;
+    int peak = 0;
+    size_t done = 0;
+    for (; done + kChunk <= count; done += kChunk)
+    {
+        const int16_t* chunk = samples + done;
+        for (size_t i = 0; i < kChunk; ++i)
+        {
+            const int s = chunk[i];
+            peak = std::max(peak, s < 0 ? -s : s);
+        }
+    }
+    for (; done < count; ++done)
+    {
+        const int s = samples[done];
+        peak = std::max(peak, s < 0 ? -s : s);
+    }
+    meter.peak = std::max(meter.peak, peak);
+    if (peak < 32767)
+    {
+        meter.run = {0, 0};
+        return;
+    }
+    // Runs of full-scale samples per channel, carried across blocks.
     for (size_t i = 0; i < count; ++i)
     {
         const int s = samples[i];
-        const int magnitude = s < 0 ? -s : s;
-        meter.peak = std::max(meter.peak, magnitude);
         uint64_t& run = meter.run[i % 2];
-        run = magnitude >= 32767 ? run + 1 : 0;
+        run = (s < 0 ? -s : s) >= 32767 ? run + 1 : 0;
         meter.longestRun = std::max(meter.longestRun, run);
     }
 }
@@ -240,9 +263,11 @@ void PrintSummary(const NightOptions& options, const AppState& state, const WavW
                   uint64_t blocks, const NightTally& tally, const OutputMeter& meter)
 {
     const double seconds = static_cast<double>(blocks) * kFramesPerBlock / kSampleRate;
+    const char* form = writer.direct                                  ? "written in place"
+                       : writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64"
+                                                                      : "RIFF";
     std::printf("wrote %s: %llu blocks, %.3f s, %s\n", options.outPath.c_str(),
-                static_cast<unsigned long long>(blocks), seconds,
-                writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64" : "RIFF");
+                static_cast<unsigned long long>(blocks), seconds, form);
     std::printf("night: %s\n", state.behaviourState == kStateNotAsleep
                                    ? "ended by itself after ten hours"
                                    : "still running when the output was complete");
