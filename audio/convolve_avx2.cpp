@@ -107,6 +107,16 @@ void ConvolveEarsAvx2(const double* xPadded, const double* left, const double* r
     }
 }
 
+void WindowBlockAvx2(const int16_t* source, const double* window, double* x)
+{
+    // Each product is one rounding of sample * w[n], as in the scalar loop.
+    for (int n = 0; n < kRenderWindowSamples; n += 4)
+    {
+        _mm256_storeu_pd(x + n,
+                         _mm256_mul_pd(LoadSamples(source + n), _mm256_loadu_pd(window + n)));
+    }
+}
+
 void MixBlockHalvesAvx2(const double* yLeft, const double* yRight, int16_t* overlapLeft,
                         int16_t* overlapRight, int16_t* destination)
 {

@@ -41,6 +41,9 @@ void ConvolveEarsAvx2(const double* xPadded, const double* left, const double* r
 void ConvolveEarsAvx512(const double* xPadded, const double* left, const double* right, double gain,
                         double* yLeft, double* yRight);
 
+// x[n] = source[n] * window[n] for n = 0..1023 with AVX2; the same bits as the scalar loop.
+void WindowBlockAvx2(const int16_t* source, const double* window, double* x);
+
 // render::MixBlockHalves with AVX2 (also used on the AVX-512 path); the same bits.
 void MixBlockHalvesAvx2(const double* yLeft, const double* yRight, int16_t* overlapLeft,
                         int16_t* overlapRight, int16_t* destination);

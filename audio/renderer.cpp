@@ -70,9 +70,16 @@ int RenderBinauralBlockOnPath(VectorPath path, const HrirSet& set, const int16_t
     alignas(64) double xPadded[render::kPaddedLength];
     std::fill(xPadded, xPadded + render::kLeadingZeros, 0.0);
     double* x = xPadded + render::kLeadingZeros;
-    for (int n = 0; n < kRenderWindowSamples; ++n)
+    if (path == VectorPath::Sse2)
     {
-        x[n] = source[n] * window[n];
+        for (int n = 0; n < kRenderWindowSamples; ++n)
+        {
+            x[n] = source[n] * window[n];
+        }
+    }
+    else
+    {
+        render::WindowBlockAvx2(source, window, x);
     }
 
     alignas(64) double left[kHrirTapCount];
