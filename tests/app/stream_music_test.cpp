@@ -1,6 +1,7 @@
 // Background music: loading into the slot, mixing, the "M" switch and the seamless loop.
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "app/behaviour.h"
@@ -149,6 +150,35 @@ TEST_F(StreamMusic, MusicAloneReachesTheDeviceInBuiltInSilences)
                     << "volume " << volume << " sample " << i;
             }
         }
+    }
+}
+
+TEST_F(StreamMusic, TheMusicGainWorksInSinglePrecision)
+{
+    // Samples whose product with the gain truncates differently in single and in double
+    // precision: only single precision gives the expected values for all of them.
+    const double volume = -47;
+    const float gain = static_cast<float>(std::pow(10.0, volume / 200.0));
+    std::vector<int16_t> music;
+    for (int s = -32768; s <= 32767 && music.size() < 1024; ++s)
+    {
+        const int single = static_cast<int>(static_cast<float>(s) * gain);
+        const int twice = static_cast<int>(static_cast<double>(s) * std::pow(10.0, volume / 200.0));
+        if (single != twice)
+        {
+            music.push_back(static_cast<int16_t>(s));
+        }
+    }
+    ASSERT_FALSE(music.empty());
+    music.resize(1024, 0);
+    ASSERT_GT(LoadMusicFile(State(), WriteMusicWav(Path("m.wav"), music, 2)), 0);
+    State().stream.musicVolume = volume;
+    EnterBuiltInSilence(State(), kKindBuiltInSilence);
+    RefillBlock(State(), 0);
+    const std::vector<int16_t> out = BlockSamples(State(), 0);
+    for (size_t i = 0; i < out.size(); ++i)
+    {
+        ASSERT_EQ(out[i], ExpectedMixSample(0, music[i], volume)) << i;
     }
 }
 

@@ -71,9 +71,12 @@ TEST(StreamRefill, TenSilentBlocksComeBeforeTheFirstRenderedOne)
 
 TEST(StreamRefill, VolumeScalesEveryRenderedFrameIncludingAClipsFirstAndLastBlocks)
 {
-    ExpectClipScaledThroughout(0, 12000);
-    ExpectClipScaledThroughout(60, 12000);
-    ExpectClipScaledThroughout(-73, 12000);
+    // A sweep of volumes: the single-precision product truncates differently from a double
+    // one for a few samples at some of them.
+    for (int tenths = -290; tenths <= 290; tenths += 13)
+    {
+        ExpectClipScaledThroughout(tenths, 12000);
+    }
 }
 
 TEST(StreamRefill, PlusThirtyDecibelsClipsAtFullScaleWithoutWrapping)
