@@ -217,6 +217,8 @@ std::string ClipName(const VoiceDataRefusal& refusal)
 
 } // namespace
 
+// The reader walks the layout drawn in voices/voice_data_layout.h in file order: version, owner
+// name, counts, catalogue and track table as whole images (offsets 0-161375), then the records.
 bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& version,
                     VoiceDataRefusal& refusal)
 {
@@ -336,6 +338,7 @@ int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter
     return kFileNotOpened;
 }
 
+// The writer produces the same layout (voices/voice_data_layout.h), always as version 101.
 bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string& why)
 {
     std::vector<uint8_t> image;

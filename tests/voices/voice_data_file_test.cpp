@@ -236,6 +236,35 @@ TEST(VoiceDataOldVersions, ReadUncompressedRecordsForTheirKinds)
     EXPECT_EQ(again->samples, set->samples);
 }
 
+TEST(VoiceDataOldVersions, VersionBoundariesChooseKindsAndRecordForm)
+{
+    const std::vector<int16_t> night = MakeSamples(512, 7);
+    const std::vector<int16_t> extra = MakeSamples(512, 8);
+    for (int32_t version : {50, 51, 59, 60})
+    {
+        SCOPED_TRACE(version);
+        std::vector<uint8_t> image(test::kHeaderBytes, 0);
+        PutI32At(image, 0, version);
+        PutI32At(image, test::kAtCounts + 4 * 0, 1);
+        PutI32At(image, test::kAtCounts + 4 * 12, 1);
+        test::PutRawClip(image, 0, 0, night);
+        test::PutRawClip(image, 12, 0, extra);
+        auto set = std::make_unique<VoiceSet>();
+        SilentReporter reporter;
+        const int result = ReadVoiceDataBytes(image.data(), image.size(), *set, reporter);
+        if (version == 60)
+        {
+            // Raw samples where a compressed length belongs: refused, never misread.
+            EXPECT_EQ(result, kFileDamaged);
+            continue;
+        }
+        ASSERT_EQ(result, kOk);
+        EXPECT_EQ(set->samples[ClipSlot(0, 0)], night);
+        EXPECT_EQ(set->clipCounts[12], version == 50 ? 0 : 1);
+        EXPECT_EQ(set->samples[ClipSlot(12, 0)], version == 50 ? std::vector<int16_t>{} : extra);
+    }
+}
+
 TEST(VoiceDataRead, IgnoresBytesAfterTheKind12Records)
 {
     auto set = MakeStartupSet();
