@@ -170,26 +170,6 @@ TEST_F(ActivityChoiceTest, KindsWithoutClipsFallBackToSilence)
     EXPECT_EQ(state->rng.state, expected.state);
 }
 
-TEST_F(ActivityChoiceTest, ClipIndexComesFromTheChosenKindsCount)
-{
-    GiveClips(*state, kKindBreathInOut, 7, 4096);
-    state->sleep.depth = 30;
-    std::map<int, int> seen;
-    for (int a = 0; a < 600; a += 7)
-    {
-        const std::optional<uint32_t> rng = FindRngState({{1000, a}});
-        ASSERT_TRUE(rng.has_value());
-        Rng expected{*rng};
-        DrawRandom(expected);
-        const int index = DrawRandom(expected) % 7;
-        state->rng.state = *rng;
-        ASSERT_EQ(ChooseNextActivity(*state), kKindBreathInOut);
-        EXPECT_EQ(state->clipIndex, index);
-        ++seen[state->clipIndex];
-    }
-    EXPECT_EQ(seen.size(), 7u);
-}
-
 // Plays whole nights block by block and counts the activities chosen in deep sleep.
 struct NightCensus
 {
