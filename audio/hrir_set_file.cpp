@@ -124,8 +124,9 @@ bool ParseHrirSetFile(const std::vector<uint8_t>& bytes, HrirSet& set, std::stri
     }
     if (RemainingBytes(reader) > responseBytes)
     {
-        why = std::to_string(RemainingBytes(reader) - responseBytes) +
-              " bytes follow the right responses";
+        const size_t extra = RemainingBytes(reader) - responseBytes;
+        why = std::to_string(extra) + (extra == 1 ? " byte follows" : " bytes follow") +
+              " the right responses";
         return false;
     }
     for (int ear = 0; ear < 2; ++ear)

@@ -188,7 +188,7 @@ TEST(HrirSetFile, DamagedImagesAreRefusedWithTheirReasonAndLeaveTheSetUntouched)
         {"tap count 0", [](auto& b) { PutI32(b, 40, 0); }, "tap count 0"},
         {"cut in left responses", [](auto& b) { b.resize(1000); }, "responses"},
         {"one byte short", [](auto& b) { b.pop_back(); }, "responses"},
-        {"trailing byte", [](auto& b) { b.push_back(0); }, "1 bytes follow"},
+        {"trailing byte", [](auto& b) { b.push_back(0); }, "1 byte follows"},
         {"azimuths fall", [](auto& b) { PutI32(b, 20, 0); }, "azimuth 0 does not rise"},
         {"elevation differs in a row", [](auto& b) { PutI32(b, 36, -9); }, "elevation -9"},
         {"rows fall", [](auto& b) { PutI32(b, 44, -20); }, "not the zenith"},
