@@ -1,6 +1,7 @@
 // The refill of returned blocks: priming, voice volume, peaks, cursors and requeuing.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -105,6 +106,16 @@ TEST(StreamRefill, PlusThirtyDecibelsClipsAtFullScaleWithoutWrapping)
     StartNight(*quiet->state);
     PumpBlocks(*quiet, 12);
     EXPECT_NEAR(PeakOf(quiet->played[11], 0), 12000 / 31.6228, 3.0);
+}
+
+TEST(StreamRefill, VolumesBeyondTheControlsRangeAreHeldAtItsEnds)
+{
+    // An unbounded gain would reach infinity, and infinity times a silent sample is not a number.
+    EXPECT_EQ(VolumeGain(1e6), VolumeGain(300));
+    EXPECT_EQ(VolumeGain(-1e6), VolumeGain(-300));
+    EXPECT_EQ(VolumeGain(std::nan("")), 1.0f);
+    EXPECT_NEAR(VolumeGain(300), 31.6227766f, 1e-5f);
+    EXPECT_NEAR(VolumeGain(-60), 0.5011872f, 1e-7f);
 }
 
 TEST(StreamRefill, PeaksOfEachBlockAndTheGaugeReadsThreeBlocksAhead)
