@@ -39,6 +39,13 @@ bool CurrentClipHasEnded(const AppState& state)
     return state.voices.tracks.playPosition[slot] >= state.voices.tracks.lengthFrames[slot];
 }
 
+// The voice's position is element 0 of the first three block tracks.
+bool HasSourcePosition(const BlockTracks& tracks)
+{
+    return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
+           !tracks.values[kTrackDistance].empty();
+}
+
 void RenderCurrentClip(AppState& state)
 {
     OutputStream& stream = state.stream;
@@ -208,7 +215,8 @@ int RefillBlock(AppState& state, int blockIndex)
     stream.mixBlock.samples.fill(0);
 
     DriftSourcePosition(state);
-    if (IsPlayableSlot(state) && IsRenderedKind(state.behaviourState))
+    if (IsPlayableSlot(state) && IsRenderedKind(state.behaviourState) &&
+        HasSourcePosition(state.blockTracks))
     {
         RenderCurrentClip(state);
     }
