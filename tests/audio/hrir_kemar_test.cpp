@@ -95,7 +95,9 @@ protected:
         summary_ = new HrirConversionSummary(summary);
         CapturingReporter reporter;
         ASSERT_EQ(LoadHrirSet(*set_, dir.path(), reporter), kOk);
+        ready_ = true;
     }
+    void SetUp() override { ASSERT_TRUE(ready_) << "the measured head could not be converted"; }
     static void TearDownTestSuite()
     {
         delete set_;
@@ -103,10 +105,12 @@ protected:
     }
     static HrirSet* set_;
     static HrirConversionSummary* summary_;
+    static bool ready_;
 };
 
 HrirSet* KemarHead::set_ = nullptr;
 HrirConversionSummary* KemarHead::summary_ = nullptr;
+bool KemarHead::ready_ = false;
 
 TEST_F(KemarHead, GridHasFourteenRowsFromMinusFortyToTheZenith)
 {
