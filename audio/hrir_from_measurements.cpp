@@ -112,6 +112,11 @@ bool CheckMeasurements(const MeasuredHrir& measured, std::string& why)
             why = name + " has a position that is not a finite number";
             return false;
         }
+        if (d.distance < 0.0 || d.distance > 1000.0)
+        {
+            why = name + " has distance " + std::to_string(d.distance) + " m, outside 0-1000";
+            return false;
+        }
         if (d.elevation < -90.5 || d.elevation > 90.5)
         {
             why = name + " has elevation " + std::to_string(d.elevation) + ", outside -90 to 90";
@@ -308,8 +313,9 @@ bool BuildHrirSetFromMeasurements(const MeasuredHrir& measured,
         rows = std::move(thinned);
     }
 
-    // The zenith: measured when the set has it (the direction nearest azimuth 0), otherwise
-    // the mean of the highest row, the ring of directions nearest to it.
+    // The zenith: measured when the set has it (the one at the smallest azimuth if it was
+    // measured more than once: all azimuths meet there), otherwise the mean of the highest
+    // row, the ring of directions nearest to it.
     const auto zenith = byElevation.find(kZenith);
     summary.zenithMeasured = zenith != byElevation.end();
     if (!summary.zenithMeasured && rows.empty())
