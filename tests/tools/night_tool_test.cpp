@@ -221,6 +221,34 @@ TEST_F(NightTool, EventsListEveryClipWithItsBlockAndClock)
     EXPECT_TRUE(wrapped);
 }
 
+TEST_F(NightTool, AWakeTimeBringsTheWakeCall)
+{
+    // 寝起き at 10 takes 100 off the depth near the wake time, so she calls once it has come.
+    const std::string common =
+        "--start 6:00 --sliders 10,5,5,10 --minutes 10 --out " + Path("w.wav") + " --events ";
+    ASSERT_EQ(Night(common + Path("wake.tsv") + " --wake 06:08"), 0);
+    ASSERT_EQ(Night(common + Path("none.tsv")), 0);
+    std::string header;
+    const auto read = [&](const char* name) {
+        const std::vector<uint8_t> bytes = ReadBytesFile(dir / name);
+        return ParseEvents(std::string(bytes.begin(), bytes.end()), header);
+    };
+    int calls = 0;
+    for (const EventLine& e : read("wake.tsv"))
+    {
+        if (e.state == 10)
+        {
+            EXPECT_GE(e.clock, "06:08:00.000");
+            ++calls;
+        }
+    }
+    EXPECT_GT(calls, 0);
+    for (const EventLine& e : read("none.tsv"))
+    {
+        EXPECT_NE(e.state, 10) << e.clock;
+    }
+}
+
 TEST_F(NightTool, ANightThatCannotStartIsRefusedWithoutAFile)
 {
     WriteVoiceSet("spent.ymv", 3 * 512); // the good-night clip's stored position is its end
