@@ -59,7 +59,10 @@ inline void ConvolveTile(const double* xPadded, const double* left, const double
 #pragma GCC unroll 4
         for (int m = 0; m < kVectors; ++m)
         {
-            const __m256d x = _mm256_loadu_pd(xAt - t + m * kLanes);
+            __m256d x = _mm256_loadu_pd(xAt - t + m * kLanes);
+            // Keeps x in a register shared by both ears instead of a load folded into each
+            // multiply: the loads, not the arithmetic, would bound the loop.
+            __asm__("" : "+v"(x));
             accLeft[m] = _mm256_add_pd(accLeft[m], _mm256_mul_pd(x, hLeft));
             accRight[m] = _mm256_add_pd(accRight[m], _mm256_mul_pd(x, hRight));
         }
@@ -72,21 +75,36 @@ inline void ConvolveTile(const double* xPadded, const double* left, const double
     }
 }
 
-// RescaleConvolutionValue for 4 values, as doubles holding integers. The truncated value T is
-// an integer with |T| <= 3e9, so T / 65538 is either exact or at least 1/65538 away from the
-// nearest integer while its rounding error is below 2^-37; truncating the rounded quotient
-// therefore gives the integer division's result exactly.
+// RescaleConvolutionValue for 4 values, as doubles holding integers, without a division.
+// T = trunc(y) is an integer with |T| <= 3e9, so T + 0.5 sign(T) is exact, and its quotient by
+// 65538 lies at least 0.5 / 65538 (7.6e-6) inside the interval from T div 65538 to the next
+// integer away from zero. Multiplying by the rounded reciprocal errs by under 2 ulp of a value
+// below 2^16 (under 2^-35), so truncating the product gives T div 65538 exactly.
 inline __m256d RescaleValues(__m256d y)
 {
     y = _mm256_and_pd(y, _mm256_cmp_pd(y, y, _CMP_ORD_Q)); // NaN -> +0
     y = _mm256_min_pd(_mm256_max_pd(y, _mm256_set1_pd(-kConversionLimit)),
                       _mm256_set1_pd(kConversionLimit));
     const __m256d whole = _mm256_round_pd(y, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m256d half = _mm256_or_pd(_mm256_and_pd(whole, _mm256_set1_pd(-0.0)),
+                                      _mm256_set1_pd(0.5)); // 0.5 with the sign of T
     const __m256d quotient =
-        _mm256_round_pd(_mm256_div_pd(whole, _mm256_set1_pd(static_cast<double>(kHalfDivisor))),
+        _mm256_round_pd(_mm256_mul_pd(_mm256_add_pd(whole, half),
+                                      _mm256_set1_pd(1.0 / static_cast<double>(kHalfDivisor))),
                         _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
     return _mm256_min_pd(_mm256_max_pd(quotient, _mm256_set1_pd(-32768.0)),
                          _mm256_set1_pd(32767.0));
+}
+
+// q / 1.25 for an integer q in [-32768, 32767], as q * 0.8 without a division. The two may
+// differ in the last bit, but every use truncates (after adding an integer overlap value), and
+// they never fall on different sides of an integer: when 5 divides q, 0.8 q is an integer and
+// q * fl(0.8) rounds to exactly it (fl(0.8) = 0.8 (1 + 2^-54), an error below half an ulp);
+// otherwise 0.8 q lies at least 0.2 from every integer, and so does its sum with an integer of
+// magnitude below 2^16, whose rounding errs by under 2^-37.
+inline __m256d ScaleToOutput(__m256d quotient)
+{
+    return _mm256_mul_pd(quotient, _mm256_set1_pd(1.0 / kOutputDivisor));
 }
 
 inline __m256d LoadSamples(const int16_t* p)
@@ -105,6 +123,9 @@ void ConvolveEarsAvx2(const double* xPadded, const double* left, const double* r
     {
         ConvolveTile(xPadded, left, right, i0, gainVector, yLeft, yRight);
     }
+    // Leave no dirty upper register halves behind for the SSE code that runs next: the
+    // compiler does not always clear them after a call that passes vector arguments.
+    _mm256_zeroupper();
 }
 
 void WindowBlockAvx2(const int16_t* source, const double* window, double* x)
@@ -120,17 +141,14 @@ void WindowBlockAvx2(const int16_t* source, const double* window, double* x)
 void MixBlockHalvesAvx2(const double* yLeft, const double* yRight, int16_t* overlapLeft,
                         int16_t* overlapRight, int16_t* destination)
 {
-    const __m256d divisor = _mm256_set1_pd(kOutputDivisor);
     const __m256d low = _mm256_set1_pd(-32768.0);
     const __m256d high = _mm256_set1_pd(32767.0);
     for (int n = 0; n < kFramesPerBlock; n += 4)
     {
-        __m256d left =
-            _mm256_add_pd(_mm256_div_pd(RescaleValues(_mm256_loadu_pd(yLeft + n)), divisor),
-                          LoadSamples(overlapLeft + n));
-        __m256d right =
-            _mm256_add_pd(_mm256_div_pd(RescaleValues(_mm256_loadu_pd(yRight + n)), divisor),
-                          LoadSamples(overlapRight + n));
+        __m256d left = _mm256_add_pd(ScaleToOutput(RescaleValues(_mm256_loadu_pd(yLeft + n))),
+                                     LoadSamples(overlapLeft + n));
+        __m256d right = _mm256_add_pd(ScaleToOutput(RescaleValues(_mm256_loadu_pd(yRight + n))),
+                                      LoadSamples(overlapRight + n));
         // Clamped first, so the conversion to 32 bits and the packing cannot saturate.
         __m128i leftInt = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(left, low), high));
         __m128i rightInt = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(right, low), high));
@@ -139,9 +157,9 @@ void MixBlockHalvesAvx2(const double* yLeft, const double* yRight, int16_t* over
         _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + 2 * n), frames);
 
         __m128i carryLeft = _mm256_cvttpd_epi32(
-            _mm256_div_pd(RescaleValues(_mm256_loadu_pd(yLeft + n + kFramesPerBlock)), divisor));
+            ScaleToOutput(RescaleValues(_mm256_loadu_pd(yLeft + n + kFramesPerBlock))));
         __m128i carryRight = _mm256_cvttpd_epi32(
-            _mm256_div_pd(RescaleValues(_mm256_loadu_pd(yRight + n + kFramesPerBlock)), divisor));
+            ScaleToOutput(RescaleValues(_mm256_loadu_pd(yRight + n + kFramesPerBlock))));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(overlapLeft + n),
                          _mm_packs_epi32(carryLeft, carryLeft));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(overlapRight + n),

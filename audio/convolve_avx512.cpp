@@ -13,7 +13,7 @@ namespace
 {
 
 constexpr int kLanes = 8;
-constexpr int kVectors = 4; // 32 consecutive outputs per tile: 8 accumulators for two ears
+constexpr int kVectors = 8; // 64 consecutive outputs per tile: 16 accumulators for two ears
 constexpr int kTile = kLanes * kVectors;
 static_assert(kRenderWindowSamples % kTile == 0);
 
@@ -59,7 +59,11 @@ inline void ConvolveTile(const double* xPadded, const double* left, const double
 #pragma GCC unroll 8
         for (int m = 0; m < kVectors; ++m)
         {
-            const __m512d x = _mm512_loadu_pd(xAt - t + m * kLanes);
+            __m512d x = _mm512_loadu_pd(xAt - t + m * kLanes);
+            // Left alone, the compiler folds this load into both multiplies, loading x twice;
+            // the loads, not the arithmetic, then bound the loop. The empty statement makes x
+            // a register value that both ears share.
+            __asm__("" : "+v"(x));
             accLeft[m] = _mm512_add_pd(accLeft[m], _mm512_mul_pd(x, hLeft));
             accRight[m] = _mm512_add_pd(accRight[m], _mm512_mul_pd(x, hRight));
         }
@@ -82,6 +86,9 @@ void ConvolveEarsAvx512(const double* xPadded, const double* left, const double*
     {
         ConvolveTile(xPadded, left, right, i0, gainVector, yLeft, yRight);
     }
+    // Leave no dirty upper register halves behind for the SSE code that runs next: the
+    // compiler does not always clear them after a call that passes vector arguments.
+    _mm256_zeroupper();
 }
 
 } // namespace yumo::render

@@ -3,15 +3,18 @@
 // themselves, including the sign of zero results and responses holding infinities.
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "audio/convolve_kernels.h"
+#include "audio/render_steps.h"
 #include "audio/renderer.h"
 #include "audio/renderer_test_support.h"
 
@@ -199,6 +202,63 @@ TEST_P(VectorPathTest, KernelKeepsTheSignOfZeroSums)
         ramp[k] = k + 1.0;
     }
     ExpectKernelMatches(GetParam(), ramp, infinite, right, 1.0);
+}
+
+// The vector mixing replaces the divisions by 65538 and 1.25 with multiplications; it must
+// still give the scalar result for every quotient, at the division's boundaries, with any
+// overlap value.
+TEST(MixBlockHalvesAvx2Test, MatchesScalarForEveryQuotient)
+{
+    if (!IsVectorPathSupported(VectorPath::Avx2))
+    {
+        GTEST_SKIP() << "AVX2 not supported by this CPU";
+    }
+    // y values just at, inside and just beyond each multiple of 65538, for every quotient.
+    const double offsets[] = {0.0, 0.5, 65537.75, -0.25, 65537.999, -65537.999};
+    std::vector<double> values;
+    for (int64_t q = -32769; q <= 32768; ++q)
+    {
+        for (double offset : offsets)
+        {
+            values.push_back(static_cast<double>(q * 65538) + offset);
+        }
+    }
+    const double special[] = {3.1e9,
+                              -3.1e9,
+                              1e300,
+                              -1e300,
+                              -0.0,
+                              0.0,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN()};
+    values.insert(values.end(), std::begin(special), std::end(special));
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> overlapValue(-32768, 32767);
+    const int16_t edges[] = {-32768, -32767, -1, 0, 1, 32766, 32767};
+    for (size_t begin = 0; begin < values.size(); begin += 2048)
+    {
+        std::vector<double> yLeft(1024), yRight(1024);
+        for (size_t n = 0; n < 1024; ++n)
+        {
+            yLeft[n] = values[(begin + n) % values.size()];
+            yRight[n] = values[(begin + 1024 + n) % values.size()];
+        }
+        std::vector<int16_t> overlap(1024);
+        for (size_t n = 0; n < overlap.size(); ++n)
+        {
+            overlap[n] = n % 3 == 0 ? edges[(begin / 2048 + n) % 7]
+                                    : static_cast<int16_t>(overlapValue(random));
+        }
+        std::vector<int16_t> expectedOverlap = overlap, expected(1024);
+        std::vector<int16_t> actualOverlap = overlap, actual(1024);
+        render::MixBlockHalves(yLeft.data(), yRight.data(), expectedOverlap.data(),
+                               expectedOverlap.data() + 512, expected.data());
+        render::MixBlockHalvesAvx2(yLeft.data(), yRight.data(), actualOverlap.data(),
+                                   actualOverlap.data() + 512, actual.data());
+        ASSERT_EQ(actual, expected) << "values from " << begin;
+        ASSERT_EQ(actualOverlap, expectedOverlap) << "values from " << begin;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, VectorPathTest,
