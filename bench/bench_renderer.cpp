@@ -1,6 +1,7 @@
 // Time per 512-frame block of the binaural renderer: the fast path the CPU selects, each vector
 // path the CPU supports, and the scalar definition, measured in the same run on the same data.
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdint>
