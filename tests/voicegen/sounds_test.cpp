@@ -82,7 +82,7 @@ TEST(DefaultClips, CoverTheWordlessKindsWithVariety)
 {
     std::map<int, int> counts;
     std::set<std::string> names;
-    for (const ClipSpec& clip : DefaultClipSpecs())
+    for (const ClipRecipe& clip : DefaultClipRecipes())
     {
         ++counts[clip.kind];
         EXPECT_TRUE(names.insert(clip.fileName).second) << clip.fileName;
@@ -94,7 +94,7 @@ TEST(DefaultClips, CoverTheWordlessKindsWithVariety)
 
 TEST(DefaultClips, AreAtTheirLevelsUnclippedAndStartAndEndAtZero)
 {
-    for (const ClipSpec& clip : DefaultClipSpecs())
+    for (const ClipRecipe& clip : DefaultClipRecipes())
     {
         SCOPED_TRACE(clip.fileName);
         std::vector<int16_t> pcm = SynthesiseSound(clip.sound);
@@ -124,14 +124,14 @@ TEST(DefaultClips, AreAtTheirLevelsUnclippedAndStartAndEndAtZero)
 
 TEST(DefaultClips, RepeatExactlyForTheSameSeedAndDifferForAnother)
 {
-    for (const ClipSpec& clip : DefaultClipSpecs())
+    for (const ClipRecipe& clip : DefaultClipRecipes())
     {
         if (clip.sound.sound == Sound::Silence)
         {
             continue;
         }
         SCOPED_TRACE(clip.fileName);
-        SoundSpec other = clip.sound;
+        SoundRecipe other = clip.sound;
         ++other.seed;
         std::vector<int16_t> first = SynthesiseSound(clip.sound);
         EXPECT_EQ(first, SynthesiseSound(clip.sound));
@@ -239,8 +239,8 @@ TEST(VoicegenTool, WritesEveryClipAsMonoWavAndListsItsKind)
     ASSERT_EQ(
         test::RunCommand(std::string(YUMO_VOICEGEN_PATH) + " '" + folder.string() + "'", &out), 0);
     std::istringstream lines(out);
-    std::vector<ClipSpec> specs = DefaultClipSpecs();
-    for (const ClipSpec& clip : specs)
+    std::vector<ClipRecipe> recipes = DefaultClipRecipes();
+    for (const ClipRecipe& clip : recipes)
     {
         int kind = -1;
         std::string path;
@@ -259,7 +259,7 @@ TEST(VoicegenTool, WritesEveryClipAsMonoWavAndListsItsKind)
     // No temporary files are left beside the clips.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
                             std::filesystem::directory_iterator()),
-              static_cast<long>(specs.size()));
+              static_cast<long>(recipes.size()));
 }
 
 TEST(VoicegenTool, RefusesBadArgumentsAndUnwritableFolders)

@@ -235,31 +235,31 @@ std::vector<double> RenderSnore(Noise& noise, double seconds, double flutterHz)
     return out;
 }
 
-std::vector<double> RenderRaw(Noise& noise, const SoundSpec& spec)
+std::vector<double> RenderRaw(Noise& noise, const SoundRecipe& recipe)
 {
-    switch (spec.sound)
+    switch (recipe.sound)
     {
     case Sound::BreathIn:
-        return RenderBreathIn(noise, spec.seconds);
+        return RenderBreathIn(noise, recipe.seconds);
     case Sound::BreathOut:
-        return RenderBreathOut(noise, spec.seconds, kWhisperHa);
+        return RenderBreathOut(noise, recipe.seconds, kWhisperHa);
     case Sound::BreathInOut:
     {
-        std::vector<double> out = WithLevel(RenderBreathIn(noise, spec.seconds), -31);
+        std::vector<double> out = WithLevel(RenderBreathIn(noise, recipe.seconds), -31);
         AppendSilence(out, 0.15);
-        Append(out, WithLevel(RenderBreathOut(noise, 1.35 * spec.seconds, kWhisperHa), -29));
+        Append(out, WithLevel(RenderBreathOut(noise, 1.35 * recipe.seconds, kWhisperHa), -29));
         return out;
     }
     case Sound::Snore:
-        return RenderSnore(noise, spec.seconds, spec.pitchHz);
+        return RenderSnore(noise, recipe.seconds, recipe.pitchHz);
     case Sound::Mumble:
-        return RenderMumble(noise, spec.seconds, spec.pitchHz);
+        return RenderMumble(noise, recipe.seconds, recipe.pitchHz);
     case Sound::Sigh:
-        return RenderSigh(noise, spec.seconds, spec.pitchHz);
+        return RenderSigh(noise, recipe.seconds, recipe.pitchHz);
     case Sound::Silence:
         break;
     }
-    return std::vector<double>(SamplesFor(spec.seconds), 0.0);
+    return std::vector<double>(SamplesFor(recipe.seconds), 0.0);
 }
 
 } // namespace
@@ -284,19 +284,19 @@ double TargetRmsDbfs(Sound sound)
     return -1000;
 }
 
-std::vector<int16_t> SynthesiseSound(const SoundSpec& spec)
+std::vector<int16_t> SynthesiseSound(const SoundRecipe& recipe)
 {
-    Noise noise = MakeNoise(spec.seed);
-    std::vector<double> samples = RenderRaw(noise, spec);
-    if (spec.sound != Sound::Silence)
+    Noise noise = MakeNoise(recipe.seed);
+    std::vector<double> samples = RenderRaw(noise, recipe);
+    if (recipe.sound != Sound::Silence)
     {
         ApplyEdgeFades(samples, kEdgeFadeSeconds);
-        NormaliseLevel(samples, TargetRmsDbfs(spec.sound), kPeakCeilingDbfs);
+        NormaliseLevel(samples, TargetRmsDbfs(recipe.sound), kPeakCeilingDbfs);
     }
     return QuantiseToPcm16(samples);
 }
 
-std::vector<ClipSpec> DefaultClipSpecs()
+std::vector<ClipRecipe> DefaultClipRecipes()
 {
     using S = Sound;
     return {

@@ -21,7 +21,7 @@ enum class Sound
     Silence, // 静寂: digital silence
 };
 
-struct SoundSpec
+struct SoundRecipe
 {
     Sound sound = Sound::Silence;
     uint64_t seed = 1;
@@ -30,11 +30,11 @@ struct SoundSpec
 };
 
 // One clip of the default set: the voice kind it is added to and its file name.
-struct ClipSpec
+struct ClipRecipe
 {
     int kind = 0;
     std::string fileName;
-    SoundSpec sound;
+    SoundRecipe sound;
 };
 
 // Levels in dBFS RMS over the whole clip; breath is quieter than voiced sounds.
@@ -42,9 +42,9 @@ double TargetRmsDbfs(Sound sound);
 constexpr double kPeakCeilingDbfs = -3.0;
 constexpr double kEdgeFadeSeconds = 0.015;
 
-std::vector<int16_t> SynthesiseSound(const SoundSpec& spec);
+std::vector<int16_t> SynthesiseSound(const SoundRecipe& recipe);
 
 // The wordless clips of the default voice, at least two for every kind that recurs often.
-std::vector<ClipSpec> DefaultClipSpecs();
+std::vector<ClipRecipe> DefaultClipRecipes();
 
 } // namespace yumo::voicegen

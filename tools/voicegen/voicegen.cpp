@@ -59,7 +59,7 @@ int main(int argc, char** argv)
                      error.message().c_str());
         return kExitFailed;
     }
-    for (const yumo::voicegen::ClipSpec& clip : yumo::voicegen::DefaultClipSpecs())
+    for (const yumo::voicegen::ClipRecipe& clip : yumo::voicegen::DefaultClipRecipes())
     {
         std::filesystem::path path = folder / clip.fileName;
         if (!WriteClip(path, yumo::voicegen::SynthesiseSound(clip.sound)))
