@@ -1,6 +1,8 @@
+# shellcheck shell=bash
 # Shared by the scripts in this folder: sourced, not run.
 
 YUMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck disable=SC2034 # used by the scripts that source this file
 YUMO_BUILD="${YUMO_BUILD_DIR:-$YUMO_ROOT/build}"
 YUMO_JOBS="${YUMO_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
