@@ -1,43 +1,13 @@
 // The behaviour's share of each output refill (sequence, choice, drift), which must stay a
 // small fraction of a block's 11.6 ms and allocate nothing.
 
-#include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "app/app_state.h"
 #include "app/behaviour.h"
-
-namespace
-{
-
-// Counts every global allocation so a benchmark can report how many happened in its loop.
-std::atomic<long> gAllocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-    {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-// The replacement pair is matched (malloc and free); GCC cannot see that across the operators.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+#include "support/allocation_counter.h"
 
 namespace yumo
 {
@@ -68,7 +38,7 @@ void BM_BehaviourPerBlock(benchmark::State& run)
 {
     SilentReporter reporter;
     std::unique_ptr<AppState> state = MakeNightState(reporter);
-    const long allocationsBefore = gAllocations.load();
+    const long allocationsBefore = test::CountedAllocations();
     for (auto _ : run)
     {
         AdvanceClipSequence(*state);
@@ -78,7 +48,8 @@ void BM_BehaviourPerBlock(benchmark::State& run)
         state->voices.tracks.playPosition[slot] = state->voices.tracks.outputByteCounter[slot] / 4;
         benchmark::DoNotOptimize(state->blockTracks.values[kTrackAzimuth][0]);
     }
-    run.counters["allocations"] = static_cast<double>(gAllocations.load() - allocationsBefore);
+    run.counters["allocations"] =
+        static_cast<double>(test::CountedAllocations() - allocationsBefore);
 }
 BENCHMARK(BM_BehaviourPerBlock);
 
@@ -90,12 +61,13 @@ void BM_ChooseNextActivity(benchmark::State& run)
     std::unique_ptr<AppState> state = MakeNightState(reporter);
     state->alarm.mode = kWakeUserSet;
     state->alarm.minuteOfDay = 23 * 60 + 5;
-    const long allocationsBefore = gAllocations.load();
+    const long allocationsBefore = test::CountedAllocations();
     for (auto _ : run)
     {
         benchmark::DoNotOptimize(ChooseNextActivity(*state));
     }
-    run.counters["allocations"] = static_cast<double>(gAllocations.load() - allocationsBefore);
+    run.counters["allocations"] =
+        static_cast<double>(test::CountedAllocations() - allocationsBefore);
 }
 BENCHMARK(BM_ChooseNextActivity);
 

@@ -2,12 +2,10 @@
 // music and peaks. The device notifies every 11.6 ms; the refill must stay far below that and
 // allocate nothing.
 
-#include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <unistd.h>
 
 #include "app/app_state.h"
@@ -17,33 +15,7 @@
 #include "audio/renderer.h"
 #include "common/byte_io.h"
 #include "common/wav_writer.h"
-
-namespace
-{
-
-std::atomic<long> gAllocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-    {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+#include "support/allocation_counter.h"
 
 namespace yumo
 {
@@ -149,7 +121,7 @@ std::unique_ptr<BenchNight> StartBenchNight(bool music)
 
 void ReportBlocks(benchmark::State& bench, long allocationsBefore)
 {
-    const long allocations = gAllocations.load() - allocationsBefore;
+    const long allocations = test::CountedAllocations() - allocationsBefore;
     bench.SetItemsProcessed(bench.iterations());
     bench.counters["allocations"] = benchmark::Counter(static_cast<double>(allocations));
     bench.counters["realtime_x"] =
@@ -161,7 +133,7 @@ void ReportBlocks(benchmark::State& bench, long allocationsBefore)
 void BM_RefillBlock(benchmark::State& bench)
 {
     auto night = StartBenchNight(bench.range(0) == 1);
-    const long before = gAllocations.load();
+    const long before = test::CountedAllocations();
     for (auto _ : bench)
     {
         PumpOfflineDevice(night->device);
@@ -178,7 +150,7 @@ void BM_RefillBlockWithoutRender(benchmark::State& bench)
     state.voices.tracks.lengthFrames[ClipSlot(kKindBuiltInSilence, 0)] = 1 << 30;
     state.behaviourState = kKindBuiltInSilence;
     state.clipIndex = 0;
-    const long before = gAllocations.load();
+    const long before = test::CountedAllocations();
     for (auto _ : bench)
     {
         PumpOfflineDevice(night->device);

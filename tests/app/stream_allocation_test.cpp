@@ -1,34 +1,15 @@
 // The refill runs once per 11.6 ms block on the GUI thread: it must not allocate. Every
 // allocation of this test program is counted while a night with music plays.
 
-#include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
 
 #include "app/behaviour.h"
 #include "app/output_stream.h"
 #include "stream_fixture.h"
+#include "support/allocation_counter.h"
 #include "support/night_data.h"
 #include "support/test_support.h"
-
-namespace
-{
-std::atomic<long> gAllocations{0};
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-    {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace yumo::test
 {
@@ -52,9 +33,9 @@ TEST(StreamAllocation, RefillingBlocksAllocatesNothing)
     StartNight(state);
     PumpBlocks(*rig, 20);
 
-    const long before = gAllocations.load();
+    const long before = CountedAllocations();
     const int returned = PumpBlocks(*rig, 20000);
-    const long during = gAllocations.load() - before;
+    const long during = CountedAllocations() - before;
     EXPECT_EQ(returned, 20000);
     EXPECT_EQ(during, 0);
 }
