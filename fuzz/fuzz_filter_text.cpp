@@ -10,24 +10,11 @@
 #include <vector>
 
 #include "audio/filter_set.h"
+#include "fuzz/split_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (int i = 0; i < 2; ++i)
-    {
-        const size_t bar = input.find('|', start);
-        if (bar == std::string::npos)
-        {
-            break;
-        }
-        parts.push_back(input.substr(start, bar - start));
-        start = bar + 1;
-    }
-    parts.push_back(input.substr(start));
-    parts.resize(3);
+    const std::vector<std::string> parts = SplitFuzzInput(data, size, 3);
 
     std::istringstream cutoffs(parts[0]);
     std::istringstream lowPass(parts[1]);
