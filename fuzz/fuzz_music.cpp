@@ -55,8 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         {
             return 0;
         }
-        format = yumo::PcmFormat{1, yumo::LoadU16(&rest[0]), 44100, 0, yumo::LoadU16(&rest[2]),
-                                 yumo::LoadU16(&rest[4]), 0};
+        format = yumo::PcmFormat{1, yumo::LoadU16(&rest[0]), 44100,
+                                 0, yumo::LoadU16(&rest[2]), yumo::LoadU16(&rest[4]),
+                                 0};
         audio.buffer.assign(rest.begin() + 6, rest.end());
         audio.byteLength = static_cast<int32_t>(audio.buffer.size());
         audio.allocated = true;
