@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "audio/hrir_set.h"
-#include "common/byte_io.h"
 #include "common/results.h"
 
 namespace yumo
@@ -47,24 +46,15 @@ int LoadHrirSet(HrirSet& set, const std::filesystem::path& workDir, Reporter& re
         return kOk;
     }
 
-    std::vector<uint8_t> bytes;
-    const std::filesystem::path path = workDir / "hrtf" / "head01.bir";
-    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
+    std::string why;
+    switch (ReadHrirSetFile(workDir / "hrtf" / "head01.bir", set, why))
     {
-    case FileReadResult::Ok:
+    case HrirFileStatus::Ok:
         break;
-    case FileReadResult::TooLarge:
-        return RefuseDamaged(set, reporter, "hrtf/head01.bir",
-                             "file is larger than the " + std::to_string(kMaxHrirFileBytes) +
-                                 " bytes of the largest possible set");
-    case FileReadResult::NotOpened:
-    case FileReadResult::ReadError:
+    case HrirFileStatus::NotOpened:
         ReportMessage(reporter, kOpenErrorText, kOpenErrorCaption);
         return kFileNotOpened;
-    }
-    std::string why;
-    if (!ParseHrirSetFile(bytes, set, why))
-    {
+    case HrirFileStatus::Damaged:
         return RefuseDamaged(set, reporter, "hrtf/head01.bir", why);
     }
     return kOk;

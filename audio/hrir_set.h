@@ -62,6 +62,17 @@ struct HrirIndex
 // the same way (the set is left empty).
 int LoadHrirSet(HrirSet& set, const std::filesystem::path& workDir, Reporter& reporter);
 
+enum class HrirFileStatus
+{
+    Ok,
+    NotOpened, // missing or unreadable
+    Damaged,   // too large or malformed
+};
+
+// Reads and parses a response-set file; otherwise `why` says what is wrong and the set is
+// untouched.
+HrirFileStatus ReadHrirSetFile(const std::filesystem::path& path, HrirSet& set, std::string& why);
+
 // Reads a response-set file image. False (set untouched) when malformed; `why` says what.
 bool ParseHrirSetFile(const std::vector<uint8_t>& bytes, HrirSet& set, std::string& why);
 std::vector<uint8_t> SerializeHrirSet(const HrirSet& set);

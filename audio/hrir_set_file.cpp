@@ -44,6 +44,25 @@ void ReadResponse(ByteReader& reader, std::vector<double>& taps)
 
 } // namespace
 
+HrirFileStatus ReadHrirSetFile(const std::filesystem::path& path, HrirSet& set, std::string& why)
+{
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::TooLarge:
+        why = "file is larger than the " + std::to_string(kMaxHrirFileBytes) +
+              " bytes of the largest possible set";
+        return HrirFileStatus::Damaged;
+    case FileReadResult::NotOpened:
+    case FileReadResult::ReadError:
+        why = "cannot read " + path.string();
+        return HrirFileStatus::NotOpened;
+    }
+    return ParseHrirSetFile(bytes, set, why) ? HrirFileStatus::Ok : HrirFileStatus::Damaged;
+}
+
 bool ParseHrirSetFile(const std::vector<uint8_t>& bytes, HrirSet& set, std::string& why)
 {
     if (bytes.size() > kMaxHrirFileBytes)

@@ -23,21 +23,7 @@ double Decibels(double gain) { return gain > 0.0 ? 20.0 * std::log10(gain) : -IN
 // Reads and parses a response-set file; on failure `why` says what is wrong.
 bool ReadHrirFile(const std::string& path, HrirSet& set, std::string& why)
 {
-    std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
-    {
-    case FileReadResult::Ok:
-        break;
-    case FileReadResult::TooLarge:
-        why = "file is larger than the " + std::to_string(kMaxHrirFileBytes) +
-              " bytes of the largest possible set";
-        return false;
-    case FileReadResult::NotOpened:
-    case FileReadResult::ReadError:
-        why = "cannot read " + path;
-        return false;
-    }
-    return ParseHrirSetFile(bytes, set, why);
+    return ReadHrirSetFile(path, set, why) == HrirFileStatus::Ok;
 }
 
 // "0-355 step 5" when the azimuths are evenly spaced, otherwise every one of them.

@@ -109,25 +109,17 @@ int ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opti
 
 bool ReadHrirSet(const std::string& path, HrirSet& set, std::string& why)
 {
-    std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
+    switch (ReadHrirSetFile(path, set, why))
     {
-    case FileReadResult::Ok:
+    case HrirFileStatus::Ok:
+        return true;
+    case HrirFileStatus::NotOpened:
+        return false;
+    case HrirFileStatus::Damaged:
         break;
-    case FileReadResult::TooLarge:
-        why = path + " is larger than any response-set file";
-        return false;
-    case FileReadResult::NotOpened:
-    case FileReadResult::ReadError:
-        why = "cannot read " + path;
-        return false;
     }
-    if (!ParseHrirSetFile(bytes, set, why))
-    {
-        why = path + ": " + why;
-        return false;
-    }
-    return true;
+    why = path + ": " + why;
+    return false;
 }
 
 bool ReadPathFile(const std::string& path, std::vector<PathPosition>& positions, std::string& why)

@@ -220,25 +220,13 @@ void ShowProgress(uint64_t written, uint64_t total)
 
 bool LoadResponseSet(const std::string& path, HrirSet& set, std::string& why)
 {
-    std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes, kMaxHrirFileBytes))
-    {
-    case FileReadResult::Ok:
-        break;
-    case FileReadResult::TooLarge:
-        why = "response set " + path + " is larger than any set can be";
-        return false;
-    default:
-        why = "cannot read response set " + path;
-        return false;
-    }
     std::string problem;
-    if (!ParseHrirSetFile(bytes, set, problem))
+    if (ReadHrirSetFile(path, set, problem) == HrirFileStatus::Ok)
     {
-        why = "response set " + path + ": " + problem;
-        return false;
+        return true;
     }
-    return true;
+    why = "response set: " + problem;
+    return false;
 }
 
 void ApplyOptions(AppState& state, const NightOptions& options)
