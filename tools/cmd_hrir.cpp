@@ -10,7 +10,6 @@
 #include "audio/hrir_measured.h"
 #include "audio/hrir_set.h"
 #include "audio/hrir_stats.h"
-#include "common/byte_io.h"
 #include "tools/command.h"
 
 namespace yumo::tool

@@ -16,7 +16,6 @@
 #include "app/offline_device.h"
 #include "app/output_stream.h"
 #include "audio/hrir_set.h"
-#include "common/byte_io.h"
 #include "common/results.h"
 #include "common/wav_writer.h"
 #include "tools/command.h"
