@@ -6,7 +6,7 @@
 // negative below ear level, rising row by row to the zenith (90), which holds one direction.
 // Coefficients are stored on the renderer's scale: it divides convolution sums by 65538 and
 // then by 1.25, so a lone tap of 81922.5 reproduces the source at its own level. Nothing
-// rescales a set when it is loaded. Sets made from measurements (hrir_measured.h) are
+// rescales a set when it is loaded. Sets made from measurements (tools/hrir/hrir_measured.h) are
 // diffuse-field equalised and scaled so that the speech band plays at the source's level on
 // average, lowered where needed so a full-scale speech-like signal peaks at most at -3 dBFS in
 // any direction (docs/hrir-scale.md has the figures for the default head).

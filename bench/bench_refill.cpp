@@ -8,10 +8,10 @@
 #include <memory>
 #include <unistd.h>
 
-#include "app/app_state.h"
-#include "app/behaviour.h"
-#include "app/offline_device.h"
-#include "app/output_stream.h"
+#include "night/app_state.h"
+#include "night/behaviour.h"
+#include "night/offline_device.h"
+#include "night/output_stream.h"
 #include "audio/renderer.h"
 #include "common/byte_io.h"
 #include "common/wav_writer.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/app_state.h"
-#include "app/behaviour.h"
+#include "night/app_state.h"
+#include "night/behaviour.h"
 
 namespace
 {

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/output_stream.h"
+#include "night/app_state.h"
+#include "night/output_stream.h"
 #include "common/byte_io.h"
 #include "import/mp3_import.h"
 #include "import/wav_import.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/position_path.h"
+#include "tools/hrir/position_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

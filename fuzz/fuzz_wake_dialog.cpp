@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/wake_alarm.h"
+#include "night/wake_alarm.h"
 
 namespace
 {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/hrir_measured.h"
+#include "tools/hrir/hrir_measured.h"
 #include "audio/hrir_set.h"
-#include "audio/hrir_stats.h"
+#include "tools/hrir/hrir_stats.h"
 #include "tools/command.h"
 
 namespace yumo::tool

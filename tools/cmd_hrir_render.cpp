@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/hrir_set.h"
-#include "audio/position_path.h"
+#include "tools/hrir/position_path.h"
 #include "audio/renderer.h"
 #include "common/byte_io.h"
 #include "common/constants.h"

@@ -10,11 +10,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/behaviour.h"
-#include "app/load_commands.h"
-#include "app/offline_device.h"
-#include "app/output_stream.h"
+#include "night/app_state.h"
+#include "night/behaviour.h"
+#include "night/load_commands.h"
+#include "night/offline_device.h"
+#include "night/output_stream.h"
 #include "audio/hrir_set.h"
 #include "common/results.h"
 #include "common/wav_writer.h"

@@ -1,0 +1,103 @@
+// Background music: imported whole, split into left and right arrays of whole blocks, mixed by
+// the refill and looped seamlessly.
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "night/output_stream.h"
+#include "common/byte_io.h"
+#include "import/mp3_import.h"
+
+namespace yumo
+{
+namespace
+{
+
+// A loop point always falls on a block boundary, so the arrays hold whole blocks.
+int64_t RoundUpToBlock(int64_t value, int64_t block) { return (value + block - 1) / block * block; }
+
+// The imported buffer as 16-bit frames of `format`; samples beyond the buffer read as zero.
+int16_t SampleAt(const ImportedAudio& audio, size_t available, int64_t frame, int channel,
+                 const PcmFormat& format)
+{
+    const uint64_t offset = static_cast<uint64_t>(frame) * format.blockAlign +
+                            static_cast<uint64_t>(channel) * kBytesPerSample;
+    if (offset + kBytesPerSample > available)
+    {
+        return 0;
+    }
+    return static_cast<int16_t>(LoadU16(audio.buffer.data() + offset));
+}
+
+// Whether the frames can be read as 16-bit samples: at least one channel, and a frame wide
+// enough to hold the channels the format names.
+bool IsUsableFormat(const PcmFormat& format)
+{
+    return format.channels >= 1 && format.bitsPerSample == 16 &&
+           format.blockAlign >= format.channels * kBytesPerSample;
+}
+
+} // namespace
+
+bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+                const PcmFormat& format)
+{
+    if (!IsUsableFormat(format))
+    {
+        ReportMessage(*state.reporter, "このファイルは開けません。16ビットのPCMではありません。",
+                      "ファイルオープンエラー");
+        return false;
+    }
+    // One frame of output per frame of the source: a mono source is heard on both sides, and a
+    // source of more than two channels gives its first two.
+    const size_t available =
+        std::min(audio.buffer.size(), static_cast<size_t>(std::max<int32_t>(audio.byteLength, 0)));
+    const int64_t roundedBytes = RoundUpToBlock(
+        static_cast<int64_t>(std::max<int32_t>(audio.byteLength, 0)), kBytesPerBlock);
+    const int64_t sourceFrames = roundedBytes / format.blockAlign;
+    const int64_t frames = RoundUpToBlock(std::max<int64_t>(sourceFrames, 1), kFramesPerBlock);
+    // Both the length and the cursor, which runs a block past it, are 32-bit byte counts.
+    if (frames * 4 > std::numeric_limits<int32_t>::max() - kBytesPerBlock)
+    {
+        ReportMessage(*state.reporter, "このファイルは開けません。長すぎます。",
+                      "ファイルオープンエラー");
+        return false;
+    }
+
+    MusicSlot& music = state.music;
+    const int rightChannel = format.channels >= 2 ? 1 : 0;
+    music.left.assign(static_cast<size_t>(frames), 0);
+    music.right.assign(static_cast<size_t>(frames), 0);
+    for (int64_t f = 0; f < sourceFrames; ++f)
+    {
+        music.left[static_cast<size_t>(f)] = SampleAt(audio, available, f, 0, format);
+        music.right[static_cast<size_t>(f)] = SampleAt(audio, available, f, rightChannel, format);
+    }
+    music.path = path;
+    music.format = format;
+    music.lengthFrames = static_cast<int32_t>(frames);
+    music.lengthBytes = static_cast<int32_t>(frames * 4);
+    music.cursorFrames = 0;
+    music.cursorBytes = 0;
+
+    SetUpSlotTracks(music.lengthFrames, music.lengthBytes, music.keyframes, state.blockTracks);
+    ++music.loadCount;
+    state.stream.format.channels = kOutputChannels;
+    state.stream.format.avgBytesPerSecond = kSampleRate * kOutputChannels * kBytesPerSample;
+    state.referenceDistance[kKindGoodNight] = 1.0;
+    music.musicOn = 1;
+    return true;
+}
+
+int32_t LoadMusicFile(AppState& state, const std::string& path)
+{
+    ImportedAudio audio;
+    PcmFormat format;
+    const int32_t bytes = ImportAudioByExtension(path, audio, format, *state.reporter);
+    const bool stored = bytes > 0 && StoreMusic(state, path, audio, format);
+    ReleaseImportedAudio(audio);
+    return stored ? bytes : 0;
+}
+
+} // namespace yumo

@@ -1,0 +1,258 @@
+#include "night/output_stream.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "night/behaviour.h"
+#include "audio/renderer.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr int kSamplesPerBlock = kFramesPerBlock * kOutputChannels;
+
+bool IsPlayableSlot(const AppState& state)
+{
+    return state.behaviourState >= 0 && state.behaviourState < kVoiceKindCount &&
+           state.clipIndex >= 0 && state.clipIndex < kMaxClipsPerKind;
+}
+
+int CurrentSlot(const AppState& state) { return ClipSlot(state.behaviourState, state.clipIndex); }
+
+// Built-in silences are counted through but never rendered.
+bool IsRenderedKind(int32_t kind)
+{
+    return kind != kKindBuiltInSilence && kind != kKindBuiltInSilenceMidBreath;
+}
+
+bool CurrentClipHasEnded(const AppState& state)
+{
+    if (!IsPlayableSlot(state))
+    {
+        return false;
+    }
+    const int slot = CurrentSlot(state);
+    return state.voices.tracks.playPosition[slot] >= state.voices.tracks.lengthFrames[slot];
+}
+
+// The voice's position is element 0 of the first three block tracks.
+bool HasSourcePosition(const BlockTracks& tracks)
+{
+    return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
+           !tracks.values[kTrackDistance].empty();
+}
+
+void RenderCurrentClip(AppState& state)
+{
+    OutputStream& stream = state.stream;
+    const int slot = CurrentSlot(state);
+    const std::vector<int16_t>& clip = state.voices.samples[slot];
+    const BlockTracks& tracks = state.blockTracks;
+    RenderBinauralBlock(state.hrir, clip.data(), clip.size(),
+                        state.voices.tracks.playPosition[slot], tracks.values[kTrackAzimuth][0],
+                        tracks.values[kTrackElevation][0], tracks.values[kTrackDistance][0],
+                        state.referenceDistance[state.behaviourState], stream.overlapLeft.data(),
+                        stream.overlapRight.data(), stream.mixBlock.samples.data());
+}
+
+// sign(s) * min(|s| * g, 32767), the product in single precision and truncated toward zero;
+// a full-scale negative sample therefore comes out as -32767, never wrapping. The products stay
+// below 2^21 (|s| <= 32768, g <= 31.7), so truncating before limiting gives the same values and
+// lets the compiler keep the loop on vectors.
+void ScaleVoice(int16_t* samples, float gain)
+{
+    for (int i = 0; i < kSamplesPerBlock; ++i)
+    {
+        const int sample = samples[i];
+        const int magnitude = sample < 0 ? -sample : sample;
+        const int scaled = std::min(static_cast<int>(static_cast<float>(magnitude) * gain), 32767);
+        samples[i] = static_cast<int16_t>(sample < 0 ? -scaled : scaled);
+    }
+}
+
+// voice + music * m in single precision, truncated toward zero and saturated to 16 bits (the
+// sum stays far inside the int range, so the order of the two makes no difference).
+int16_t AddMusicSample(int16_t voice, int16_t music, float gain)
+{
+    const float sum = static_cast<float>(voice) + static_cast<float>(music) * gain;
+    return static_cast<int16_t>(std::clamp(static_cast<int>(sum), -32768, 32767));
+}
+
+void AddMusic(int16_t* samples, const int16_t* left, const int16_t* right, float gain)
+{
+    for (int n = 0; n < kFramesPerBlock; ++n)
+    {
+        samples[2 * n] = AddMusicSample(samples[2 * n], left[n], gain);
+        samples[2 * n + 1] = AddMusicSample(samples[2 * n + 1], right[n], gain);
+    }
+}
+
+// Absolute sample values, 0 to 32768.
+BlockPeak MeasurePeaks(const int16_t* samples)
+{
+    int left = 0;
+    int right = 0;
+    for (int n = 0; n < kFramesPerBlock; ++n)
+    {
+        const int l = samples[2 * n];
+        const int r = samples[2 * n + 1];
+        left = std::max(left, l < 0 ? -l : l);
+        right = std::max(right, r < 0 ? -r : r);
+    }
+    return BlockPeak{static_cast<double>(left), static_cast<double>(right)};
+}
+
+// Voice volume, music and peaks over the rendered block, in place. The gains are worked out
+// once per block; the rendered frames are scaled everywhere, a clip's first and last blocks
+// included.
+void MixBlock(AppState& state, int blockIndex)
+{
+    OutputStream& stream = state.stream;
+    const MusicSlot& music = state.music;
+    int16_t* mix = stream.mixBlock.samples.data();
+    ScaleVoice(mix, VolumeGain(stream.voiceVolume));
+    const bool withMusic = music.loadCount > 0 && music.musicOn == 1 && music.cursorFrames >= 0 &&
+                           static_cast<size_t>(music.cursorFrames) + kFramesPerBlock <=
+                               std::min(music.left.size(), music.right.size());
+    if (withMusic)
+    {
+        AddMusic(mix, music.left.data() + music.cursorFrames,
+                 music.right.data() + music.cursorFrames, VolumeGain(stream.musicVolume));
+    }
+    stream.peaks[static_cast<size_t>(blockIndex)] = MeasurePeaks(mix);
+}
+
+// 512 frames on: the slot's counters (also in the built-in silences, so they last their
+// lengths) and, while music is loaded, the music cursor.
+void AdvanceCursors(AppState& state)
+{
+    if (IsPlayableSlot(state))
+    {
+        VoiceTrackTable& tracks = state.voices.tracks;
+        const int slot = CurrentSlot(state);
+        const int64_t counter = int64_t{tracks.outputByteCounter[slot]} + kBytesPerBlock;
+        if (counter <= std::numeric_limits<int32_t>::max())
+        {
+            tracks.outputByteCounter[slot] = static_cast<int32_t>(counter);
+            tracks.playPosition[slot] = static_cast<int32_t>(counter / 4);
+        }
+        else
+        {
+            // A clip too long for its 32-bit byte counter ends here instead of wrapping.
+            tracks.playPosition[slot] = tracks.lengthFrames[slot];
+        }
+    }
+    // Without music the cursor stays put: counting on through a long night would overflow it.
+    MusicSlot& music = state.music;
+    if (music.loadCount > 0)
+    {
+        music.cursorBytes += kBytesPerBlock;
+        music.cursorFrames = music.cursorBytes / 4;
+    }
+}
+
+} // namespace
+
+void OpenOutputStream(AppState& state, AudioDevice& device)
+{
+    OutputStream& stream = state.stream;
+    if (stream.device != nullptr)
+    {
+        stream.device->Close();
+    }
+    stream.device = &device;
+    // A failed open is not reported: nothing plays, and no night advances.
+    device.Open(stream.format, [&state](int blockIndex) { RefillBlock(state, blockIndex); });
+}
+
+void PrimeStream(AppState& state)
+{
+    OutputStream& stream = state.stream;
+    for (int i = 0; i < kOutputBlockCount; ++i)
+    {
+        OutputBlock& block = stream.blocks[static_cast<size_t>(i)];
+        block.samples.fill(0);
+        if (stream.device != nullptr)
+        {
+            stream.device->Write(i, block.samples.data(), kBytesPerBlock);
+        }
+    }
+}
+
+int RefillBlock(AppState& state, int blockIndex)
+{
+    if (state.idle == 1)
+    {
+        return 0;
+    }
+    // A buffer that is not one of the ten (an editor preview) is none of the stream's business.
+    if (blockIndex < 0 || blockIndex >= kOutputBlockCount)
+    {
+        return 0;
+    }
+    const bool clipEnded = CurrentClipHasEnded(state);
+    if (AdvanceClipSequence(state) == SequenceAnswer::Stop)
+    {
+        return 0;
+    }
+    OutputStream& stream = state.stream;
+    if (clipEnded && stream.clipObserver != nullptr)
+    {
+        stream.clipObserver->OnClipChosen(state);
+    }
+
+    MusicSlot& music = state.music;
+    if (music.loadCount > 0 && music.cursorFrames >= music.lengthFrames)
+    {
+        music.cursorFrames = 0;
+        music.cursorBytes = 0;
+    }
+    stream.lastRefilled = blockIndex;
+    stream.mixBlock.samples.fill(0);
+
+    DriftSourcePosition(state);
+    if (IsPlayableSlot(state) && IsRenderedKind(state.behaviourState) &&
+        HasSourcePosition(state.blockTracks))
+    {
+        RenderCurrentClip(state);
+    }
+    MixBlock(state, blockIndex);
+    AdvanceCursors(state);
+
+    OutputBlock& block = stream.blocks[static_cast<size_t>(blockIndex)];
+    block.samples = stream.mixBlock.samples;
+    if (stream.device != nullptr)
+    {
+        stream.device->Write(blockIndex, block.samples.data(), kBytesPerBlock);
+    }
+    return 0;
+}
+
+void ResetStream(AppState& state)
+{
+    if (state.stream.device != nullptr)
+    {
+        state.stream.device->Reset();
+    }
+}
+
+float VolumeGain(double tenthsOfDecibel)
+{
+    // The controls keep volumes within +-30 dB; anything beyond would only risk infinities.
+    const double volume =
+        std::isnan(tenthsOfDecibel) ? 0.0 : std::clamp(tenthsOfDecibel, -300.0, 300.0);
+    return static_cast<float>(std::pow(10.0, volume / 200.0));
+}
+
+BlockPeak GaugePeaks(const OutputStream& stream)
+{
+    const int index =
+        ((stream.lastRefilled + 3) % kOutputBlockCount + kOutputBlockCount) % kOutputBlockCount;
+    return stream.peaks[static_cast<size_t>(index)];
+}
+
+} // namespace yumo

@@ -1,0 +1,55 @@
+#pragma once
+// The output stream: ten blocks kept queued on the device; each returned block is refilled by
+// the behaviour, the renderer and the mix, and queued again.
+
+#include <string>
+
+#include "night/app_state.h"
+#include "night/audio_device.h"
+
+namespace yumo
+{
+
+// Told by the refill whenever the clip sequence moved to a new slot, after the choice and
+// before that block's drift. Must not allocate: it runs inside the refill.
+class ClipObserver
+{
+public:
+    virtual ~ClipObserver() = default;
+    virtual void OnClipChosen(const AppState& state) = 0;
+};
+
+// Closes the device an earlier load opened, then opens `device` for 44.1 kHz 16-bit stereo
+// with block-done notifications that call RefillBlock.
+void OpenOutputStream(AppState& state, AudioDevice& device);
+
+// Clears the ten blocks to silence and writes them in index order 0-9.
+void PrimeStream(AppState& state);
+
+// The refill of one returned block; returns 0. Nothing is requeued while the night is idle, nor
+// for an index that is not one of the ten blocks.
+int RefillBlock(AppState& state, int blockIndex);
+
+// Resets the device (pending blocks come back and are not refilled).
+void ResetStream(AppState& state);
+
+// Loads background music into the music slot. Returns the imported byte length, 0 on failure
+// (the previous music, with its path, stays).
+int32_t LoadMusicFile(AppState& state, const std::string& path);
+
+// The slot's part of a music load, from audio already imported: the samples are split into
+// left and right arrays of whole blocks and the slot, tracks and stream are set up. False (the
+// previous music untouched, a message reported) when the format cannot be read as 16-bit
+// frames or the music is too long for the slot's 32-bit byte counts.
+bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+                const PcmFormat& format);
+
+// Linear gain of a volume in tenths of a decibel, 10^(volume / 200), rounded to single
+// precision: the mix multiplies in single precision.
+float VolumeGain(double tenthsOfDecibel);
+
+// The peaks the level gauges show: those of the block three places after the one refilled
+// last, (lastRefilled + 3) mod 10.
+BlockPeak GaugePeaks(const OutputStream& stream);
+
+} // namespace yumo

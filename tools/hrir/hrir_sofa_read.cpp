@@ -1,0 +1,208 @@
+// Reading measured responses from a SOFA (AES69) file through libmysofa.
+//
+// mysofa_load rather than mysofa_open: the "easy" entry point normalises the loudness (it
+// scales every response so the frontal one has unit energy) and turns the responses into
+// minimum-phase ones with their delays cut off - that would lose the interaural time
+// differences and leave the level to the library. Here the set keeps its measured scale and
+// onsets; the conversion chooses the scale itself. Only the sample rate is changed, by
+// mysofa_resample, when the set was measured at another rate than 44.1 kHz.
+
+#include <cmath>
+#include <memory>
+
+#include <mysofa.h>
+
+#include "tools/hrir/hrir_measured.h"
+
+namespace yumo
+{
+namespace
+{
+
+struct SofaFree
+{
+    void operator()(MYSOFA_HRTF* hrtf) const { mysofa_free(hrtf); }
+};
+using SofaHandle = std::unique_ptr<MYSOFA_HRTF, SofaFree>;
+
+constexpr int kMaxDelaySamples = 1024;
+
+std::string SofaErrorName(int error)
+{
+    switch (error)
+    {
+    case MYSOFA_INTERNAL_ERROR:
+        return "internal error";
+    case MYSOFA_INVALID_FORMAT:
+        return "invalid format";
+    case MYSOFA_UNSUPPORTED_FORMAT:
+        return "unsupported format";
+    case MYSOFA_NO_MEMORY:
+        return "out of memory";
+    case MYSOFA_READ_ERROR:
+        return "read error (missing or unreadable file)";
+    case MYSOFA_INVALID_ATTRIBUTES:
+        return "not a SimpleFreeFieldHRIR set of impulse responses";
+    case MYSOFA_INVALID_DIMENSIONS:
+        return "invalid dimensions (two receivers, one emitter needed)";
+    case MYSOFA_INVALID_DIMENSION_LIST:
+        return "invalid dimension list";
+    case MYSOFA_INVALID_COORDINATE_TYPE:
+        return "invalid coordinate type";
+    case MYSOFA_ONLY_EMITTER_WITH_ECI_SUPPORTED:
+        return "unsupported emitter positions";
+    case MYSOFA_ONLY_DELAYS_WITH_IR_OR_MR_SUPPORTED:
+        return "unsupported delay layout";
+    case MYSOFA_ONLY_THE_SAME_SAMPLING_RATE_SUPPORTED:
+        return "more than one sample rate";
+    case MYSOFA_RECEIVERS_WITH_RCI_SUPPORTED:
+        return "unsupported receiver layout";
+    case MYSOFA_RECEIVERS_WITH_CARTESIAN_SUPPORTED:
+        return "receiver positions are not cartesian";
+    case MYSOFA_INVALID_RECEIVER_POSITIONS:
+        return "receivers are not placed as two ears";
+    case MYSOFA_ONLY_SOURCES_WITH_MC_SUPPORTED:
+        return "unsupported source position layout";
+    default:
+        return "error " + std::to_string(error);
+    }
+}
+
+// The y coordinate of receiver `receiver`, read as libmysofa's own check reads it: one triple
+// per receiver, or (R, C, M) with the measurement index varying fastest.
+bool ReceiverY(const MYSOFA_HRTF& hrtf, unsigned receiver, double& y)
+{
+    const MYSOFA_ARRAY& positions = hrtf.ReceiverPosition;
+    size_t index = 3 * receiver + 1;
+    if (positions.elements == 6 * static_cast<size_t>(hrtf.M) && hrtf.M > 1)
+    {
+        index *= hrtf.M;
+    }
+    else if (positions.elements != 6)
+    {
+        return false;
+    }
+    y = positions.values[index];
+    return true;
+}
+
+} // namespace
+
+bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measured,
+                          std::string& why)
+{
+    measured = MeasuredHrir{};
+    int error = MYSOFA_OK;
+    SofaHandle hrtf(mysofa_load(path.c_str(), &error));
+    if (!hrtf || error != MYSOFA_OK)
+    {
+        why = "cannot read " + path.string() + " as SOFA: " + SofaErrorName(error);
+        return false;
+    }
+    error = mysofa_check(hrtf.get());
+    if (error != MYSOFA_OK)
+    {
+        why = path.string() + ": " + SofaErrorName(error);
+        return false;
+    }
+
+    // SOFA's axes: x to the front, y to the left, z up. The receiver on the positive y side is
+    // the left ear, whatever its index.
+    double y0 = 0.0;
+    if (!ReceiverY(*hrtf, 0, y0) || y0 == 0.0)
+    {
+        why = path.string() + ": the receiver positions do not tell the left ear from the right";
+        return false;
+    }
+    const unsigned leftReceiver = y0 > 0.0 ? 0 : 1;
+    if (leftReceiver == 1)
+    {
+        measured.notes.push_back(
+            "receiver 1 is the left ear (positive y): ears taken in that order");
+    }
+
+    if (hrtf->DataSamplingRate.elements != 1 || hrtf->DataSamplingRate.values == nullptr)
+    {
+        why = path.string() + ": one sample rate is needed";
+        return false;
+    }
+    const double measuredRate = hrtf->DataSamplingRate.values[0];
+    if (!(measuredRate >= 8000.0 && measuredRate <= 384000.0))
+    {
+        why =
+            path.string() + ": sample rate " + std::to_string(measuredRate) + " Hz is implausible";
+        return false;
+    }
+    if (measuredRate != kSampleRate)
+    {
+        error = mysofa_resample(hrtf.get(), static_cast<float>(kSampleRate));
+        if (error != MYSOFA_OK)
+        {
+            why = path.string() + ": resampling to 44.1 kHz failed: " + SofaErrorName(error);
+            return false;
+        }
+        measured.notes.push_back(
+            "resampled from " + std::to_string(static_cast<int>(measuredRate)) + " Hz to 44100 Hz");
+    }
+
+    const size_t m = hrtf->M;
+    const size_t r = hrtf->R;
+    const size_t n = hrtf->N;
+    if (m == 0 || r != 2 || n == 0 || hrtf->DataIR.values == nullptr ||
+        hrtf->DataIR.elements != m * r * n || hrtf->SourcePosition.elements != 3 * m ||
+        hrtf->SourcePosition.values == nullptr)
+    {
+        why = path.string() + ": the sizes of the responses and positions do not match";
+        return false;
+    }
+    // Broadband delays (in samples at the measured rate) are put back in front of the
+    // responses, so every onset sits where it was measured.
+    const MYSOFA_ARRAY& delays = hrtf->DataDelay;
+    const bool perMeasurement = delays.elements == 2 * m && m > 1;
+    if (delays.elements != 0 && delays.elements != 2 && !perMeasurement)
+    {
+        why = path.string() + ": unsupported delay layout";
+        return false;
+    }
+    const double rateRatio = kSampleRate / measuredRate;
+
+    mysofa_tospherical(hrtf.get()); // after reading the receivers: it converts them too
+    measured.directions.resize(m);
+    for (size_t i = 0; i < m; ++i)
+    {
+        MeasuredDirection& direction = measured.directions[i];
+        direction.azimuth = hrtf->SourcePosition.values[3 * i];
+        direction.elevation = hrtf->SourcePosition.values[3 * i + 1];
+        direction.distance = hrtf->SourcePosition.values[3 * i + 2];
+        for (unsigned receiver = 0; receiver < 2; ++receiver)
+        {
+            long delay = 0;
+            if (delays.elements != 0 && delays.values != nullptr)
+            {
+                const double value = delays.values[(perMeasurement ? i * 2 : 0) + receiver];
+                if (!(value >= 0.0 && value * rateRatio <= kMaxDelaySamples))
+                {
+                    why = path.string() + ": delay " + std::to_string(value) +
+                          " samples is outside 0-" + std::to_string(kMaxDelaySamples);
+                    return false;
+                }
+                delay = std::lround(value * rateRatio);
+            }
+            std::vector<double>& taps = receiver == leftReceiver ? direction.left : direction.right;
+            taps.assign(static_cast<size_t>(delay), 0.0);
+            const float* source = hrtf->DataIR.values + (i * r + receiver) * n;
+            taps.insert(taps.end(), source, source + n);
+        }
+    }
+    return true;
+}
+
+bool ConvertSofaToHrirSet(const std::filesystem::path& path, const HrirConversionOptions& options,
+                          HrirSet& set, HrirConversionSummary& summary, std::string& why)
+{
+    MeasuredHrir measured;
+    return ReadSofaMeasurements(path, measured, why) &&
+           BuildHrirSetFromMeasurements(measured, options, set, summary, why);
+}
+
+} // namespace yumo
