@@ -8,13 +8,13 @@
 #include <memory>
 #include <unistd.h>
 
+#include "audio/renderer.h"
+#include "common/byte_io.h"
+#include "common/wav_writer.h"
 #include "night/app_state.h"
 #include "night/behaviour.h"
 #include "night/offline_device.h"
 #include "night/output_stream.h"
-#include "audio/renderer.h"
-#include "common/byte_io.h"
-#include "common/wav_writer.h"
 #include "support/allocation_counter.h"
 
 namespace yumo

@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "night/app_state.h"
-#include "night/output_stream.h"
 #include "common/byte_io.h"
 #include "import/mp3_import.h"
 #include "import/wav_import.h"
+#include "night/app_state.h"
+#include "night/output_stream.h"
 
 namespace
 {

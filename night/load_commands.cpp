@@ -1,7 +1,7 @@
 #include "night/load_commands.h"
 
-#include "night/output_stream.h"
 #include "common/results.h"
+#include "night/output_stream.h"
 #include "voices/voice_data_file.h"
 
 namespace yumo

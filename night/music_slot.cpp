@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "night/output_stream.h"
 #include "common/byte_io.h"
 #include "import/mp3_import.h"
+#include "night/output_stream.h"
 
 namespace yumo
 {

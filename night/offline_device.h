@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "night/audio_device.h"
 #include "common/constants.h"
+#include "night/audio_device.h"
 
 namespace yumo
 {

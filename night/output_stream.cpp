@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "night/behaviour.h"
 #include "audio/renderer.h"
+#include "night/behaviour.h"
 
 namespace yumo
 {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/hrir/hrir_measured.h"
 #include "audio/hrir_set.h"
-#include "tools/hrir/hrir_stats.h"
 #include "tools/command.h"
+#include "tools/hrir/hrir_measured.h"
+#include "tools/hrir/hrir_stats.h"
 
 namespace yumo::tool
 {

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "audio/hrir_set.h"
-#include "tools/hrir/position_path.h"
 #include "audio/renderer.h"
 #include "common/byte_io.h"
 #include "common/constants.h"
@@ -16,6 +15,7 @@
 #include "common/wav_writer.h"
 #include "import/wav_import.h"
 #include "tools/command.h"
+#include "tools/hrir/position_path.h"
 
 namespace yumo::tool
 {

@@ -10,14 +10,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "audio/hrir_set.h"
+#include "common/results.h"
+#include "common/wav_writer.h"
 #include "night/app_state.h"
 #include "night/behaviour.h"
 #include "night/load_commands.h"
 #include "night/offline_device.h"
 #include "night/output_stream.h"
-#include "audio/hrir_set.h"
-#include "common/results.h"
-#include "common/wav_writer.h"
 #include "tools/command.h"
 #include "tools/night_options.h"
 

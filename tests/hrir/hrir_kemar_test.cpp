@@ -4,10 +4,10 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "tools/hrir/hrir_measured.h"
 #include "audio/renderer.h"
 #include "common/results.h"
 #include "support/test_support.h"
+#include "tools/hrir/hrir_measured.h"
 
 namespace yumo
 {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "night/output_stream.h"
 #include "audio/renderer.h"
+#include "night/output_stream.h"
 #include "support/night_data.h"
 #include "support/test_support.h"
 

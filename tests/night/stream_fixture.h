@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/report.h"
 #include "night/app_state.h"
 #include "night/offline_device.h"
-#include "common/report.h"
 
 namespace yumo::test
 {

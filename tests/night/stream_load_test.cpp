@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/results.h"
 #include "night/behaviour.h"
 #include "night/load_commands.h"
 #include "night/output_stream.h"
-#include "common/results.h"
 #include "stream_fixture.h"
 #include "support/night_data.h"
 #include "support/test_support.h"
