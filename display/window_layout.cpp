@@ -9,10 +9,7 @@ namespace
 {
 
 // trunc(factor * size): the layout's products truncate toward zero.
-int Part(double factor, int size)
-{
-    return static_cast<int>(factor * size);
-}
+int Part(double factor, int size) { return static_cast<int>(factor * size); }
 
 } // namespace
 
@@ -60,9 +57,6 @@ WindowLayout ComputeWindowLayout(int width, int height)
     return layout;
 }
 
-bool IsPaintable(const PaneRect& rect)
-{
-    return rect.width > 0 && rect.height > 0;
-}
+bool IsPaintable(const PaneRect& rect) { return rect.width > 0 && rect.height > 0; }
 
 } // namespace yumo
