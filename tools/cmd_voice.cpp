@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/report.h"
 #include "common/results.h"

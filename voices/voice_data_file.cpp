@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/results.h"
 #include "voices/voice_data_layout.h"
