@@ -12,6 +12,7 @@
 #include "common/byte_io.h"
 #include "common/constants.h"
 #include "common/report.h"
+#include "common/text_numbers.h"
 #include "common/wav_writer.h"
 #include "import/wav_import.h"
 #include "tools/command.h"
@@ -83,7 +84,7 @@ int ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opti
         {
             return RenderUsage("unknown option " + arg);
         }
-        if (!ParseDouble(value, *target) || !std::isfinite(*target))
+        if (ParseTextDouble(value, *target) != TextNumberStatus::Ok)
         {
             return RenderUsage(arg + " needs a finite number, not '" + value + "'");
         }
