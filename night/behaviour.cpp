@@ -175,7 +175,7 @@ void DriftSourcePosition(AppState& state)
     {
         return;
     }
-    Distance(state) = 0.3;
+    Distance(state) = kStandingPosition.distance;
     double& azimuth = Azimuth(state);
     if (state.behaviourState == kKindWakeCall)
     {

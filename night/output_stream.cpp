@@ -138,7 +138,7 @@ void AdvanceCursors(AppState& state)
         if (counter <= std::numeric_limits<int32_t>::max())
         {
             tracks.outputByteCounter[slot] = static_cast<int32_t>(counter);
-            tracks.playPosition[slot] = static_cast<int32_t>(counter / 4);
+            tracks.playPosition[slot] = static_cast<int32_t>(counter / kBytesPerFrame);
         }
         else
         {
@@ -151,7 +151,7 @@ void AdvanceCursors(AppState& state)
     if (music.loadCount > 0)
     {
         music.cursorBytes += kBytesPerBlock;
-        music.cursorFrames = music.cursorBytes / 4;
+        music.cursorFrames = music.cursorBytes / kBytesPerFrame;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "audio/hrir_set.h"
 #include "audio/renderer.h"
+#include "audio/voice_tracks.h"
 #include "common/byte_io.h"
 #include "common/constants.h"
 #include "common/report.h"
@@ -31,7 +32,8 @@ struct RenderOptions
     std::string inputPath;
     std::string outputPath;
     std::string pathFile;
-    PathPosition position{90.0, -40.0, 0.3}; // the program's standing position
+    PathPosition position{kStandingPosition.azimuth, kStandingPosition.elevation,
+                          kStandingPosition.distance};
     double referenceDistance = 0.3;
     bool positionGiven = false;
 };
