@@ -72,7 +72,11 @@ void StartNight(AppState& state)
     state.stream.overlapLeft.fill(0);
     state.stream.overlapRight.fill(0);
 
-    PrimeStream(state);
+    if (!PrimeStream(state))
+    {
+        EndNightOnDeviceFailure(state);
+        return;
+    }
 
     if (HasSourcePosition(state))
     {

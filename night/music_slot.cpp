@@ -7,6 +7,7 @@
 
 #include "common/byte_io.h"
 #include "import/mp3_import.h"
+#include "night/night_messages.h"
 #include "night/output_stream.h"
 
 namespace yumo
@@ -45,8 +46,7 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
 {
     if (!IsUsableFormat(format))
     {
-        ReportMessage(*state.reporter, "このファイルは開けません。16ビットのPCMではありません。",
-                      "ファイルオープンエラー");
+        ReportMessage(*state.reporter, kMusicNot16BitText, kMusicErrorCaption);
         return false;
     }
     // One frame of output per frame of the source: a mono source is heard on both sides, and a
@@ -60,8 +60,7 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
     // Both the length and the cursor, which runs a block past it, are 32-bit byte counts.
     if (frames * kBytesPerFrame > std::numeric_limits<int32_t>::max() - kBytesPerBlock)
     {
-        ReportMessage(*state.reporter, "このファイルは開けません。長すぎます。",
-                      "ファイルオープンエラー");
+        ReportMessage(*state.reporter, kMusicTooLongText, kMusicErrorCaption);
         return false;
     }
 
