@@ -39,8 +39,9 @@ int LoadFilterSet(FilterSet& set, const std::filesystem::path& workDir, Reporter
 bool ParseFilterSetFile(const std::vector<uint8_t>& bytes, FilterSet& set, std::string& why);
 std::vector<uint8_t> SerializeFilterSet(const FilterSet& set);
 // Fills the set from the three open text tables, multiplying each coefficient by 32767.0.
-// False (set untouched) when malformed: more than 300 cutoffs, text that is not a number,
-// fewer or more coefficients than 128 per entry.
+// Exactly 128 numbers per cutoff are read from each response table and the rest is ignored.
+// False (set untouched) when malformed: more than 300 cutoffs, text that is not a number where
+// one is read, fewer than 128 coefficients per entry.
 bool ImportFilterText(std::istream& cutoffs, std::istream& lowPass, std::istream& highPass,
                       FilterSet& set, std::string& why);
 // Writes the set in the filter file format; false when the file could not be written.

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "audio/filter_set.h"
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 
 namespace yumo

@@ -1,5 +1,6 @@
 // The filter set from its three text tables: the cutoffs, then 128 low-pass and 128 high-pass
-// coefficients per entry, each multiplied by 32767 as it is read.
+// coefficients per entry, each multiplied by 32767 as it is read. Exactly that many are read
+// from each table; whatever follows them is not looked at.
 
 #include <cmath>
 #include <istream>
@@ -15,20 +16,6 @@ namespace
 
 constexpr double kFilterScale = 32767.0;
 constexpr int kFilterTextTaps = 128;
-
-bool CheckNothingFollows(std::istream& in, const char* file, int entries, std::string& why)
-{
-    std::string item;
-    double ignored = 0.0;
-    if (ReadTextDouble(in, ignored, item) == TextNumberStatus::End)
-    {
-        return true;
-    }
-    why = std::string(file) + " holds more than the " + std::to_string(entries) + " x " +
-          std::to_string(kFilterTextTaps) +
-          " coefficients of the cutoffs (next: " + QuoteTextItem(item) + ")";
-    return false;
-}
 
 } // namespace
 
@@ -89,11 +76,6 @@ bool ImportFilterText(std::istream& cutoffs, std::istream& lowPass, std::istream
                 tap *= kFilterScale;
             }
         }
-    }
-    if (!CheckNothingFollows(lowPass, "lp128.txt", imported->filterCount, why) ||
-        !CheckNothingFollows(highPass, "hp128.txt", imported->filterCount, why))
-    {
-        return false;
     }
     set = std::move(*imported);
     return true;

@@ -57,9 +57,10 @@ struct HrirIndex
 };
 
 // Loads from the four text tables in `workDir` when all are present (and writes
-// "head_out.bir" there), else from workDir/"hrtf/head01.bir". Returns kOk, or kFileNotOpened
-// after reporting the "Yumoオープンエラー" message; a malformed file is reported and refused
-// the same way (the set is left empty).
+// "head_out.bir" there), else from workDir/"hrtf/head01.bir". Returns kOk; kFileNotOpened after
+// reporting the "Yumoオープンエラー" message; or, for malformed tables or a malformed file,
+// kFileDamaged after reporting a message under the same caption that names the source and the
+// problem. The set is left empty on either failure.
 int LoadHrirSet(HrirSet& set, const std::filesystem::path& workDir, Reporter& reporter);
 
 enum class HrirFileStatus

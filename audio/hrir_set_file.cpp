@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "audio/hrir_set.h"
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 
 namespace yumo

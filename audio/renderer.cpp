@@ -66,6 +66,25 @@ int RenderBinauralBlockOnPath(VectorPath path, const HrirSet& set, const int16_t
 
     alignas(64) int16_t source[kRenderWindowSamples];
     render::GatherSourceBlock(samples, sampleCount, start, source);
+    // A silent window gives every sum as +-0.0, or NaN where a tap is not finite, and both
+    // rescale to 0, whatever the taps hold: the output is then the previous block's second
+    // half as the overlap buffers hold it, and the buffers take zeros.
+    int any = 0; // an OR over the window rather than a search: the compiler keeps it on vectors
+    for (int n = 0; n < kRenderWindowSamples; ++n)
+    {
+        any |= source[n];
+    }
+    if (any == 0)
+    {
+        for (int n = 0; n < kFramesPerBlock; ++n)
+        {
+            destination[2 * n] = overlapLeft[n];
+            destination[2 * n + 1] = overlapRight[n];
+        }
+        std::fill(overlapLeft, overlapLeft + kFramesPerBlock, int16_t{0});
+        std::fill(overlapRight, overlapRight + kFramesPerBlock, int16_t{0});
+        return 0;
+    }
     const double* window = CrossfadeWindow();
     alignas(64) double xPadded[render::kPaddedLength];
     std::fill(xPadded, xPadded + render::kLeadingZeros, 0.0);

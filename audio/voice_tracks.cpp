@@ -6,7 +6,8 @@ namespace yumo
 BlockTracks MakeInitialBlockTracks()
 {
     BlockTracks tracks;
-    const double initial[4] = {90.0, -40.0, 0.3, 100.0};
+    const double initial[4] = {kStandingPosition.azimuth, kStandingPosition.elevation,
+                               kStandingPosition.distance, 100.0};
     for (int t = 0; t < 4; ++t)
     {
         tracks.positions[t].assign(1, 0);
@@ -24,7 +25,7 @@ void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& 
     lengthBytes = lengthBytes < 0 ? 0 : lengthBytes;
     const int32_t blockCount = lengthBytes / kBytesPerBlock + 1;
     const double keyValues[4] = {5000.0, 5000.0, 9000.0, 270.0};
-    const double blockValues[4] = {0.0, 0.0, 0.3, 100.0};
+    const double blockValues[4] = {0.0, 0.0, kStandingPosition.distance, 100.0};
     for (int t = 0; t < 4; ++t)
     {
         // Assigning fresh vectors releases the arrays of the previous music.

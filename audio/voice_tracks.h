@@ -41,11 +41,24 @@ constexpr int kTrackElevation = 1;
 constexpr int kTrackDistance = 2;
 constexpr int kKeyframeCapacity = 10000;
 
-// The start-up state: single-element tracks holding azimuth 90, elevation -40, distance 0.3.
+// Where her voice comes from: azimuth in degrees (below 180 is the listener's left), elevation
+// in degrees (negative below ear level), distance in metres.
+struct SourcePosition
+{
+    double azimuth = 0.0;
+    double elevation = 0.0;
+    double distance = 0.0;
+};
+
+// Where the voice stands until the night moves it: beside the listener's left ear, a little
+// below it, 0.3 m away.
+constexpr SourcePosition kStandingPosition{90.0, -40.0, 0.3};
+
+// The start-up state: single-element tracks holding the standing position.
 BlockTracks MakeInitialBlockTracks();
 
 // Music-slot set-up: keyframes at 0 and lengthFrames, one block entry per 2048 bytes + 1.
-// Moves the source position to azimuth 0, elevation 0, distance 0.3.
+// Moves the source position to azimuth 0, elevation 0, the standing distance.
 void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& keyframes,
                      BlockTracks& blocks);
 

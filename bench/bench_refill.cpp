@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "audio/renderer.h"
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/wav_writer.h"
 #include "night/app_state.h"

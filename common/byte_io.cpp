@@ -2,9 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace yumo
 {
@@ -138,40 +135,6 @@ FileReadResult ReadWholeFile(const std::filesystem::path& path, std::vector<uint
         out = std::move(bytes);
     }
     return result;
-}
-
-bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::filesystem::path temp = path;
-    temp += ".tmp-XXXXXX";
-    std::string pattern = temp.string();
-    int fd = mkstemp(pattern.data());
-    if (fd < 0)
-    {
-        return false;
-    }
-    size_t written = 0;
-    bool ok = true;
-    while (written < bytes.size())
-    {
-        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n <= 0)
-        {
-            ok = false;
-            break;
-        }
-        written += static_cast<size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    // mkstemp creates 0600; a saved file should be as readable as any other the user makes.
-    ok = ok && fchmod(fd, 0644) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (ok && std::rename(pattern.c_str(), path.c_str()) == 0)
-    {
-        return true;
-    }
-    std::remove(pattern.c_str());
-    return false;
 }
 
 } // namespace yumo

@@ -1,6 +1,6 @@
 #pragma once
-// Little-endian reading and writing of the program's binary files, bounded and checked:
-// a reader never runs past its buffer, and a save replaces the target only once complete.
+// Little-endian reading and writing of the program's binary files, bounded and checked: a
+// reader never runs past its buffer. Saves go through common/atomic_file.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -51,9 +51,5 @@ enum class FileReadResult
 // Reads a whole file. `maxBytes` guards against absurd sizes before anything is allocated.
 FileReadResult ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& out,
                              size_t maxBytes);
-
-// Writes `bytes` to a temporary file beside `path`, flushes it and renames it over `path`.
-// On any failure the temporary file is removed, `path` is left as it was, and false is returned.
-bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 } // namespace yumo

@@ -12,7 +12,8 @@ constexpr int kHrirTapCount = 128;   // taps per ear and direction
 constexpr int kFramesPerBlock = 512; // stereo frames per output block (11.6 ms)
 constexpr int kOutputChannels = 2;   // interleaved left then right
 constexpr int kBytesPerSample = 2;   // signed 16-bit little-endian
-constexpr int kBytesPerBlock = kFramesPerBlock * kOutputChannels * kBytesPerSample;
+constexpr int kBytesPerFrame = kOutputChannels * kBytesPerSample; // one stereo frame
+constexpr int kBytesPerBlock = kFramesPerBlock * kBytesPerFrame;
 constexpr int kRenderWindowSamples = 2 * kFramesPerBlock; // source samples read per render
 constexpr int kConvolutionLength = kRenderWindowSamples + kHrirTapCount - 1;
 constexpr int kOutputBlockCount = 10; // blocks kept queued on the device (116 ms)
@@ -28,6 +29,7 @@ constexpr int kClipSlotCount = kVoiceKindCount * kMaxClipsPerKind;
 constexpr int kVoiceTextUnits = 256;  // UTF-16 code units of owner name and clip paths
 constexpr int kSharedPathUnits = 260; // UTF-16 code units of the shared path buffer
 
+static_assert(kBytesPerFrame == 4);
 static_assert(kBytesPerBlock == 2048);
 static_assert(kConvolutionLength == 1151);
 static_assert(kClipSlotCount == 150);

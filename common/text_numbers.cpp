@@ -65,14 +65,9 @@ const char* SkipPlus(const std::string& item)
 
 } // namespace
 
-TextNumberStatus ReadTextInt32(std::istream& in, int32_t& value, std::string& item)
+TextNumberStatus ParseTextInt32(const std::string& item, int32_t& value)
 {
-    bool tooLong = false;
-    if (!ReadItem(in, item, tooLong))
-    {
-        return TextNumberStatus::End;
-    }
-    if (tooLong)
+    if (item.size() > kMaxTextNumberItem)
     {
         return TextNumberStatus::NotNumber;
     }
@@ -92,14 +87,9 @@ TextNumberStatus ReadTextInt32(std::istream& in, int32_t& value, std::string& it
     return TextNumberStatus::Ok;
 }
 
-TextNumberStatus ReadTextDouble(std::istream& in, double& value, std::string& item)
+TextNumberStatus ParseTextDouble(const std::string& item, double& value)
 {
-    bool tooLong = false;
-    if (!ReadItem(in, item, tooLong))
-    {
-        return TextNumberStatus::End;
-    }
-    if (tooLong)
+    if (item.size() > kMaxTextNumberItem)
     {
         return TextNumberStatus::NotNumber;
     }
@@ -127,6 +117,26 @@ TextNumberStatus ReadTextDouble(std::istream& in, double& value, std::string& it
     }
     value = parsed;
     return TextNumberStatus::Ok;
+}
+
+TextNumberStatus ReadTextInt32(std::istream& in, int32_t& value, std::string& item)
+{
+    bool tooLong = false;
+    if (!ReadItem(in, item, tooLong))
+    {
+        return TextNumberStatus::End;
+    }
+    return tooLong ? TextNumberStatus::NotNumber : ParseTextInt32(item, value);
+}
+
+TextNumberStatus ReadTextDouble(std::istream& in, double& value, std::string& item)
+{
+    bool tooLong = false;
+    if (!ReadItem(in, item, tooLong))
+    {
+        return TextNumberStatus::End;
+    }
+    return tooLong ? TextNumberStatus::NotNumber : ParseTextDouble(item, value);
 }
 
 void SkipUtf8ByteOrderMark(std::istream& in)

@@ -1,10 +1,11 @@
 #pragma once
-// A strict reader of whitespace-separated decimal numbers from text tables.
+// The program's one strict reader of decimal numbers: whitespace-separated items of text
+// tables, and the tool's option values.
 //
-// Each call takes the next item (a run of characters between white space) and accepts it only
-// when the whole item is one number: "40.0" is not an integer, "1,5" is not a number, and
-// "nan" or "inf" are refused because no table of the program may hold them. Reading never runs
-// past the end of the stream.
+// An item (a run of characters between white space) is accepted only when the whole of it is
+// one decimal number: "40.0" is not an integer, "1,5" is not a number, " 5" and "0x1p3" are
+// not numbers, and "nan" or "inf" are refused because no table or option may hold them. A
+// leading '+' is allowed. Reading never runs past the end of the stream.
 
 #include <cstdint>
 #include <iosfwd>
@@ -24,7 +25,12 @@ enum class TextNumberStatus
 // Items longer than this are refused unread beyond this length: no number needs more.
 constexpr size_t kMaxTextNumberItem = 64;
 
-// `item` receives the text that was read (cut at kMaxTextNumberItem), for messages.
+// One item already in hand (an option's value): the whole text must be the number.
+TextNumberStatus ParseTextInt32(const std::string& item, int32_t& value);
+TextNumberStatus ParseTextDouble(const std::string& item, double& value);
+
+// The next item of a stream. `item` receives the text that was read (cut at kMaxTextNumberItem),
+// for messages.
 TextNumberStatus ReadTextInt32(std::istream& in, int32_t& value, std::string& item);
 TextNumberStatus ReadTextDouble(std::istream& in, double& value, std::string& item);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <system_error>
 
 #include "common/byte_io.h"
 
@@ -13,7 +12,6 @@ namespace
 
 constexpr size_t kRf64ReadyHeaderBytes = 80;
 constexpr uint32_t kDs64BodyBytes = 28;
-constexpr size_t kIoBufferBytes = size_t{1} << 20;
 
 uint64_t DataLimit(WavLayout layout)
 {
@@ -46,13 +44,13 @@ void AppendSamples(std::vector<uint8_t>& out, const int16_t* samples, size_t cou
     }
 }
 
-// Samples as little-endian bytes: written as they stand on a little-endian machine, else
+// Samples as little-endian bytes: appended as they stand on a little-endian machine, else
 // converted a slice at a time.
-bool WriteSampleBytes(std::FILE* file, const int16_t* samples, size_t count)
+bool AppendSampleBytes(AtomicFile& file, const int16_t* samples, size_t count)
 {
     if constexpr (std::endian::native == std::endian::little)
     {
-        return std::fwrite(samples, sizeof(int16_t), count, file) == count;
+        return AppendToAtomicFile(file, samples, count * sizeof(int16_t));
     }
     else
     {
@@ -62,7 +60,7 @@ bool WriteSampleBytes(std::FILE* file, const int16_t* samples, size_t count)
             const size_t n = std::min<size_t>(count - done, 4096);
             slice.clear();
             AppendSamples(slice, samples + done, n);
-            if (std::fwrite(slice.data(), 1, slice.size(), file) != slice.size())
+            if (!AppendToAtomicFile(file, slice.data(), slice.size()))
             {
                 return false;
             }
@@ -70,16 +68,6 @@ bool WriteSampleBytes(std::FILE* file, const int16_t* samples, size_t count)
         }
         return true;
     }
-}
-
-// True when `path` names something other than a regular file (a device, a pipe): such a
-// target is written in place.
-bool IsSpecialFile(const std::filesystem::path& path)
-{
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-           !std::filesystem::is_directory(status);
 }
 
 } // namespace
@@ -122,46 +110,29 @@ bool OpenWavWriter(WavWriter& writer, const std::filesystem::path& path, uint16_
                    uint32_t sampleRate, WavLayout layout)
 {
     writer = WavWriter{};
-    writer.path = path;
     writer.channels = channels;
     writer.sampleRate = sampleRate;
     writer.layout = layout;
-    writer.direct = IsSpecialFile(path);
-    writer.tempPath = path;
-    if (!writer.direct)
-    {
-        writer.tempPath += ".partial";
-    }
-    writer.file = std::fopen(writer.tempPath.c_str(), "wb");
-    if (writer.file == nullptr)
+    if (!OpenAtomicFile(writer.file, path))
     {
         writer.failed = true;
         return false;
     }
-    writer.ioBuffer = std::make_unique<char[]>(kIoBufferBytes);
-    std::setvbuf(writer.file, writer.ioBuffer.get(), _IOFBF, kIoBufferBytes);
     const std::vector<uint8_t> header =
-        MakeWavHeader(channels, sampleRate, writer.direct ? kUnknownWavDataBytes : 0, layout);
-    if (std::fwrite(header.data(), 1, header.size(), writer.file) != header.size())
-    {
-        writer.failed = true;
-    }
+        MakeWavHeader(channels, sampleRate, writer.file.inPlace ? kUnknownWavDataBytes : 0, layout);
+    writer.failed = !AppendToAtomicFile(writer.file, header.data(), header.size());
     return !writer.failed;
 }
 
 bool WriteWavSamples(WavWriter& writer, const int16_t* samples, size_t count)
 {
-    if (writer.file == nullptr || writer.failed)
+    if (writer.file.fd < 0 || writer.failed)
     {
         return false;
     }
     const uint64_t bytes = static_cast<uint64_t>(count) * 2;
-    if (writer.dataBytes + bytes > DataLimit(writer.layout))
-    {
-        writer.failed = true;
-        return false;
-    }
-    if (!WriteSampleBytes(writer.file, samples, count))
+    if (writer.dataBytes + bytes > DataLimit(writer.layout) ||
+        !AppendSampleBytes(writer.file, samples, count))
     {
         writer.failed = true;
         return false;
@@ -172,48 +143,33 @@ bool WriteWavSamples(WavWriter& writer, const int16_t* samples, size_t count)
 
 bool CloseWavWriter(WavWriter& writer)
 {
-    if (writer.file == nullptr)
+    if (writer.file.fd < 0)
     {
         return false;
     }
-    bool ok = !writer.failed;
-    if (ok && !writer.direct)
+    if (writer.failed)
+    {
+        AbandonAtomicFile(writer.file);
+        return false;
+    }
+    if (!writer.file.inPlace)
     {
         const std::vector<uint8_t> header =
             MakeWavHeader(writer.channels, writer.sampleRate, writer.dataBytes, writer.layout);
-        ok = std::fseek(writer.file, 0, SEEK_SET) == 0 &&
-             std::fwrite(header.data(), 1, header.size(), writer.file) == header.size();
+        if (!OverwriteAtomicFile(writer.file, 0, header.data(), header.size()))
+        {
+            AbandonAtomicFile(writer.file);
+            writer.failed = true;
+            return false;
+        }
     }
-    ok = ok && std::fflush(writer.file) == 0;
-    ok = (std::fclose(writer.file) == 0) && ok;
-    writer.file = nullptr;
-    writer.ioBuffer.reset();
-    if (writer.direct)
-    {
-        writer.failed = writer.failed || !ok;
-        return ok;
-    }
-    if (ok && std::rename(writer.tempPath.c_str(), writer.path.c_str()) == 0)
-    {
-        return true;
-    }
-    std::remove(writer.tempPath.c_str());
-    writer.failed = true;
-    return false;
+    writer.failed = !CommitAtomicFile(writer.file);
+    return !writer.failed;
 }
 
 void AbortWavWriter(WavWriter& writer)
 {
-    if (writer.file != nullptr)
-    {
-        std::fclose(writer.file);
-        writer.file = nullptr;
-        if (!writer.direct)
-        {
-            std::remove(writer.tempPath.c_str());
-        }
-    }
-    writer.ioBuffer.reset();
+    AbandonAtomicFile(writer.file);
     writer.failed = true;
 }
 

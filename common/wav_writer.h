@@ -1,16 +1,16 @@
 #pragma once
 // Writes 16-bit PCM WAV files, streaming, for the tools' rendered output.
 //
-// A regular file is written beside its target and renamed over it once complete, so a failed
-// write never leaves a half file in place. Any other target (a character device such as
-// /dev/null, a pipe) is written straight through; its header then states unknown lengths
-// (0xFFFFFFFF), as streamed WAV data does, because it cannot be rewritten afterwards.
+// The file is an AtomicFile (common/atomic_file.h): it replaces its target only once complete,
+// so a failed write never leaves a half file in place. A target written in place (a character
+// device such as /dev/null, a pipe) gets a header stating unknown lengths (0xFFFFFFFF), as
+// streamed WAV data does, because it cannot be rewritten afterwards.
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <vector>
+
+#include "common/atomic_file.h"
 
 namespace yumo
 {
@@ -36,16 +36,12 @@ enum class WavLayout
 
 struct WavWriter
 {
-    std::FILE* file = nullptr;
-    std::filesystem::path path;
-    std::filesystem::path tempPath; // written here, renamed over `path` on close
+    AtomicFile file; // file.inPlace: not a regular file, the header is not rewritten
     uint16_t channels = 0;
     uint32_t sampleRate = 0;
     uint64_t dataBytes = 0;
     bool failed = false;
     WavLayout layout = WavLayout::Canonical;
-    bool direct = false;              // not a regular file: written in place, header not rewritten
-    std::unique_ptr<char[]> ioBuffer; // the file's stdio buffer; large writes batch into it
 };
 
 // A RIFF header can describe at most this many data bytes.

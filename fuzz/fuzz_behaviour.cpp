@@ -1,5 +1,6 @@
 // Nights driven by arbitrary voice-set counts and lengths (as a voice-data file may carry
-// them), sliders, alarm and clock: no out-of-range slot, and a kind without clips never plays.
+// them), sliders, alarm and clock, played through the output refill on the offline device: no
+// out-of-range slot, a kind without clips never plays, and the ring stays ten blocks deep.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,8 @@
 
 #include "night/app_state.h"
 #include "night/behaviour.h"
+#include "night/offline_device.h"
+#include "night/output_stream.h"
 
 namespace
 {
@@ -66,25 +69,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state->voiceLoaded = 1;
     state->startAllowed = 1;
 
+    // The night runs through the real refill on the offline device, one block back per pump.
+    OfflineDevice device;
+    CHECK(OpenOutputStream(*state, device));
     StartNight(*state);
     for (int block = 0; block < 2000 && state->idle == 0; ++block)
     {
         second = (second + feed.Below(120)) % 86400;
         SetClockTime(state->clock, LocalTime{second / 3600, second / 60 % 60, second % 60});
-        if (AdvanceClipSequence(*state) == SequenceAnswer::Stop)
+        const uint64_t written = device.writtenBlocks;
+        if (!PumpOfflineDevice(device) || device.writtenBlocks == written)
         {
-            break;
+            break; // the sequence answered stop: nothing was queued again
         }
+        CHECK(device.queueCount == kOutputBlockCount); // every refill keeps ten blocks queued
         const int kind = state->behaviourState;
         CHECK(kind >= 0 && kind < kVoiceKindCount && kind != kKindFileOnly);
         CHECK(state->clipIndex >= 0 && state->clipIndex < state->voices.clipCounts[kind] &&
               state->clipIndex < kMaxClipsPerKind);
-        DriftSourcePosition(*state);
         const double azimuth = state->blockTracks.values[kTrackAzimuth][0];
         CHECK(azimuth >= 0 && azimuth <= 360);
         const int slot = ClipSlot(kind, state->clipIndex);
-        state->voices.tracks.outputByteCounter[slot] += kBytesPerBlock;
-        state->voices.tracks.playPosition[slot] = state->voices.tracks.outputByteCounter[slot] / 4;
+        CHECK(state->voices.tracks.playPosition[slot] ==
+              state->voices.tracks.outputByteCounter[slot] / kBytesPerFrame);
     }
     // A good-night clip already at its end (here: of length 0) starts no night to stop.
     const bool started = state->nightStarted == 1;

@@ -14,6 +14,7 @@
 #include "import/mp3_import.h"
 #include "import/wav_import.h"
 #include "night/app_state.h"
+#include "night/offline_device.h"
 #include "night/output_stream.h"
 
 namespace
@@ -71,13 +72,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(music.lengthFrames > 0 && music.lengthFrames % yumo::kFramesPerBlock == 0);
     Check(music.left.size() == static_cast<size_t>(music.lengthFrames));
     Check(music.right.size() == music.left.size());
-    Check(music.lengthBytes == 4 * music.lengthFrames);
+    Check(music.lengthBytes == yumo::kBytesPerFrame * music.lengthFrames);
 
     // A built-in silence: the music alone is mixed, looping, at the loudest setting.
     state->behaviourState = yumo::kKindBuiltInSilence;
     state->clipIndex = 0;
     state->idle = 0;
     state->stream.musicVolume = 300;
+    yumo::OfflineDevice device; // takes the blocks; never pumped, its queue holds them all
+    Check(yumo::OpenOutputStream(*state, device));
     for (int b = 0; b < 3 * yumo::kOutputBlockCount; ++b)
     {
         yumo::RefillBlock(*state, b % yumo::kOutputBlockCount);

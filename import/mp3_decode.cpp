@@ -170,7 +170,8 @@ bool DecodeToPcm(const Mp3FormatDescriptor& descriptor, const uint8_t* audio, si
         ReportMp3Failure(reporter, kMp3StreamFailedText);
         return false;
     }
-    // The destination format, fixed before decoding as the codec interface proposed it.
+    // The destination format is fixed before decoding: 16-bit PCM at 44.1 kHz in the source's
+    // channels, whatever rate the stream has.
     format.formatTag = kLinearPcmTag;
     format.channels = channels;
     format.sampleRate = static_cast<uint32_t>(kSampleRate);

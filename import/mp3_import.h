@@ -12,7 +12,7 @@
 namespace yumo
 {
 
-// The codec-interface format descriptor filled from the first frame header.
+// The MPEG Layer III wave format (tag 85) of the stream, filled from its first frame header.
 struct Mp3FormatDescriptor
 {
     PcmFormat head; // tag 85, channels, rate, average bytes per second, align 1, bits 0, extra 12

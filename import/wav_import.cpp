@@ -71,6 +71,8 @@ size_t PaddedLength(size_t dataBytes)
     return (dataBytes + kBlock - 1) / kBlock * kBlock;
 }
 
+// An unreadable file leaves the record as an empty data chunk does, on purpose: allocated, 0
+// bytes. Callers release every import the same way, whatever its result.
 void GiveEmptyBuffer(ImportedAudio& audio)
 {
     audio.buffer.clear();

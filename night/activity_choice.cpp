@@ -196,7 +196,8 @@ void UpdateSleepDepth(AppState& state, int now)
         sleep.dreaming = 0;
     }
 
-    // Minutes compare without wrapping at midnight: 00:05 is not near from 23:55.
+    // Minutes compare without wrapping at midnight (00:05 is not near from 23:55), on purpose: a
+    // wrap would change the draws, and so the nights, that a start and an alarm always gave.
     const WakeAlarm& alarm = state.alarm;
     if (alarm.mode == kWakeUserSet && std::abs(now - alarm.minuteOfDay) < kWakeWindowMinutes)
     {

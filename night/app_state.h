@@ -85,7 +85,8 @@ struct OutputBlock
 struct OutputStream
 {
     AudioDevice* device = nullptr; // not owned
-    PcmFormat format{1, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
+    PcmFormat format{
+        1, kOutputChannels, kSampleRate, kSampleRate* kBytesPerFrame, kBytesPerFrame, 16, 0};
     std::array<OutputBlock, kOutputBlockCount> blocks{};
     int lastRefilled = 0;
     OutputBlock mixBlock{};
@@ -105,7 +106,7 @@ struct MusicSlot
     std::vector<int16_t> left;
     std::vector<int16_t> right;
     int32_t lengthFrames = 0;
-    int32_t lengthBytes = 0; // 4 * lengthFrames
+    int32_t lengthBytes = 0; // kBytesPerFrame * lengthFrames
     int32_t cursorFrames = 0;
     int32_t cursorBytes = 0;
     int32_t loadCount = 0;

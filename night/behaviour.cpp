@@ -72,7 +72,11 @@ void StartNight(AppState& state)
     state.stream.overlapLeft.fill(0);
     state.stream.overlapRight.fill(0);
 
-    PrimeStream(state);
+    if (!PrimeStream(state))
+    {
+        EndNightOnDeviceFailure(state);
+        return;
+    }
 
     if (HasSourcePosition(state))
     {
@@ -175,7 +179,7 @@ void DriftSourcePosition(AppState& state)
     {
         return;
     }
-    Distance(state) = 0.3;
+    Distance(state) = kStandingPosition.distance;
     double& azimuth = Azimuth(state);
     if (state.behaviourState == kKindWakeCall)
     {

@@ -23,7 +23,8 @@ void DrainRunningNight(AppState& state)
 
 void PlaceVoiceBesideListener(BlockTracks& tracks)
 {
-    const double position[3] = {90.0, -40.0, 0.3};
+    const double position[3] = {kStandingPosition.azimuth, kStandingPosition.elevation,
+                                kStandingPosition.distance};
     for (int t : {kTrackAzimuth, kTrackElevation, kTrackDistance})
     {
         if (tracks.values[t].empty())

@@ -11,8 +11,8 @@ namespace yumo
 {
 
 // Ends a running night (its queued blocks drain), empties the set and reads the voice-data
-// file. On success the voice stands at azimuth 90, elevation -40, distance 0.3, the output
-// stream is opened on `device` (closing the one an earlier load opened) and a night may start.
+// file. On success the voice stands at kStandingPosition, the output stream is opened on
+// `device` (closing the one an earlier load opened) and a night may start.
 // Returns kOk, or the reader's result (the set is then empty and nothing else changes).
 int LoadVoiceSet(AppState& state, const std::string& path, AudioDevice& device);
 

@@ -7,6 +7,7 @@
 
 #include "common/byte_io.h"
 #include "import/mp3_import.h"
+#include "night/night_messages.h"
 #include "night/output_stream.h"
 
 namespace yumo
@@ -45,8 +46,7 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
 {
     if (!IsUsableFormat(format))
     {
-        ReportMessage(*state.reporter, "このファイルは開けません。16ビットのPCMではありません。",
-                      "ファイルオープンエラー");
+        ReportMessage(*state.reporter, kMusicNot16BitText, kMusicErrorCaption);
         return false;
     }
     // One frame of output per frame of the source: a mono source is heard on both sides, and a
@@ -58,10 +58,9 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
     const int64_t sourceFrames = roundedBytes / format.blockAlign;
     const int64_t frames = RoundUpToBlock(std::max<int64_t>(sourceFrames, 1), kFramesPerBlock);
     // Both the length and the cursor, which runs a block past it, are 32-bit byte counts.
-    if (frames * 4 > std::numeric_limits<int32_t>::max() - kBytesPerBlock)
+    if (frames * kBytesPerFrame > std::numeric_limits<int32_t>::max() - kBytesPerBlock)
     {
-        ReportMessage(*state.reporter, "このファイルは開けません。長すぎます。",
-                      "ファイルオープンエラー");
+        ReportMessage(*state.reporter, kMusicTooLongText, kMusicErrorCaption);
         return false;
     }
 
@@ -77,7 +76,7 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
     music.path = path;
     music.format = format;
     music.lengthFrames = static_cast<int32_t>(frames);
-    music.lengthBytes = static_cast<int32_t>(frames * 4);
+    music.lengthBytes = static_cast<int32_t>(frames * kBytesPerFrame);
     music.cursorFrames = 0;
     music.cursorBytes = 0;
 

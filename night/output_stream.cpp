@@ -7,6 +7,7 @@
 
 #include "audio/renderer.h"
 #include "night/behaviour.h"
+#include "night/night_messages.h"
 
 namespace yumo
 {
@@ -138,7 +139,7 @@ void AdvanceCursors(AppState& state)
         if (counter <= std::numeric_limits<int32_t>::max())
         {
             tracks.outputByteCounter[slot] = static_cast<int32_t>(counter);
-            tracks.playPosition[slot] = static_cast<int32_t>(counter / 4);
+            tracks.playPosition[slot] = static_cast<int32_t>(counter / kBytesPerFrame);
         }
         else
         {
@@ -151,36 +152,50 @@ void AdvanceCursors(AppState& state)
     if (music.loadCount > 0)
     {
         music.cursorBytes += kBytesPerBlock;
-        music.cursorFrames = music.cursorBytes / 4;
+        music.cursorFrames = music.cursorBytes / kBytesPerFrame;
     }
 }
 
 } // namespace
 
-void OpenOutputStream(AppState& state, AudioDevice& device)
+bool OpenOutputStream(AppState& state, AudioDevice& device)
 {
     OutputStream& stream = state.stream;
     if (stream.device != nullptr)
     {
         stream.device->Close();
+        stream.device = nullptr;
+    }
+    if (!device.Open(stream.format, [&state](int blockIndex) { RefillBlock(state, blockIndex); }))
+    {
+        ReportMessage(*state.reporter, kDeviceOpenFailedText, kAudioErrorCaption);
+        return false;
     }
     stream.device = &device;
-    // A failed open is not reported: nothing plays, and no night advances.
-    device.Open(stream.format, [&state](int blockIndex) { RefillBlock(state, blockIndex); });
+    return true;
 }
 
-void PrimeStream(AppState& state)
+bool PrimeStream(AppState& state)
 {
     OutputStream& stream = state.stream;
     for (int i = 0; i < kOutputBlockCount; ++i)
     {
         OutputBlock& block = stream.blocks[static_cast<size_t>(i)];
         block.samples.fill(0);
-        if (stream.device != nullptr)
+        if (stream.device == nullptr ||
+            !stream.device->Write(i, block.samples.data(), kBytesPerBlock))
         {
-            stream.device->Write(i, block.samples.data(), kBytesPerBlock);
+            return false;
         }
     }
+    return true;
+}
+
+void EndNightOnDeviceFailure(AppState& state)
+{
+    StopNight(state);
+    state.idle = 1; // also when the blocks were not a started night's: nothing more is queued
+    ReportMessage(*state.reporter, kDeviceWriteFailedText, kAudioErrorCaption);
 }
 
 int RefillBlock(AppState& state, int blockIndex)
@@ -225,9 +240,11 @@ int RefillBlock(AppState& state, int blockIndex)
 
     OutputBlock& block = stream.blocks[static_cast<size_t>(blockIndex)];
     block.samples = stream.mixBlock.samples;
-    if (stream.device != nullptr)
+    // A lost device would otherwise leave the night running with nothing coming back.
+    if (stream.device == nullptr ||
+        !stream.device->Write(blockIndex, block.samples.data(), kBytesPerBlock))
     {
-        stream.device->Write(blockIndex, block.samples.data(), kBytesPerBlock);
+        EndNightOnDeviceFailure(state);
     }
     return 0;
 }

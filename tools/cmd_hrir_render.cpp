@@ -9,9 +9,11 @@
 
 #include "audio/hrir_set.h"
 #include "audio/renderer.h"
+#include "audio/voice_tracks.h"
 #include "common/byte_io.h"
 #include "common/constants.h"
 #include "common/report.h"
+#include "common/text_numbers.h"
 #include "common/wav_writer.h"
 #include "import/wav_import.h"
 #include "tools/command.h"
@@ -30,7 +32,8 @@ struct RenderOptions
     std::string inputPath;
     std::string outputPath;
     std::string pathFile;
-    PathPosition position{90.0, -40.0, 0.3}; // the program's standing position
+    PathPosition position{kStandingPosition.azimuth, kStandingPosition.elevation,
+                          kStandingPosition.distance};
     double referenceDistance = 0.3;
     bool positionGiven = false;
 };
@@ -83,7 +86,7 @@ int ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opti
         {
             return RenderUsage("unknown option " + arg);
         }
-        if (!ParseDouble(value, *target) || !std::isfinite(*target))
+        if (ParseTextDouble(value, *target) != TextNumberStatus::Ok)
         {
             return RenderUsage(arg + " needs a finite number, not '" + value + "'");
         }

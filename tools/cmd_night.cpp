@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/hrir_set.h"
+#include "common/atomic_file.h"
 #include "common/results.h"
 #include "common/wav_writer.h"
 #include "night/app_state.h"
@@ -41,16 +42,16 @@ LocalTime ClockAfterBlocks(int startSeconds, uint64_t k)
 class EventLog final : public ClipObserver
 {
 public:
-    EventLog(std::FILE* file, int startSeconds, const uint64_t& returnedBlocks)
+    EventLog(AtomicFile& file, int startSeconds, const uint64_t& returnedBlocks)
         : file_(file), startSeconds_(startSeconds), returnedBlocks_(returnedBlocks)
     {
     }
 
     void WriteHeader()
     {
-        std::fputs("block\tclock\tstate\tclipIndex\tdepth\tdreaming\talertness\tfacing\trolledOver"
-                   "\tazimuth\televation\n",
-                   file_);
+        static constexpr char kHeader[] = "block\tclock\tstate\tclipIndex\tdepth\tdreaming"
+                                          "\talertness\tfacing\trolledOver\tazimuth\televation\n";
+        AppendToAtomicFile(file_, kHeader, sizeof kHeader - 1);
     }
 
     void OnClipChosen(const AppState& state) override
@@ -61,17 +62,22 @@ public:
                              uint64_t{kFramesPerBlock} * 1000 * k / kSampleRate) %
                             dayMs;
         const SleepRecord& sleep = state.sleep;
-        std::fprintf(file_, "%llu\t%02d:%02d:%02d.%03d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%g\t%g\n",
-                     static_cast<unsigned long long>(k), static_cast<int>(ms / 3600000),
-                     static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
-                     static_cast<int>(ms % 1000), state.behaviourState, state.clipIndex,
-                     sleep.depth, sleep.dreaming, sleep.alertness, sleep.facing, sleep.rolledOver,
-                     state.blockTracks.values[kTrackAzimuth][0],
-                     state.blockTracks.values[kTrackElevation][0]);
+        char line[256];
+        const int length = std::snprintf(
+            line, sizeof line, "%llu\t%02d:%02d:%02d.%03d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%g\t%g\n",
+            static_cast<unsigned long long>(k), static_cast<int>(ms / 3600000),
+            static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+            static_cast<int>(ms % 1000), state.behaviourState, state.clipIndex, sleep.depth,
+            sleep.dreaming, sleep.alertness, sleep.facing, sleep.rolledOver,
+            state.blockTracks.values[kTrackAzimuth][0],
+            state.blockTracks.values[kTrackElevation][0]);
+        // A failed write marks the file failed; the night goes on and the tool reports it.
+        AppendToAtomicFile(file_, line,
+                           std::min(static_cast<size_t>(std::max(length, 0)), sizeof line - 1));
     }
 
 private:
-    std::FILE* file_;
+    AtomicFile& file_;
     int startSeconds_;
     const uint64_t& returnedBlocks_;
 };
@@ -162,48 +168,6 @@ void MeterBlock(OutputMeter& meter, const int16_t* samples, size_t count)
     }
 }
 
-// A text file that replaces its target only once complete; devices are written in place.
-struct TextOutput
-{
-    std::filesystem::path path;
-    std::filesystem::path tempPath;
-    std::FILE* file = nullptr;
-};
-
-bool OpenTextOutput(TextOutput& out, const std::filesystem::path& path)
-{
-    out.path = path;
-    out.tempPath = path;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error) || std::filesystem::is_regular_file(path, error))
-    {
-        out.tempPath += ".partial";
-    }
-    out.file = std::fopen(out.tempPath.c_str(), "w");
-    return out.file != nullptr;
-}
-
-bool CloseTextOutput(TextOutput& out, bool keep)
-{
-    if (out.file == nullptr)
-    {
-        return false;
-    }
-    bool ok = std::fflush(out.file) == 0 && !std::ferror(out.file);
-    ok = std::fclose(out.file) == 0 && ok;
-    out.file = nullptr;
-    if (out.tempPath == out.path)
-    {
-        return ok;
-    }
-    if (keep && ok && std::rename(out.tempPath.c_str(), out.path.c_str()) == 0)
-    {
-        return true;
-    }
-    std::remove(out.tempPath.c_str());
-    return false;
-}
-
 void ShowProgress(uint64_t written, uint64_t total)
 {
     constexpr int kWidth = 40;
@@ -250,7 +214,7 @@ void PrintSummary(const NightOptions& options, const AppState& state, const WavW
                   uint64_t blocks, const NightTally& tally, const OutputMeter& meter)
 {
     const double seconds = static_cast<double>(blocks) * kFramesPerBlock / kSampleRate;
-    const char* form = writer.direct                                  ? "written in place"
+    const char* form = writer.file.inPlace                            ? "written in place"
                        : writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64"
                                                                       : "RIFF";
     std::printf("wrote %s: %llu blocks, %.3f s, %s\n", options.outPath.c_str(),
@@ -317,23 +281,24 @@ int RunNight(const std::vector<std::string>& args)
 
     uint64_t returned = 0;
     SetClockTime(state->clock, ClockAfterBlocks(options.startSeconds, 0));
-    TextOutput events;
-    if (!options.eventsPath.empty() && !OpenTextOutput(events, options.eventsPath))
+    AtomicFile events;
+    const bool withEvents = !options.eventsPath.empty();
+    if (withEvents && !OpenAtomicFile(events, options.eventsPath))
     {
         return Refuse("cannot write events file " + options.eventsPath);
     }
-    EventLog log(events.file, options.startSeconds, returned);
-    NightTally tally(events.file != nullptr ? &log : nullptr);
+    EventLog log(events, options.startSeconds, returned);
+    NightTally tally(withEvents ? &log : nullptr);
     state->stream.clipObserver = &tally;
 
     StartNight(*state);
     if (state->idle == 1)
     {
-        CloseTextOutput(events, false);
+        AbandonAtomicFile(events);
         return Refuse("the night did not start: the voice set has no good-night clip that can "
                       "play (none, or its stored play position is at its end)");
     }
-    if (events.file != nullptr)
+    if (withEvents)
     {
         log.WriteHeader();
     }
@@ -345,7 +310,7 @@ int RunNight(const std::vector<std::string>& args)
                                                                              : WavLayout::Canonical;
     if (!OpenWavWriter(writer, options.outPath, kOutputChannels, kSampleRate, layout))
     {
-        CloseTextOutput(events, false);
+        AbandonAtomicFile(events);
         return Refuse("cannot write " + options.outPath);
     }
 
@@ -379,7 +344,11 @@ int RunNight(const std::vector<std::string>& args)
     }
 
     const bool wavOk = CloseWavWriter(writer);
-    const bool eventsOk = events.file == nullptr || CloseTextOutput(events, wavOk);
+    if (withEvents && !wavOk)
+    {
+        AbandonAtomicFile(events);
+    }
+    const bool eventsOk = !withEvents || (wavOk && CommitAtomicFile(events));
     if (!wavOk)
     {
         return Refuse("writing " + options.outPath + " failed; nothing was replaced");

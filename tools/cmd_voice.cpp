@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/report.h"
 #include "common/results.h"
+#include "common/text_numbers.h"
 #include "common/wav_writer.h"
 #include "tools/command.h"
 #include "voices/add_clip.h"
@@ -51,8 +53,8 @@ bool ParseClipArgument(const std::string& text, ClipArgument& clip)
         return false;
     }
     const std::string kind = text.substr(0, equals);
-    long number = -1;
-    if (ParseInt(kind, number))
+    int32_t number = -1;
+    if (ParseTextInt32(kind, number) == TextNumberStatus::Ok)
     {
         if (number < 0 || number >= kEditableVoiceKindCount)
         {

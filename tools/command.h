@@ -35,8 +35,6 @@ int UsageError(const std::string& group, const std::string& name, const std::str
 // Prints "refused: <why>" to stderr and returns kExitRefused.
 int Refuse(const std::string& why);
 
-// Parses a decimal number; false on trailing text, empty input or out-of-range values.
-bool ParseDouble(const std::string& text, double& value);
-bool ParseInt(const std::string& text, long& value);
+// Option values that are numbers are read by common/text_numbers.h, as strictly as the tables.
 
 } // namespace yumo::tool

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/constants.h"
+#include "common/text_numbers.h"
 #include "tools/command.h"
 
 namespace yumo::tool
@@ -90,8 +91,9 @@ bool ParseSliders(const std::string& text, std::array<int, 4>& sliders)
         {
             return false;
         }
-        long value = 0;
-        if (!ParseInt(text.substr(pos, end == std::string::npos ? end : end - pos), value) ||
+        int32_t value = 0;
+        if (ParseTextInt32(text.substr(pos, end == std::string::npos ? end : end - pos), value) !=
+                TextNumberStatus::Ok ||
             value < 0 || value > 10)
         {
             return false;
@@ -107,7 +109,8 @@ bool ParseSliders(const std::string& text, std::array<int, 4>& sliders)
 bool ParseVolume(const std::string& text, double& tenths)
 {
     double decibels = 0;
-    if (!ParseDouble(text, decibels) || !(decibels >= -30.0 && decibels <= 30.0))
+    if (ParseTextDouble(text, decibels) != TextNumberStatus::Ok ||
+        !(decibels >= -30.0 && decibels <= 30.0))
     {
         return false;
     }
@@ -173,7 +176,7 @@ bool ParseNightOptions(const std::vector<std::string>& args, NightOptions& optio
         }
         else if (name == "--minutes")
         {
-            if (!ParseDouble(value, options.minutes) ||
+            if (ParseTextDouble(value, options.minutes) != TextNumberStatus::Ok ||
                 !(options.minutes > 0 && options.minutes <= kMaxMinutes))
             {
                 problem = "--minutes must be above 0 and at most 1440, not " + value;

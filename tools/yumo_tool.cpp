@@ -1,8 +1,6 @@
 // yumo-tool: the project's command-line tool. Core only: it never needs a display.
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,40 +67,6 @@ int Refuse(const std::string& why)
 {
     std::fprintf(stderr, "refused: %s\n", why.c_str());
     return kExitRefused;
-}
-
-bool ParseDouble(const std::string& text, double& value)
-{
-    if (text.empty())
-    {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    double parsed = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size())
-    {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-bool ParseInt(const std::string& text, long& value)
-{
-    if (text.empty())
-    {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size())
-    {
-        return false;
-    }
-    value = parsed;
-    return true;
 }
 
 } // namespace yumo::tool

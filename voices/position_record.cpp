@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/constants.h"
 #include "common/results.h"

@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/results.h"
 #include "voices/voice_data_layout.h"
@@ -105,6 +106,19 @@ bool CheckClipFields(const VoiceSet& set, int kinds, VoiceDataRefusal& refusal)
                 }
             }
         }
+    }
+    // Every record may be small and still inflate a thousandfold: the sum decides the memory.
+    int64_t total = 0;
+    for (int kind = 0; kind < kinds; ++kind)
+    {
+        for (int position = 0; position < set.clipCounts[kind]; ++position)
+        {
+            total += set.catalog.byteSize[ClipSlot(kind, position)];
+        }
+    }
+    if (total > kMaxVoiceDataSampleBytes)
+    {
+        return Refuse(refusal, VoiceDataProblem::TotalTooLarge, -1, -1, total);
     }
     return true;
 }
@@ -287,6 +301,9 @@ std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal)
     case VoiceDataProblem::ByteSizeTooLarge:
         return damaged + ClipName(refusal) + "のバイト数 " + value +
                " が圧縮データに対して大きすぎます。";
+    case VoiceDataProblem::TotalTooLarge:
+        return damaged + "ボイスの合計 " + value + " バイトが上限の " +
+               std::to_string(kMaxVoiceDataSampleBytes) + " バイトを超えています。";
     case VoiceDataProblem::StreamDamaged:
         return damaged + ClipName(refusal) + "の圧縮データが壊れています。";
     case VoiceDataProblem::InflatedSizeMismatch:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/report.h"
+#include "import/pcm_audio.h"
 #include "voices/voice_set.h"
 
 namespace yumo
@@ -15,6 +16,9 @@ namespace yumo
 
 // Larger files are refused before anything is read into memory.
 constexpr size_t kMaxVoiceDataFileBytes = size_t{1} << 30;
+// The clips of one file may not decode to more than an import may hold, all of them together:
+// each record is limited only by what its compressed size can inflate to, about 1000 times.
+constexpr int64_t kMaxVoiceDataSampleBytes = int64_t{kMaxImportBytes};
 
 enum class VoiceDataProblem
 {
@@ -28,6 +32,7 @@ enum class VoiceDataProblem
     RecordTruncated,      // the file ends inside a clip record
     CompressedLengthBad,  // a compressed length that is negative or runs past the end
     ByteSizeTooLarge,     // more bytes than the compressed record can possibly inflate to
+    TotalTooLarge,        // the clips' byte sizes add up to more than kMaxVoiceDataSampleBytes
     StreamDamaged,        // the zlib stream is corrupt or ends before it is complete
     InflatedSizeMismatch, // the stream inflates to more or fewer bytes than the byte size
 };

@@ -2,6 +2,7 @@
 // random, loud and moving-source input over many blocks, and in the convolution kernels
 // themselves, including the sign of zero results and responses holding infinities.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -114,6 +115,26 @@ TEST_P(VectorPathTest, MatchesScalarWithNonFiniteAndSignedZeroTaps)
     const std::vector<RenderPosition> positions = MovingPositions(9, 30);
     EXPECT_EQ(RenderStream(test::RenderOnPath(GetParam()), set, clip, positions),
               RenderStream(RenderBinauralBlockScalar, set, clip, positions));
+}
+
+TEST_P(VectorPathTest, ASilentWindowDrainsTheOverlapWhateverTheTapsHold)
+{
+    // Loud blocks through finite taps fill the overlap buffers; the silent windows after them
+    // are rendered through taps holding infinities and NaN, which the definition's sums turn
+    // into NaN and the rescaling into 0.
+    std::vector<double> finite = test::OneTap(60000.0);
+    finite[9] = -25000.0;
+    std::vector<double> broken = test::OneTap(std::numeric_limits<double>::infinity());
+    broken[3] = std::numeric_limits<double>::quiet_NaN();
+    const HrirSet set = test::MakeSet({{0, {{0, finite, finite}, {180, broken, broken}}}});
+    std::vector<int16_t> clip = MakeRandomClip(11, 1024, 12000.0);
+    clip.resize(4 * 512, 0);
+    const std::vector<RenderPosition> positions = {
+        {0, 0, 0.3, 0.3}, {0, 0, 0.3, 0.3}, {180, 0, 0.3, 0.3}, {180, 0, 0.3, 0.3}};
+    const std::vector<int16_t> expected =
+        RenderStream(RenderBinauralBlockScalar, set, clip, positions);
+    EXPECT_EQ(RenderStream(test::RenderOnPath(GetParam()), set, clip, positions), expected);
+    EXPECT_NE(std::count(expected.begin() + 2048, expected.begin() + 3072, int16_t{0}), 1024);
 }
 
 // The kernel against ConvolveBlock followed by the gain, compared as bit patterns (so +0 and

@@ -45,6 +45,24 @@ TEST(TextNumbers, IntegerRangeAndJunkAreToldApart)
     }
 }
 
+TEST(TextNumbers, AnOptionValueIsReadAsStrictlyAsATableItem)
+{
+    double number = 42.0;
+    int32_t whole = 42;
+    for (const char* text :
+         {" 5", "5 ", "", "0x1p3", "0x10", "nan", "inf", "-infinity", "5x", "1e999"})
+    {
+        EXPECT_NE(ParseTextDouble(text, number), TextNumberStatus::Ok) << text;
+        EXPECT_NE(ParseTextInt32(text, whole), TextNumberStatus::Ok) << text;
+    }
+    EXPECT_EQ(number, 42.0); // a refused value changes nothing
+    EXPECT_EQ(whole, 42);
+    EXPECT_EQ(ParseTextDouble("+2.5e1", number), TextNumberStatus::Ok);
+    EXPECT_EQ(number, 25.0);
+    EXPECT_EQ(ParseTextInt32("-7", whole), TextNumberStatus::Ok);
+    EXPECT_EQ(whole, -7);
+}
+
 TEST(TextNumbers, DoublesAcceptDecimalFormsAndRefuseTheRest)
 {
     std::istringstream in("1 -0.5 .25 3. 1e-3 -2.5E+2 +7 1e-400 0.1");

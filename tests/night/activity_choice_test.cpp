@@ -188,13 +188,13 @@ NightCensus PlayNights(AppState& state, int nights)
         state.behaviourState = kKindGoodNight;
         state.clipIndex = 0;
         state.sleep.startMinute = 22 * 60;
-        NightPlayer player{0, 22 * 3600};
+        NightPlayer player(state, 22 * 3600);
         int previous = state.behaviourState;
         while (true)
         {
             const int depthBefore = state.sleep.depth;
             const int midBreathBefore = state.sleep.midBreath;
-            if (!PlayBlock(state, player))
+            if (!PlayBlock(player))
             {
                 census.endedByItself = state.behaviourState == kStateNotAsleep;
                 break;

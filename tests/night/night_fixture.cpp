@@ -1,6 +1,9 @@
 #include "night_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include "night/behaviour.h"
+#include "night/output_stream.h"
 
 namespace yumo::test
 {
@@ -124,20 +127,42 @@ void SetTime(AppState& state, int hour, int minute, int second)
     SetClockTime(state.clock, LocalTime{hour, minute, second});
 }
 
-bool PlayBlock(AppState& state, NightPlayer& player)
+NightPlayer::NightPlayer(AppState& playedState, int64_t startSecond)
+    : state(playedState), startSecondOfDay(startSecond)
 {
+    EXPECT_TRUE(OpenOutputStream(state, device));
+}
+
+NightPlayer::~NightPlayer()
+{
+    if (state.stream.device == &device)
+    {
+        state.stream.device = nullptr;
+    }
+}
+
+bool PlayBlock(NightPlayer& player)
+{
+    AppState& state = player.state;
+    OfflineDevice& device = player.device;
+    if (device.queueCount == 0 && state.idle == 0 && !PrimeStream(state))
+    {
+        return false;
+    }
     const int64_t second =
         (player.startSecondOfDay + player.blocksPlayed * kFramesPerBlock / kSampleRate) % 86400;
     SetTime(state, static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
             static_cast<int>(second % 60));
-    if (AdvanceClipSequence(state) == SequenceAnswer::Stop)
+    const uint64_t written = device.writtenBlocks;
+    if (!PumpOfflineDevice(device) || device.writtenBlocks == written)
     {
+        // What is still queued comes back without being refilled, so a next night starts on
+        // an empty queue.
+        while (PumpOfflineDevice(device))
+        {
+        }
         return false;
     }
-    DriftSourcePosition(state);
-    const int slot = ClipSlot(state.behaviourState, state.clipIndex);
-    state.voices.tracks.outputByteCounter[slot] += kBytesPerBlock;
-    state.voices.tracks.playPosition[slot] = state.voices.tracks.outputByteCounter[slot] / 4;
     ++player.blocksPlayed;
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up for the behaviour tests: a loaded application state with synthetic clips, a
-// device that records what it is given, a generator preloaded to chosen draws, and a block
-// loop that plays a night the way the output refill does.
+// device that records what it is given, a generator preloaded to chosen draws, and a player
+// that runs a night through the output refill itself.
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +10,7 @@
 
 #include "night/app_state.h"
 #include "night/audio_device.h"
+#include "night/offline_device.h"
 
 namespace yumo::test
 {
@@ -53,16 +54,25 @@ std::unique_ptr<AppState> MakeLoadedState(Reporter& reporter, RecordingDevice& d
 
 void SetTime(AppState& state, int hour, int minute, int second);
 
-// The refill's share of the behaviour, one output block at a time, with the clock moving
-// 512 frames per block from the time it is started at.
-struct NightPlayer
+// Plays a night through the real refill on an offline device. Making the player opens the
+// state's stream on its device; each PlayBlock sets the clock to the start plus 512 frames per
+// block played and hands one block back to RefillBlock. A night set up by hand rather than by
+// StartNight is primed on its first block.
+class NightPlayer
 {
-    int64_t blocksPlayed = 0;
+public:
+    NightPlayer(AppState& state, int64_t startSecondOfDay);
+    ~NightPlayer(); // the stream lets go of the device, which goes with the player
+    NightPlayer(const NightPlayer&) = delete;
+    NightPlayer& operator=(const NightPlayer&) = delete;
+
+    AppState& state;
     int64_t startSecondOfDay = 0;
+    int64_t blocksPlayed = 0; // blocks the refill queued again
+    OfflineDevice device;
 };
 
-// Advances the sequence, drifts the voice and moves the current clip's counters by one block,
-// as RefillBlock does; false once the sequence answers stop.
-bool PlayBlock(AppState& state, NightPlayer& player);
+// One block back to the refill; false (and the queue drained) once the refill stops requeuing.
+bool PlayBlock(NightPlayer& player);
 
 } // namespace yumo::test

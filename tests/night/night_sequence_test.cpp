@@ -306,10 +306,10 @@ struct NightLog
 NightLog PlayLoggedNight(AppState& state)
 {
     NightLog log;
-    NightPlayer player{0, 22 * 3600 + 10};
+    NightPlayer player(state, 22 * 3600 + 10);
     StartNight(state);
     int previous = -1;
-    while (PlayBlock(state, player))
+    while (PlayBlock(player))
     {
         if (state.behaviourState != previous)
         {

@@ -64,9 +64,10 @@ std::vector<std::vector<int16_t>> RenderClipBlocks(const HrirSet& set,
     for (int b = 0; b < blocks; ++b)
     {
         std::vector<int16_t> block(1024, 0);
-        RenderBinauralBlock(set, clip.data(), clip.size(), int64_t{b} * 512, 90.0, -40.0, 0.3,
-                            referenceDistance, overlapLeft.data(), overlapRight.data(),
-                            block.data());
+        RenderBinauralBlock(set, clip.data(), clip.size(), int64_t{b} * 512,
+                            kStandingPosition.azimuth, kStandingPosition.elevation,
+                            kStandingPosition.distance, referenceDistance, overlapLeft.data(),
+                            overlapRight.data(), block.data());
         out.push_back(block);
     }
     return out;

@@ -261,7 +261,10 @@ TEST_F(NightTool, ANightThatCannotStartIsRefusedWithoutAFile)
     EXPECT_NE(err.find("refused: "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.wav"));
     EXPECT_FALSE(std::filesystem::exists(dir / "x.tsv"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "x.tsv.partial"));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    {
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+    }
 
     EXPECT_EQ(RunCommand(kTool + " night --voice " + Path("none.ymv") + " --hrir " +
                          Path("head.bir") + " --start 22:00 --minutes 1 --out " + Path("x.wav")),
@@ -286,7 +289,11 @@ TEST_F(NightTool, OutOfRangeOptionsAreUsageErrors)
           "--start 22:00 --minutes 1 --voice-volume x", "--start 24:00 --minutes 1",
           "--start 22:60 --minutes 1", "--start 22 --minutes 1", "--start 22:00 --minutes 0",
           "--start 22:00 --minutes 1441", "--start 22:00 --minutes 1 --wake 7:00:00",
-          "--start 22:00 --minutes 1 --bogus 1", "--minutes 1"})
+          "--start 22:00 --minutes 1 --bogus 1", "--minutes 1",
+          // Numbers as strictly as the tables read them.
+          "--start 22:00 --minutes ' 5'", "--start 22:00 --minutes 0x1p3",
+          "--start 22:00 --minutes nan", "--start 22:00 --minutes 1 --voice-volume inf",
+          "--start 22:00 --minutes 1 --sliders ' 5,5,5,5'"})
     {
         std::string err;
         EXPECT_EQ(Night(bad + out, nullptr, &err), 2) << bad;

@@ -358,8 +358,8 @@ const DamageCase kDamageCases[] = {
      VoiceDataProblem::CompressedLengthBad},
     {"byte size no stream of that length can give",
      [](DamageBase& b) {
-         PutI32At(b.bytes, Column(test::kAtByteSizes, 0), 2000000000);
-         PutI32At(b.bytes, Column(test::kAtSampleCounts, 0), 1000000000);
+         PutI32At(b.bytes, Column(test::kAtByteSizes, 0), 100000000);
+         PutI32At(b.bytes, Column(test::kAtSampleCounts, 0), 50000000);
      },
      VoiceDataProblem::ByteSizeTooLarge},
     {"corrupt stream", [](DamageBase& b) { b.bytes[b.firstRecord + 4 + 20] ^= 0x5A; },
@@ -443,6 +443,67 @@ INSTANTIATE_TEST_SUITE_P(Cases, VoiceDataDamage, ::testing::ValuesIn(kDamageCase
                              }
                              return name;
                          });
+
+// A zlib stream of `bytes` zeros at level 9, which packs them about a thousandfold.
+std::vector<uint8_t> DeflateZeros(size_t bytes)
+{
+    z_stream z{};
+    EXPECT_EQ(deflateInit(&z, 9), Z_OK);
+    const std::vector<uint8_t> zeros(size_t{1} << 20, 0);
+    std::vector<uint8_t> out(bytes / 1000 + 4096);
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    for (size_t done = 0; done < bytes;)
+    {
+        const size_t n = std::min(zeros.size(), bytes - done);
+        done += n;
+        z.next_in = const_cast<Bytef*>(zeros.data());
+        z.avail_in = static_cast<uInt>(n);
+        EXPECT_NE(deflate(&z, done == bytes ? Z_FINISH : Z_NO_FLUSH), Z_STREAM_ERROR);
+    }
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+TEST(VoiceDataRead, ClipsTogetherMayNotDecodeBeyondTheImportLimit)
+{
+    // Twelve clips of 96 MiB of zeros, each a stream of under 100 KB that could inflate that
+    // far on its own: 1.1 GiB together, refused before any clip is allocated.
+    constexpr int32_t kClipBytes = 96 << 20;
+    const std::vector<uint8_t> stream = DeflateZeros(kClipBytes);
+    ASSERT_LT(int64_t{1032} * static_cast<int64_t>(stream.size()), int64_t{2} * kClipBytes);
+    auto set = MakeStartupSet();
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        PutClip(*set, kind, MakeSamples(4, static_cast<uint32_t>(kind)));
+    }
+    std::vector<uint8_t> image = Encode(*set);
+    image.resize(test::kHeaderBytes);
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        const int slot = ClipSlot(kind, 0);
+        PutI32At(image, Column(test::kAtByteSizes, slot), kClipBytes);
+        PutI32At(image, Column(test::kAtLengthBytes, slot), kClipBytes);
+        PutI32At(image, Column(test::kAtSampleCounts, slot), kClipBytes / 2);
+        PutI32At(image, Column(test::kAtLengthFrames, slot), kClipBytes / 2);
+        const size_t at = image.size();
+        image.resize(at + 4);
+        PutI32At(image, at, static_cast<int32_t>(stream.size()));
+        image.insert(image.end(), stream.begin(), stream.end());
+    }
+
+    int32_t version = 0;
+    VoiceDataRefusal refusal;
+    auto scratch = std::make_unique<VoiceSet>();
+    EXPECT_FALSE(ParseVoiceData(image.data(), image.size(), *scratch, version, refusal));
+    EXPECT_EQ(refusal.problem, VoiceDataProblem::TotalTooLarge);
+    EXPECT_EQ(refusal.value, int64_t{12} * kClipBytes);
+    EXPECT_TRUE(scratch->samples[0].empty());
+    const std::string text = DescribeVoiceDataRefusal(refusal);
+    EXPECT_NE(text.find("1207959552"), std::string::npos) << text;
+    EXPECT_NE(text.find("1073741824"), std::string::npos) << text;
+}
 
 TEST(VoiceDataRead, OwnerNameFillingAllUnitsIsCutToKeepItsTerminator)
 {

@@ -1,16 +1,16 @@
-// Fitting measured responses to the program's grid. Positions are rounded to whole degrees
-// (the file stores integers); the responses keep their onset delays - the interaural time
-// difference is part of the geometry - and only the delay common to the whole set is removed
-// before they are cut to 128 taps.
+// Turning measured responses into the set's: the grid (hrir_grid.h) says which measurement
+// goes where; each response keeps its onset delay - the interaural time difference is part of
+// the geometry - and only the delay common to the whole set is removed before it is cut to 128
+// taps, optionally equalised, and scaled.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <numbers>
 
 #include "tools/hrir/fourier.h"
+#include "tools/hrir/hrir_grid.h"
 #include "tools/hrir/hrir_measured.h"
 
 namespace yumo
@@ -18,37 +18,7 @@ namespace yumo
 namespace
 {
 
-constexpr int kZenith = 90;
 constexpr double kOnsetThreshold = 0.1; // of a response's own peak
-
-struct Pick
-{
-    size_t index = 0;
-    double deviation = 0.0; // degrees between the measured and the rounded azimuth
-};
-
-int RoundedAzimuth(double azimuth, double& deviation)
-{
-    double wrapped = std::fmod(azimuth, 360.0);
-    if (wrapped < 0.0)
-    {
-        wrapped += 360.0;
-    }
-    const double rounded = std::round(wrapped);
-    deviation = std::fabs(wrapped - rounded);
-    return static_cast<int>(rounded) % 360;
-}
-
-// Indices 0..kept-1 spread evenly over 0..count-1, first and spacing kept regular.
-std::vector<size_t> ThinEvenly(size_t count, size_t kept)
-{
-    std::vector<size_t> picks;
-    for (size_t i = 0; i < kept; ++i)
-    {
-        picks.push_back(i * count / kept);
-    }
-    return picks;
-}
 
 int OnsetIndex(const std::vector<double>& taps)
 {
@@ -143,46 +113,130 @@ bool CheckMeasurements(const MeasuredHrir& measured, std::string& why)
     return true;
 }
 
-// The distance most directions were measured at (to the centimetre); the others are dropped.
-std::vector<size_t> KeepOneDistance(const MeasuredHrir& measured, HrirConversionSummary& summary)
+// The delay before the earliest onset of every used response, less a margin, comes off all
+// of them, so 128 taps hold as much of each as they can; differences between ears and
+// directions stay as measured. Also records how much energy the cut at 128 taps loses.
+int RemoveCommonDelay(const MeasuredHrir& measured, const std::vector<size_t>& used,
+                      HrirConversionSummary& summary)
 {
-    std::map<long, size_t> counts;
-    for (const MeasuredDirection& d : measured.directions)
+    int earliestOnset = INT32_MAX;
+    for (size_t index : used)
     {
-        ++counts[std::lround(d.distance * 100.0)];
+        earliestOnset = std::min({earliestOnset, OnsetIndex(measured.directions[index].left),
+                                  OnsetIndex(measured.directions[index].right)});
     }
-    long best = counts.begin()->first;
-    for (const auto& [centimetres, count] : counts)
+    const int shift = std::max(0, earliestOnset - kOnsetMarginTaps);
+    summary.leadingSamplesRemoved = shift;
+    for (size_t index : used)
     {
-        if (count > counts[best])
+        for (const std::vector<double>* taps :
+             {&measured.directions[index].left, &measured.directions[index].right})
         {
-            best = centimetres;
+            double lost = 0.0;
+            CutResponse(*taps, shift, lost);
+            summary.worstTruncatedEnergy = std::max(summary.worstTruncatedEnergy, lost);
         }
     }
-    std::vector<size_t> kept;
-    for (size_t i = 0; i < measured.directions.size(); ++i)
-    {
-        if (std::lround(measured.directions[i].distance * 100.0) == best)
-        {
-            kept.push_back(i);
-        }
-    }
-    summary.keptDistance = best / 100.0;
-    summary.droppedOtherDistances = static_cast<int>(measured.directions.size() - kept.size());
-    if (counts.size() > 1)
-    {
-        summary.notes.push_back("measured at " + std::to_string(counts.size()) +
-                                " distances; kept the " + std::to_string(kept.size()) +
-                                " directions at " + std::to_string(summary.keptDistance) + " m");
-    }
-    return kept;
+    return shift;
 }
 
-struct GridRow
+// The diffuse-field equaliser of the used responses as they will be cut.
+std::vector<double> DesignSetEqualiser(const MeasuredHrir& measured,
+                                       const std::vector<size_t>& used, int shift,
+                                       HrirConversionSummary& summary)
 {
-    int elevation = 0;
-    std::vector<std::pair<int, size_t>> directions; // (azimuth, measured index), ascending
-};
+    std::vector<std::vector<double>> cuts;
+    for (size_t index : used)
+    {
+        double lost = 0.0;
+        cuts.push_back(CutResponse(measured.directions[index].left, shift, lost));
+        cuts.push_back(CutResponse(measured.directions[index].right, shift, lost));
+    }
+    std::vector<const std::vector<double>*> responses;
+    for (const std::vector<double>& cut : cuts)
+    {
+        responses.push_back(&cut);
+    }
+    summary.equalised = true;
+    return DesignDiffuseFieldEqualiser(responses, summary.equaliserRangeDb);
+}
+
+// The measured response, equalised as far as the 128 kept taps reach (when there is an
+// equaliser), then cut.
+std::vector<double> PrepareResponse(const std::vector<double>& raw, int shift,
+                                    const std::vector<double>& equaliser)
+{
+    double lost = 0.0;
+    if (equaliser.empty())
+    {
+        return CutResponse(raw, shift, lost);
+    }
+    const size_t length =
+        std::min(static_cast<size_t>(shift + kHrirTapCount), raw.size() + equaliser.size() - 1);
+    std::vector<double> filtered(length, 0.0);
+    for (size_t n = 0; n < length; ++n)
+    {
+        const size_t first = n >= equaliser.size() ? n - (equaliser.size() - 1) : 0;
+        const size_t last = std::min(n, raw.size() - 1);
+        for (size_t m = first; m <= last; ++m)
+        {
+            filtered[n] += raw[m] * equaliser[n - m];
+        }
+    }
+    return CutResponse(filtered, shift, lost);
+}
+
+// The set's rows and zenith from the grid; a zenith that was not measured is the mean of the
+// highest row.
+void FillGrid(const MeasuredHrir& measured, const HrirGrid& grid, int shift,
+              const std::vector<double>& equaliser, HrirSet& set)
+{
+    auto fill = [&](HrirDirection& direction, int azimuth, int elevation, size_t index) {
+        direction.azimuth = azimuth;
+        direction.elevation = elevation;
+        direction.tapCount = kHrirTapCount;
+        direction.left = PrepareResponse(measured.directions[index].left, shift, equaliser);
+        direction.right = PrepareResponse(measured.directions[index].right, shift, equaliser);
+    };
+    int directions = 0;
+    for (const GridRow& row : grid.rows)
+    {
+        const size_t r = set.directionsPerRow.size();
+        for (size_t j = 0; j < row.directions.size(); ++j)
+        {
+            fill(set.directions[r][j], row.directions[j].first, row.elevation,
+                 row.directions[j].second);
+        }
+        set.directionsPerRow.push_back(static_cast<int32_t>(row.directions.size()));
+        directions += static_cast<int>(row.directions.size());
+    }
+    const size_t zenithRow = set.directionsPerRow.size();
+    HrirDirection& top = set.directions[zenithRow][0];
+    if (grid.zenithMeasured)
+    {
+        fill(top, grid.zenithAzimuth, kZenithElevation, grid.zenithIndex);
+    }
+    else
+    {
+        const GridRow& ring = grid.rows.back();
+        const auto count = static_cast<double>(ring.directions.size());
+        top = HrirDirection{0, kZenithElevation, kHrirTapCount,
+                            std::vector<double>(kHrirTapCount, 0.0),
+                            std::vector<double>(kHrirTapCount, 0.0)};
+        for (size_t j = 0; j < ring.directions.size(); ++j)
+        {
+            const HrirDirection& source = set.directions[zenithRow - 1][j];
+            for (int k = 0; k < kHrirTapCount; ++k)
+            {
+                top.left[k] += source.left[k] / count;
+                top.right[k] += source.right[k] / count;
+            }
+        }
+    }
+    set.directionsPerRow.push_back(1);
+    set.rowCount = static_cast<int32_t>(zenithRow) + 1;
+    set.leadingValue = directions + 1; // the direction count; nothing reads it
+}
 
 // The scale of the finished set (see kSpeechPeakCeiling): the diffuse-field level over the
 // speech band becomes the unity tap, then the loudest direction's speech peak is checked.
@@ -230,6 +284,22 @@ bool ChooseScale(const HrirSet& set, HrirConversionSummary& summary, std::string
     return true;
 }
 
+void ApplyScale(HrirSet& set, double scale)
+{
+    for (int row = 0; row < set.rowCount; ++row)
+    {
+        for (int j = 0; j < set.directionsPerRow[row]; ++j)
+        {
+            HrirDirection& d = set.directions[row][j];
+            for (int k = 0; k < kHrirTapCount; ++k)
+            {
+                d.left[k] *= scale;
+                d.right[k] *= scale;
+            }
+        }
+    }
+}
+
 } // namespace
 
 bool BuildHrirSetFromMeasurements(const MeasuredHrir& measured,
@@ -243,232 +313,23 @@ bool BuildHrirSetFromMeasurements(const MeasuredHrir& measured,
         return false;
     }
     summary.measuredDirections = static_cast<int>(measured.directions.size());
-
-    // Rows by whole-degree elevation; within a row one direction per whole-degree azimuth, the
-    // one measured nearest to it.
-    std::map<int, std::map<int, Pick>> byElevation;
-    for (size_t index : KeepOneDistance(measured, summary))
+    HrirGrid grid;
+    if (!FitMeasurementsToGrid(measured, grid, summary, why))
     {
-        const MeasuredDirection& d = measured.directions[index];
-        const int elevation = static_cast<int>(std::lround(d.elevation));
-        double deviation = 0.0;
-        const int azimuth = RoundedAzimuth(d.azimuth, deviation);
-        auto& row = byElevation[std::min(elevation, kZenith)];
-        auto [it, inserted] = row.try_emplace(azimuth, Pick{index, deviation});
-        if (!inserted)
-        {
-            ++summary.droppedDuplicateAzimuths;
-            if (deviation < it->second.deviation)
-            {
-                it->second = Pick{index, deviation};
-            }
-        }
-    }
-
-    std::vector<GridRow> rows;
-    for (const auto& [elevation, picks] : byElevation)
-    {
-        if (elevation >= kZenith)
-        {
-            continue;
-        }
-        GridRow row{elevation, {}};
-        for (const auto& [azimuth, pick] : picks)
-        {
-            row.directions.emplace_back(azimuth, pick.index);
-        }
-        if (row.directions.size() > static_cast<size_t>(kMaxHrirDirectionsPerRow))
-        {
-            std::vector<std::pair<int, size_t>> thinned;
-            for (size_t i : ThinEvenly(row.directions.size(), kMaxHrirDirectionsPerRow))
-            {
-                thinned.push_back(row.directions[i]);
-            }
-            summary.droppedByThinning += static_cast<int>(row.directions.size() - thinned.size());
-            summary.notes.push_back("row at elevation " + std::to_string(elevation) +
-                                    " thinned from " + std::to_string(row.directions.size()) +
-                                    " to " + std::to_string(thinned.size()) + " directions");
-            row.directions = std::move(thinned);
-        }
-        rows.push_back(std::move(row));
-    }
-    if (rows.size() > static_cast<size_t>(kMaxHrirRows - 1))
-    {
-        std::vector<GridRow> thinned;
-        for (size_t i : ThinEvenly(rows.size(), kMaxHrirRows - 1))
-        {
-            thinned.push_back(rows[i]);
-        }
-        summary.notes.push_back(std::to_string(rows.size()) + " elevations thinned to " +
-                                std::to_string(thinned.size()) + " rows below the zenith");
-        for (const GridRow& row : rows)
-        {
-            bool kept = false;
-            for (const GridRow& keptRow : thinned)
-            {
-                kept = kept || keptRow.elevation == row.elevation;
-            }
-            summary.droppedByThinning += kept ? 0 : static_cast<int>(row.directions.size());
-        }
-        rows = std::move(thinned);
-    }
-
-    // The zenith: measured when the set has it (the one at the smallest azimuth if it was
-    // measured more than once: all azimuths meet there), otherwise the mean of the highest
-    // row, the ring of directions nearest to it.
-    const auto zenith = byElevation.find(kZenith);
-    summary.zenithMeasured = zenith != byElevation.end();
-    if (!summary.zenithMeasured && rows.empty())
-    {
-        why = "no measured directions remain";
         return false;
     }
-    std::vector<size_t> used;
-    for (const GridRow& row : rows)
-    {
-        for (const auto& direction : row.directions)
-        {
-            used.push_back(direction.second);
-        }
-    }
-    size_t zenithIndex = 0;
-    if (summary.zenithMeasured)
-    {
-        zenithIndex = zenith->second.begin()->second.index;
-        used.push_back(zenithIndex);
-        summary.droppedDuplicateAzimuths += static_cast<int>(zenith->second.size()) - 1;
-    }
-    else
-    {
-        summary.notes.push_back("no measured zenith: made from the mean of the " +
-                                std::to_string(rows.back().directions.size()) +
-                                " directions at elevation " +
-                                std::to_string(rows.back().elevation));
-    }
-
-    // One delay common to every response comes off, so 128 taps hold as much of each as they
-    // can; differences between ears and directions stay as measured.
-    int earliestOnset = INT32_MAX;
-    for (size_t index : used)
-    {
-        earliestOnset = std::min({earliestOnset, OnsetIndex(measured.directions[index].left),
-                                  OnsetIndex(measured.directions[index].right)});
-    }
-    const int shift = std::max(0, earliestOnset - kOnsetMarginTaps);
-    summary.leadingSamplesRemoved = shift;
-
-    for (size_t index : used)
-    {
-        for (const std::vector<double>* taps :
-             {&measured.directions[index].left, &measured.directions[index].right})
-        {
-            double lost = 0.0;
-            CutResponse(*taps, shift, lost);
-            summary.worstTruncatedEnergy = std::max(summary.worstTruncatedEnergy, lost);
-        }
-    }
-
-    std::vector<double> equaliser;
-    if (options.equalise)
-    {
-        std::vector<std::vector<double>> cuts;
-        for (size_t index : used)
-        {
-            double lost = 0.0;
-            cuts.push_back(CutResponse(measured.directions[index].left, shift, lost));
-            cuts.push_back(CutResponse(measured.directions[index].right, shift, lost));
-        }
-        std::vector<const std::vector<double>*> responses;
-        for (const std::vector<double>& cut : cuts)
-        {
-            responses.push_back(&cut);
-        }
-        equaliser = DesignDiffuseFieldEqualiser(responses, summary.equaliserRangeDb);
-        summary.equalised = true;
-    }
-    // The measured response, equalised as far as the 128 kept taps reach, then cut.
-    auto prepare = [&](const std::vector<double>& raw) {
-        double lost = 0.0;
-        if (equaliser.empty())
-        {
-            return CutResponse(raw, shift, lost);
-        }
-        const size_t length =
-            std::min(static_cast<size_t>(shift + kHrirTapCount), raw.size() + equaliser.size() - 1);
-        std::vector<double> filtered(length, 0.0);
-        for (size_t n = 0; n < length; ++n)
-        {
-            const size_t first = n >= equaliser.size() ? n - (equaliser.size() - 1) : 0;
-            const size_t last = std::min(n, raw.size() - 1);
-            for (size_t m = first; m <= last; ++m)
-            {
-                filtered[n] += raw[m] * equaliser[n - m];
-            }
-        }
-        return CutResponse(filtered, shift, lost);
-    };
-
+    const std::vector<size_t> used = UsedMeasurements(grid);
+    const int shift = RemoveCommonDelay(measured, used, summary);
+    const std::vector<double> equaliser = options.equalise
+                                              ? DesignSetEqualiser(measured, used, shift, summary)
+                                              : std::vector<double>{};
     auto built = std::make_unique<HrirSet>();
-    auto fill = [&](HrirDirection& direction, int azimuth, int elevation, size_t index) {
-        direction.azimuth = azimuth;
-        direction.elevation = elevation;
-        direction.tapCount = kHrirTapCount;
-        direction.left = prepare(measured.directions[index].left);
-        direction.right = prepare(measured.directions[index].right);
-    };
-    int directions = 0;
-    for (const GridRow& row : rows)
-    {
-        const int r = static_cast<int>(built->directionsPerRow.size());
-        for (size_t j = 0; j < row.directions.size(); ++j)
-        {
-            fill(built->directions[r][j], row.directions[j].first, row.elevation,
-                 row.directions[j].second);
-        }
-        built->directionsPerRow.push_back(static_cast<int32_t>(row.directions.size()));
-        directions += static_cast<int>(row.directions.size());
-    }
-    const int zenithRow = static_cast<int>(built->directionsPerRow.size());
-    HrirDirection& top = built->directions[zenithRow][0];
-    if (summary.zenithMeasured)
-    {
-        fill(top, zenith->second.begin()->first, kZenith, zenithIndex);
-    }
-    else
-    {
-        const GridRow& ring = rows.back();
-        top = HrirDirection{0, kZenith, kHrirTapCount, std::vector<double>(kHrirTapCount, 0.0),
-                            std::vector<double>(kHrirTapCount, 0.0)};
-        for (size_t j = 0; j < ring.directions.size(); ++j)
-        {
-            const HrirDirection& source = built->directions[zenithRow - 1][j];
-            for (int k = 0; k < kHrirTapCount; ++k)
-            {
-                top.left[k] += source.left[k] / static_cast<double>(ring.directions.size());
-                top.right[k] += source.right[k] / static_cast<double>(ring.directions.size());
-            }
-        }
-    }
-    built->directionsPerRow.push_back(1);
-    built->rowCount = zenithRow + 1;
-    built->leadingValue = directions + 1; // the direction count; nothing reads it
-
+    FillGrid(measured, grid, shift, equaliser, *built);
     if (!ChooseScale(*built, summary, why))
     {
         return false;
     }
-    for (int row = 0; row < built->rowCount; ++row)
-    {
-        for (int j = 0; j < built->directionsPerRow[row]; ++j)
-        {
-            HrirDirection& d = built->directions[row][j];
-            for (int k = 0; k < kHrirTapCount; ++k)
-            {
-                d.left[k] *= summary.scale;
-                d.right[k] *= summary.scale;
-            }
-        }
-    }
+    ApplyScale(*built, summary.scale);
     if (!CheckHrirSet(*built, why))
     {
         return false;

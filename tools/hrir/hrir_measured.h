@@ -69,7 +69,8 @@ constexpr double kEqualiserRangeDb = 30.0;
 // Scale: the diffuse-field average plays at the source's level over the speech band
 // (200 Hz-4 kHz) - unless a full-scale speech-like signal would then peak above this ceiling
 // (-3 dBFS) at some direction, in which case the whole set is lowered until it does not. The
-// ceiling leaves room below 0.8 of full scale, where the renderer's 16-bit intermediate wraps.
+// ceiling leaves room below 0.8 of full scale, where the renderer's 16-bit intermediate
+// saturates.
 constexpr double kSpeechPeakCeiling = 0.7079457843841379; // 10^(-3/20)
 
 // A minimum-phase filter (1024 taps, 44.1 kHz) whose gain is the inverse of the mean power

@@ -7,8 +7,11 @@
 // onsets; the conversion chooses the scale itself. Only the sample rate is changed, by
 // mysofa_resample, when the set was measured at another rate than 44.1 kHz.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <mysofa.h>
 
@@ -86,6 +89,89 @@ bool ReceiverY(const MYSOFA_HRTF& hrtf, unsigned receiver, double& y)
     return true;
 }
 
+// Broadband delays in samples at 44.1 kHz, two per measurement (left-receiver order as stored),
+// from a delay field of one pair for all or one pair per measurement. Taken before any
+// resampling: libmysofa's versions differ in whether mysofa_resample rescales them.
+bool ReadDelays(const MYSOFA_HRTF& hrtf, double rateRatio, std::vector<double>& delays,
+                std::string& why)
+{
+    const MYSOFA_ARRAY& field = hrtf.DataDelay;
+    const size_t m = hrtf.M;
+    const bool perMeasurement = field.elements == 2 * m && m > 1;
+    if (field.elements != 0 && field.elements != 2 && !perMeasurement)
+    {
+        why = "unsupported delay layout";
+        return false;
+    }
+    delays.assign(2 * m, 0.0);
+    if (field.elements == 0 || field.values == nullptr)
+    {
+        return true;
+    }
+    for (size_t i = 0; i < m; ++i)
+    {
+        for (size_t receiver = 0; receiver < 2; ++receiver)
+        {
+            const double value = field.values[(perMeasurement ? i * 2 : 0) + receiver];
+            if (!std::isfinite(value))
+            {
+                why = "measurement " + std::to_string(i) + " has a delay that is not a number";
+                return false;
+            }
+            delays[2 * i + receiver] = value * rateRatio;
+        }
+    }
+    return true;
+}
+
+// Every response is put behind its delay, all shifted by one amount so that the earliest delay
+// is 0 (delays may be negative, or all large), then padded at the end to the longest, so both
+// ears of every direction have one length. Refused only when the delays span more than can be
+// placed.
+bool PlaceResponses(const MYSOFA_HRTF& hrtf, unsigned leftReceiver,
+                    const std::vector<double>& delays, MeasuredHrir& measured, std::string& why)
+{
+    const auto [first, last] = std::minmax_element(delays.begin(), delays.end());
+    if (*last - *first > kMaxDelaySamples)
+    {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the delays span %.2f samples, more than the %d a response can be moved",
+                      *last - *first, kMaxDelaySamples);
+        why = text;
+        return false;
+    }
+    const double earliest = *first;
+    if (earliest != 0.0)
+    {
+        char text[96];
+        std::snprintf(text, sizeof text, "all delays moved by %+.2f samples so the earliest is 0",
+                      -earliest);
+        measured.notes.push_back(text);
+    }
+    const size_t n = hrtf.N;
+    size_t longest = 0;
+    for (size_t i = 0; i < measured.directions.size(); ++i)
+    {
+        MeasuredDirection& direction = measured.directions[i];
+        for (unsigned receiver = 0; receiver < 2; ++receiver)
+        {
+            const long delay = std::lround(delays[2 * i + receiver] - earliest);
+            std::vector<double>& taps = receiver == leftReceiver ? direction.left : direction.right;
+            taps.assign(static_cast<size_t>(delay), 0.0);
+            const float* source = hrtf.DataIR.values + (i * 2 + receiver) * n;
+            taps.insert(taps.end(), source, source + n);
+            longest = std::max(longest, taps.size());
+        }
+    }
+    for (MeasuredDirection& direction : measured.directions)
+    {
+        direction.left.resize(longest, 0.0);
+        direction.right.resize(longest, 0.0);
+    }
+    return true;
+}
+
 } // namespace
 
 bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measured,
@@ -133,10 +219,24 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
             path.string() + ": sample rate " + std::to_string(measuredRate) + " Hz is implausible";
         return false;
     }
+    const size_t m = hrtf->M;
+    if (m == 0 || hrtf->R != 2 || hrtf->N == 0 || hrtf->DataIR.values == nullptr ||
+        hrtf->DataIR.elements != m * 2 * hrtf->N || hrtf->SourcePosition.elements != 3 * m ||
+        hrtf->SourcePosition.values == nullptr)
+    {
+        why = path.string() + ": the sizes of the responses and positions do not match";
+        return false;
+    }
+    std::vector<double> delays;
+    if (!ReadDelays(*hrtf, kSampleRate / measuredRate, delays, why))
+    {
+        why = path.string() + ": " + why;
+        return false;
+    }
     if (measuredRate != kSampleRate)
     {
         error = mysofa_resample(hrtf.get(), static_cast<float>(kSampleRate));
-        if (error != MYSOFA_OK)
+        if (error != MYSOFA_OK || hrtf->DataIR.elements != m * 2 * hrtf->N)
         {
             why = path.string() + ": resampling to 44.1 kHz failed: " + SofaErrorName(error);
             return false;
@@ -144,27 +244,6 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
         measured.notes.push_back(
             "resampled from " + std::to_string(static_cast<int>(measuredRate)) + " Hz to 44100 Hz");
     }
-
-    const size_t m = hrtf->M;
-    const size_t r = hrtf->R;
-    const size_t n = hrtf->N;
-    if (m == 0 || r != 2 || n == 0 || hrtf->DataIR.values == nullptr ||
-        hrtf->DataIR.elements != m * r * n || hrtf->SourcePosition.elements != 3 * m ||
-        hrtf->SourcePosition.values == nullptr)
-    {
-        why = path.string() + ": the sizes of the responses and positions do not match";
-        return false;
-    }
-    // Broadband delays (in samples at the measured rate) are put back in front of the
-    // responses, so every onset sits where it was measured.
-    const MYSOFA_ARRAY& delays = hrtf->DataDelay;
-    const bool perMeasurement = delays.elements == 2 * m && m > 1;
-    if (delays.elements != 0 && delays.elements != 2 && !perMeasurement)
-    {
-        why = path.string() + ": unsupported delay layout";
-        return false;
-    }
-    const double rateRatio = kSampleRate / measuredRate;
 
     mysofa_tospherical(hrtf.get()); // after reading the receivers: it converts them too
     measured.directions.resize(m);
@@ -174,25 +253,11 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
         direction.azimuth = hrtf->SourcePosition.values[3 * i];
         direction.elevation = hrtf->SourcePosition.values[3 * i + 1];
         direction.distance = hrtf->SourcePosition.values[3 * i + 2];
-        for (unsigned receiver = 0; receiver < 2; ++receiver)
-        {
-            long delay = 0;
-            if (delays.elements != 0 && delays.values != nullptr)
-            {
-                const double value = delays.values[(perMeasurement ? i * 2 : 0) + receiver];
-                if (!(value >= 0.0 && value * rateRatio <= kMaxDelaySamples))
-                {
-                    why = path.string() + ": delay " + std::to_string(value) +
-                          " samples is outside 0-" + std::to_string(kMaxDelaySamples);
-                    return false;
-                }
-                delay = std::lround(value * rateRatio);
-            }
-            std::vector<double>& taps = receiver == leftReceiver ? direction.left : direction.right;
-            taps.assign(static_cast<size_t>(delay), 0.0);
-            const float* source = hrtf->DataIR.values + (i * r + receiver) * n;
-            taps.insert(taps.end(), source, source + n);
-        }
+    }
+    if (!PlaceResponses(*hrtf, leftReceiver, delays, measured, why))
+    {
+        why = path.string() + ": " + why;
+        return false;
     }
     return true;
 }
