@@ -1,0 +1,78 @@
+// The editor's preview plays an imported sound once at its own rate and channel count, tells
+// when it has been heard (also for a sound shorter than the sink's buffer), and stops at once.
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "common/report.h"
+#include "gui/preview_player.h"
+#include "sound/sound_fixture.h"
+#include "support/test_support.h"
+
+namespace yumo
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+ImportedAudio MakeSound(size_t bytes)
+{
+    ImportedAudio audio;
+    audio.allocated = true;
+    audio.buffer.assign(bytes, 0x11);
+    audio.byteLength = static_cast<int32_t>(bytes);
+    return audio;
+}
+
+using PreviewPlayerTest = test::SoundServerTest;
+
+TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
+{
+    test::TempDir dir;
+    test::MonitorRecorder recorder(dir / "monitor.raw"); // wakes the idle null sink
+    ASSERT_TRUE(recorder.Start());
+    CapturingReporter reporter;
+    PreviewPlayer preview(reporter);
+    QSignalSpy finished(&preview, &PreviewPlayer::Finished);
+
+    // 30 ms of mono at 22.05 kHz: far less than the sink's buffer, so only padding starts it.
+    const PcmFormat mono22k{1, 1, 22050, 44100, 2, 16, 0};
+    Clock::time_point start = Clock::now();
+    ASSERT_TRUE(preview.Play(MakeSound(1323), mono22k));
+    EXPECT_TRUE(preview.IsPlaying());
+    ASSERT_TRUE(finished.wait(3000));
+    EXPECT_GE(Clock::now() - start, 30ms);
+    EXPECT_FALSE(preview.IsPlaying());
+
+    // 400 ms of stereo at 48 kHz, heard whole.
+    const PcmFormat stereo48k{1, 2, 48000, 192000, 4, 16, 0};
+    start = Clock::now();
+    ASSERT_TRUE(preview.Play(MakeSound(76800), stereo48k));
+    ASSERT_TRUE(finished.wait(3000));
+    EXPECT_GE(Clock::now() - start, 400ms - 5ms);
+    EXPECT_LT(Clock::now() - start, 400ms + 250ms);
+
+    // Stopped after 100 ms of a second-long sound: no Finished follows.
+    ASSERT_TRUE(preview.Play(MakeSound(192000), stereo48k));
+    QTest::qWait(100);
+    preview.Stop();
+    EXPECT_FALSE(preview.IsPlaying());
+    EXPECT_FALSE(finished.wait(1300));
+    EXPECT_EQ(finished.count(), 2);
+
+    // A format the imports never give is refused with a message.
+    const PcmFormat surround{1, 6, 44100, 529200, 12, 16, 0};
+    EXPECT_FALSE(preview.Play(MakeSound(12000), surround));
+    EXPECT_EQ(reporter.messages.size(), 1u);
+    recorder.Stop();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+} // namespace yumo
