@@ -59,6 +59,8 @@ bool BlockTimeline::PopFinished(uint64_t played, TimelineBlock& block)
     return true;
 }
 
+uint64_t BlockTimeline::WakeUpEnd() const { return At(std::min(count_, kBlocksPerWakeup) - 1).end; }
+
 void BlockTimeline::DropAll()
 {
     for (int i = 0; i < count_; ++i)

@@ -105,7 +105,7 @@ void NullAudioDevice::Schedule()
         timer_.ArmAt(Clock::now());
         return;
     }
-    const uint64_t end = timeline_.Oldest().end;
+    const uint64_t end = timeline_.WakeUpEnd();
     timer_.ArmAt(runTime_ + DurationOfBytes(end - std::min(end, runStart_), bytesPerSecond_));
 }
 

@@ -17,9 +17,11 @@ namespace
 
 // While bytes wait to go into the sink, it is topped up at least this often: the sink frees
 // room continuously and its buffer is only a few of these long.
-constexpr std::chrono::milliseconds kFeedInterval{10};
+constexpr std::chrono::milliseconds kFeedInterval{20};
 // While blocks wait, the sink's health is looked at at least this often.
 constexpr std::chrono::milliseconds kWatchInterval{100};
+// How soon a stream that is too short to start gets its padding.
+constexpr std::chrono::milliseconds kStartGrace{2};
 
 QAudioFormat ToSinkFormat(const PcmFormat& format)
 {
@@ -252,11 +254,10 @@ void SoundCardDevice::Feed()
 void SoundCardDevice::PadToStart()
 {
     // The server starts a stream only once about a buffer's worth is queued. A short sound
-    // (a preview of a click) would wait forever, and the played position would be guessed
-    // ahead of the ear: silence after it makes it play.
-    if (sink_ == nullptr || failed_ || timeline_.Empty() || timeline_.OldestDropped() ||
-        timeline_.UnsentByteCount() > 0 || padBytes_ > 0 ||
-        sentSinceIdle_ >= static_cast<uint64_t>(startThreshold_))
+    // (a preview of a click) would never play, while Qt's played position, interpolated with
+    // the wall clock, would claim it had: silence after it makes it play. At the start of a
+    // night the ten primed blocks are more than a buffer, so nothing is padded there.
+    if (!WaitsForStart())
     {
         return;
     }
@@ -317,20 +318,11 @@ void SoundCardDevice::OnSinkStateChanged(QAudio::State state)
 
 void SoundCardDevice::Service()
 {
-    const Clock::time_point now = Clock::now();
     if (sink_ != nullptr && !failed_)
     {
         Feed();
-        const uint64_t played = PlayedPosition();
-        if (played != lastPlayed_ || timeline_.Empty() || timeline_.OldestDropped())
-        {
-            lastPlayed_ = played;
-            lastProgress_ = now;
-        }
-        else if (now - lastProgress_ > kSinkStallLimit)
-        {
-            Fail();
-        }
+        PadToStart();
+        WatchProgress();
     }
     if (failed_ && sink_ != nullptr)
     {
@@ -340,13 +332,34 @@ void SoundCardDevice::Service()
     DeliverFinishedBlocks(timeline_, PlayedPosition(), onBlockDone_, generation_);
     inService_ = false;
     Feed();
-    PadToStart();
     Schedule();
     if (failed_ && !failureAnnounced_)
     {
         failureAnnounced_ = true;
         emit Failed();
     }
+}
+
+void SoundCardDevice::WatchProgress()
+{
+    const Clock::time_point now = Clock::now();
+    const uint64_t played = PlayedPosition();
+    if (played != lastPlayed_ || timeline_.Empty() || timeline_.OldestDropped())
+    {
+        lastPlayed_ = played;
+        lastProgress_ = now;
+    }
+    else if (now - lastProgress_ > kSinkStallLimit)
+    {
+        Fail();
+    }
+}
+
+bool SoundCardDevice::WaitsForStart() const
+{
+    return sink_ != nullptr && !failed_ && !timeline_.Empty() && !timeline_.OldestDropped() &&
+           timeline_.UnsentByteCount() == 0 && padBytes_ == 0 &&
+           sentSinceIdle_ < static_cast<uint64_t>(startThreshold_);
 }
 
 void SoundCardDevice::Schedule()
@@ -362,7 +375,14 @@ void SoundCardDevice::Schedule()
         timer_.ArmAt(now);
         return;
     }
-    const uint64_t end = timeline_.Oldest().end;
+    // A stream short of its start is padded as soon as the writer is done writing (when the
+    // event loop comes round), before its played position is believed.
+    if (WaitsForStart())
+    {
+        timer_.ArmAt(now + kStartGrace);
+        return;
+    }
+    const uint64_t end = timeline_.WakeUpEnd();
     const uint64_t played = PlayedPosition();
     Clock::time_point due = now + DurationOfBytes(end - std::min(end, played), bytesPerSecond_);
     due = std::min(due, now + kWatchInterval);

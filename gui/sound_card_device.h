@@ -27,10 +27,14 @@ class QIODevice;
 namespace yumo
 {
 
-// The sink's buffer. Below the stream's ten-block queue (116 ms), so the blocks that are not
-// yet in the sink keep it topped up between notifications, and large enough that a busy event
-// loop (a paint, a resize) does not let it run dry.
-constexpr int kSinkBufferMilliseconds = 70;
+// The sink's buffer as asked for: as long as the stream's ten-block queue. PulseAudio makes
+// the stream's own buffer about two thirds of it (78 ms on a null sink) and keeps the rest as
+// the device's latency. The blocks come back by the played position, so the size does not move
+// the notifications; it is what carries the sound through a busy event loop or a loaded CPU
+// (a 52 ms buffer ran dry six times in a minute with both cores busy, this one not once). The
+// server starts a stream once about that much is queued, which the ten primed blocks always
+// are.
+constexpr int kSinkBufferMilliseconds = 116;
 
 // How long the played position may stand still while blocks wait before the sink counts as
 // failed (a server that hangs instead of going away). A PulseAudio sink waking from idle takes
@@ -75,6 +79,8 @@ private:
     void RetireSink();
     void Feed();
     void PadToStart();
+    bool WaitsForStart() const;
+    void WatchProgress();
     void Fail();
     void Service();
     void Schedule();

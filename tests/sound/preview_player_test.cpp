@@ -1,8 +1,10 @@
 // The editor's preview plays an imported sound once at its own rate and channel count, tells
 // when it has been heard (also for a sound shorter than the sink's buffer), and stops at once.
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -41,13 +43,13 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
     PreviewPlayer preview(reporter);
     QSignalSpy finished(&preview, &PreviewPlayer::Finished);
 
-    // 30 ms of mono at 22.05 kHz: far less than the sink's buffer, so only padding starts it.
+    // 60 ms of mono at 22.05 kHz: less than the sink's buffer, so only padding starts it.
     const PcmFormat mono22k{1, 1, 22050, 44100, 2, 16, 0};
     Clock::time_point start = Clock::now();
-    ASSERT_TRUE(preview.Play(MakeSound(1323), mono22k));
+    ASSERT_TRUE(preview.Play(MakeSound(2646), mono22k));
     EXPECT_TRUE(preview.IsPlaying());
     ASSERT_TRUE(finished.wait(3000));
-    EXPECT_GE(Clock::now() - start, 30ms);
+    EXPECT_GE(Clock::now() - start, 60ms);
     EXPECT_FALSE(preview.IsPlaying());
 
     // 400 ms of stereo at 48 kHz, heard whole.
@@ -72,6 +74,15 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
     EXPECT_EQ(reporter.messages.size(), 1u);
     recorder.Stop();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The short sound was heard, first (a monitor misses a stream's first few ms): the first
+    // sounding stretch lasts well over half of 60 ms, and is not the 400 ms sound.
+    const std::vector<int16_t> recorded = recorder.Samples();
+    const auto first =
+        std::find_if(recorded.begin(), recorded.end(), [](int16_t s) { return s != 0; });
+    const auto stretch = std::find(first, recorded.end(), int16_t{0}) - first;
+    EXPECT_GT(stretch, 2 * 44100 * 35 / 1000) << "the 60 ms sound was not played";
+    EXPECT_LT(stretch, 2 * 44100 * 80 / 1000) << "the 60 ms sound was not played";
 }
 
 } // namespace
