@@ -106,10 +106,12 @@ bool PrivatePulseServer::Start()
         return false;
     }
     std::filesystem::remove(socket_);
-    // The runtime folder keeps this server's pid file and state apart from any other server.
+    // The runtime folder keeps this server's state apart from any other server's; without shared
+    // memory it also runs where /dev/shm is missing (a chroot).
     setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
     pid_ = Spawn(
-        {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-L",
+        {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+         "--disable-shm=yes", "-L",
          "module-native-protocol-unix auth-anonymous=1 socket=" + socket_, "-L",
          std::string("module-null-sink sink_name=") + kTestSinkName + " rate=44100 channels=2"});
     for (int i = 0; i < 100 && pid_ > 0; ++i)
