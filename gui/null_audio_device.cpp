@@ -87,6 +87,12 @@ uint64_t NullAudioDevice::PlayedAt(Clock::time_point now) const
 
 void NullAudioDevice::Service()
 {
+    // A notification that opens a modal message box runs the event loop inside this one; the
+    // outer pass schedules the next wake-up when it is done.
+    if (inService_)
+    {
+        return;
+    }
     inService_ = true;
     DeliverFinishedBlocks(timeline_, PlayedAt(Clock::now()), onBlockDone_, generation_);
     inService_ = false;

@@ -74,7 +74,9 @@ void PreviewPlayer::Stop()
 void PreviewPlayer::OnHeard()
 {
     Stop();
-    emit Finished();
+    // Told from the event loop, not from inside the device's notification, so that a receiver
+    // may delete the player or play the next preview at once.
+    QMetaObject::invokeMethod(this, &PreviewPlayer::Finished, Qt::QueuedConnection);
 }
 
 } // namespace yumo

@@ -318,6 +318,12 @@ void SoundCardDevice::OnSinkStateChanged(QAudio::State state)
 
 void SoundCardDevice::Service()
 {
+    // A notification that opens a modal message box runs the event loop inside this one; the
+    // outer pass schedules the next wake-up when it is done.
+    if (inService_)
+    {
+        return;
+    }
     if (sink_ != nullptr && !failed_)
     {
         Feed();

@@ -108,5 +108,30 @@ TEST(NullAudioDevice, ResetHandsPendingBlocksBackAtOnceAndALateBlockStartsANewRu
     EXPECT_EQ(feeder.returned.size(), atClose);
 }
 
+TEST(NullAudioDevice, ANotificationThatRunsTheEventLoopLosesNoBlock)
+{
+    // The core reports a failure with a modal message box from inside the refill: the event
+    // loop runs inside the notification, and the device's timer fires in it.
+    test::EnsureTestApplication();
+    NullAudioDevice device;
+    test::BlockFeeder feeder;
+    feeder.signal = test::MakeTestSignal(30);
+    bool nested = false;
+    feeder.onReturn = [&](int returns) {
+        if (returns == 1 && !nested)
+        {
+            nested = true;
+            QTest::qWait(60); // five more blocks fall due meanwhile
+        }
+    };
+    ASSERT_TRUE(feeder.Open(device));
+    feeder.Prime();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return feeder.returned.size() == 30; }, 3000));
+    for (int k = 0; k < 30; ++k)
+    {
+        EXPECT_EQ(feeder.returned[static_cast<size_t>(k)], k % kOutputBlockCount) << k;
+    }
+}
+
 } // namespace
 } // namespace yumo
