@@ -13,7 +13,6 @@
 #include "common/report.h"
 #include "gui/preview_player.h"
 #include "sound/sound_fixture.h"
-#include "support/test_support.h"
 
 namespace yumo
 {
@@ -36,8 +35,7 @@ using PreviewPlayerTest = test::SoundServerTest;
 
 TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
 {
-    test::TempDir dir;
-    test::MonitorRecorder recorder(dir / "monitor.raw"); // wakes the idle null sink
+    test::MonitorRecorder recorder; // wakes the idle null sink
     ASSERT_TRUE(recorder.Start());
     CapturingReporter reporter;
     PreviewPlayer preview(reporter);
@@ -72,12 +70,11 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
     const PcmFormat surround{1, 6, 44100, 529200, 12, 16, 0};
     EXPECT_FALSE(preview.Play(MakeSound(12000), surround));
     EXPECT_EQ(reporter.messages.size(), 1u);
-    recorder.Stop();
+    const std::vector<int16_t> recorded = recorder.Stop();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // The short sound was heard, first (a monitor misses a stream's first few ms): the first
     // sounding stretch lasts well over half of 60 ms, and is not the 400 ms sound.
-    const std::vector<int16_t> recorded = recorder.Samples();
     const auto first =
         std::find_if(recorded.begin(), recorded.end(), [](int16_t s) { return s != 0; });
     const auto stretch = std::find(first, recorded.end(), int16_t{0}) - first;

@@ -50,7 +50,6 @@ TEST_F(SoundOutputTest, AServerLostDuringANightEndsItAndALaterNightUsesANewSinkO
     feeder.signal = test::MakeTestSignal(20000);
     ASSERT_TRUE(feeder.Open(output));
     ASSERT_TRUE(output.UsesSoundCard());
-    ASSERT_TRUE(RunNight(feeder, output, 20));
 
     // The server dies in the middle of a night: a Write inside a notification is refused
     // soon, and every block comes back, so the night ends and the window never waits.
@@ -91,7 +90,7 @@ TEST_F(SoundOutputTest, AServerLostDuringANightEndsItAndALaterNightUsesANewSinkO
 
 using NoSoundServerOutputTest = test::NoSoundServerTest;
 
-TEST_F(NoSoundServerOutputTest, NightsRunSilentlyInRealTimeAndTheUserIsToldOnce)
+TEST_F(NoSoundServerOutputTest, NightsRunSilentlyAndTheUserIsToldOnce)
 {
     CapturingReporter reporter;
     SoundOutput output(reporter);
@@ -102,10 +101,7 @@ TEST_F(NoSoundServerOutputTest, NightsRunSilentlyInRealTimeAndTheUserIsToldOnce)
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0].kind, MessageKind::Warning);
 
-    ASSERT_TRUE(RunNight(feeder, output, 40));
-    // 40 blocks take 464 ms of play: the silent device keeps that pace.
-    EXPECT_GE(feeder.returnTimes[39] - feeder.primeTime, test::BlocksOfTime(40));
-    EXPECT_LT(feeder.returnTimes[39] - feeder.primeTime, test::BlocksOfTime(40) + 30ms);
+    ASSERT_TRUE(RunNight(feeder, output, 20));
     ASSERT_TRUE(RunNight(feeder, output, 10));
     EXPECT_EQ(reporter.messages.size(), 1u);
 
