@@ -4,9 +4,9 @@
 // A block comes back when it has been heard, not when the sink took it: the device pushes
 // bytes into the sink and hands each block back once the sink's played position
 // (processedUSecs) has passed the block's last byte, timed by a DeadlineTimer on the event
-// loop (two blocks per wake-up), never inside Write. Reset stops the sink at once (a new one starts with the next
-// Write) and hands the dropped blocks back. When the sink fails by itself (the server went
-// away) every pending block comes back at once and the next Write returns false, so the owner
+// loop (two blocks per wake-up), never inside Write. Reset stops the sink at once (a new one starts
+// with the next Write) and hands the dropped blocks back. When the sink fails by itself (the server
+// went away) every pending block comes back at once and the next Write returns false, so the owner
 // ends what it was doing; the device stays failed until it is opened again.
 
 #include <chrono>

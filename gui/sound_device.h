@@ -11,16 +11,16 @@
 // the Reporter, and not again for every night while it stays silent.
 //
 // Blocks come back when they have been heard (within 12 ms: two per wake-up of the event
-// loop), on the GUI thread through the event loop, never inside Write. When the sound card fails during a night (the server went away), the pending
-// blocks come back at once and the next Write returns false, so the night ends with the core's
-// message and the window never waits on a dead device. The next night (the first block written
-// while nothing is queued) tries a new sink and falls back to silence if none opens; while
-// silent, every new night tries the sound card again.
+// loop), on the GUI thread through the event loop, never inside Write. When the sound card fails
+// during a night (the server went away), the pending blocks come back at once and the next Write
+// returns false, so the night ends with the core's message and the window never waits on a dead
+// device. The next night (the first block written while nothing is queued) tries a new sink and
+// falls back to silence if none opens; while silent, every new night tries the sound card again.
 //
 // Lives on the GUI thread and needs a running Qt event loop. Not to be destroyed from inside
 // its own block-done notification. Qt Multimedia 6.4 connects to the sound server once, when
-// first used: a server that only starts later is not found until the program restarts. The previews of the voice editor
-// use a PreviewPlayer (gui/preview_player.h), an output of their own.
+// first used: a server that only starts later is not found until the program restarts. The previews
+// of the voice editor use a PreviewPlayer (gui/preview_player.h), an output of their own.
 
 #include <memory>
 
