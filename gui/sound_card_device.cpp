@@ -22,6 +22,8 @@ constexpr std::chrono::milliseconds kFeedInterval{20};
 constexpr std::chrono::milliseconds kWatchInterval{100};
 // How soon a stream that is too short to start gets its padding.
 constexpr std::chrono::milliseconds kStartGrace{2};
+// How long after a run of play starts Qt's played position is held to real time.
+constexpr std::chrono::milliseconds kStartEstimateWindow{500};
 
 QAudioFormat ToSinkFormat(const PcmFormat& format)
 {
@@ -122,6 +124,15 @@ uint64_t SoundCardDevice::PlayedPosition()
         return timeline_.SentEnd();
     }
     uint64_t stream = ProcessedStreamBytes();
+    // Qt's estimate runs ahead of the ear by the device's latency while a stream starts, until
+    // it has measured that latency. Meanwhile nothing can have been heard faster than in real
+    // time since the run's first byte went in.
+    const Clock::duration sinceRunStart = Clock::now() - runStartTime_;
+    if (sinceRunStart < kStartEstimateWindow)
+    {
+        stream =
+            std::min(stream, runStartStream_ + BytesInDuration(sinceRunStart, bytesPerSecond_));
+    }
     if (padBytes_ > 0)
     {
         if (stream < padStart_ + padBytes_)
@@ -187,6 +198,8 @@ bool SoundCardDevice::StartSink()
     padStart_ = 0;
     padBytes_ = 0;
     sentSinceIdle_ = 0;
+    runStartStream_ = 0;
+    runStartTime_ = Clock::now();
     const auto buffer = static_cast<int>(std::max<qsizetype>(sink->bufferSize(), frameBytes_));
     startThreshold_ = buffer - buffer % frameBytes_;
     silence_.assign(static_cast<size_t>(startThreshold_), 0);
@@ -241,14 +254,24 @@ void SoundCardDevice::Feed()
             break;
         }
         timeline_.MarkSent(static_cast<size_t>(written));
-        streamSent_ += static_cast<uint64_t>(written);
-        sentSinceIdle_ += static_cast<uint64_t>(written);
+        NoteSent(static_cast<uint64_t>(written));
         room -= written;
     }
     if (sink_->error() == QAudio::IOError || sink_->error() == QAudio::FatalError)
     {
         Fail();
     }
+}
+
+void SoundCardDevice::NoteSent(uint64_t bytes)
+{
+    if (sentSinceIdle_ == 0)
+    {
+        runStartStream_ = streamSent_;
+        runStartTime_ = Clock::now();
+    }
+    streamSent_ += bytes;
+    sentSinceIdle_ += bytes;
 }
 
 void SoundCardDevice::PadToStart()
@@ -274,8 +297,7 @@ void SoundCardDevice::PadToStart()
     {
         padStart_ = streamSent_;
         padBytes_ = static_cast<uint64_t>(written);
-        streamSent_ += padBytes_;
-        sentSinceIdle_ += padBytes_;
+        NoteSent(padBytes_);
     }
 }
 

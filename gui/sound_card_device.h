@@ -27,14 +27,14 @@ class QIODevice;
 namespace yumo
 {
 
-// The sink's buffer as asked for: as long as the stream's ten-block queue. PulseAudio makes
-// the stream's own buffer about two thirds of it (78 ms on a null sink) and keeps the rest as
-// the device's latency. The blocks come back by the played position, so the size does not move
-// the notifications; it is what carries the sound through a busy event loop or a loaded CPU
-// (a 52 ms buffer ran dry six times in a minute with both cores busy, this one not once). The
-// server starts a stream once about that much is queued, which the ten primed blocks always
-// are.
-constexpr int kSinkBufferMilliseconds = 116;
+// The sink's buffer as asked for. PulseAudio makes the stream's own buffer about two thirds of
+// it (95 ms on a null sink) and keeps the rest as the device's latency. The blocks come back
+// by the played position, so the size does not move the notifications; it is what carries the
+// sound through a busy event loop or a loaded CPU. With both cores busy for a minute, a 52 ms
+// stream buffer ran dry six times, 78 ms once in two runs, 95 ms never in three. It stays
+// below the stream's ten-block queue (116 ms), and the server starts a stream once somewhat
+// less than it is queued, which the ten primed blocks of a night always are.
+constexpr int kSinkBufferMilliseconds = 150;
 
 // How long the played position may stand still while blocks wait before the sink counts as
 // failed (a server that hangs instead of going away). A PulseAudio sink waking from idle takes
@@ -78,6 +78,7 @@ private:
     bool StartSink();
     void RetireSink();
     void Feed();
+    void NoteSent(uint64_t bytes);
     void PadToStart();
     bool WaitsForStart() const;
     void WatchProgress();
@@ -111,9 +112,11 @@ private:
     uint64_t streamSent_ = 0;
     uint64_t padStart_ = 0;
     uint64_t padBytes_ = 0;
-    uint64_t sentSinceIdle_ = 0; // PulseAudio starts playing once a buffer's worth is queued
-    int startThreshold_ = 0;     // that buffer, in bytes
-    std::vector<char> silence_;  // startThreshold_ zero bytes, made when the sink starts
+    uint64_t sentSinceIdle_ = 0;       // PulseAudio starts playing once a buffer's worth is queued
+    uint64_t runStartStream_ = 0;      // the stream byte and time at which the current run of
+    Clock::time_point runStartTime_{}; // play began (the first byte sent since it was idle)
+    int startThreshold_ = 0;           // that buffer, in bytes
+    std::vector<char> silence_;        // startThreshold_ zero bytes, made when the sink starts
 
     uint64_t lastPlayed_ = 0;
     Clock::time_point lastProgress_{};

@@ -87,8 +87,8 @@ TEST_F(SoundCardDeviceTest, BlocksComeBackInOrderWhenHeardAndThePlayedSoundIsExa
     {
         EXPECT_EQ(feeder.returned[static_cast<size_t>(k)], k % kOutputBlockCount) << k;
         // Heard, not merely taken: no block is back before its sound could have played. The
-        // sink takes about 80 ms ahead of the ear; the played position is an estimate good to a few
-        // milliseconds, and the server may start a stream a few milliseconds in.
+        // sink takes about 100 ms ahead of the ear; the played position is an estimate good to a
+        // few milliseconds, and the server may start a stream a few milliseconds in.
         EXPECT_GE(feeder.returnTimes[static_cast<size_t>(k)] + 15ms,
                   feeder.primeTime + test::BlocksOfTime(k + 1))
             << k;
