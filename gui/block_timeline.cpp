@@ -1,0 +1,105 @@
+#include "gui/block_timeline.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace yumo
+{
+
+bool BlockTimeline::Push(int blockIndex, const void* data, size_t byteCount)
+{
+    if (count_ == kCapacity || byteCount == 0 || data == nullptr)
+    {
+        return false;
+    }
+    writtenEnd_ += byteCount;
+    blocks_[static_cast<size_t>((head_ + count_) % kCapacity)] =
+        TimelineBlock{blockIndex, static_cast<const uint8_t*>(data), byteCount, writtenEnd_, false};
+    ++count_;
+    return true;
+}
+
+UnsentBytes BlockTimeline::NextUnsent(size_t maxBytes) const
+{
+    // The first block that ends beyond what was sent holds the next byte. Dropped blocks never
+    // have unsent bytes: dropping moves the sent end past them.
+    for (int i = 0; i < count_; ++i)
+    {
+        const TimelineBlock& block = At(i);
+        if (block.end > sentEnd_)
+        {
+            const uint64_t start = block.end - block.byteCount;
+            const size_t offset = static_cast<size_t>(sentEnd_ - start);
+            const size_t length = std::min(block.byteCount - offset, maxBytes);
+            return UnsentBytes{block.data + offset, length};
+        }
+    }
+    return UnsentBytes{};
+}
+
+void BlockTimeline::MarkSent(size_t byteCount)
+{
+    sentEnd_ = std::min(sentEnd_ + byteCount, writtenEnd_);
+}
+
+bool BlockTimeline::PopFinished(uint64_t played, TimelineBlock& block)
+{
+    if (count_ == 0)
+    {
+        return false;
+    }
+    const TimelineBlock& oldest = Oldest();
+    if (!oldest.dropped && oldest.end > played)
+    {
+        return false;
+    }
+    block = oldest;
+    head_ = (head_ + 1) % kCapacity;
+    --count_;
+    return true;
+}
+
+uint64_t BlockTimeline::WakeUpEnd() const { return At(std::min(count_, kBlocksPerWakeup) - 1).end; }
+
+void BlockTimeline::DropAll()
+{
+    for (int i = 0; i < count_; ++i)
+    {
+        blocks_[static_cast<size_t>((head_ + i) % kCapacity)].dropped = true;
+    }
+    sentEnd_ = writtenEnd_;
+}
+
+void BlockTimeline::Clear()
+{
+    head_ = 0;
+    count_ = 0;
+    sentEnd_ = writtenEnd_;
+}
+
+int DeliverFinishedBlocks(BlockTimeline& timeline, uint64_t played,
+                          AudioDevice::BlockDone& onBlockDone, const uint64_t& generation)
+{
+    int delivered = 0;
+    TimelineBlock block;
+    while (timeline.PopFinished(played, block))
+    {
+        ++delivered;
+        if (!onBlockDone)
+        {
+            continue;
+        }
+        const uint64_t generationBefore = generation;
+        AudioDevice::BlockDone notify = std::move(onBlockDone);
+        onBlockDone = nullptr;
+        notify(block.blockIndex);
+        if (generation != generationBefore)
+        {
+            break;
+        }
+        onBlockDone = std::move(notify);
+    }
+    return delivered;
+}
+
+} // namespace yumo

@@ -1,0 +1,49 @@
+#pragma once
+// The voice editor's preview: plays one imported sound once, as imported (mono or stereo,
+// 16-bit, at its own rate), on a sound-card output of its own, so a preview never disturbs a
+// night. It can be stopped at once and tells when the whole sound has been heard. When no
+// output opens, the user is told once (again only after a preview has played since).
+//
+//   PreviewPlayer preview(reporter);
+//   connect(&preview, &PreviewPlayer::Finished, editor, ...);
+//   preview.Play(std::move(scratchAudio), scratchFormat); ... preview.Stop();
+
+#include <QObject>
+
+#include "common/report.h"
+#include "gui/sound_card_device.h"
+#include "import/pcm_audio.h"
+
+namespace yumo
+{
+
+class PreviewPlayer final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewPlayer(Reporter& reporter, QObject* parent = nullptr);
+
+    // Stops any preview, then plays `audio` from its start; the player keeps the samples until
+    // the preview ends or stops. False when there is nothing to play (no whole frame), the
+    // format is not 16-bit PCM with one or two channels, or no output opens.
+    bool Play(ImportedAudio audio, const PcmFormat& format);
+    // Silences at once and frees the samples; no Finished follows.
+    void Stop();
+    bool IsPlaying() const { return playing_; }
+
+signals:
+    // The whole sound has been heard (or the output failed on the way).
+    void Finished();
+
+private:
+    void OnHeard();
+
+    Reporter& reporter_;
+    SoundCardDevice device_;
+    ImportedAudio audio_;
+    bool playing_ = false;
+    bool toldMissing_ = false;
+};
+
+} // namespace yumo

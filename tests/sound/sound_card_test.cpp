@@ -1,0 +1,154 @@
+// The sound card on a private PulseAudio null sink: blocks come back in order and only once
+// they can have been heard, the sink's monitor records exactly what was written with no gap
+// between blocks, and a reset silences at once and hands the blocks back.
+
+#include <algorithm>
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include "gui/sound_card_device.h"
+#include "sound/sound_fixture.h"
+#include "support/block_feeder.h"
+
+namespace yumo
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct Match
+{
+    size_t recorded = 0; // where the recording starts to sound
+    size_t offset = 0;   // the sample of the sound it starts with; the sound's size if none
+};
+
+// Where the recording from `from` on first sounds, and where in `sound` that is. A null sink's
+// monitor misses the first few milliseconds of a stream that starts (the sink rewinds to play
+// it at once, and what the monitor had passed on stays passed on), so the start is looked for
+// within the sound's first 46 ms.
+Match FindStart(const std::vector<int16_t>& recorded, size_t from,
+                const std::vector<int16_t>& sound)
+{
+    Match match{from, sound.size()};
+    while (match.recorded < recorded.size() && recorded[match.recorded] == 0)
+    {
+        ++match.recorded;
+    }
+    match.recorded -= match.recorded % 2;
+    const auto probe = recorded.begin() + static_cast<std::ptrdiff_t>(match.recorded);
+    for (size_t offset = 0;
+         offset <= 4096 && offset + 16 <= sound.size() && match.recorded + 16 <= recorded.size();
+         offset += 2)
+    {
+        if (std::equal(probe, probe + 16, sound.begin() + static_cast<std::ptrdiff_t>(offset)))
+        {
+            match.offset = offset;
+            break;
+        }
+    }
+    return match;
+}
+
+// How many samples of the recording from the match on equal the sound's from its offset on.
+size_t MatchingSamples(const std::vector<int16_t>& recorded, Match match,
+                       const std::vector<int16_t>& sound)
+{
+    size_t n = 0;
+    while (match.offset + n < sound.size() && match.recorded + n < recorded.size() &&
+           recorded[match.recorded + n] == sound[match.offset + n])
+    {
+        ++n;
+    }
+    return n;
+}
+
+using SoundCardDeviceTest = test::SoundServerTest;
+
+TEST_F(SoundCardDeviceTest, BlocksComeBackInOrderWhenHeardAndThePlayedSoundIsExactlyWhatWasWritten)
+{
+    constexpr int kBlocks = 200; // 2.3 s
+    test::MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.Start());
+
+    SoundCardDevice device;
+    test::BlockFeeder feeder;
+    feeder.signal = test::MakeTestSignal(kBlocks);
+    ASSERT_TRUE(feeder.Open(device));
+    feeder.Prime();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; },
+                                10000));
+    EXPECT_EQ(feeder.failedWrites, 0);
+    for (int k = 0; k < kBlocks; ++k)
+    {
+        EXPECT_EQ(feeder.returned[static_cast<size_t>(k)], k % kOutputBlockCount) << k;
+        // Heard, not merely taken: no block is back before its sound could have played. The
+        // sink takes about 100 ms ahead of the ear; the played position is an estimate good to a
+        // few milliseconds, and the server may start a stream a few milliseconds in.
+        EXPECT_GE(feeder.returnTimes[static_cast<size_t>(k)] + 15ms,
+                  feeder.primeTime + test::BlocksOfTime(k + 1))
+            << k;
+    }
+    const std::vector<int16_t> recorded = recorder.Stop();
+    const Match match = FindStart(recorded, 0, feeder.signal);
+    ASSERT_LT(match.offset, feeder.signal.size()) << "the sound is not in the recording";
+    const size_t matching = MatchingSamples(recorded, match, feeder.signal);
+    EXPECT_EQ(matching, feeder.signal.size() - match.offset)
+        << "the recording departs from what was written in block "
+        << (match.offset + matching) / (2 * kFramesPerBlock);
+}
+
+TEST_F(SoundCardDeviceTest, ResetSilencesAtOnceHandsTheBlocksBackAndANewSinkPlaysTheNextOne)
+{
+    test::MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.Start());
+
+    SoundCardDevice device;
+    std::vector<int> returned;
+    const PcmFormat format{1, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
+    ASSERT_TRUE(device.Open(format, [&](int index) { returned.push_back(index); }));
+    const std::vector<int16_t> longSound = test::MakeTestSignal(260); // 3 s
+    const std::vector<int16_t> shortSound = test::MakeTestSignal(4);
+    const Clock::time_point writeTime = Clock::now();
+    ASSERT_TRUE(device.Write(0, longSound.data(), longSound.size() * 2));
+    ASSERT_TRUE(device.Write(1, shortSound.data(), shortSound.size() * 2));
+    QTest::qWait(400);
+    EXPECT_TRUE(returned.empty());
+
+    const Clock::time_point resetTime = Clock::now();
+    device.Reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return returned.size() == 2; }, 1000));
+    EXPECT_LT(Clock::now() - resetTime, 50ms);
+    EXPECT_EQ(returned, (std::vector<int>{0, 1}));
+
+    // After the reset a block starts a new sink and comes back once heard.
+    QTest::qWait(300);
+    const Clock::time_point againTime = Clock::now();
+    ASSERT_TRUE(device.Write(2, shortSound.data(), shortSound.size() * 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return returned.size() == 3; }, 3000));
+    EXPECT_GE(Clock::now() - againTime, test::BlocksOfTime(4) - 5ms);
+    device.Close();
+    const std::vector<int16_t> recorded = recorder.Stop();
+
+    // The long sound was heard from its start until the reset and not a buffer longer, then
+    // silence, then the block written after the reset.
+    const Match match = FindStart(recorded, 0, longSound);
+    ASSERT_LT(match.offset, longSound.size()) << "the sound is not in the recording";
+    const size_t matching = MatchingSamples(recorded, match, longSound);
+    const auto heard =
+        std::chrono::microseconds((match.offset + matching) / 2 * 1000000 / kSampleRate);
+    EXPECT_GT(heard, 200ms);
+    EXPECT_LT(heard, resetTime - writeTime + 25ms) << "the sink played on after the reset";
+    ASSERT_LT(match.recorded + matching, recorded.size());
+    EXPECT_EQ(recorded[match.recorded + matching], 0);
+    const Match after = FindStart(recorded, match.recorded + matching, shortSound);
+    EXPECT_EQ(MatchingSamples(recorded, after, shortSound), shortSound.size() - after.offset);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+} // namespace yumo
