@@ -1,0 +1,63 @@
+#pragma once
+// The texts of the status panes, from the night's state and a table of words. Plain functions
+// of their arguments, so the window only draws what they return.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/clock.h"
+#include "display/status_words.h"
+#include "night/app_state.h"
+
+namespace yumo
+{
+
+// "AM 9:05:03" / "PM12:00:00": the hour space-padded to two places (noon stays 12, midnight is
+// AM 0), minutes and seconds always two digits.
+std::string ClockText(const StatusWords& words, const LocalTime& now);
+
+// Minutes from `now` to the alarm's minute of the day; a wake time more than 12 hours past is
+// taken as tomorrow's. Negative while the wake time has gone by.
+int MinutesToWaking(const WakeAlarm& alarm, const LocalTime& now);
+
+struct HoursMinutes
+{
+    int hours = 0;
+    int minutes = 0;
+};
+
+// What the countdown counts: with an alarm, the minutes to waking split toward zero (both parts
+// take the sign of the count); without one, how far the music has played.
+HoursMinutes CountdownValue(const WakeAlarm& alarm, int minutesToWaking, const MusicSlot& music);
+
+struct ClockPaneTexts
+{
+    std::string clock;
+    std::string countdown;
+    bool wakeAhead = false; // a night runs and its wake time is still to come
+};
+
+ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
+                                 const WakeAlarm& alarm, int32_t idle, const MusicSlot& music);
+
+// The owner line: the name with control characters shown as spaces, so that a name read from a
+// file cannot break the pane's lines.
+std::string OwnerText(const StatusWords& words, std::string_view ownerUtf8);
+
+// Behaviour states 11, 13 and 14 (silences) show the activity that came before them.
+Activity ClassifyActivity(int32_t behaviourState, const SleepRecord& sleep);
+SleepDepth ClassifySleepDepth(const SleepRecord& sleep);
+const std::string& ActivityText(const StatusWords& words, Activity activity);
+const std::string& SleepDepthText(const StatusWords& words, SleepDepth depth);
+
+// Azimuth in degrees (below 180 is the listener's left), elevation in degrees, distance in
+// metres; angles are shown truncated toward zero.
+std::string PositionText(const StatusWords& words, double azimuth, double elevation,
+                         double distance);
+
+// A volume in tenths of a dB as dB with one decimal ("-30.0dB"); a value that rounds to zero
+// reads 0.0, never -0.0.
+std::string VolumeText(const StatusWords& words, double volumeTenths, bool music);
+
+} // namespace yumo
