@@ -38,9 +38,9 @@ public:
     Read Int(int32_t& value)
     {
         std::string item;
-        const size_t where = Position();
+        last_ = Position();
         const TextNumberStatus status = ReadTextInt32(in_, value, item);
-        return Finish(status, item, where, true);
+        return Finish(status, item, true);
     }
 
     // Single precision, rounded once from the decimal text (not by way of a double).
@@ -48,7 +48,7 @@ public:
     {
         std::string item;
         double wide = 0.0;
-        const size_t where = Position();
+        last_ = Position();
         TextNumberStatus status = ReadTextDouble(in_, wide, item);
         if (status == TextNumberStatus::Ok)
         {
@@ -63,7 +63,7 @@ public:
                 status = TextNumberStatus::OutOfRange;
             }
         }
-        return Finish(status, item, where, false);
+        return Finish(status, item, false);
     }
 
     // The time of an explicit step: one number up to 1, else a numerator and a divisor.
@@ -80,21 +80,32 @@ public:
         return read;
     }
 
+    // Problems with the number read last.
     Read Stop(const std::string& why)
     {
         reading_.stopped = true;
-        Note("line " + std::to_string(Line(Position())) + ": " + why);
+        Note("line " + std::to_string(Line(last_)) + ": " + why);
         return Read::Problem;
     }
 
     void Skip(const std::string& why)
     {
         ++reading_.skipped;
-        Note("line " + std::to_string(Line(Position())) + ": " + why + " (left out)");
+        Note("line " + std::to_string(Line(last_)) + ": " + why + " (left out)");
+    }
+
+    // The text ended inside a block: what came before is kept, the rest is lost.
+    Read Cut(Read read, int id)
+    {
+        if (read == Read::End)
+        {
+            return Stop("the script ends inside the block of animation " + std::to_string(id));
+        }
+        return read;
     }
 
 private:
-    Read Finish(TextNumberStatus status, const std::string& item, size_t where, bool integer)
+    Read Finish(TextNumberStatus status, const std::string& item, bool integer)
     {
         if (status == TextNumberStatus::Ok)
         {
@@ -105,7 +116,7 @@ private:
             return Read::End;
         }
         reading_.stopped = true;
-        Note("line " + std::to_string(Line(where)) + " " +
+        Note("line " + std::to_string(Line(last_)) + " " +
              DescribeTextNumberProblem(status, item, integer) + "; the script stops there");
         return Read::Problem;
     }
@@ -136,6 +147,7 @@ private:
     }
 
     std::string_view text_;
+    size_t last_ = 0; // where the number read last begins, or white space before it
     std::istringstream in_;
     ScriptReading& reading_;
 };
@@ -157,7 +169,7 @@ Read ReadExplicitSteps(ScriptTokens& tokens, CharacterAnimation& table, int id, 
         Read read = tokens.Int(step);
         if (read != Read::Ok || step == -1)
         {
-            return read;
+            return read == Read::End ? Read::Ok : read; // an explicit block may end the text
         }
         if ((read = tokens.Int(picture)) != Read::Ok || (read = tokens.Time(time)) != Read::Ok)
         {
@@ -283,6 +295,20 @@ Read ReadGeneratedSteps(ScriptTokens& tokens, CharacterAnimation& table, int id,
     return Read::Ok;
 }
 
+Read ReadBlockBody(ScriptTokens& tokens, CharacterAnimation& table, int id, bool keep, int32_t mode,
+                   Rng& rng, uint32_t seed)
+{
+    if (mode < 0)
+    {
+        return tokens.Stop("mode " + std::to_string(mode) + " is negative");
+    }
+    if (mode == 0)
+    {
+        return ReadExplicitSteps(tokens, table, id, keep);
+    }
+    return ReadGeneratedSteps(tokens, table, id, keep, mode, rng, seed);
+}
+
 } // namespace
 
 ScriptReading ParseAnimationScript(std::string_view text, CharacterAnimation& table, Rng& rng,
@@ -295,7 +321,7 @@ ScriptReading ParseAnimationScript(std::string_view text, CharacterAnimation& ta
         int32_t id = 0;
         int32_t duration = 0;
         int32_t mode = 0;
-        if (tokens.Int(id) != Read::Ok)
+        if (tokens.Int(id) != Read::Ok) // the text has ended, or a problem stopped it
         {
             break;
         }
@@ -304,32 +330,20 @@ ScriptReading ParseAnimationScript(std::string_view text, CharacterAnimation& ta
         {
             tokens.Skip("animation id " + std::to_string(id) + " is outside 0-127");
         }
-        if (tokens.Int(duration) != Read::Ok)
+        Read read = tokens.Int(duration);
+        if (read == Read::Ok)
         {
-            break;
+            if (keep)
+            {
+                table.duration[static_cast<size_t>(id)] = duration;
+            }
+            read = tokens.Int(mode);
         }
-        if (keep)
+        if (read == Read::Ok)
         {
-            table.duration[static_cast<size_t>(id)] = duration;
+            read = ReadBlockBody(tokens, table, id, keep, mode, rng, seed);
         }
-        if (tokens.Int(mode) != Read::Ok)
-        {
-            break;
-        }
-        Read read = Read::Ok;
-        if (mode < 0)
-        {
-            read = tokens.Stop("mode " + std::to_string(mode) + " is negative");
-        }
-        else if (mode == 0)
-        {
-            read = ReadExplicitSteps(tokens, table, id, keep);
-        }
-        else
-        {
-            read = ReadGeneratedSteps(tokens, table, id, keep, mode, rng, seed);
-        }
-        if (read != Read::Ok)
+        if (tokens.Cut(read, id) != Read::Ok)
         {
             break;
         }
