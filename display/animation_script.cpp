@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <ctime>
 #include <sstream>
 #include <vector>
 
@@ -368,8 +367,8 @@ int LoadAnimationScript(AppState& state, const std::filesystem::path& workDir)
         return kFileDamaged;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const ScriptReading reading = ParseAnimationScript(text, state.character, state.rng,
-                                                       static_cast<uint32_t>(std::time(nullptr)));
+    const ScriptReading reading =
+        ParseAnimationScript(text, state.character, state.rng, ReadCalendarSeconds(state.clock));
     if (reading.problem.empty())
     {
         return kOk;

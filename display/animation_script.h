@@ -40,8 +40,8 @@ ScriptReading ParseAnimationScript(std::string_view text, CharacterAnimation& ta
                                    uint32_t seed);
 
 // Reads workDir/img/Anime.txt into state.character, seeding generated blocks with the calendar
-// time in seconds. A missing file changes nothing (kFileNotOpened, no message); a problem is
-// reported, and what was read before it is kept.
+// time in seconds from state.clock. A missing file changes nothing (kFileNotOpened, no message); a
+// problem is reported, and what was read before it is kept.
 int LoadAnimationScript(AppState& state, const std::filesystem::path& workDir);
 
 } // namespace yumo

@@ -159,6 +159,15 @@ TEST(AnimationScript, LoadReportsAProblemAndIgnoresAMissingFile)
         << reporter.messages[0].text;
     EXPECT_EQ(state->character.duration[3], 40);
     EXPECT_EQ(state->rng.state, 1u); // no generated block: the generator keeps its seed
+
+    // A generated block seeds the shared generator from the clock's calendar time.
+    SetClockTime(state->clock, LocalTime{1, 2, 3});
+    test::WriteTextFile(dir / "img" / "Anime.txt", "21 0 2 5 6 1 -1 3 0 8 1");
+    EXPECT_EQ(LoadAnimationScript(*state, dir.path()), kOk);
+    const Parsed p = Parse("21 0 2 5 6 1 -1 3 0 8 1", 3723);
+    EXPECT_EQ(state->rng.state, p.rng.state);
+    EXPECT_NE(p.rng.state, 1u);
+    EXPECT_EQ(state->character.stepPicture[21], p.table->stepPicture[21]);
 }
 
 } // namespace
