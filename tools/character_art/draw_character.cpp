@@ -330,7 +330,8 @@ void DrawArm(QPainter& p, QPointF shoulder, QPointF hand, double bend)
              std::atan2(direction.x(), -direction.y()) * 180.0 / 3.14159265358979);
 }
 
-void DrawArms(QPainter& p, const Pose& pose)
+// Arms raised out of the blanket, drawn before it so that they come out from under its edge.
+void DrawRaisedArms(QPainter& p, const Pose& pose)
 {
     if (pose.stretch > 0)
     {
@@ -338,8 +339,8 @@ void DrawArms(QPainter& p, const Pose& pose)
         for (int sign : {-1, 1})
         {
             const double x = kCentreX + sign * 30;
-            const QPointF shoulder(x, BlanketTop(pose, x) + 12);
-            const QPointF hand(kCentreX + sign * (46 + 26 * s), 112 - 62 * s);
+            const QPointF shoulder(x, BlanketTop(pose, x) + 10);
+            const QPointF hand(kCentreX + sign * (46 + 24 * s), 110 - 58 * s);
             DrawArm(p, shoulder, hand, sign * 8.0);
         }
         return;
@@ -363,9 +364,7 @@ void DrawArms(QPainter& p, const Pose& pose)
             wave.quadTo(cx + r * side, 76, cx + 0.4 * r * side, 80 + 0.4 * r);
             p.drawPath(wave);
         }
-        return;
     }
-    DrawHandOnBlanket(p, pose);
 }
 
 } // namespace
@@ -379,8 +378,12 @@ QImage DrawCharacter(const Pose& pose)
     DrawFuton(p);
     DrawPillow(p);
     DrawHead(p, pose);
+    DrawRaisedArms(p, pose);
     DrawBlanket(p, pose);
-    DrawArms(p, pose);
+    if (pose.stretch <= 0 && !pose.waving)
+    {
+        DrawHandOnBlanket(p, pose);
+    }
     DrawMark(p, pose);
     p.end();
     return image;
