@@ -17,6 +17,16 @@ LocalTime ReadLocalTime(const Clock& clock)
     return LocalTime{local.tm_hour, local.tm_min, local.tm_sec};
 }
 
+uint32_t ReadCalendarSeconds(const Clock& clock)
+{
+    if (clock.manual)
+    {
+        return static_cast<uint32_t>(clock.fixed.hour * 3600 + clock.fixed.minute * 60 +
+                                     clock.fixed.second);
+    }
+    return static_cast<uint32_t>(std::time(nullptr));
+}
+
 void SetClockTime(Clock& clock, LocalTime time)
 {
     clock.manual = true;

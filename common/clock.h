@@ -2,6 +2,8 @@
 // Time of day as the program sees it. The GUI follows the system's local time; tests and
 // offline tools set the time themselves.
 
+#include <cstdint>
+
 namespace yumo
 {
 
@@ -19,6 +21,10 @@ struct Clock
 };
 
 LocalTime ReadLocalTime(const Clock& clock);
+
+// Seconds since the epoch, the seed of the character script's generated blocks. A manual clock
+// gives the seconds of its fixed time of day, so that tests and tools repeat.
+uint32_t ReadCalendarSeconds(const Clock& clock);
 void SetClockTime(Clock& clock, LocalTime time);
 
 } // namespace yumo

@@ -14,6 +14,7 @@
 #include "common/constants.h"
 #include "common/report.h"
 #include "common/rng.h"
+#include "display/character_animation.h"
 #include "import/pcm_audio.h"
 #include "voices/voice_set.h"
 
@@ -143,6 +144,9 @@ struct AppState
 
     OutputStream stream;
     MusicSlot music;
+
+    CharacterAnimation character; // the picture's animation table, tick and step counters
+    CharacterPictures characterPictures;
 };
 
 // A zeroed record with the start-up values: reference distances 0.3, built-in silences,

@@ -3,6 +3,9 @@
 # debug information, warnings as errors) and makes its default data in the build folder:
 #   build/data/hrtf/head01.bir   the head-related impulse responses, from libmysofa's KEMAR set
 #   build/data/ymv/Yumone.ymv    the default voice (scripts/make_default_voice.sh)
+#   build/data/img/, build/data/ymv/Yumone.ymi
+#                                the default companion's pictures, lists, animation script and
+#                                character-data file (scripts/make_default_character.sh)
 # Run it as root, or as a user who may use sudo (asked only when packages are missing).
 # Environment: YUMO_BUILD_DIR (default: build in the repository), YUMO_JOBS (default: nproc).
 set -euo pipefail
@@ -83,6 +86,7 @@ main() {
     mkdir -p "$YUMO_BUILD"/data/{hrtf,filter,img,ymv}
     make_head
     "$YUMO_ROOT/scripts/make_default_voice.sh" "$YUMO_BUILD"
+    "$YUMO_ROOT/scripts/make_default_character.sh" "$YUMO_BUILD"
 }
 
 main "$@"

@@ -1,0 +1,63 @@
+#pragma once
+// The companion's picture in the ImageDisplay pane: her pictures and masks decoded once, and
+// each paint composed off screen (pink bands, mask OR, picture AND) and copied in one go.
+//
+// The window calls, in this order: Load() at creation; AdvanceCharacterTick(state) on every
+// 40 ms tick (display/character_tick.h); Paint() from the pane's paintEvent; and
+// RestartCharacterTicks(state) when the pane is clicked.
+
+#include <array>
+#include <filesystem>
+
+#include <QImage>
+
+#include "display/character_animation.h"
+#include "display/character_layout.h"
+#include "night/app_state.h"
+
+class QPainter;
+
+namespace yumo
+{
+
+// A picture file decoded to RGB32, transparency flattened onto white; null when it does not
+// decode.
+QImage DecodeCharacterPicture(const std::vector<uint8_t>& file);
+
+// A pure black-and-white RGB32 mask: white where the figure is. From the mask file when there
+// is one (transparent parts count as black), else from the picture's transparency, else all
+// white (the whole picture is figure).
+QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
+                           const std::vector<uint8_t>& pictureFile);
+
+// One frame of `width` x `height`: the bands, then within `place` the mask ORed and the picture
+// ANDed, each scaled to the rectangle by nearest neighbour.
+QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
+                             const CharacterPlacement& place, int width, int height);
+
+class CharacterPane
+{
+public:
+    // Reads the animation script and the pictures (building or loading the character-data
+    // file) from workDir, then decodes the pictures.
+    void Load(AppState& state, const std::filesystem::path& workDir);
+
+    // Decodes every picture and mask; a slot that does not decode stays empty.
+    void SetPictures(const CharacterPictures& pictures);
+
+    // One paint of a pane of `width` x `height`: moves the animation's step counter once,
+    // chooses the picture and draws the frame at (0, 0). A picture that is missing or did not
+    // decode keeps the last frame on the pane. False when nothing was drawn: the pane has no
+    // area, the draw height is 0 or less, or no frame was ever composed.
+    bool Paint(QPainter& painter, int width, int height, AppState& state);
+
+    const QImage& LastFrame() const { return lastFrame_; }
+    int DecodedPictureCount() const;
+
+private:
+    std::array<QImage, kPictureSlotCount> pictures_;
+    std::array<QImage, kPictureSlotCount> masks_;
+    QImage lastFrame_;
+};
+
+} // namespace yumo
