@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/results.h"
 #include "display/character_data_file.h"

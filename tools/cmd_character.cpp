@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/byte_io.h"
+#include "common/text_numbers.h"
 #include "display/animation_script.h"
 #include "display/character_data_file.h"
 #include "display/character_pictures.h"
@@ -79,8 +81,10 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first, bool allow
             return false;
         }
         const std::string& value = args[i + 1];
-        long seed = 0;
-        if (name == "--seed" && ParseInt(value, seed) && seed >= 0 && seed <= 0xFFFFFFFFL)
+        // The generator's state is 32 bits; a seed is a whole number within it.
+        double seed = -1;
+        if (name == "--seed" && ParseTextDouble(value, seed) == TextNumberStatus::Ok && seed >= 0 &&
+            seed <= 4294967295.0 && seed == static_cast<double>(static_cast<uint32_t>(seed)))
         {
             options.seeded = true;
             options.seed = static_cast<uint32_t>(seed);

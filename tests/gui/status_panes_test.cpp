@@ -10,7 +10,7 @@
 #include "display/level_gauge.h"
 #include "display/window_layout.h"
 #include "gui/status_panes.h"
-#include "gui_test_app.h"
+#include "gui/test_application.h"
 
 namespace yumo
 {
@@ -23,7 +23,7 @@ const QColor kUnpainted(1, 2, 3);
 class StatusPanes : public ::testing::Test
 {
 protected:
-    void SetUp() override { EnsureTestApplication(); }
+    void SetUp() override { test::EnsureTestApplication(); }
 
     template <typename Paint> static QImage PaintPane(int width, int height, Paint&& paint)
     {
