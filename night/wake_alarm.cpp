@@ -107,13 +107,18 @@ void SpinMinute(WakeAlarm& alarm, int delta, WakeDialogFields& fields)
     fields.minute = FormatDialogNumber(alarm.minute);
 }
 
-void ConfirmWakeDialog(WakeAlarm& alarm, const WakeDialogFields& fields)
+void TakeTypedFields(WakeAlarm& alarm, const WakeDialogFields& fields)
 {
     // 12 is noon in either half, as the clock pane's PM12; every other hour moves to the
     // afternoon with PM.
     const int typedHour = ParseDialogNumber(fields.hour);
     alarm.hour = typedHour == kNoonHour ? kNoonHour : typedHour + (alarm.pm == 1 ? kNoonHour : 0);
     alarm.minute = ParseDialogNumber(fields.minute);
+}
+
+void ConfirmWakeDialog(WakeAlarm& alarm, const WakeDialogFields& fields)
+{
+    TakeTypedFields(alarm, fields);
     alarm.mode = kWakeUserSet;
     alarm.minuteOfDay = alarm.hour * 60 + alarm.minute;
 }

@@ -37,6 +37,10 @@ void SpinAmPm(WakeAlarm& alarm, WakeDialogFields& fields);
 void SpinHour(WakeAlarm& alarm, int delta, WakeDialogFields& fields);
 void SpinMinute(WakeAlarm& alarm, int delta, WakeDialogFields& fields);
 
+// The typed fields into the dialog's hour and minute, read as OK reads them; the window calls it
+// before a spin so that the arrows step on from what the user typed.
+void TakeTypedFields(WakeAlarm& alarm, const WakeDialogFields& fields);
+
 // OK: the typed fields become the user's wake time. 12 is noon whether AM or PM shows; other
 // hours get 12 added under PM. The window's fields accept only hours 0-12 and minutes 0-59;
 // other typed values are taken as they are.
