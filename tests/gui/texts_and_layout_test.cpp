@@ -37,7 +37,6 @@ public:
 
 TEST(Texts, EveryWindowTextPassesThroughTheTranslation)
 {
-    EnsureApplication();
     for (int i = 0; i < static_cast<int>(UiText::Count); ++i)
     {
         EXPECT_FALSE(Text(static_cast<UiText>(i)).isEmpty()) << i;
@@ -75,7 +74,6 @@ TEST(Texts, EveryWindowTextPassesThroughTheTranslation)
 
 TEST(Texts, QtsOwnButtonsSpeakJapanese)
 {
-    EnsureApplication();
     ASSERT_TRUE(InstallQtJapanese(*qApp));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
               QStringLiteral("キャンセル"));
@@ -84,7 +82,6 @@ TEST(Texts, QtsOwnButtonsSpeakJapanese)
 
 TEST(FileChoosers, CaptionsFiltersAndMemory)
 {
-    EnsureApplication();
     FileChoosers choosers;
     std::unique_ptr<QFileDialog> music = choosers.MakeDialog(FileChooserKind::Music, nullptr, {});
     EXPECT_EQ(music->windowTitle(), QStringLiteral("BGM file"));

@@ -13,20 +13,8 @@
 namespace yumo::test
 {
 
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() == nullptr)
-    {
-        static int argc = 1;
-        static char name[] = "yumo_gui_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
-    }
-}
-
 void WindowTest::SetUp()
 {
-    EnsureApplication();
     previousDir = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     std::filesystem::create_directories(dir / "ymv");

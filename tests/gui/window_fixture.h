@@ -19,9 +19,6 @@
 namespace yumo::test
 {
 
-// Made on first use; the tests run with QT_QPA_PLATFORM=offscreen.
-void EnsureApplication();
-
 class FakePrompts final : public UserPrompts
 {
 public:
