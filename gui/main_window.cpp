@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QUrl>
+#include <QWindow>
 
 #include "gui/arrow_buttons.h"
 #include "gui/client_area.h"
@@ -138,10 +139,12 @@ void MainWindow::RepaintAll()
     RefreshPanes();
 }
 
-// Painting only what somebody sees: the timer stops while the window is hidden or minimised.
+// Painting only what somebody sees: the timer stops while the window is hidden, minimised or
+// unmapped by the window manager (no longer exposed).
 void MainWindow::FollowVisibility()
 {
-    if (isVisible() && !isMinimized())
+    const QWindow* handle = windowHandle();
+    if (isVisible() && !isMinimized() && (handle == nullptr || handle->isExposed()))
     {
         if (!timer_.isActive())
         {
@@ -158,8 +161,22 @@ void MainWindow::FollowVisibility()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    if (windowHandle() != nullptr && !watchingExposure_)
+    {
+        windowHandle()->installEventFilter(this);
+        watchingExposure_ = true;
+    }
     ReturnFocus();
     FollowVisibility();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+    {
+        FollowVisibility();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::hideEvent(QHideEvent* event)

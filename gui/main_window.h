@@ -63,6 +63,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ConnectMenu();
@@ -95,6 +96,7 @@ private:
     MainMenu menu_;
     WakeDialog* wakeDialog_;
     QTimer timer_;
+    bool watchingExposure_ = false;
     bool firstLoad_ = false;     // set for the start-up load only
     QString pathBuffer_;         // offered as the name in the next chooser
     QString positionRecordPath_; // where the position record was saved last
