@@ -128,7 +128,11 @@ void MainWindow::Tick()
 
 void MainWindow::SyncControls()
 {
-    ApplyMenuState(menu_, state_.menuState);
+    if (state_.menuState != shownMenuState_)
+    {
+        ApplyMenuState(menu_, state_.menuState);
+        shownMenuState_ = state_.menuState;
+    }
     client_->comeHereButton->setEnabled(state_.comeHereEnabled == 1);
 }
 

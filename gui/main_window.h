@@ -96,6 +96,7 @@ private:
     MainMenu menu_;
     WakeDialog* wakeDialog_;
     QTimer timer_;
+    MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
     bool watchingExposure_ = false;
     bool firstLoad_ = false;     // set for the start-up load only
     QString pathBuffer_;         // offered as the name in the next chooser
