@@ -239,9 +239,27 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
+namespace
+{
+
+// Only the first dropped item counts, and only as a local file of a known kind.
+DropTarget DroppedTarget(const QMimeData& data, QString& path)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+    {
+        return DropTarget::None;
+    }
+    path = urls.first().toLocalFile();
+    return ClassifyDroppedFile(path);
+}
+
+} // namespace
+
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
+    QString path;
+    if (DroppedTarget(*event->mimeData(), path) != DropTarget::None)
     {
         event->acceptProposedAction();
     }
@@ -249,13 +267,8 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 
 void MainWindow::dropEvent(QDropEvent* event)
 {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile())
-    {
-        return;
-    }
-    const QString path = urls.first().toLocalFile();
-    const DropTarget target = ClassifyDroppedFile(path);
+    QString path;
+    const DropTarget target = DroppedTarget(*event->mimeData(), path);
     if (target == DropTarget::None)
     {
         return;
