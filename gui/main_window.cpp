@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include <filesystem>
+
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -10,6 +12,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "display/character_tick.h"
 #include "gui/arrow_buttons.h"
 #include "gui/client_area.h"
 #include "gui/pane_widget.h"
@@ -49,6 +52,8 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
     setCentralWidget(client_);
     client_->setMinimumSize(kMinClientSize, kMinClientSize);
     setAcceptDrops(true);
+    // The animation script and the pictures are read where the other data files are.
+    picture_.Load(state_, std::filesystem::current_path());
     ConnectMenu();
     ConnectControls();
     InstallPainters();
@@ -86,6 +91,10 @@ void MainWindow::ConnectControls()
     connect(c.musicOnButton, &QPushButton::clicked, this, &MainWindow::SetMusicOff);
     connect(c.play, &PaneWidget::Clicked, this, &MainWindow::StartNightCommand);
     connect(c.stop, &PaneWidget::Clicked, this, &MainWindow::StopNightCommand);
+    connect(c.character, &PaneWidget::Clicked, this, [this] {
+        RestartCharacterTicks(state_);
+        client_->character->update();
+    });
 
     for (const bool music : {false, true})
     {
@@ -122,6 +131,8 @@ void MainWindow::Tick()
     {
         return;
     }
+    AdvanceCharacterTick(state_);
+    client_->character->update(); // each paint moves her animation on
     SyncControls();
     RefreshPanes();
 }

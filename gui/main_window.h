@@ -10,7 +10,10 @@
 #include <QString>
 #include <QTimer>
 
+#include "display/status_words.h"
+#include "gui/character_pane.h"
 #include "gui/main_menu.h"
+#include "gui/status_panes.h"
 #include "gui/user_prompts.h"
 #include "night/app_state.h"
 #include "night/audio_device.h"
@@ -96,6 +99,9 @@ private:
     MainMenu menu_;
     WakeDialog* wakeDialog_;
     QTimer timer_;
+    StatusWords words_;                             // translated once
+    PlayBarStrips strips_;                          // PBBAR, PBBARON, PBBARP
+    CharacterPane picture_;                         // the companion's pictures, decoded once
     MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
     bool watchingExposure_ = false;
     bool firstLoad_ = false;     // set for the start-up load only

@@ -12,6 +12,8 @@ namespace
 {
 
 constexpr char kContext[] = "Yumo";
+// Where the translation tools put every text the core marks with YUMO_TEXT (common/ui_text.h).
+constexpr char kCoreContext[] = "StatusWords";
 
 // In the order of UiText. QT_TRANSLATE_NOOP marks each original for the translation tools.
 constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals = {
@@ -66,7 +68,16 @@ QString Text(UiText id)
 
 QString TranslateCoreText(const std::string& utf8)
 {
-    return QCoreApplication::translate(kContext, utf8.c_str());
+    return QCoreApplication::translate(kCoreContext, utf8.c_str());
+}
+
+StatusWords TranslatedStatusWords()
+{
+    StatusWords words = DefaultStatusWords();
+    VisitStatusWords(words, [](std::string& word) {
+        word = QCoreApplication::translate(kCoreContext, word.c_str()).toStdString();
+    });
+    return words;
 }
 
 bool InstallQtJapanese(QApplication& application)

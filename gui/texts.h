@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "display/status_words.h"
+
 class QApplication;
 
 namespace yumo
@@ -64,8 +66,12 @@ enum class UiText
 
 QString Text(UiText id);
 
-// A text the core wrote (a message, "AM"/"PM"), through the same translation.
+// A text the core wrote (a message, "AM"/"PM"), through the translation of the core's texts
+// (the context YUMO_TEXT marks them with, "StatusWords").
 QString TranslateCoreText(const std::string& utf8);
+
+// The status panes' words, each translated from its Japanese original.
+StatusWords TranslatedStatusWords();
 
 // Loads Qt's own Japanese texts (はい, いいえ, キャンセル in message boxes and choosers)
 // whatever the locale. False when qtbase_ja.qm was not found.

@@ -26,7 +26,8 @@ class MarkingTranslator final : public QTranslator
 public:
     QString translate(const char* context, const char* source, const char*, int) const override
     {
-        if (QLatin1String(context) != QLatin1String("Yumo"))
+        if (QLatin1String(context) != QLatin1String("Yumo") &&
+            QLatin1String(context) != QLatin1String("StatusWords"))
         {
             return {};
         }
@@ -68,6 +69,9 @@ TEST(Texts, EveryWindowTextPassesThroughTheTranslation)
                 << button->text().toStdString();
         }
         EXPECT_EQ(TranslateCoreText("AM"), QStringLiteral("<AM>"));
+        const StatusWords words = TranslatedStatusWords();
+        EXPECT_EQ(words.sliderCaptions[0], "<寝つき>");
+        EXPECT_EQ(words.depths[0].front(), '<');
     }
     QApplication::removeTranslator(&marking);
 }
