@@ -11,8 +11,10 @@
 
 #include "gui/arrow_buttons.h"
 #include "gui/client_area.h"
+#include "gui/message_reporter.h"
 #include "gui/window_fixture.h"
 #include "night/offline_device.h"
+#include "support/night_data.h"
 #include "support/test_support.h"
 
 namespace yumo::test
@@ -266,6 +268,53 @@ TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(prompts.questions.size(), asked);
+}
+
+// Takes the stream's blocks until `limit` writes, then refuses them, as a sound server that
+// went away does.
+class FailingDevice final : public AudioDevice
+{
+public:
+    bool Open(const PcmFormat& format, BlockDone onBlockDone) override
+    {
+        return inner.Open(format, std::move(onBlockDone));
+    }
+    bool Write(int blockIndex, const int16_t* data, size_t byteCount) override
+    {
+        return writes++ < limit && inner.Write(blockIndex, data, byteCount);
+    }
+    void Reset() override { inner.Reset(); }
+    void Close() override { inner.Close(); }
+
+    OfflineDevice inner;
+    int writes = 0;
+    int limit = 14;
+};
+
+TEST_F(WindowTest, ADeviceFailingDuringANightEndsItWithOneMessageAndTheMenuFollows)
+{
+    FailingDevice failing;
+    MessageReporter messages(prompts);
+    std::unique_ptr<AppState> night = CreateAppState(messages);
+    night->hrir = MakePassThroughHrirSet();
+    MainWindow failingWindow(*night, failing, prompts);
+    messages.SetOwner(&failingWindow);
+    failingWindow.LoadDefaultVoiceData();
+    failingWindow.show();
+    QTest::keyClick(&failingWindow.client(), Qt::Key_Return);
+    ASSERT_EQ(night->idle, 0);
+
+    for (int i = 0; i < 100 && PumpOfflineDevice(failing.inner); ++i)
+    {
+    }
+    EXPECT_EQ(night->idle, 1);
+    EXPECT_TRUE(prompts.messages.empty()); // not shown inside the refill
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].startsWith(QStringLiteral("オーディオエラー")));
+    failingWindow.Tick();
+    EXPECT_FALSE(failingWindow.menu().wakeUp->isEnabled());
+    EXPECT_TRUE(failingWindow.menu().goodNight->isEnabled());
 }
 
 TEST_F(WindowTest, TimerRunsOnlyWhileTheWindowCanBeSeen)
