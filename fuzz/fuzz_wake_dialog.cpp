@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             SpinMinute(alarm, delta, fields);
             break;
         }
-        CHECK(alarm.hour >= 0 && alarm.hour <= 24);
+        CHECK(alarm.hour >= 0 && alarm.hour <= 23);
         CHECK(alarm.minute >= 0 && alarm.minute <= 59);
         CHECK(fields.amPm == (alarm.pm == 1 ? "PM" : "AM"));
         CHECK(ParseDialogNumber(fields.minute) == alarm.minute);
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CHECK(hourField >= -99 && hourField <= 999);
     ConfirmWakeDialog(alarm, fields);
     CHECK(alarm.mode == kWakeUserSet);
-    CHECK(alarm.hour == hourField + (alarm.pm == 1 ? 12 : 0));
+    CHECK(alarm.hour == (hourField == 12 ? 12 : hourField + (alarm.pm == 1 ? 12 : 0)));
     CHECK(alarm.minuteOfDay == alarm.hour * 60 + alarm.minute);
     return 0;
 }

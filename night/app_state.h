@@ -50,7 +50,7 @@ struct WakeAlarm
 {
     int32_t mode = kWakeOff;
     int32_t pm = 0;
-    int32_t hour = 0;   // 0-23 in normal use; 24 can arise from "PM 12"
+    int32_t hour = 0;   // 0-23; PM 12 is noon
     int32_t minute = 0; // 0-59
     int32_t spare = 0;
     int32_t minuteOfDay = 0;
@@ -139,8 +139,9 @@ struct AppState
     int32_t startAllowed = 0; // 1 may start, 2 while a night runs
     int32_t nightStarted = 0;
     MenuState menuState = MenuState::NoVoice;
-    int32_t comeHereEnabled = 1; // the おいで button; disabled while a night runs
-    int32_t repaintPending = 0;  // set when the main window should be repainted
+    int32_t comeHereEnabled = 1;     // the おいで button; disabled while a night runs
+    int32_t repaintPending = 0;      // set when the main window should be repainted
+    int32_t positionRecordSaved = 1; // 0: closing the window asks to save the position record
 
     OutputStream stream;
     MusicSlot music;

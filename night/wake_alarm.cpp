@@ -11,15 +11,16 @@ namespace
 constexpr int kNoonHour = 12;
 constexpr int kParsedCharacters = 3; // two digits and a sign: what an hour or minute needs
 
+// The face of the clock pane: midnight is AM 0, noon PM 12, 13:00 PM 1.
 void ShowHour(const WakeAlarm& alarm, WakeDialogFields& fields)
 {
     fields.hour = FormatDialogNumber(alarm.hour > kNoonHour ? alarm.hour - kNoonHour : alarm.hour);
 }
 
-// The label follows the hour: 13 and later are PM.
+// The label follows the hour: noon and later are PM.
 void ShowHourAndLabel(WakeAlarm& alarm, WakeDialogFields& fields)
 {
-    alarm.pm = alarm.hour > kNoonHour ? 1 : 0;
+    alarm.pm = alarm.hour >= kNoonHour ? 1 : 0;
     fields.amPm = alarm.pm == 1 ? "PM" : "AM";
     ShowHour(alarm, fields);
 }
@@ -65,24 +66,17 @@ WakeDialogFields OpenWakeDialog(WakeAlarm& alarm)
 
 void SpinAmPm(WakeAlarm& alarm, WakeDialogFields& fields)
 {
-    alarm.pm = 1 - alarm.pm;
-    if (alarm.pm == 0)
+    // Twelve hours on or back, so AM 0 and PM 12 trade places like every other pair. The half
+    // comes from the hour itself, which stays right even if `pm` was left stale.
+    if (alarm.hour >= kNoonHour)
     {
-        fields.amPm = "AM";
         alarm.hour -= kNoonHour;
     }
     else
     {
-        fields.amPm = "PM";
         alarm.hour += kNoonHour;
-        // AM 0 becomes PM 1, on purpose: hour 12 reads as AM 12 (noon) on this face, so "PM 12"
-        // would show a PM label on an hour the face calls AM.
-        if (alarm.hour == kNoonHour)
-        {
-            alarm.hour = 13;
-        }
     }
-    ShowHour(alarm, fields);
+    ShowHourAndLabel(alarm, fields);
 }
 
 void SpinHour(WakeAlarm& alarm, int delta, WakeDialogFields& fields)
@@ -113,10 +107,18 @@ void SpinMinute(WakeAlarm& alarm, int delta, WakeDialogFields& fields)
     fields.minute = FormatDialogNumber(alarm.minute);
 }
 
+void TakeTypedFields(WakeAlarm& alarm, const WakeDialogFields& fields)
+{
+    // 12 is noon in either half, as the clock pane's PM12; every other hour moves to the
+    // afternoon with PM.
+    const int typedHour = ParseDialogNumber(fields.hour);
+    alarm.hour = typedHour == kNoonHour ? kNoonHour : typedHour + (alarm.pm == 1 ? kNoonHour : 0);
+    alarm.minute = ParseDialogNumber(fields.minute);
+}
+
 void ConfirmWakeDialog(WakeAlarm& alarm, const WakeDialogFields& fields)
 {
-    alarm.hour = ParseDialogNumber(fields.hour) + (alarm.pm == 1 ? kNoonHour : 0);
-    alarm.minute = ParseDialogNumber(fields.minute);
+    TakeTypedFields(alarm, fields);
     alarm.mode = kWakeUserSet;
     alarm.minuteOfDay = alarm.hour * 60 + alarm.minute;
 }

@@ -25,18 +25,25 @@ std::string FormatDialogNumber(int value);
 // sign are allowed, and text that starts with no number gives 0.
 int ParseDialogNumber(const std::string& text);
 
-// Hours above 12 open as PM; 12 itself opens as AM 12.
+// A 12-hour face like the clock pane's: 0-11 open as AM 0-11, 12 as PM 12, 13-23 as PM 1-11.
 WakeDialogFields OpenWakeDialog(WakeAlarm& alarm);
 
-// Each change toggles AM and PM, whatever the delta; AM 0 turns into PM 1 (hour 13).
+// Each change moves the hour twelve hours to the other half of the day, whatever the delta:
+// AM 0 turns into PM 12 (noon) and back.
 void SpinAmPm(WakeAlarm& alarm, WakeDialogFields& fields);
 
 // `delta` is the up-down's: -1 for the up arrow, which raises the value. Hours wrap 23 <-> 0
-// and the label follows (PM from 13); minutes wrap 59 <-> 0.
+// and the label follows (PM from 12); minutes wrap 59 <-> 0.
 void SpinHour(WakeAlarm& alarm, int delta, WakeDialogFields& fields);
 void SpinMinute(WakeAlarm& alarm, int delta, WakeDialogFields& fields);
 
-// OK: the typed fields become the user's wake time, without range limits (PM 12 is hour 24).
+// The typed fields into the dialog's hour and minute, read as OK reads them; the window calls it
+// before a spin so that the arrows step on from what the user typed.
+void TakeTypedFields(WakeAlarm& alarm, const WakeDialogFields& fields);
+
+// OK: the typed fields become the user's wake time. 12 is noon whether AM or PM shows; other
+// hours get 12 added under PM. The window's fields accept only hours 0-12 and minutes 0-59;
+// other typed values are taken as they are.
 void ConfirmWakeDialog(WakeAlarm& alarm, const WakeDialogFields& fields);
 
 // キャンセル: the next opening starts from 0:00; the alarm itself stays.

@@ -1,20 +1,33 @@
 #include "gui/test_application.h"
 
+#include <gtest/gtest.h>
+#include <memory>
+
 #include <QApplication>
 
 namespace yumo::test
 {
-
-void EnsureTestApplication()
+namespace
 {
-    if (QCoreApplication::instance() != nullptr)
-    {
-        return;
-    }
-    static int argc = 1;
-    static char name[] = "yumo_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
+
+class QtEnvironment final : public ::testing::Environment
+{
+public:
+    void SetUp() override { application_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { application_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "yumo_gui_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+} // namespace
+
+void EnsureTestApplication() { ASSERT_NE(QCoreApplication::instance(), nullptr); }
 
 } // namespace yumo::test

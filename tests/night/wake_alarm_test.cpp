@@ -45,8 +45,8 @@ TEST(WakeDialogTest, OpeningShowsTwelveHourFace)
         int pm;
     };
     for (const Case& c :
-         {Case{0, "AM", " 0", 0}, Case{7, "AM", " 7", 0}, Case{12, "AM", "12", 0},
-          Case{13, "PM", " 1", 1}, Case{23, "PM", "11", 1}, Case{24, "PM", "12", 1}})
+         {Case{0, "AM", " 0", 0}, Case{7, "AM", " 7", 0}, Case{11, "AM", "11", 0},
+          Case{12, "PM", "12", 1}, Case{13, "PM", " 1", 1}, Case{23, "PM", "11", 1}})
     {
         SCOPED_TRACE(c.hour);
         WakeAlarm alarm;
@@ -67,26 +67,54 @@ TEST(WakeDialogTest, AmPmSpinShiftsTheHourByTwelve)
     WakeAlarm alarm;
     WakeDialogFields fields = OpenWakeDialog(alarm); // AM 0
     SpinAmPm(alarm, fields);
-    EXPECT_EQ(alarm.hour, 13); // AM 0 becomes PM 1
+    EXPECT_EQ(alarm.hour, 12); // midnight and noon trade places
     EXPECT_EQ(alarm.pm, 1);
     EXPECT_EQ(fields.amPm, "PM");
-    EXPECT_EQ(fields.hour, " 1");
+    EXPECT_EQ(fields.hour, "12");
     SpinAmPm(alarm, fields);
-    EXPECT_EQ(alarm.hour, 1);
+    EXPECT_EQ(alarm.hour, 0);
     EXPECT_EQ(fields.amPm, "AM");
-    EXPECT_EQ(fields.hour, " 1");
+    EXPECT_EQ(fields.hour, " 0");
 
-    // Noon is AM 12; turning it to PM gives hour 24, and OK keeps it as PM 12.
-    alarm.hour = 12;
-    alarm.minute = 30;
+    alarm.hour = 19;
     fields = OpenWakeDialog(alarm);
     SpinAmPm(alarm, fields);
-    EXPECT_EQ(alarm.hour, 24);
-    EXPECT_EQ(fields.hour, "12");
+    EXPECT_EQ(alarm.hour, 7);
+    EXPECT_EQ(fields.amPm, "AM");
+    EXPECT_EQ(fields.hour, " 7");
+
+    // A stale pm flag does not push the hour out of the day.
+    alarm.hour = 3;
+    alarm.pm = 1;
+    SpinAmPm(alarm, fields);
+    EXPECT_EQ(alarm.hour, 15);
+    EXPECT_EQ(fields.amPm, "PM");
+}
+
+TEST(WakeDialogTest, TwelveIsNoonWhicheverHalfShows)
+{
+    // Noon opens as PM 12, as the clock pane calls it, and OK keeps it at hour 12: the wake
+    // time can be reached, unlike an hour 24.
+    WakeAlarm alarm;
+    alarm.hour = 12;
+    alarm.minute = 30;
+    WakeDialogFields fields = OpenWakeDialog(alarm);
     ConfirmWakeDialog(alarm, fields);
-    EXPECT_EQ(alarm.hour, 24);
-    EXPECT_EQ(alarm.minuteOfDay, 24 * 60 + 30);
-    EXPECT_GE(alarm.minuteOfDay, 1440);
+    EXPECT_EQ(alarm.hour, 12);
+    EXPECT_EQ(alarm.minuteOfDay, 12 * 60 + 30);
+
+    for (int pm : {0, 1})
+    {
+        alarm.pm = pm;
+        fields.hour = "12";
+        fields.minute = " 0";
+        ConfirmWakeDialog(alarm, fields);
+        EXPECT_EQ(alarm.minuteOfDay, 720) << "pm " << pm;
+    }
+    alarm.pm = 1;
+    fields.hour = "11";
+    ConfirmWakeDialog(alarm, fields);
+    EXPECT_EQ(alarm.minuteOfDay, 23 * 60);
 }
 
 TEST(WakeDialogTest, HourSpinWrapsAndSwitchesTheLabel)
@@ -105,21 +133,19 @@ TEST(WakeDialogTest, HourSpinWrapsAndSwitchesTheLabel)
     EXPECT_EQ(fields.amPm, "PM");
     EXPECT_EQ(fields.hour, "11");
 
-    alarm.hour = 12;
+    alarm.hour = 11;
     fields = OpenWakeDialog(alarm);
     SpinHour(alarm, -1, fields);
-    EXPECT_EQ(alarm.hour, 13);
+    EXPECT_EQ(alarm.hour, 12);
     EXPECT_EQ(fields.amPm, "PM");
+    EXPECT_EQ(fields.hour, "12");
+    SpinHour(alarm, -1, fields);
     EXPECT_EQ(fields.hour, " 1");
     SpinHour(alarm, 1, fields);
-    EXPECT_EQ(alarm.hour, 12);
+    SpinHour(alarm, 1, fields);
+    EXPECT_EQ(alarm.hour, 11);
     EXPECT_EQ(fields.amPm, "AM");
-    EXPECT_EQ(fields.hour, "12");
-
-    // From PM 12 (hour 24) the next step up wraps to 0.
-    alarm.hour = 24;
-    SpinHour(alarm, -1, fields);
-    EXPECT_EQ(alarm.hour, 0);
+    EXPECT_EQ(fields.hour, "11");
 }
 
 TEST(WakeDialogTest, MinuteSpinWraps)

@@ -1,0 +1,48 @@
+#pragma once
+// The program's file choosers: Qt's own file dialog with the captions and filters of each
+// purpose. Each chooser remembers, for as long as the program runs, the filter and the folder
+// of its last confirmed choice.
+
+#include <array>
+#include <memory>
+
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+namespace yumo
+{
+
+enum class FileChooserKind
+{
+    OpenVoice,          // ボイス情報の読み込み: voice data to load
+    Music,              // BGM file: background music (and, later, the editor's clips)
+    SaveVoice,          // 名前を付けて保存: voice data to save
+    SavePositionRecord, // 名前を付けて保存: the position record, a file of its own
+    Count,
+};
+
+class FileChoosers
+{
+public:
+    // Shows the chooser modally over `owner`, offering `initialName`. The chosen path, or an
+    // empty string when the user cancelled.
+    QString Run(FileChooserKind kind, QWidget* owner, const QString& initialName);
+
+    // The dialog as Run shows it, set up from what earlier choices left.
+    std::unique_ptr<QFileDialog> MakeDialog(FileChooserKind kind, QWidget* owner,
+                                            const QString& initialName) const;
+    // Keeps the filter and folder of a confirmed dialog for the next showing.
+    void Remember(FileChooserKind kind, const QFileDialog& dialog);
+
+private:
+    struct Memory
+    {
+        QString filter;
+        QString folder;
+    };
+    std::array<Memory, static_cast<size_t>(FileChooserKind::Count)> memory_;
+};
+
+} // namespace yumo

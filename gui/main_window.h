@@ -1,0 +1,113 @@
+#pragma once
+// The main window: the menu bar above the client area of panes and controls, the commands of
+// its menu, buttons, panes, keys and dropped files, the close question and the 40 ms timer that
+// repaints what changed. It works on the AppState, output device and prompts it is given and
+// owns none of them; its wake-up dialog is its child.
+
+#include <optional>
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+
+#include "display/status_words.h"
+#include "gui/character_pane.h"
+#include "gui/main_menu.h"
+#include "gui/status_panes.h"
+#include "gui/user_prompts.h"
+#include "night/app_state.h"
+#include "night/audio_device.h"
+
+namespace yumo
+{
+
+class ClientArea;
+class WakeDialog;
+
+// Dropped files go by their extension, compared exactly: the text from the last '.' on.
+enum class DropTarget
+{
+    None,
+    VoiceData, // ".ymv"
+    Music,     // ".wav", ".mp3"
+};
+DropTarget ClassifyDroppedFile(const QString& path);
+
+inline constexpr int kTickMilliseconds = 40;
+inline constexpr char kDefaultVoicePath[] = "./ymv/Yumone.ymv";
+
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompts,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up load of the default voice data, without a chooser and, when the file is
+    // missing, without a message. Afterwards every load asks or takes a dropped file.
+    void LoadDefaultVoiceData();
+
+    // One tick of the timer: the menu and buttons follow the night, panes whose contents
+    // changed are repainted. Does nothing while the window is hidden or minimised.
+    void Tick();
+    bool IsTicking() const { return timer_.isActive(); }
+
+    const MainMenu& menu() const { return menu_; }
+    ClientArea& client() const { return *client_; }
+    WakeDialog& wakeDialog() const { return *wakeDialog_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ConnectMenu();
+    void ConnectControls();
+    void InstallPainters();
+    void FollowVisibility();
+    void ReturnFocus();
+    void SyncControls();
+    void RefreshPanes();
+    void RepaintAll();
+
+    // The commands (main_window_commands.cpp).
+    void LoadVoiceData(std::optional<QString> dropped = std::nullopt);
+    void CloseVoiceData();
+    void LoadMusicFile(std::optional<QString> dropped = std::nullopt);
+    bool SavePositionRecord();
+    void StartNightCommand();
+    void StopNightCommand();
+    void ToggleNight();
+    void EndNightBeforeLoad();
+    void StepVolume(bool music, int step);
+    void ResetVolume(bool music);
+    void SetMusicOff(bool off);
+    void ShowVersion();
+
+    AppState& state_;
+    AudioDevice& device_;
+    UserPrompts& prompts_;
+    ClientArea* client_;
+    MainMenu menu_;
+    WakeDialog* wakeDialog_;
+    QTimer timer_;
+    StatusWords words_;                             // translated once
+    PlayBarStrips strips_;                          // PBBAR, PBBARON, PBBARP
+    CharacterPane picture_;                         // the companion's pictures, decoded once
+    MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
+    bool watchingExposure_ = false;
+    bool firstLoad_ = false;     // set for the start-up load only
+    QString pathBuffer_;         // offered as the name in the next chooser
+    QString positionRecordPath_; // where the position record was saved last
+    int loadGeneration_ = 0;     // counts loads, so the status pane repaints a new owner
+};
+
+} // namespace yumo

@@ -1,0 +1,35 @@
+#pragma once
+// The program's start-up, in its order: Qt's Japanese texts and the panes' artwork, the data
+// folder, the one AppState, the response set (the program ends when it cannot be loaded), the
+// filter set, the sound output, the main window and the default voice data. Shared by the
+// program and the tool that measures it.
+
+#include <memory>
+
+#include "gui/main_window.h"
+#include "gui/message_reporter.h"
+#include "gui/sound_device.h"
+#include "gui/user_prompts.h"
+#include "night/app_state.h"
+
+class QApplication;
+
+namespace yumo
+{
+
+// Everything the running program owns, destroyed in the reverse order: the window first, the
+// sound output before the state its notifications refill, the reporter last.
+struct Program
+{
+    std::unique_ptr<DialogPrompts> prompts;
+    std::unique_ptr<MessageReporter> reporter;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<SoundOutput> output;
+    std::unique_ptr<MainWindow> window;
+};
+
+// Runs the start-up up to a window ready to show. False when the response set cannot be
+// loaded: its message has been shown and the program should end with status 1.
+bool StartProgram(QApplication& application, Program& program);
+
+} // namespace yumo

@@ -1,0 +1,80 @@
+#pragma once
+// Every text the window shows the user, in one place. Each goes through Qt's translation
+// (context "Yumo") from its Japanese original, so that another language is a .qm file away;
+// messages from the core arrive in Japanese and are translated here too.
+
+#include <string>
+
+#include <QString>
+
+#include "display/status_words.h"
+
+class QApplication;
+
+namespace yumo
+{
+
+enum class UiText
+{
+    WindowTitle,
+    // The menu bar and its items, in the order of the menu.
+    MenuFile,
+    MenuPlay,
+    MenuHelp,
+    MenuLoadVoice,
+    MenuCloseVoice,
+    MenuEditVoice,
+    MenuQuit,
+    MenuGoodNight,
+    MenuWakeUp,
+    MenuBeWoken,
+    MenuVersion,
+    // The main window's buttons.
+    ButtonWake,
+    ButtonSwap,
+    ButtonMusic,
+    ButtonComeHere,
+    ButtonZero,
+    ButtonMusicOff,
+    // Message boxes.
+    VersionText,
+    VersionCaption,
+    SaveQuestion,
+    SaveQuestionCaption,
+    VoiceNotOpened,
+    FileOpenErrorCaption,
+    // The file choosers: captions and the display texts of their filters.
+    ChooserOpenVoice,
+    ChooserMusic,
+    ChooserSave,
+    FilterVoiceData,
+    FilterWav,
+    FilterMp3,
+    FilterAll,
+    FilterPositionRecord,
+    // The wake-up dialog.
+    WakeCaption,
+    WakeQuestion,
+    WakeDisclaimer,
+    WakeHourUnit,
+    WakeMinuteUnit,
+    WakeOk,
+    WakeStop,
+    WakeCancel,
+    Count,
+};
+
+QString Text(UiText id);
+
+// A text the core wrote (a message, "AM"/"PM"), through the translation of the core's texts
+// (the context YUMO_TEXT marks them with, "StatusWords").
+QString TranslateCoreText(const std::string& utf8);
+
+// The status panes' words, each translated from its Japanese original.
+StatusWords TranslatedStatusWords();
+
+// Loads Qt's own Japanese texts (はい, いいえ, キャンセル in message boxes and choosers)
+// whatever the locale. False when qtbase_ja.qm was not found.
+bool InstallQtJapanese(QApplication& application);
+
+} // namespace yumo

@@ -1,0 +1,335 @@
+// The main window's wiring: the menu through a night, the keys, dropped files, the volume
+// arrows and the close question, driven as a user would through an offscreen window.
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include "gui/arrow_buttons.h"
+#include "gui/client_area.h"
+#include "gui/message_reporter.h"
+#include "gui/window_fixture.h"
+#include "night/offline_device.h"
+#include "support/night_data.h"
+#include "support/test_support.h"
+
+namespace yumo::test
+{
+namespace
+{
+
+struct MenuEnabled
+{
+    bool load, close, goodNight, wakeUp, version;
+};
+
+void ExpectMenu(const MainMenu& menu, MenuEnabled expected)
+{
+    EXPECT_EQ(menu.loadVoice->isEnabled(), expected.load);
+    EXPECT_EQ(menu.closeVoice->isEnabled(), expected.close);
+    EXPECT_EQ(menu.goodNight->isEnabled(), expected.goodNight);
+    EXPECT_EQ(menu.wakeUp->isEnabled(), expected.wakeUp);
+    EXPECT_EQ(menu.version->isEnabled(), expected.version);
+    EXPECT_TRUE(menu.editVoice->isEnabled());
+    EXPECT_TRUE(menu.quit->isEnabled());
+    EXPECT_FALSE(menu.beWoken->isEnabled()); // 起こしてもらう... never
+}
+
+TEST_F(WindowTest, MenuFollowsTheNightThroughEnterKeysAndItsOwnEnd)
+{
+    const MainMenu& menu = window->menu();
+    ExpectMenu(menu, {true, false, false, false, true}); // NoVoice
+    ShowWithDefaultVoice();
+    ExpectMenu(menu, {true, true, true, false, true}); // Loaded
+    EXPECT_TRUE(prompts.chooserKinds.empty());         // the default voice needs no chooser
+
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(state->idle, 0);
+    ExpectMenu(menu, {false, false, false, true, false}); // Running
+    EXPECT_FALSE(window->client().comeHereButton->isEnabled());
+    EXPECT_EQ(device.writtenBlocks, 10u); // the stream was primed
+
+    PressKey(Qt::Key_W, Qt::ControlModifier); // closing the voice is blocked in a night
+    EXPECT_EQ(state->voiceLoaded, 1);
+    PressKey(Qt::Key_O, Qt::ControlModifier); // so is loading
+    EXPECT_TRUE(prompts.chooserKinds.empty());
+
+    PressKey(Qt::Key_Enter); // the keypad's Enter too
+    EXPECT_EQ(state->idle, 1);
+    ExpectMenu(menu, {true, true, true, false, true}); // Stopped
+    EXPECT_TRUE(window->client().comeHereButton->isEnabled());
+
+    // A night that ended by itself keeps 起きます until the window hears of it; Enter then
+    // starts a new night instead of doing nothing.
+    PressKey(Qt::Key_Return);
+    state->idle = 1;
+    window->Tick();
+    ExpectMenu(menu, {false, false, false, true, false});
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(state->idle, 0);
+
+    window->menu().wakeUp->trigger();
+    EXPECT_EQ(state->menuState, MenuState::Stopped);
+    PressKey(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(state->voiceLoaded, 0);
+    ExpectMenu(menu, {true, false, false, false, true});
+    PressKey(Qt::Key_Return); // nothing to start
+    EXPECT_EQ(state->idle, 1);
+}
+
+TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)
+{
+    ShowWithDefaultVoice();
+    PressKey(Qt::Key_Return);
+    ASSERT_EQ(state->idle, 0);
+    for (int i = 0; i < 5; ++i)
+    {
+        PressKey(Qt::Key_Return, Qt::NoModifier, true); // auto-repeat while held
+    }
+    EXPECT_EQ(state->idle, 0);
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(state->idle, 1);
+
+    QSlider* slider = window->client().personality[0].slider;
+    slider->setFocus();
+    ASSERT_TRUE(slider->hasFocus());
+    PressKey(Qt::Key_Right); // the keyboard moves the slider and the value follows
+    EXPECT_EQ(state->personality.netsuki, 6);
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(state->idle, 0);
+
+    // Clicking a button leaves the focus with the window.
+    QTest::mouseClick(window->client().swapButton, Qt::LeftButton);
+    EXPECT_FALSE(window->client().swapButton->hasFocus());
+
+    PressKey(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(state->idle, 1); // closing ended the night
+}
+
+TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFileWasChosen)
+{
+    ShowWithDefaultVoice();
+    PressKey(Qt::Key_Return);
+    ASSERT_EQ(state->idle, 0);
+
+    // The music chooser cancelled: the night goes on.
+    QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
+    ASSERT_EQ(prompts.chooserKinds.size(), 1u);
+    EXPECT_EQ(prompts.chooserKinds[0], FileChooserKind::Music);
+    EXPECT_EQ(state->idle, 0);
+
+    prompts.files.push_back(QString::fromStdString(WriteMusicFile("rain.wav").string()));
+    QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
+    EXPECT_EQ(state->music.loadCount, 1);
+    EXPECT_EQ(state->idle, 1);
+    EXPECT_EQ(state->menuState, MenuState::Stopped);
+
+    prompts.files.push_back(QString::fromStdString(WriteVoiceFile("other.ymv").string()));
+    PressKey(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(prompts.chooserKinds.back(), FileChooserKind::OpenVoice);
+    EXPECT_EQ(state->menuState, MenuState::Loaded);
+
+    // A file that cannot be read: nothing stays loaded, and the user hears why.
+    prompts.files.push_back(QString::fromStdString((dir / "missing.ymv").string()));
+    window->menu().loadVoice->trigger();
+    EXPECT_EQ(state->voiceLoaded, 0);
+    EXPECT_EQ(state->menuState, MenuState::NoVoice);
+    EXPECT_FALSE(window->menu().goodNight->isEnabled());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].contains(QStringLiteral("missing.ymv")));
+}
+
+TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
+{
+    ShowWithDefaultVoice();
+    PressKey(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(state->voiceLoaded, 0);
+
+    const QString voice = QString::fromStdString(WriteVoiceFile("drop.YMV").string());
+    Drop({QUrl::fromLocalFile(voice)});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state->voiceLoaded, 0); // capitals are another extension
+
+    Drop({QUrl(QStringLiteral("https://example.org/voice.ymv"))});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state->voiceLoaded, 0);
+
+    const QString lower = QString::fromStdString(WriteVoiceFile("drop.ymv").string());
+    Drop({QUrl::fromLocalFile(lower), QUrl::fromLocalFile(voice)});
+    EXPECT_EQ(state->voiceLoaded, 0); // not inside the drop event
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state->voiceLoaded, 1);
+    EXPECT_TRUE(prompts.chooserKinds.empty());
+
+    // Music alone does not make a night startable.
+    PressKey(Qt::Key_W, Qt::ControlModifier);
+    Drop({QUrl::fromLocalFile(QString::fromStdString(WriteMusicFile("a.mp3.wav").string()))});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state->music.loadCount, 1);
+    EXPECT_EQ(state->startAllowed, 0);
+
+    EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a/b.mp3")), DropTarget::Music);
+    EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a.ymv/noext")), DropTarget::None);
+    EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a/b")), DropTarget::None);
+    EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a/b.Wav")), DropTarget::None);
+}
+
+TEST_F(WindowTest, VolumeArrowsStepATenthOfADecibelWithinThirtyAndTheSliderFollows)
+{
+    ShowWithDefaultVoice();
+    const VolumeRow& voice = window->client().voice;
+    for (int i = 0; i < 20; ++i)
+    {
+        QTest::mouseClick(voice.arrows->upButton(), Qt::LeftButton);
+    }
+    EXPECT_EQ(state->stream.voiceVolume, 20); // +2.0 dB
+    EXPECT_EQ(voice.slider->value(), 20);
+    QTest::mouseClick(voice.arrows->downButton(), Qt::LeftButton);
+    EXPECT_EQ(state->stream.voiceVolume, 19);
+
+    const VolumeRow& music = window->client().music;
+    music.slider->setValue(299);
+    EXPECT_EQ(state->stream.musicVolume, 299);
+    QTest::mouseClick(music.arrows->upButton(), Qt::LeftButton);
+    QTest::mouseClick(music.arrows->upButton(), Qt::LeftButton);
+    EXPECT_EQ(state->stream.musicVolume, 300);
+    EXPECT_EQ(music.slider->pageStep(), 120);
+
+    QTest::mouseClick(voice.reset, Qt::LeftButton);
+    EXPECT_EQ(state->stream.voiceVolume, 0);
+    EXPECT_EQ(voice.slider->value(), 0);
+    EXPECT_EQ(state->stream.musicVolume, 300);
+
+    // "M" checked is music off; loading music clears it again.
+    QPushButton* m = window->client().musicOnButton;
+    QTest::mouseClick(m, Qt::LeftButton);
+    EXPECT_TRUE(m->isChecked());
+    EXPECT_EQ(state->music.musicOn, 0);
+    prompts.files.push_back(QString::fromStdString(WriteMusicFile("m.wav").string()));
+    QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
+    EXPECT_FALSE(m->isChecked());
+    EXPECT_EQ(state->music.musicOn, 1);
+    QTest::mouseClick(m, Qt::LeftButton);
+    QTest::mouseClick(m, Qt::LeftButton);
+    EXPECT_EQ(state->music.musicOn, 1);
+}
+
+TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)
+{
+    ShowWithDefaultVoice();
+    state->positionRecordSaved = 0;
+    PressKey(Qt::Key_Return);
+
+    prompts.answers = {Answer::Cancel};
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(state->idle, 1); // the night ended before the question
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0], QStringLiteral("位置情報は変更されています。保存しますか？"));
+
+    prompts.answers = {Answer::Yes}; // and the chooser is cancelled
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(prompts.chooserKinds.back(), FileChooserKind::SavePositionRecord);
+    state->referenceDistance[0] = 0.7; // whatever the night left, a save keeps it
+
+    // A target that cannot be written: still open, still unsaved.
+    prompts.answers = {Answer::Yes};
+    prompts.files.push_back(QString::fromStdString((dir / "no" / "such" / "x.ypos").string()));
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(state->positionRecordSaved, 0);
+    reporter.messages.clear();
+
+    const std::filesystem::path record = dir / "night.ypos";
+    prompts.answers = {Answer::Yes};
+    prompts.files.push_back(QString::fromStdString(record.string()));
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(std::filesystem::exists(record));
+    EXPECT_EQ(state->positionRecordSaved, 1);
+    EXPECT_EQ(state->referenceDistance[0], 0.7);
+
+    // No: closes without writing; saved: closes without asking.
+    window->show();
+    state->positionRecordSaved = 0;
+    prompts.answers = {Answer::No};
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(state->positionRecordSaved, 0);
+    const size_t asked = prompts.questions.size();
+    state->positionRecordSaved = 1;
+    window->show();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(prompts.questions.size(), asked);
+}
+
+// Takes the stream's blocks until `limit` writes, then refuses them, as a sound server that
+// went away does.
+class FailingDevice final : public AudioDevice
+{
+public:
+    bool Open(const PcmFormat& format, BlockDone onBlockDone) override
+    {
+        return inner.Open(format, std::move(onBlockDone));
+    }
+    bool Write(int blockIndex, const int16_t* data, size_t byteCount) override
+    {
+        return writes++ < limit && inner.Write(blockIndex, data, byteCount);
+    }
+    void Reset() override { inner.Reset(); }
+    void Close() override { inner.Close(); }
+
+    OfflineDevice inner;
+    int writes = 0;
+    int limit = 14;
+};
+
+TEST_F(WindowTest, ADeviceFailingDuringANightEndsItWithOneMessageAndTheMenuFollows)
+{
+    FailingDevice failing;
+    MessageReporter messages(prompts);
+    std::unique_ptr<AppState> night = CreateAppState(messages);
+    night->hrir = MakePassThroughHrirSet();
+    MainWindow failingWindow(*night, failing, prompts);
+    messages.SetOwner(&failingWindow);
+    failingWindow.LoadDefaultVoiceData();
+    failingWindow.show();
+    QTest::keyClick(&failingWindow.client(), Qt::Key_Return);
+    ASSERT_EQ(night->idle, 0);
+
+    for (int i = 0; i < 100 && PumpOfflineDevice(failing.inner); ++i)
+    {
+    }
+    EXPECT_EQ(night->idle, 1);
+    EXPECT_TRUE(prompts.messages.empty()); // not shown inside the refill
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].startsWith(QStringLiteral("オーディオエラー")));
+    failingWindow.Tick();
+    EXPECT_FALSE(failingWindow.menu().wakeUp->isEnabled());
+    EXPECT_TRUE(failingWindow.menu().goodNight->isEnabled());
+}
+
+TEST_F(WindowTest, TimerRunsOnlyWhileTheWindowCanBeSeen)
+{
+    EXPECT_FALSE(window->IsTicking());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_TRUE(window->IsTicking());
+    window->showMinimized();
+    EXPECT_FALSE(window->IsTicking());
+    window->showNormal();
+    EXPECT_TRUE(window->IsTicking());
+    window->hide();
+    EXPECT_FALSE(window->IsTicking());
+}
+
+} // namespace
+} // namespace yumo::test

@@ -1,0 +1,81 @@
+#pragma once
+// A main window over its own AppState, an offline output device and prompts that answer as the
+// test says, in a temporary working folder that holds a small voice set as ymv/Yumone.ymv.
+
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "gui/main_window.h"
+#include "gui/user_prompts.h"
+#include "night/offline_device.h"
+#include "support/test_support.h"
+
+namespace yumo::test
+{
+
+class FakePrompts final : public UserPrompts
+{
+public:
+    void ShowMessage(QWidget*, const QString& caption, const QString& text, MessageKind) override
+    {
+        messages.push_back(caption + QStringLiteral(": ") + text);
+    }
+    Answer AskYesNoCancel(QWidget*, const QString&, const QString& text) override
+    {
+        questions.push_back(text);
+        Answer answer = answers.empty() ? Answer::Cancel : answers.front();
+        if (!answers.empty())
+        {
+            answers.pop_front();
+        }
+        return answer;
+    }
+    QString ChooseFile(QWidget*, FileChooserKind kind, const QString&) override
+    {
+        chooserKinds.push_back(kind);
+        QString path = files.empty() ? QString() : files.front(); // empty: cancelled
+        if (!files.empty())
+        {
+            files.pop_front();
+        }
+        return path;
+    }
+
+    std::vector<QString> messages;
+    std::vector<QString> questions;
+    std::deque<Answer> answers;
+    std::vector<FileChooserKind> chooserKinds;
+    std::deque<QString> files;
+};
+
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A voice set with good-night, breathing and wake-up clips, written as a voice-data file.
+    std::filesystem::path WriteVoiceFile(const std::string& name) const;
+    std::filesystem::path WriteMusicFile(const std::string& name) const;
+    // The window, shown, with the default voice data loaded as at start-up.
+    void ShowWithDefaultVoice();
+    void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                  bool autoRepeat = false);
+    void Drop(const QList<QUrl>& urls);
+
+    TempDir dir;
+    std::filesystem::path previousDir;
+    CapturingReporter reporter;
+    OfflineDevice device;
+    FakePrompts prompts;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace yumo::test
