@@ -5,22 +5,24 @@
 
 #include "audio/hrir_set.h"
 #include "common/results.h"
+#include "common/ui_text.h"
 
 namespace yumo
 {
 namespace
 {
 
-const char* const kOpenErrorCaption = "Yumoオープンエラー";
-const char* const kOpenErrorText =
-    ".birファイルを開けません。hrtfフォルダ内に.birファイルが存在するか確認してください。";
+const char* const kOpenErrorCaption = YUMO_TEXT("Yumoオープンエラー");
+const char* const kOpenErrorText = YUMO_TEXT(
+    ".birファイルを開けません。hrtfフォルダ内に.birファイルが存在するか確認してください。");
 
 int RefuseDamaged(HrirSet& set, Reporter& reporter, const std::string& source,
                   const std::string& why)
 {
     set = HrirSet{};
-    ReportMessage(reporter, source + " の内容が正しくないため読み込めません。\n(" + why + ")",
-                  kOpenErrorCaption);
+    // The details in brackets are the reader's own, in English.
+    ReportFormatted(reporter, YUMO_TEXT("%1 の内容が正しくないため読み込めません。\n(%2)"),
+                    {source, why}, kOpenErrorCaption);
     return kFileDamaged;
 }
 

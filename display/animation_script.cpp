@@ -9,13 +9,14 @@
 #include "common/byte_io.h"
 #include "common/results.h"
 #include "common/text_numbers.h"
+#include "common/ui_text.h"
 
 namespace yumo
 {
 namespace
 {
 
-const char* const kScriptCaption = "アニメーションスクリプトエラー";
+const char* const kScriptCaption = YUMO_TEXT("アニメーションスクリプトエラー");
 
 enum class Read
 {
@@ -361,9 +362,10 @@ int LoadAnimationScript(AppState& state, const std::filesystem::path& workDir)
     }
     if (result != FileReadResult::Ok)
     {
-        ReportMessage(*state.reporter,
-                      "img/Anime.txt を読み込めません。ファイルが大きすぎるか壊れています。",
-                      kScriptCaption);
+        ReportMessage(
+            *state.reporter,
+            YUMO_TEXT("img/Anime.txt を読み込めません。ファイルが大きすぎるか壊れています。"),
+            kScriptCaption);
         return kFileDamaged;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -373,12 +375,12 @@ int LoadAnimationScript(AppState& state, const std::filesystem::path& workDir)
     {
         return kOk;
     }
-    ReportMessage(*state.reporter,
-                  "img/Anime.txt の内容に誤りがあります。" +
-                      std::string(reading.stopped ? "誤りより後は読み込みません。"
-                                                  : "表の範囲外の項目は使いません。") +
-                      "\n(" + reading.problem + ")",
-                  kScriptCaption, MessageKind::Warning);
+    ReportFormatted(*state.reporter,
+                    reading.stopped ? YUMO_TEXT("img/Anime.txt の内容に誤りがあります。"
+                                                "誤りより後は読み込みません。\n(%1)")
+                                    : YUMO_TEXT("img/Anime.txt の内容に誤りがあります。"
+                                                "表の範囲外の項目は使いません。\n(%1)"),
+                    {reading.problem}, kScriptCaption, MessageKind::Warning);
     return reading.stopped ? kFileDamaged : kOk;
 }
 

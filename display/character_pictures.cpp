@@ -1,11 +1,13 @@
 #include "display/character_pictures.h"
 
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/results.h"
+#include "common/ui_text.h"
 #include "display/character_data_file.h"
 #include "display/picture_format.h"
 #include "display/picture_list.h"
@@ -15,7 +17,7 @@ namespace yumo
 namespace
 {
 
-const char* const kCharacterCaption = "キャラクターデータエラー";
+const char* const kCharacterCaption = YUMO_TEXT("キャラクターデータエラー");
 
 // The file a list line names, when it is a picture; empty otherwise.
 std::vector<uint8_t> ReadPictureFile(const std::filesystem::path& baseDir, const std::string& line)
@@ -85,6 +87,12 @@ PictureBuild BuildCharacterPictures(std::string_view imageList, const std::strin
 
 int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir)
 {
+    return LoadCharacterPictures(state, workDir, workDir);
+}
+
+int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
+                          const std::filesystem::path& rebuiltDir)
+{
     const std::filesystem::path dataPath = workDir / "ymv" / "Yumone.ymi";
     std::string imageList;
     std::string maskList;
@@ -98,7 +106,10 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir)
         if (build.count > 0)
         {
             // Written whole, then renamed: a failed write leaves the previous file as it was.
-            WriteFileAtomically(dataPath, EncodeCharacterData(state.character, *built));
+            const std::filesystem::path rebuiltPath = rebuiltDir / "ymv" / "Yumone.ymi";
+            std::error_code error;
+            std::filesystem::create_directories(rebuiltPath.parent_path(), error);
+            WriteFileAtomically(rebuiltPath, EncodeCharacterData(state.character, *built));
             state.characterPictures = std::move(*built);
             return kOk;
         }
@@ -114,9 +125,9 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir)
     auto pictures = std::make_unique<CharacterPictures>();
     if (read != FileReadResult::Ok || !ParseCharacterData(bytes, state.character, *pictures, why))
     {
-        ReportMessage(*state.reporter,
-                      "ymv/Yumone.ymi の内容が正しくないため読み込めません。\n(" + why + ")",
-                      kCharacterCaption);
+        ReportFormatted(*state.reporter,
+                        YUMO_TEXT("%1 の内容が正しくないため読み込めません。\n(%2)"),
+                        {"ymv/Yumone.ymi", why}, kCharacterCaption);
         return kFileDamaged;
     }
     state.characterPictures = std::move(*pictures);

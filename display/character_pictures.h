@@ -33,6 +33,10 @@ PictureBuild BuildCharacterPictures(std::string_view imageList, const std::strin
 // leaves the pictures in memory in use). Otherwise, and when the build stored none, the
 // existing ymv/Yumone.ymi is loaded and its table replaces the script's. A missing file is
 // silent (kFileNotOpened); a damaged one is reported and changes nothing (kFileDamaged).
+// A built file goes to rebuiltDir/ymv/Yumone.ymi instead when rebuiltDir is given: an installed
+// data folder is read-only, so the file goes to the user's folder.
 int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir);
+int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
+                          const std::filesystem::path& rebuiltDir);
 
 } // namespace yumo

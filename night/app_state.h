@@ -136,7 +136,8 @@ struct AppState
     int32_t silenceGapPending = 1;
     int32_t idle = 1;
     int32_t voiceLoaded = 0;
-    int32_t startAllowed = 0; // 1 may start, 2 while a night runs
+    std::string voiceDataPath; // UTF-8, absolute: the voice-data file loaded last
+    int32_t startAllowed = 0;  // 1 may start, 2 while a night runs
     int32_t nightStarted = 0;
     MenuState menuState = MenuState::NoVoice;
     int32_t comeHereEnabled = 1;     // the おいで button; disabled while a night runs

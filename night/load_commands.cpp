@@ -1,5 +1,8 @@
 #include "night/load_commands.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "common/results.h"
 #include "night/output_stream.h"
 #include "voices/voice_data_file.h"
@@ -51,6 +54,9 @@ int LoadVoiceSet(AppState& state, const std::string& path, AudioDevice& device)
         return result;
     }
     PlaceVoiceBesideListener(state.blockTracks);
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    state.voiceDataPath = error ? path : absolute.lexically_normal().string();
     state.voiceLoaded = 1;
     OpenOutputStream(state, device);
     state.startAllowed = 1;

@@ -3,20 +3,21 @@
 // the music loader's refusals.
 
 #include "common/report.h"
+#include "common/ui_text.h"
 
 namespace yumo
 {
 
-inline constexpr char kAudioErrorCaption[] = "オーディオエラー";
+inline constexpr char kAudioErrorCaption[] = YUMO_TEXT("オーディオエラー");
 inline constexpr char kDeviceOpenFailedText[] =
-    "オーディオデバイスを開けません。サウンドの設定を確認してください。";
+    YUMO_TEXT("オーディオデバイスを開けません。サウンドの設定を確認してください。");
 inline constexpr char kDeviceWriteFailedText[] =
-    "オーディオデバイスに音声を送れないため、再生を止めました。"
-    "サウンドの設定を確認してから、もう一度おやすみなさいを選んでください。";
+    YUMO_TEXT("オーディオデバイスに音声を送れないため、再生を止めました。"
+              "サウンドの設定を確認してから、もう一度おやすみなさいを選んでください。");
 
-inline constexpr char kMusicErrorCaption[] = "ファイルオープンエラー";
+inline constexpr char kMusicErrorCaption[] = YUMO_TEXT("ファイルオープンエラー");
 inline constexpr char kMusicNot16BitText[] =
-    "このファイルは開けません。16ビットのPCMではありません。";
-inline constexpr char kMusicTooLongText[] = "このファイルは開けません。長すぎます。";
+    YUMO_TEXT("このファイルは開けません。16ビットのPCMではありません。");
+inline constexpr char kMusicTooLongText[] = YUMO_TEXT("このファイルは開けません。長すぎます。");
 
 } // namespace yumo

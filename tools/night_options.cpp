@@ -229,10 +229,15 @@ std::string FindDefaultHrirPath()
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error)
     {
-        const std::filesystem::path beside = exe.parent_path() / "data" / "hrtf" / "head01.bir";
-        if (std::filesystem::is_regular_file(beside, error))
+        // The build tree keeps the data beside the tool, an installed copy in share/yumo.
+        for (const std::filesystem::path& folder :
+             {exe.parent_path() / "data", exe.parent_path().parent_path() / "share" / "yumo"})
         {
-            return beside.string();
+            const std::filesystem::path head = folder / "hrtf" / "head01.bir";
+            if (std::filesystem::is_regular_file(head, error))
+            {
+                return head.string();
+            }
         }
     }
     const std::filesystem::path local = std::filesystem::path("hrtf") / "head01.bir";

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "common/byte_io.h"
+#include "common/ui_text.h"
 #include "common/utf16.h"
 #include "import/mp3_import.h"
 
@@ -12,20 +13,21 @@ namespace yumo
 namespace
 {
 
-const char* const kAddErrorCaption = "ボイス追加エラー";
+const char* const kAddErrorCaption = YUMO_TEXT("ボイス追加エラー");
 
 // Whether `kind` can take one more clip; reports why not.
 AddClipResult CheckKindHasRoom(const VoiceSet& set, int kind, Reporter& reporter)
 {
     if (kind < 0 || kind >= kEditableVoiceKindCount)
     {
-        ReportMessage(reporter, "ボイスを追加できません。ボイスの種類が不正です。",
+        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。ボイスの種類が不正です。"),
                       kAddErrorCaption);
         return AddClipResult::BadKind;
     }
     if (set.clipCounts[kind] < 0 || set.clipCounts[kind] >= kMaxClipsPerKind)
     {
-        ReportMessage(reporter, "ボイスを追加できません。登録できる最大ボイス数を超えています。",
+        ReportMessage(reporter,
+                      YUMO_TEXT("ボイスを追加できません。登録できる最大ボイス数を超えています。"),
                       kAddErrorCaption);
         return AddClipResult::KindFull;
     }
@@ -49,7 +51,8 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
     // Every frame must hold a 16-bit value per channel, or the mix-down would read past it.
     if (channels == 0 || align < channels * sizeof(int16_t))
     {
-        ReportMessage(reporter, "ボイスを追加できません。音声の形式が不正です。", kAddErrorCaption);
+        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声の形式が不正です。"),
+                      kAddErrorCaption);
         return AddClipResult::BadFormat;
     }
     const size_t bytes =
@@ -58,7 +61,8 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
     const size_t padded = (frames + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
     if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
     {
-        ReportMessage(reporter, "ボイスを追加できません。音声が長すぎます。", kAddErrorCaption);
+        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
+                      kAddErrorCaption);
         return AddClipResult::TooLong;
     }
 
@@ -128,9 +132,10 @@ bool CheckVoiceSetSavable(const VoiceSet& set, Reporter& reporter)
     {
         return true;
     }
-    ReportMessage(reporter,
-                  "「おやすみ」ボイスと「起きて」ボイスをそれぞれ1つ以上登録してください。",
-                  "ymv保存エラー");
+    ReportMessage(
+        reporter,
+        YUMO_TEXT("「おやすみ」ボイスと「起きて」ボイスをそれぞれ1つ以上登録してください。"),
+        YUMO_TEXT("ymv保存エラー"));
     return false;
 }
 

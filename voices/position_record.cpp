@@ -7,6 +7,7 @@
 #include "common/byte_io.h"
 #include "common/constants.h"
 #include "common/results.h"
+#include "common/ui_text.h"
 #include "common/utf16.h"
 
 namespace yumo
@@ -91,8 +92,9 @@ int WritePositionRecord(const std::string& path, const PositionRecordInput& inpu
 {
     if (!WriteFileAtomically(path, MakePositionRecord(input, keyframes, blocks)))
     {
-        ReportMessage(reporter, "位置情報を保存できませんでした。以前のファイルはそのままです。",
-                      "保存エラー");
+        ReportMessage(reporter,
+                      YUMO_TEXT("位置情報を保存できませんでした。以前のファイルはそのままです。"),
+                      YUMO_TEXT("保存エラー"));
         return kWriteFailed;
     }
     return kOk;

@@ -8,12 +8,13 @@
 #include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/results.h"
+#include "common/ui_text.h"
 #include "voices/voice_data_layout.h"
 
 namespace yumo
 {
 
-const char* const kVoiceOpenErrorCaption = "Yumoオープンエラー";
+const char* const kVoiceOpenErrorCaption = YUMO_TEXT("Yumoオープンエラー");
 
 namespace
 {
@@ -22,7 +23,7 @@ namespace
 // than this many bytes per compressed byte; larger byte sizes are refused before allocating.
 constexpr int64_t kMaxInflateRatio = 1032;
 
-const char* const kSaveErrorCaption = "ymv保存エラー";
+const char* const kSaveErrorCaption = YUMO_TEXT("ymv保存エラー");
 
 // A zlib stream that is ended on every way out once its init succeeded.
 struct InflateStream
@@ -223,12 +224,6 @@ void EmptyVoiceSet(VoiceSet& set)
     EstablishBuiltInSilences(set);
 }
 
-std::string ClipName(const VoiceDataRefusal& refusal)
-{
-    return "種類 " + std::to_string(refusal.kind) + "・位置 " + std::to_string(refusal.position) +
-           " のボイス";
-}
-
 } // namespace
 
 // The reader walks the layout drawn in voices/voice_data_layout.h in file order: version, owner
@@ -273,43 +268,70 @@ bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& ve
     return true;
 }
 
-std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal)
+MessageFormat DescribeVoiceDataRefusalFormat(const VoiceDataRefusal& refusal)
 {
-    const std::string damaged = "ボイスデータファイルが壊れています。";
     const std::string value = std::to_string(refusal.value);
+    const std::string kind = std::to_string(refusal.kind);
+    const std::string position = std::to_string(refusal.position);
+    // Each text whole, so that a translation can order its values as its language needs.
     switch (refusal.problem)
     {
     case VoiceDataProblem::None:
-        return "";
+        return {};
     case VoiceDataProblem::TooLarge:
-        return "ボイスデータファイルが大きすぎます（" + value + " バイト）。";
+        return {YUMO_TEXT("ボイスデータファイルが大きすぎます（%1 バイト）。"), {value}};
     case VoiceDataProblem::ShortHeader:
-        return damaged + "ヘッダーが途中で切れています（" + value + " バイト）。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。ヘッダーが途中で切れています（%1 "
+                          "バイト）。"),
+                {value}};
     case VoiceDataProblem::CountOutOfRange:
-        return damaged + "種類 " + std::to_string(refusal.kind) + " のボイス数 " + value +
-               " が 0～10 の範囲外です。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1 のボイス数 %2 が 0～10 "
+                          "の範囲外です。"),
+                {kind, value}};
     case VoiceDataProblem::ByteSizeOutOfRange:
-        return damaged + ClipName(refusal) + "のバイト数 " + value + " が不正です。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスのバイト数 %3 が不正です。"),
+                {kind, position, value}};
     case VoiceDataProblem::LengthBeyondSamples:
-        return damaged + ClipName(refusal) + "の長さ " + value + " がサンプル数と合いません。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの長さ %3 "
+                          "がサンプル数と合いません。"),
+                {kind, position, value}};
     case VoiceDataProblem::NegativePlayCounter:
-        return damaged + ClipName(refusal) + "の再生位置 " + value + " が負です。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスの再生位置 %3 が負です。"),
+                {kind, position, value}};
     case VoiceDataProblem::RecordTruncated:
-        return damaged + ClipName(refusal) + "のデータが途中で切れています。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスのデータが途中で切れています。"),
+                {kind, position}};
     case VoiceDataProblem::CompressedLengthBad:
-        return damaged + ClipName(refusal) + "の圧縮データ長 " + value + " が不正です。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスの圧縮データ長 %3 が不正です。"),
+                {kind, position, value}};
     case VoiceDataProblem::ByteSizeTooLarge:
-        return damaged + ClipName(refusal) + "のバイト数 " + value +
-               " が圧縮データに対して大きすぎます。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスのバイト数 %3 が圧縮データに対して大きすぎます。"),
+                {kind, position, value}};
     case VoiceDataProblem::TotalTooLarge:
-        return damaged + "ボイスの合計 " + value + " バイトが上限の " +
-               std::to_string(kMaxVoiceDataSampleBytes) + " バイトを超えています。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。ボイスの合計 %1 バイトが上限の %2 "
+                          "バイトを超えています。"),
+                {value, std::to_string(kMaxVoiceDataSampleBytes)}};
     case VoiceDataProblem::StreamDamaged:
-        return damaged + ClipName(refusal) + "の圧縮データが壊れています。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスの圧縮データが壊れています。"),
+                {kind, position}};
     case VoiceDataProblem::InflatedSizeMismatch:
-        return damaged + ClipName(refusal) + "の展開後のサイズがバイト数と一致しません。";
+        return {YUMO_TEXT("ボイスデータファイルが壊れています。種類 %1・位置 %2 "
+                          "のボイスの展開後のサイズがバイト数と一致しません。"),
+                {kind, position}};
     }
-    return damaged;
+    return {YUMO_TEXT("ボイスデータファイルが壊れています。"), {}};
+}
+
+std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal)
+{
+    const MessageFormat message = DescribeVoiceDataRefusalFormat(refusal);
+    return FillMessageFormat(message.format, message.arguments);
 }
 
 int ReadVoiceDataBytes(const uint8_t* data, size_t size, VoiceSet& set, Reporter& reporter,
@@ -321,7 +343,7 @@ int ReadVoiceDataBytes(const uint8_t* data, size_t size, VoiceSet& set, Reporter
     if (!ParseVoiceData(data, size, *scratch, fileVersion, refusal))
     {
         EmptyVoiceSet(set);
-        ReportMessage(reporter, DescribeVoiceDataRefusal(refusal), kVoiceOpenErrorCaption);
+        ReportFormatted(reporter, DescribeVoiceDataRefusalFormat(refusal), kVoiceOpenErrorCaption);
         return kFileDamaged;
     }
     set = std::move(*scratch);
@@ -344,7 +366,7 @@ int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter
         EmptyVoiceSet(set);
         VoiceDataRefusal refusal{VoiceDataProblem::TooLarge, -1, -1,
                                  static_cast<int64_t>(kMaxVoiceDataFileBytes)};
-        ReportMessage(reporter, DescribeVoiceDataRefusal(refusal), kVoiceOpenErrorCaption);
+        ReportFormatted(reporter, DescribeVoiceDataRefusalFormat(refusal), kVoiceOpenErrorCaption);
         return kFileDamaged;
     }
     case FileReadResult::NotOpened:
@@ -356,7 +378,11 @@ int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter
 }
 
 // The writer produces the same layout (voices/voice_data_layout.h), always as version 101.
-bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string& why)
+namespace
+{
+
+// Why a set cannot be saved: whole messages, as the save reports them.
+bool EncodeVoiceDataImage(const VoiceSet& set, std::vector<uint8_t>& out, MessageFormat& why)
 {
     std::vector<uint8_t> image;
     image.reserve(kVoiceDataHeaderSize);
@@ -374,8 +400,9 @@ bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string
         const int32_t count = set.clipCounts[kind];
         if (count < 0 || count > kMaxClipsPerKind)
         {
-            why = "種類 " + std::to_string(kind) + " のボイス数 " + std::to_string(count) +
-                  " が 0～10 の範囲外です。";
+            why = {YUMO_TEXT("ボイスデータファイルを保存できません。種類 %1 のボイス数 %2 が 0～10 "
+                             "の範囲外です。"),
+                   {std::to_string(kind), std::to_string(count)}};
             return false;
         }
         for (int position = 0; position < count; ++position)
@@ -386,9 +413,9 @@ bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string
             // Never read past the clip's samples, whatever its catalogue entry says.
             if (byteSize < 0 || static_cast<size_t>(byteSize) > samples.size() * sizeof(int16_t))
             {
-                why = "種類 " + std::to_string(kind) + "・位置 " + std::to_string(position) +
-                      " のボイスのバイト数 " + std::to_string(byteSize) +
-                      " がサンプルと合いません。";
+                why = {YUMO_TEXT("ボイスデータファイルを保存できません。種類 %1・位置 %2 "
+                                 "のボイスのバイト数 %3 がサンプルと合いません。"),
+                       {std::to_string(kind), std::to_string(position), std::to_string(byteSize)}};
                 return false;
             }
             // The output room of the one deflate call: S * 1.001 + 12, truncated.
@@ -397,7 +424,8 @@ bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string
             DeflateStream stream;
             if (deflateInit2(&stream.z, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
             {
-                why = "圧縮を開始できません。";
+                why = {YUMO_TEXT("ボイスデータファイルを保存できません。圧縮を開始できません。"),
+                       {}};
                 return false;
             }
             stream.live = true;
@@ -411,8 +439,9 @@ bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string
             // One call must finish the stream; a record cannot be written otherwise.
             if (deflate(&stream.z, Z_FINISH) != Z_STREAM_END)
             {
-                why = "種類 " + std::to_string(kind) + "・位置 " + std::to_string(position) +
-                      " のボイスを圧縮できません。";
+                why = {YUMO_TEXT("ボイスデータファイルを保存できません。種類 %1・位置 %2 "
+                                 "のボイスを圧縮できません。"),
+                       {std::to_string(kind), std::to_string(position)}};
                 return false;
             }
             AppendI32(image, static_cast<int32_t>(stream.z.total_out));
@@ -423,20 +452,34 @@ bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string
     return true;
 }
 
+} // namespace
+
+bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string& why)
+{
+    MessageFormat message;
+    if (!EncodeVoiceDataImage(set, out, message))
+    {
+        why = FillMessageFormat(message.format, message.arguments);
+        return false;
+    }
+    return true;
+}
+
 int WriteVoiceDataFile(const std::string& path, const VoiceSet& set, Reporter& reporter)
 {
     std::vector<uint8_t> image;
-    std::string why;
-    if (!EncodeVoiceData(set, image, why))
+    MessageFormat why;
+    if (!EncodeVoiceDataImage(set, image, why))
     {
-        ReportMessage(reporter, "ボイスデータファイルを保存できません。" + why, kSaveErrorCaption);
+        ReportFormatted(reporter, why, kSaveErrorCaption);
         return kWriteFailed;
     }
     if (!WriteFileAtomically(path, image))
     {
-        ReportMessage(reporter,
-                      "ボイスデータファイルを書き込めませんでした。以前のファイルはそのままです。",
-                      kSaveErrorCaption);
+        ReportMessage(
+            reporter,
+            YUMO_TEXT("ボイスデータファイルを書き込めませんでした。以前のファイルはそのままです。"),
+            kSaveErrorCaption);
         return kWriteFailed;
     }
     return kOk;

@@ -52,6 +52,8 @@ bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& ve
 
 // The Japanese text shown for a refusal, naming what is wrong and where.
 std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal);
+// The same message as its format and values, so it can be translated whole.
+MessageFormat DescribeVoiceDataRefusalFormat(const VoiceDataRefusal& refusal);
 
 // Caption of the messages a refused load shows.
 extern const char* const kVoiceOpenErrorCaption;

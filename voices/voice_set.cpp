@@ -1,5 +1,6 @@
 #include "voices/voice_set.h"
 
+#include "common/ui_text.h"
 #include "common/utf16.h"
 
 namespace yumo
@@ -78,8 +79,10 @@ namespace
 {
 
 constexpr const char* kKindLabels[kEditableVoiceKindCount] = {
-    "おやすみ", "すぅはぁ", "すぅ",     "はぁ",   "ぐぅぐぅ", "うーんむにゃむにゃ",
-    "寝言",     "…はっ",    "ぶつぶつ", "はーぁ", "起きて",   "静寂",
+    YUMO_TEXT("おやすみ"), YUMO_TEXT("すぅはぁ"), YUMO_TEXT("すぅ"),
+    YUMO_TEXT("はぁ"),     YUMO_TEXT("ぐぅぐぅ"), YUMO_TEXT("うーんむにゃむにゃ"),
+    YUMO_TEXT("寝言"),     YUMO_TEXT("…はっ"),    YUMO_TEXT("ぶつぶつ"),
+    YUMO_TEXT("はーぁ"),   YUMO_TEXT("起きて"),   YUMO_TEXT("静寂"),
 };
 
 } // namespace
