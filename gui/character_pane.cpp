@@ -154,8 +154,14 @@ QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
 
 void CharacterPane::Load(AppState& state, const std::filesystem::path& workDir)
 {
+    Load(state, workDir, workDir);
+}
+
+void CharacterPane::Load(AppState& state, const std::filesystem::path& workDir,
+                         const std::filesystem::path& rebuiltDir)
+{
     LoadAnimationScript(state, workDir);
-    LoadCharacterPictures(state, workDir);
+    LoadCharacterPictures(state, workDir, rebuiltDir);
     SetPictures(state.characterPictures);
 }
 

@@ -39,8 +39,11 @@ class CharacterPane
 {
 public:
     // Reads the animation script and the pictures (building or loading the character-data
-    // file) from workDir, then decodes the pictures.
+    // file) from workDir, then decodes the pictures. A rebuilt character-data file goes to
+    // rebuiltDir (the user's folder when workDir is an installed, read-only one).
     void Load(AppState& state, const std::filesystem::path& workDir);
+    void Load(AppState& state, const std::filesystem::path& workDir,
+              const std::filesystem::path& rebuiltDir);
 
     // Decodes every picture and mask; a slot that does not decode stays empty.
     void SetPictures(const CharacterPictures& pictures);

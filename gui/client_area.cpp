@@ -6,8 +6,8 @@
 #include <QSlider>
 
 #include "gui/arrow_buttons.h"
+#include "gui/live_texts.h"
 #include "gui/pane_widget.h"
-#include "gui/texts.h"
 
 namespace yumo
 {
@@ -25,7 +25,8 @@ constexpr std::array<const char*, kPersonalityRowCount> kRowNames = {"Netsuki", 
 
 QPushButton* MakeButton(QWidget* parent, UiText text, const char* name)
 {
-    auto* button = new QPushButton(Text(text), parent);
+    auto* button = new QPushButton(parent);
+    ShowText(button, text);
     button->setObjectName(QLatin1String(name));
     // The keys belong to the window: Enter must start the night, not press a button.
     button->setFocusPolicy(Qt::NoFocus);

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QStringList>
+#include <QUrl>
 
+#include "gui/data_folder.h"
 #include "gui/texts.h"
 
 namespace yumo
@@ -52,15 +54,35 @@ QString Caption(FileChooserKind kind)
     return Text(UiText::ChooserSave);
 }
 
-// Voice data lives in ymv/ of the data folder; music and records wherever the user keeps them.
+QString UserFolder()
+{
+    const QString folder = QString::fromStdString(UserDataFolder().string());
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// The user's voice sets and position records live in the user's data folder (the installed
+// data folder is read-only); music wherever the user keeps it.
 QString FirstFolder(FileChooserKind kind)
 {
-    const bool voiceData = kind == FileChooserKind::OpenVoice || kind == FileChooserKind::SaveVoice;
-    if (voiceData && QDir(QStringLiteral("ymv")).exists())
+    if (kind == FileChooserKind::Music)
     {
-        return QDir(QStringLiteral("ymv")).absolutePath();
+        return QDir::homePath();
     }
-    return QDir::homePath();
+    return UserFolder();
+}
+
+// Beside the usual places, the user's folder and the folder of the voice data that came with
+// the program, so the default voice stays one click away.
+QList<QUrl> SidebarFolders()
+{
+    QList<QUrl> urls = {QUrl::fromLocalFile(QDir::homePath()), QUrl::fromLocalFile(UserFolder())};
+    const QDir shipped(QStringLiteral("ymv"));
+    if (shipped.exists())
+    {
+        urls.append(QUrl::fromLocalFile(shipped.absolutePath()));
+    }
+    return urls;
 }
 
 } // namespace
@@ -89,6 +111,7 @@ std::unique_ptr<QFileDialog> FileChoosers::MakeDialog(FileChooserKind kind, QWid
     dialog->setNameFilters(filters);
     dialog->selectNameFilter(filters.contains(memory.filter) ? memory.filter : filters.first());
     dialog->setDirectory(memory.folder.isEmpty() ? FirstFolder(kind) : memory.folder);
+    dialog->setSidebarUrls(SidebarFolders());
     if (!initialName.isEmpty())
     {
         dialog->selectFile(initialName);

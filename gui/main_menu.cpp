@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "gui/texts.h"
+#include "gui/live_texts.h"
 
 namespace yumo
 {
@@ -13,9 +13,17 @@ namespace
 
 QAction* AddItem(QMenu& menu, UiText text, const char* name)
 {
-    QAction* action = menu.addAction(Text(text));
+    QAction* action = menu.addAction(QString());
+    ShowText(action, text);
     action->setObjectName(QLatin1String(name));
     return action;
+}
+
+QMenu* AddMenu(QMenuBar& bar, UiText title)
+{
+    QMenu* menu = bar.addMenu(QString());
+    ShowText(menu, title);
+    return menu;
 }
 
 void Enable(std::initializer_list<QAction*> actions, bool enabled)
@@ -31,7 +39,7 @@ void Enable(std::initializer_list<QAction*> actions, bool enabled)
 MainMenu BuildMainMenu(QMenuBar& bar)
 {
     MainMenu menu;
-    QMenu* file = bar.addMenu(Text(UiText::MenuFile));
+    QMenu* file = AddMenu(bar, UiText::MenuFile);
     menu.loadVoice = AddItem(*file, UiText::MenuLoadVoice, "loadVoiceAction");
     menu.closeVoice = AddItem(*file, UiText::MenuCloseVoice, "closeVoiceAction");
     file->addSeparator();
@@ -39,14 +47,14 @@ MainMenu BuildMainMenu(QMenuBar& bar)
     file->addSeparator();
     menu.quit = AddItem(*file, UiText::MenuQuit, "quitAction");
 
-    QMenu* play = bar.addMenu(Text(UiText::MenuPlay));
+    QMenu* play = AddMenu(bar, UiText::MenuPlay);
     menu.goodNight = AddItem(*play, UiText::MenuGoodNight, "goodNightAction");
     menu.wakeUp = AddItem(*play, UiText::MenuWakeUp, "wakeUpAction");
     play->addSeparator();
     menu.beWoken = AddItem(*play, UiText::MenuBeWoken, "beWokenAction");
     menu.beWoken->setEnabled(false);
 
-    QMenu* help = bar.addMenu(Text(UiText::MenuHelp));
+    QMenu* help = AddMenu(bar, UiText::MenuHelp);
     menu.version = AddItem(*help, UiText::MenuVersion, "versionAction");
     ApplyMenuState(menu, MenuState::NoVoice);
     return menu;

@@ -15,6 +15,8 @@
 #include "display/character_tick.h"
 #include "gui/arrow_buttons.h"
 #include "gui/client_area.h"
+#include "gui/data_folder.h"
+#include "gui/live_texts.h"
 #include "gui/pane_widget.h"
 #include "gui/texts.h"
 #include "gui/wake_dialog.h"
@@ -48,12 +50,13 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
       wakeDialog_(new WakeDialog(state, this))
 {
     setObjectName(QStringLiteral("MainWindow"));
-    setWindowTitle(Text(UiText::WindowTitle));
+    ShowText(this, UiText::WindowTitle);
     setCentralWidget(client_);
     client_->setMinimumSize(kMinClientSize, kMinClientSize);
     setAcceptDrops(true);
     // The animation script and the pictures are read where the other data files are.
-    picture_.Load(state_, std::filesystem::current_path());
+    const std::filesystem::path dataFolder = std::filesystem::current_path();
+    picture_.Load(state_, dataFolder, FolderForRebuiltFiles(dataFolder, UserDataFolder()));
     ConnectMenu();
     ConnectControls();
     InstallPainters();
@@ -206,6 +209,14 @@ void MainWindow::changeEvent(QEvent* event)
     if (event->type() == QEvent::WindowStateChange)
     {
         FollowVisibility();
+    }
+    else if (event->type() == QEvent::LanguageChange)
+    {
+        // Menus, buttons and the dialogs below the window; the panes take the new words.
+        RetranslateTexts(this);
+        InstallPainters();
+        RepaintAll();
+        client_->update();
     }
 }
 

@@ -45,9 +45,16 @@ public:
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up load of the default voice data, without a chooser and, when the file is
-    // missing, without a message. Afterwards every load asks or takes a dropped file.
-    void LoadDefaultVoiceData();
+    // The start-up load of the default voice data (or of the voice data the user loaded last
+    // time), without a chooser and, when the file is missing, without a message. Afterwards
+    // every load asks or takes a dropped file.
+    void LoadDefaultVoiceData(const QString& path = QLatin1String(kDefaultVoicePath));
+
+    // The night's commands, also for the desktop's media keys: おやすみなさい, 起きます, and
+    // Enter's toggle between them.
+    void StartNightCommand();
+    void StopNightCommand();
+    void ToggleNight();
 
     // One tick of the timer: the menu and buttons follow the night, panes whose contents
     // changed are repainted. Does nothing while the window is hidden or minimised.
@@ -83,9 +90,6 @@ private:
     void CloseVoiceData();
     void LoadMusicFile(std::optional<QString> dropped = std::nullopt);
     bool SavePositionRecord();
-    void StartNightCommand();
-    void StopNightCommand();
-    void ToggleNight();
     void EndNightBeforeLoad();
     void StepVolume(bool music, int step);
     void ResetVolume(bool music);
@@ -105,6 +109,7 @@ private:
     MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
     bool watchingExposure_ = false;
     bool firstLoad_ = false;     // set for the start-up load only
+    QString firstLoadPath_;      // what the start-up load reads
     QString pathBuffer_;         // offered as the name in the next chooser
     QString positionRecordPath_; // where the position record was saved last
     int loadGeneration_ = 0;     // counts loads, so the status pane repaints a new owner

@@ -39,9 +39,10 @@ void MainWindow::EndNightBeforeLoad()
     }
 }
 
-void MainWindow::LoadDefaultVoiceData()
+void MainWindow::LoadDefaultVoiceData(const QString& path)
 {
     firstLoad_ = true;
+    firstLoadPath_ = path;
     LoadVoiceData();
 }
 
@@ -52,7 +53,7 @@ void MainWindow::LoadVoiceData(std::optional<QString> dropped)
     firstLoad_ = false;
     if (firstLoad)
     {
-        path = QLatin1String(kDefaultVoicePath);
+        path = firstLoadPath_;
     }
     else if (dropped)
     {

@@ -34,7 +34,7 @@ void MessageReporter::ShowWaitingMessages()
         waiting_.pop_front();
         const QString caption = message.caption.empty() ? Text(UiText::WindowTitle)
                                                         : TranslateCoreText(message.caption);
-        prompts_.ShowMessage(owner_.data(), caption, TranslateCoreText(message.text), message.kind);
+        prompts_.ShowMessage(owner_.data(), caption, TranslateCoreMessage(message), message.kind);
     }
     showing_ = false;
 }

@@ -4,10 +4,13 @@
 #include <system_error>
 
 #include <QApplication>
+#include <QPushButton>
+#include <QSlider>
 
 #include "audio/filter_set.h"
 #include "audio/hrir_set.h"
 #include "common/results.h"
+#include "gui/client_area.h"
 #include "gui/data_folder.h"
 #include "gui/status_panes.h"
 #include "gui/texts.h"
@@ -30,11 +33,40 @@ void EnterDataFolder()
     }
 }
 
+// The voice data the user loaded last time, while it is still there; else the default.
+QString StartUpVoicePath(const SavedSettings& settings)
+{
+    std::error_code error;
+    const std::filesystem::path last = settings.lastVoicePath.toStdString();
+    if (!last.empty() && std::filesystem::is_regular_file(last, error))
+    {
+        return settings.lastVoicePath;
+    }
+    return QLatin1String(kDefaultVoicePath);
+}
+
+void RestoreWindow(MainWindow& window, AppState& state, const SavedSettings& settings)
+{
+    if (!settings.windowGeometry.isEmpty())
+    {
+        window.restoreGeometry(settings.windowGeometry); // refuses what it cannot read
+    }
+    ClientArea& client = window.client();
+    client.voice.slider->setValue(settings.voiceVolume); // the slider sets the volume
+    client.music.slider->setValue(settings.musicVolume);
+    if (settings.musicOff)
+    {
+        client.musicOnButton->setChecked(true);
+        state.music.musicOn = 0;
+    }
+}
+
 } // namespace
 
-bool StartProgram(QApplication& application, Program& program)
+bool StartProgram(QApplication& application, Program& program, const SavedSettings& settings)
 {
-    InstallQtJapanese(application);
+    program.language = std::make_unique<LanguageSwitch>();
+    program.language->Apply(settings.language);
     InitGuiResources();
     application.setWindowIcon(YumoIcon());
     application.setFont(PaneFont(12, 400));
@@ -44,6 +76,7 @@ bool StartProgram(QApplication& application, Program& program)
     program.reporter = std::make_unique<MessageReporter>(*program.prompts);
     program.state = CreateAppState(*program.reporter);
     AppState& state = *program.state;
+    ApplySettings(settings, state);
     if (LoadHrirSet(state.hrir, std::filesystem::path("."), *program.reporter) != kOk)
     {
         program.reporter->ShowWaitingMessages();
@@ -53,7 +86,13 @@ bool StartProgram(QApplication& application, Program& program)
     program.output = CreateSoundOutput(*program.reporter);
     program.window = std::make_unique<MainWindow>(state, *program.output, *program.prompts);
     program.reporter->SetOwner(program.window.get());
-    program.window->LoadDefaultVoiceData();
+    RestoreWindow(*program.window, state, settings);
+    const QString voicePath = StartUpVoicePath(settings);
+    program.window->LoadDefaultVoiceData(voicePath);
+    if (state.voiceLoaded == 0 && voicePath != QLatin1String(kDefaultVoicePath))
+    {
+        program.window->LoadDefaultVoiceData(); // the remembered file did not load
+    }
     return true;
 }
 

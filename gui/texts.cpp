@@ -12,8 +12,9 @@ namespace
 {
 
 constexpr char kContext[] = "Yumo";
-// Where the translation tools put every text the core marks with YUMO_TEXT (common/ui_text.h).
-constexpr char kCoreContext[] = "StatusWords";
+// Where the translation tools put every text the core marks with YUMO_TEXT (common/ui_text.h):
+// they name the context after the namespace the text stands in.
+constexpr char kCoreContext[] = "yumo";
 
 // In the order of UiText. QT_TRANSLATE_NOOP marks each original for the translation tools.
 constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals = {
@@ -57,6 +58,9 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "OK"),
     QT_TRANSLATE_NOOP("Yumo", "目覚ましストップ"),
     QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
+    QT_TRANSLATE_NOOP("Yumo", "設定"),
+    QT_TRANSLATE_NOOP("Yumo", "English"),
+    QT_TRANSLATE_NOOP("Yumo", "夜の間はスリープさせない"),
 };
 
 } // namespace
@@ -69,6 +73,22 @@ QString Text(UiText id)
 QString TranslateCoreText(const std::string& utf8)
 {
     return QCoreApplication::translate(kCoreContext, utf8.c_str());
+}
+
+QString TranslateCoreMessage(const UserMessage& message)
+{
+    if (message.format.empty())
+    {
+        return TranslateCoreText(message.text);
+    }
+    std::vector<std::string> arguments;
+    arguments.reserve(message.arguments.size());
+    for (const std::string& argument : message.arguments)
+    {
+        arguments.push_back(TranslateCoreText(argument).toStdString());
+    }
+    return QString::fromStdString(
+        FillMessageFormat(TranslateCoreText(message.format).toStdString(), arguments));
 }
 
 StatusWords TranslatedStatusWords()

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "common/report.h"
 #include "display/status_words.h"
 
 class QApplication;
@@ -61,14 +62,22 @@ enum class UiText
     WakeOk,
     WakeStop,
     WakeCancel,
+    // The desktop menu: the language and keeping the computer awake through a night.
+    MenuSettings,
+    MenuEnglish,
+    MenuKeepAwake,
     Count,
 };
 
 QString Text(UiText id);
 
 // A text the core wrote (a message, "AM"/"PM"), through the translation of the core's texts
-// (the context YUMO_TEXT marks them with, "StatusWords").
+// (the context the translation tools give what YUMO_TEXT marks: the core's namespace, "yumo").
 QString TranslateCoreText(const std::string& utf8);
+
+// A message of the core: its format translated and filled with its values (each translated
+// too, for values that are marked words themselves), or its whole text translated.
+QString TranslateCoreMessage(const UserMessage& message);
 
 // The status panes' words, each translated from its Japanese original.
 StatusWords TranslatedStatusWords();

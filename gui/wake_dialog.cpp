@@ -1,5 +1,6 @@
 #include "gui/wake_dialog.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "gui/arrow_buttons.h"
+#include "gui/live_texts.h"
 #include "gui/texts.h"
 
 namespace yumo
@@ -41,10 +43,18 @@ ArrowButtons* MakeArrows(QWidget* parent, const char* name)
 
 QPushButton* MakeButton(QWidget* parent, UiText text, const char* name)
 {
-    auto* button = new QPushButton(Text(text), parent);
+    auto* button = new QPushButton(parent);
+    ShowText(button, text);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, UiText text)
+{
+    auto* label = new QLabel(parent);
+    ShowText(label, text);
+    return label;
 }
 
 } // namespace
@@ -81,7 +91,7 @@ WakeDialog::WakeDialog(AppState& state, QWidget* owner)
       minute_(MakeField(this, "minuteEdit", kLastMinute))
 {
     setObjectName(QStringLiteral("WAKEUP"));
-    setWindowTitle(Text(UiText::WakeCaption));
+    ShowText(this, UiText::WakeCaption);
     setModal(false);
     amPm_->setObjectName(QStringLiteral("amPmLabel"));
     amPm_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -102,11 +112,11 @@ WakeDialog::WakeDialog(AppState& state, QWidget* owner)
     time->addSpacing(8);
     time->addWidget(hour_);
     time->addWidget(hourArrows);
-    time->addWidget(new QLabel(Text(UiText::WakeHourUnit), this));
+    time->addWidget(MakeLabel(this, UiText::WakeHourUnit));
     time->addSpacing(8);
     time->addWidget(minute_);
     time->addWidget(minuteArrows);
-    time->addWidget(new QLabel(Text(UiText::WakeMinuteUnit), this));
+    time->addWidget(MakeLabel(this, UiText::WakeMinuteUnit));
     time->addStretch();
 
     QPushButton* ok = MakeButton(this, UiText::WakeOk, "okButton");
@@ -124,8 +134,8 @@ WakeDialog::WakeDialog(AppState& state, QWidget* owner)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);
-    layout->addWidget(new QLabel(Text(UiText::WakeQuestion), this));
-    layout->addWidget(new QLabel(Text(UiText::WakeDisclaimer), this));
+    layout->addWidget(MakeLabel(this, UiText::WakeQuestion));
+    layout->addWidget(MakeLabel(this, UiText::WakeDisclaimer));
     layout->addSpacing(10);
     layout->addLayout(time);
     layout->addSpacing(10);
@@ -144,6 +154,19 @@ void WakeDialog::ShowFromAlarm()
 }
 
 void WakeDialog::reject() { hide(); }
+
+// Texts of another language have other widths: the dialog takes the size they need.
+void WakeDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+    {
+        RetranslateTexts(this);
+        ShowFields();
+        layout()->activate();
+        setFixedSize(sizeHint());
+    }
+}
 
 void WakeDialog::ShowFields()
 {

@@ -46,6 +46,9 @@ public:
 public slots:
     void reject() override; // Escape and the close box: hide, change nothing
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void ShowFields();
     void TakeTyped();

@@ -3,6 +3,7 @@
 //       (skip to start, rewind, play, pause, stop, fast forward, skip to end, repeat),
 //       greyed / black on raised buttons / black on pressed buttons
 //   yumo_icon_<size>.png                the program's icon, a crescent moon over a pillow
+//   yumo_icon.svg                       the same icon, scalable (the desktop's icon theme)
 // Usage: yumo-artwork gui/resources   (the files are committed; run this after a change)
 
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <QPolygonF>
 #include <QRadialGradient>
 #include <QString>
+#include <QSvgGenerator>
 
 namespace
 {
@@ -164,11 +166,8 @@ void DrawStar(QPainter& painter, QPointF centre, double radius)
 }
 
 // The icon, drawn on a 256-unit square scaled to `size`; small sizes drop the fine details.
-QImage MakeIcon(int size)
+void DrawIcon(QPainter& painter, int size)
 {
-    QImage icon(size, size, QImage::Format_ARGB32);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 256.0, size / 256.0);
     const bool detailed = size >= 32;
@@ -228,7 +227,36 @@ QImage MakeIcon(int size)
         painter.setBrush(QColor(200, 196, 236, 140));
         painter.drawEllipse(QPointF(128, 202), 46, 12);
     }
+}
+
+QImage MakeIcon(int size)
+{
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    DrawIcon(painter, size);
     return icon;
+}
+
+// The same drawing as a scalable icon for the desktop's icon theme.
+bool SaveSvgIcon(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/yumo_icon.svg");
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(QStringLiteral("Yumo"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+    {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    DrawIcon(painter, 256);
+    painter.end();
+    std::printf("wrote %s\n", qPrintable(path));
+    return true;
 }
 
 bool Save(const QImage& image, const QString& folder, const QString& name)
@@ -260,5 +288,6 @@ int main(int argc, char** argv)
     {
         ok = ok && Save(MakeIcon(size), folder, QStringLiteral("yumo_icon_%1.png").arg(size));
     }
+    ok = ok && SaveSvgIcon(folder);
     return ok ? 0 : 1;
 }

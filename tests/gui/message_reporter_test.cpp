@@ -25,7 +25,7 @@ public:
         kinds.push_back(kind);
         if (reporter != nullptr && shown.size() == 1)
         {
-            reporter->Report({"二つ目", "", MessageKind::Warning});
+            reporter->Report({"二つ目", "", MessageKind::Warning, {}, {}});
             QCoreApplication::processEvents(); // the box's own event loop
             EXPECT_EQ(shown.size(), 1u) << "a second box opened over the first";
         }
@@ -46,7 +46,7 @@ TEST(MessageReporter, ShowsFromTheEventLoopInOrderOneBoxAtATime)
     NestingPrompts prompts;
     MessageReporter reporter(prompts);
     prompts.reporter = &reporter;
-    reporter.Report({"一つ目", "オーディオエラー", MessageKind::Error});
+    reporter.Report({"一つ目", "オーディオエラー", MessageKind::Error, {}, {}});
     EXPECT_TRUE(prompts.shown.empty()); // not inside the reporting call
     QCoreApplication::processEvents();
     ASSERT_EQ(prompts.shown.size(), 2u);
@@ -57,7 +57,7 @@ TEST(MessageReporter, ShowsFromTheEventLoopInOrderOneBoxAtATime)
 
     // At start-up, before the event loop runs, waiting messages can be shown at once.
     prompts.reporter = nullptr;
-    reporter.Report({"応答セットがありません", "Yumoオープンエラー", MessageKind::Error});
+    reporter.Report({"応答セットがありません", "Yumoオープンエラー", MessageKind::Error, {}, {}});
     reporter.ShowWaitingMessages();
     EXPECT_EQ(prompts.shown.size(), 3u);
 }

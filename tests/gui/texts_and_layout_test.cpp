@@ -27,7 +27,7 @@ public:
     QString translate(const char* context, const char* source, const char*, int) const override
     {
         if (QLatin1String(context) != QLatin1String("Yumo") &&
-            QLatin1String(context) != QLatin1String("StatusWords"))
+            QLatin1String(context) != QLatin1String("yumo"))
         {
             return {};
         }
