@@ -46,7 +46,9 @@ bool SingleInstance::AskToRaise(int timeoutMilliseconds)
     const QDBusMessage call = QDBusMessage::createMethodCall(
         QLatin1String(kInstanceService), QLatin1String(kInstancePath),
         QStringLiteral("org.yumo.Yumo"), QStringLiteral("Raise"));
-    return bus_.call(call, QDBus::Block, timeoutMilliseconds).type() == QDBusMessage::ReplyMessage;
+    // Events go on while waiting, so a caller in the same process as the owner can be answered.
+    return bus_.call(call, QDBus::BlockWithGui, timeoutMilliseconds).type() ==
+           QDBusMessage::ReplyMessage;
 }
 
 void SingleInstance::Raise() { emit RaiseRequested(); }

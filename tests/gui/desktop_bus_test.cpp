@@ -1,0 +1,279 @@
+// The desktop's D-Bus services against a private bus (dbus-daemon started per test): the logind
+// sleep lock against a stand-in logind, the media-player interface as a desktop panel reaches
+// it, and one instance per session.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "gui/mpris.h"
+#include "gui/single_instance.h"
+#include "gui/sleep_inhibitor.h"
+#include "gui/test_application.h"
+
+namespace yumo::test
+{
+namespace
+{
+
+// A bus of the test's own; each Connect() is another client of it.
+class PrivateBus
+{
+public:
+    PrivateBus()
+    {
+        EnsureTestApplication();
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+        if (daemon_.waitForReadyRead(5000))
+        {
+            address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
+        }
+    }
+    ~PrivateBus()
+    {
+        for (const QString& name : names_)
+        {
+            QDBusConnection::disconnectFromBus(name);
+        }
+        daemon_.kill();
+        daemon_.waitForFinished();
+    }
+    bool IsRunning() const { return !address_.isEmpty(); }
+    QDBusConnection Connect()
+    {
+        const QString name = QStringLiteral("test%1").arg(names_.size());
+        names_.append(name);
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+    QStringList names_;
+};
+
+// logind's Inhibit as far as Yumo uses it: it records the request and hands back one end of a
+// pipe, so the test sees the lock released when the other end reads end-of-file.
+class StandInLogind final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+public:
+    ~StandInLogind() override
+    {
+        if (readEnd >= 0)
+        {
+            ::close(readEnd);
+        }
+    }
+
+public slots:
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                    const QString& mode)
+    {
+        requests.append(QStringList{what, who, why, mode});
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+        {
+            return {};
+        }
+        readEnd = ends[0];
+        QDBusUnixFileDescriptor lock(ends[1]); // keeps a copy of its own
+        ::close(ends[1]);
+        return lock;
+    }
+
+public:
+    QList<QStringList> requests;
+    int readEnd = -1;
+};
+
+class ChangeListener final : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void Seen(const QString&, const QVariantMap& changed, const QStringList&)
+    {
+        seen.append(changed);
+    }
+
+public:
+    QList<QVariantMap> seen;
+};
+
+// True once every holder of the pipe's write end has closed it.
+bool LockReleased(int readEnd)
+{
+    ::fcntl(readEnd, F_SETFL, O_NONBLOCK);
+    char byte = 0;
+    return ::read(readEnd, &byte, 1) == 0;
+}
+
+QVariant GetProperty(QDBusConnection& bus, const char* interface, const char* name)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QLatin1String(kMprisService), QLatin1String(kMprisPath),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << QLatin1String(interface) << QLatin1String(name);
+    const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+    {
+        return {};
+    }
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+void CallPlayer(QDBusConnection& bus, const char* method)
+{
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        QLatin1String(kMprisService), QLatin1String(kMprisPath),
+        QStringLiteral("org.mpris.MediaPlayer2.Player"), QLatin1String(method));
+    EXPECT_EQ(bus.call(call, QDBus::BlockWithGui, 5000).type(), QDBusMessage::ReplyMessage)
+        << method;
+}
+
+TEST(SleepInhibitor, HoldsLogindsSleepLockUntilReleasedAndSaysWhenLogindIsMissing)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.IsRunning()) << "dbus-daemon is missing (package dbus-daemon)";
+    QDBusConnection logindSide = bus.Connect();
+    StandInLogind logind;
+    ASSERT_TRUE(logindSide.registerObject(QStringLiteral("/org/freedesktop/login1"), &logind,
+                                          QDBusConnection::ExportAllSlots));
+
+    // No logind on the bus yet: no lock, and the reason is given.
+    SleepInhibitor inhibitor(bus.Connect());
+    QSignalSpy changes(&inhibitor, &SleepInhibitor::Changed);
+    inhibitor.Hold();
+    ASSERT_TRUE(changes.wait(5000));
+    EXPECT_FALSE(inhibitor.IsHeld());
+    EXPECT_FALSE(changes.last().at(1).toString().isEmpty());
+
+    ASSERT_TRUE(logindSide.registerService(QStringLiteral("org.freedesktop.login1")));
+    inhibitor.Release();
+    inhibitor.Hold();
+    inhibitor.Hold(); // a second ask while the first is on its way changes nothing
+    ASSERT_TRUE(changes.wait(5000));
+    ASSERT_TRUE(inhibitor.IsHeld());
+    ASSERT_EQ(logind.requests.size(), 2);
+    EXPECT_EQ(logind.requests.last().at(0), QStringLiteral("sleep"));
+    EXPECT_EQ(logind.requests.last().at(1), QStringLiteral("Yumo"));
+    EXPECT_EQ(logind.requests.last().at(3), QStringLiteral("block"));
+    EXPECT_FALSE(LockReleased(logind.readEnd));
+
+    inhibitor.Release();
+    EXPECT_FALSE(inhibitor.IsHeld());
+    EXPECT_TRUE(LockReleased(logind.readEnd));
+
+    // Released while logind was still answering: the lock arrives and is dropped at once.
+    inhibitor.Hold();
+    inhibitor.Release();
+    QTest::qWait(300);
+    EXPECT_FALSE(inhibitor.IsHeld());
+    EXPECT_TRUE(LockReleased(logind.readEnd));
+}
+
+TEST(MediaPlayer, AnswersAsADesktopPanelAsksAndTellsWhatChanged)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.IsRunning());
+    int starts = 0;
+    int stops = 0;
+    int toggles = 0;
+    int raises = 0;
+    MprisActions actions;
+    actions.startNight = [&] { ++starts; };
+    actions.stopNight = [&] { ++stops; };
+    actions.toggleNight = [&] { ++toggles; };
+    actions.raise = [&] { ++raises; };
+    MediaPlayerService player(bus.Connect(), actions);
+    ASSERT_TRUE(player.IsRegistered());
+    // A second player cannot take the name.
+    EXPECT_FALSE(MediaPlayerService(bus.Connect(), {}).IsRegistered());
+
+    QDBusConnection panel = bus.Connect();
+    EXPECT_EQ(GetProperty(panel, "org.mpris.MediaPlayer2", "Identity").toString(),
+              QStringLiteral("Yumo"));
+    EXPECT_EQ(GetProperty(panel, "org.mpris.MediaPlayer2", "DesktopEntry").toString(),
+              QStringLiteral("org.yumo.Yumo"));
+
+    // Nothing loaded: nothing to play.
+    CallPlayer(panel, "Play");
+    CallPlayer(panel, "PlayPause");
+    EXPECT_EQ(starts + toggles, 0);
+
+    ChangeListener listener;
+    ASSERT_TRUE(panel.connect(QString(), QLatin1String(kMprisPath),
+                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                              QStringLiteral("PropertiesChanged"), &listener,
+                              SLOT(Seen(QString, QVariantMap, QStringList))));
+    player.Show(false, true, QStringLiteral("Getting ready for bed…"));
+    EXPECT_TRUE(GetProperty(panel, "org.mpris.MediaPlayer2.Player", "CanPlay").toBool());
+    CallPlayer(panel, "Play");
+    EXPECT_EQ(starts, 1);
+    CallPlayer(panel, "Stop"); // no night runs
+    EXPECT_EQ(stops, 0);
+
+    player.Show(true, false, QStringLiteral("Snoring…"));
+    QTRY_VERIFY_WITH_TIMEOUT(!listener.seen.isEmpty() &&
+                                 listener.seen.last().contains(QStringLiteral("PlaybackStatus")),
+                             5000);
+    EXPECT_EQ(listener.seen.last().value(QStringLiteral("PlaybackStatus")).toString(),
+              QStringLiteral("Playing"));
+    const size_t announced = static_cast<size_t>(listener.seen.size());
+    player.Show(true, false, QStringLiteral("Snoring…")); // nothing changed: nothing announced
+    EXPECT_EQ(GetProperty(panel, "org.mpris.MediaPlayer2.Player", "PlaybackStatus").toString(),
+              QStringLiteral("Playing"));
+    const QVariantMap metadata =
+        qdbus_cast<QVariantMap>(GetProperty(panel, "org.mpris.MediaPlayer2.Player", "Metadata"));
+    EXPECT_EQ(metadata.value(QStringLiteral("xesam:title")).toString(),
+              QStringLiteral("Snoring…"));
+    EXPECT_EQ(static_cast<size_t>(listener.seen.size()), announced);
+    CallPlayer(panel, "Play"); // already playing
+    EXPECT_EQ(starts, 1);
+    CallPlayer(panel, "PlayPause");
+    EXPECT_EQ(toggles, 1);
+    CallPlayer(panel, "Stop");
+    EXPECT_EQ(stops, 1);
+
+    const QDBusMessage raise = QDBusMessage::createMethodCall(
+        QLatin1String(kMprisService), QLatin1String(kMprisPath),
+        QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+    panel.call(raise, QDBus::BlockWithGui, 5000);
+    EXPECT_EQ(raises, 1);
+}
+
+TEST(SingleInstance, TheSecondStartRaisesTheFirst)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.IsRunning());
+    SingleInstance first(bus.Connect());
+    ASSERT_EQ(first.Claim(), InstanceRole::First);
+    QSignalSpy raised(&first, &SingleInstance::RaiseRequested);
+
+    SingleInstance second(bus.Connect());
+    EXPECT_EQ(second.Claim(), InstanceRole::Another);
+    EXPECT_TRUE(second.AskToRaise(5000));
+    EXPECT_EQ(raised.size(), 1);
+
+    SingleInstance withoutBus(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"),
+                                                            QStringLiteral("none")));
+    EXPECT_EQ(withoutBus.Claim(), InstanceRole::NoBus);
+}
+
+} // namespace
+} // namespace yumo::test
+
+#include "desktop_bus_test.moc"

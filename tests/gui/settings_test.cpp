@@ -1,0 +1,106 @@
+// What Yumo remembers between runs: written and read back, and a damaged or hand-edited file
+// giving the defaults value by value, never a crash.
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+
+#include "gui/settings.h"
+#include "gui/test_application.h"
+#include "night/app_state.h"
+#include "support/test_support.h"
+
+namespace yumo::test
+{
+namespace
+{
+
+QString PathOf(const TempDir& dir) { return QString::fromStdString((dir / "yumo.conf").string()); }
+
+TEST(Settings, WrittenSettingsReadBackAndAFirstStartIsThePlainStartUp)
+{
+    EnsureTestApplication();
+    TempDir dir;
+    {
+        QSettings none(PathOf(dir), QSettings::IniFormat);
+        EXPECT_EQ(ReadSettings(none), SavedSettings{});
+    }
+    // The defaults change nothing of a fresh state: a first start is the described start-up.
+    CapturingReporter reporter;
+    std::unique_ptr<AppState> plain = CreateAppState(reporter);
+    std::unique_ptr<AppState> applied = CreateAppState(reporter);
+    ApplySettings(SavedSettings{}, *applied);
+    EXPECT_EQ(applied->personality.netsuki, plain->personality.netsuki);
+    EXPECT_EQ(applied->stream.voiceVolume, plain->stream.voiceVolume);
+    EXPECT_EQ(applied->alarm.mode, plain->alarm.mode);
+
+    SavedSettings saved;
+    saved.personality = {0, 10, 3, 7};
+    saved.voiceVolume = -125;
+    saved.musicVolume = 300;
+    saved.musicOff = true;
+    saved.wakeMinuteOfDay = 13 * 60 + 5;
+    saved.lastVoicePath = QStringLiteral("/home/someone/声/よる.ymv");
+    saved.windowGeometry = QByteArray("\x01\xd9\xd0\xcb\x00\x03", 6);
+    saved.language = Language::English;
+    saved.keepAwake = false;
+    {
+        QSettings file(PathOf(dir), QSettings::IniFormat);
+        ASSERT_TRUE(WriteSettings(file, saved));
+    }
+    QSettings file(PathOf(dir), QSettings::IniFormat);
+    EXPECT_EQ(ReadSettings(file), saved);
+
+    // Into the state and back: the user's wake time opens the dialog at 1:05 PM.
+    ApplySettings(saved, *applied);
+    EXPECT_EQ(applied->personality.suimin, 10);
+    EXPECT_EQ(applied->stream.voiceVolume, -125);
+    EXPECT_EQ(applied->alarm.mode, kWakeUserSet);
+    EXPECT_EQ(applied->alarm.hour, 13);
+    EXPECT_EQ(applied->alarm.minute, 5);
+    EXPECT_EQ(TakeSettings(*applied, saved), saved);
+    // An automatic wake time is the night's, not the user's; turning the alarm off forgets it.
+    applied->alarm.mode = kWakeAutomatic;
+    EXPECT_EQ(TakeSettings(*applied, saved).wakeMinuteOfDay, saved.wakeMinuteOfDay);
+    applied->alarm.mode = kWakeOff;
+    EXPECT_FALSE(TakeSettings(*applied, saved).wakeMinuteOfDay.has_value());
+}
+
+TEST(Settings, DamagedValuesAndFilesGiveTheDefaults)
+{
+    EnsureTestApplication();
+    TempDir dir;
+    WriteTextFile(dir / "yumo.conf",
+                  "[personality]\nnetsuki=11\nsuimin=-1\nnezou=4.5\nneoki=seven\n"
+                  "[volume]\nvoice=99999999999999\nmusic=\nmusicOff=maybe\n"
+                  "[wake]\nminuteOfDay=1440\n[voice]\nlastLoaded=@Variant(\\0\\0\\0\\x7f)\n"
+                  "[window]\ngeometry=not bytes\n[display]\nlanguage=fr\n"
+                  "[night]\nkeepAwake=1\n");
+    {
+        QSettings file(PathOf(dir), QSettings::IniFormat);
+        const SavedSettings read = ReadSettings(file);
+        EXPECT_EQ(read.personality, (std::array<int, 4>{5, 5, 5, 5}));
+        EXPECT_EQ(read.voiceVolume, 0);
+        EXPECT_EQ(read.musicVolume, 0);
+        EXPECT_FALSE(read.musicOff);
+        EXPECT_FALSE(read.wakeMinuteOfDay.has_value());
+        EXPECT_TRUE(read.lastVoicePath.isEmpty());
+        EXPECT_TRUE(read.windowGeometry.isEmpty());
+        EXPECT_EQ(read.language, Language::Japanese);
+        EXPECT_TRUE(read.keepAwake);
+    }
+    // Bytes that are no settings file at all.
+    std::vector<uint8_t> noise(4096);
+    for (size_t i = 0; i < noise.size(); ++i)
+    {
+        noise[i] = static_cast<uint8_t>((i * 7919 + 13) % 256);
+    }
+    WriteBytesFile(dir / "yumo.conf", noise);
+    QSettings file(PathOf(dir), QSettings::IniFormat);
+    const SavedSettings read = ReadSettings(file);
+    EXPECT_EQ(read.personality, (std::array<int, 4>{5, 5, 5, 5}));
+    EXPECT_EQ(read.language, Language::Japanese);
+}
+
+} // namespace
+} // namespace yumo::test

@@ -1,0 +1,618 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>PreviewPlayer</name>
+    <message>
+        <source>このファイルの形式はプレビューできません。</source>
+        <translation>This file cannot be previewed in its format.</translation>
+    </message>
+    <message>
+        <source>プレビューエラー</source>
+        <translation>Preview Error</translation>
+    </message>
+    <message>
+        <source>サウンドデバイスを開けませんでした。プレビューできません。</source>
+        <translation>Cannot open the sound device: no preview.</translation>
+    </message>
+</context>
+<context>
+    <name>SoundOutput</name>
+    <message>
+        <source>サウンドデバイスを開けませんでした。音を出さずに続けます。</source>
+        <translation>Cannot open the sound device. Yumo goes on without sound.</translation>
+    </message>
+    <message>
+        <source>サウンドデバイスエラー</source>
+        <translation>Sound Device Error</translation>
+    </message>
+</context>
+<context>
+    <name>Yumo</name>
+    <message>
+        <source>Yumo</source>
+        <translation>Yumo</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>再生</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>ボイス情報の読み込み...	Ctrl+O</source>
+        <translation>Load Voice Data...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>ボイス情報を閉じる</source>
+        <translation>Close Voice Data</translation>
+    </message>
+    <message>
+        <source>ボイス情報の編集...</source>
+        <translation>Edit Voice Data...</translation>
+    </message>
+    <message>
+        <source>終了	Ctrl+Q</source>
+        <translation>Quit	Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>おやすみなさい	Enter</source>
+        <translation>Good Night	Enter</translation>
+    </message>
+    <message>
+        <source>起きます	Enter</source>
+        <translation>Wake Up	Enter</translation>
+    </message>
+    <message>
+        <source>起こしてもらう...</source>
+        <translation>Have Her Wake You...</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About Yumo</translation>
+    </message>
+    <message>
+        <source>起こして</source>
+        <translation>Wake Me</translation>
+    </message>
+    <message>
+        <source>場所交代</source>
+        <translation>Swap Sides</translation>
+    </message>
+    <message>
+        <source>BGM</source>
+        <translation>Music</translation>
+    </message>
+    <message>
+        <source>おいで</source>
+        <translation>Come Here</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Yumo Ver.1.01</source>
+        <translation>Yumo version 1.01</translation>
+    </message>
+    <message>
+        <source>位置情報は変更されています。保存しますか？</source>
+        <translation>The position record has changed. Save it?</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>ボイス情報のファイルを開けません。
+%1</source>
+        <translation>Cannot open the voice data file.
+%1</translation>
+    </message>
+    <message>
+        <source>ファイルオープンエラー</source>
+        <translation>Cannot Open File</translation>
+    </message>
+    <message>
+        <source>ボイス情報の読み込み</source>
+        <translation>Load Voice Data</translation>
+    </message>
+    <message>
+        <source>BGM file</source>
+        <translation>Music File</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>Yumo voice data(*.ymv)</source>
+        <translation>Yumo voice data (*.ymv)</translation>
+    </message>
+    <message>
+        <source>wav audio(*.wav)</source>
+        <translation>WAV audio (*.wav)</translation>
+    </message>
+    <message>
+        <source>mp3 audio(*.mp3)</source>
+        <translation>MP3 audio (*.mp3)</translation>
+    </message>
+    <message>
+        <source>All Files(*.*)</source>
+        <translation>All files (*.*)</translation>
+    </message>
+    <message>
+        <source>Yumo position data(*.ypos)</source>
+        <translation>Yumo position data (*.ypos)</translation>
+    </message>
+    <message>
+        <source>いつ起こしてほしいですか？</source>
+        <translation>When would you like to be woken?</translation>
+    </message>
+    <message>
+        <source>(いつも時間通りに起こしてもらえるとは限りません)</source>
+        <translation>(She may not always wake you right on time.)</translation>
+    </message>
+    <message>
+        <source>時</source>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>目覚ましストップ</source>
+        <translation>Stop Alarm</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>夜の間はスリープさせない</source>
+        <translation>Keep the Computer Awake During a Night</translation>
+    </message>
+</context>
+<context>
+    <name>yumo</name>
+    <message>
+        <source>Yumoオープンエラー</source>
+        <translation>Yumo Cannot Open</translation>
+    </message>
+    <message>
+        <source>.birファイルを開けません。hrtfフォルダ内に.birファイルが存在するか確認してください。</source>
+        <translation>Cannot open the .bir file. Check that the hrtf folder holds a .bir file.</translation>
+    </message>
+    <message>
+        <source>%1 の内容が正しくないため読み込めません。
+(%2)</source>
+        <translation>Cannot read %1: its contents are not valid.
+(%2)</translation>
+    </message>
+    <message>
+        <source>ファイルオープンエラー</source>
+        <translation>Cannot Open File</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。wavファイルではありません。</source>
+        <translation>This file cannot be opened: it is not a WAV file.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。リニアPCM形式ではありません。</source>
+        <translation>This file cannot be opened: it is not linear PCM.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。44.1kHz、16ビットに変換してください。</source>
+        <translation>This file cannot be opened. Convert it to 44.1 kHz, 16 bits.</translation>
+    </message>
+    <message>
+        <source>ファイルのオープンに失敗しました。</source>
+        <translation>The file could not be opened.</translation>
+    </message>
+    <message>
+        <source>変換ストリームのオープンに失敗しました。</source>
+        <translation>The decoder could not be started for this file.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。ファイルが大きすぎます（1GB以下にしてください）。</source>
+        <translation>This file cannot be opened: it is too large (at most 1 GB).</translation>
+    </message>
+    <message>
+        <source>ボイス追加エラー</source>
+        <translation>Cannot Add Voice</translation>
+    </message>
+    <message>
+        <source>ボイスを追加できません。ボイスの種類が不正です。</source>
+        <translation>Cannot add the voice: the kind of voice is invalid.</translation>
+    </message>
+    <message>
+        <source>ボイスを追加できません。登録できる最大ボイス数を超えています。</source>
+        <translation>Cannot add the voice: this kind holds as many voices as it can.</translation>
+    </message>
+    <message>
+        <source>ボイスを追加できません。音声の形式が不正です。</source>
+        <translation>Cannot add the voice: the audio format is invalid.</translation>
+    </message>
+    <message>
+        <source>ボイスを追加できません。音声が長すぎます。</source>
+        <translation>Cannot add the voice: the audio is too long.</translation>
+    </message>
+    <message>
+        <source>「おやすみ」ボイスと「起きて」ボイスをそれぞれ1つ以上登録してください。</source>
+        <translation>Add at least one &quot;Good night&quot; voice and one &quot;Wake up&quot; voice.</translation>
+    </message>
+    <message>
+        <source>ymv保存エラー</source>
+        <translation>Cannot Save Voice Data</translation>
+    </message>
+    <message>
+        <source>位置情報を保存できませんでした。以前のファイルはそのままです。</source>
+        <translation>The position record could not be saved. The previous file is unchanged.</translation>
+    </message>
+    <message>
+        <source>保存エラー</source>
+        <translation>Cannot Save</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが大きすぎます（%1 バイト）。</source>
+        <translation>The voice data file is too large (%1 bytes).</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。ヘッダーが途中で切れています（%1 バイト）。</source>
+        <translation>The voice data file is damaged: its header is cut short (%1 bytes).</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1 のボイス数 %2 が 0～10 の範囲外です。</source>
+        <translation>The voice data file is damaged: kind %1 has %2 voices, not 0 to 10.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスのバイト数 %3 が不正です。</source>
+        <translation>The voice data file is damaged: the byte count %3 of voice %2 of kind %1 is invalid.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの長さ %3 がサンプル数と合いません。</source>
+        <translation>The voice data file is damaged: the length %3 of voice %2 of kind %1 does not match its samples.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの再生位置 %3 が負です。</source>
+        <translation>The voice data file is damaged: the play position %3 of voice %2 of kind %1 is negative.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスのデータが途中で切れています。</source>
+        <translation>The voice data file is damaged: the data of voice %2 of kind %1 is cut short.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの圧縮データ長 %3 が不正です。</source>
+        <translation>The voice data file is damaged: the compressed length %3 of voice %2 of kind %1 is invalid.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスのバイト数 %3 が圧縮データに対して大きすぎます。</source>
+        <translation>The voice data file is damaged: the byte count %3 of voice %2 of kind %1 is too large for its compressed data.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。ボイスの合計 %1 バイトが上限の %2 バイトを超えています。</source>
+        <translation>The voice data file is damaged: its voices total %1 bytes, more than the limit of %2 bytes.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの圧縮データが壊れています。</source>
+        <translation>The voice data file is damaged: the compressed data of voice %2 of kind %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの展開後のサイズがバイト数と一致しません。</source>
+        <translation>The voice data file is damaged: voice %2 of kind %1 does not expand to its byte count.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。</source>
+        <translation>The voice data file is damaged.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを保存できません。種類 %1 のボイス数 %2 が 0～10 の範囲外です。</source>
+        <translation>Cannot save the voice data file: kind %1 has %2 voices, not 0 to 10.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを保存できません。種類 %1・位置 %2 のボイスのバイト数 %3 がサンプルと合いません。</source>
+        <translation>Cannot save the voice data file: the byte count %3 of voice %2 of kind %1 does not match its samples.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを保存できません。圧縮を開始できません。</source>
+        <translation>Cannot save the voice data file: compression cannot start.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを保存できません。種類 %1・位置 %2 のボイスを圧縮できません。</source>
+        <translation>Cannot save the voice data file: voice %2 of kind %1 cannot be compressed.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを書き込めませんでした。以前のファイルはそのままです。</source>
+        <translation>The voice data file could not be written. The previous file is unchanged.</translation>
+    </message>
+    <message>
+        <source>おやすみ</source>
+        <translation>Good night</translation>
+    </message>
+    <message>
+        <source>すぅはぁ</source>
+        <translation>Breathing</translation>
+    </message>
+    <message>
+        <source>すぅ</source>
+        <translation>Breath in</translation>
+    </message>
+    <message>
+        <source>はぁ</source>
+        <translation>Breath out</translation>
+    </message>
+    <message>
+        <source>ぐぅぐぅ</source>
+        <translation>Snoring</translation>
+    </message>
+    <message>
+        <source>うーんむにゃむにゃ</source>
+        <translation>Mumbling</translation>
+    </message>
+    <message>
+        <source>寝言</source>
+        <translation>Sleep talk</translation>
+    </message>
+    <message>
+        <source>…はっ</source>
+        <translation>Startle</translation>
+    </message>
+    <message>
+        <source>ぶつぶつ</source>
+        <translation>Grumbling</translation>
+    </message>
+    <message>
+        <source>はーぁ</source>
+        <translation>Sigh</translation>
+    </message>
+    <message>
+        <source>起きて</source>
+        <translation>Wake up</translation>
+    </message>
+    <message>
+        <source>静寂</source>
+        <translation>Silence</translation>
+    </message>
+    <message>
+        <source>オーディオエラー</source>
+        <translation>Audio Error</translation>
+    </message>
+    <message>
+        <source>オーディオデバイスを開けません。サウンドの設定を確認してください。</source>
+        <translation>Cannot open the audio device. Check the sound settings.</translation>
+    </message>
+    <message>
+        <source>オーディオデバイスに音声を送れないため、再生を止めました。サウンドの設定を確認してから、もう一度おやすみなさいを選んでください。</source>
+        <translation>Playback stopped because the audio device takes no more sound. Check the sound settings, then choose Good Night again.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。16ビットのPCMではありません。</source>
+        <translation>This file cannot be opened: it is not 16-bit PCM.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。長すぎます。</source>
+        <translation>This file cannot be opened: it is too long.</translation>
+    </message>
+    <message>
+        <source>アニメーションスクリプトエラー</source>
+        <translation>Animation Script Error</translation>
+    </message>
+    <message>
+        <source>img/Anime.txt を読み込めません。ファイルが大きすぎるか壊れています。</source>
+        <translation>Cannot read img/Anime.txt: the file is too large or damaged.</translation>
+    </message>
+    <message>
+        <source>img/Anime.txt の内容に誤りがあります。誤りより後は読み込みません。
+(%1)</source>
+        <translation>img/Anime.txt has an error. Nothing after the error is read.
+(%1)</translation>
+    </message>
+    <message>
+        <source>img/Anime.txt の内容に誤りがあります。表の範囲外の項目は使いません。
+(%1)</source>
+        <translation>img/Anime.txt has an error. Entries outside the tables are not used.
+(%1)</translation>
+    </message>
+    <message>
+        <source>キャラクターデータエラー</source>
+        <translation>Character Data Error</translation>
+    </message>
+    <message>
+        <source>現在時刻</source>
+        <translation>Time now</translation>
+    </message>
+    <message>
+        <source>お目覚めまで&#x3000;あと</source>
+        <translation>Time to wake up</translation>
+    </message>
+    <message>
+        <source>AM</source>
+        <translation>AM</translation>
+    </message>
+    <message>
+        <source>PM</source>
+        <translation>PM</translation>
+    </message>
+    <message>
+        <source>%2d時間%2d分%s</source>
+        <translation>%2dh %2dmin %s</translation>
+    </message>
+    <message>
+        <source>くらい</source>
+        <translation>or so</translation>
+    </message>
+    <message>
+        <source>どれくらいかな…</source>
+        <translation>Who knows…</translation>
+    </message>
+    <message>
+        <source>あなたの隣にいるのは
+%s&#x3000;さんです</source>
+        <translation>Beside you tonight:
+%s</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;睡眠準備中…</source>
+        <translation>Getting ready for bed…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;おやすみあいさつ中…</source>
+        <translation>Saying good night…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;まどろみ中…</source>
+        <translation>Dozing…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;寝入り中…</source>
+        <translation>Falling asleep…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;………</source>
+        <translation>………</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;いらいら…</source>
+        <translation>Irritated…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;ぶつぶつ…</source>
+        <translation>Grumbling…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;お目覚め中…</source>
+        <translation>Waking up…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;寝返り中…</source>
+        <translation>Rolling over…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;むにゃむにゃ…</source>
+        <translation>Mumbling…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;イビキ中…</source>
+        <translation>Snoring…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;寝言中…</source>
+        <translation>Talking in her sleep…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;起こし中…</source>
+        <translation>Waking you…</translation>
+    </message>
+    <message>
+        <source>ただいま&#x3000;思案中…</source>
+        <translation>Pondering…</translation>
+    </message>
+    <message>
+        <source>状態:&#x3000;お目覚め</source>
+        <translation>State: awake</translation>
+    </message>
+    <message>
+        <source>状態:&#x3000;すっきりしない…</source>
+        <translation>State: groggy…</translation>
+    </message>
+    <message>
+        <source>状態:&#x3000;ドリーミング</source>
+        <translation>State: dreaming</translation>
+    </message>
+    <message>
+        <source>状態:&#x3000;浅い眠り</source>
+        <translation>State: light sleep</translation>
+    </message>
+    <message>
+        <source>状態:&#x3000;熟睡</source>
+        <translation>State: sound asleep</translation>
+    </message>
+    <message>
+        <source>状態:&#x3000;爆睡</source>
+        <translation>State: dead to the world</translation>
+    </message>
+    <message>
+        <source>相対位置
+
+方位=%s%d゜
+高度=%d゜
+距離=%2.1fm</source>
+        <translation>Her position
+
+Azimuth=%s%d°
+Elevation=%d°
+Distance=%2.1fm</translation>
+    </message>
+    <message>
+        <source>L</source>
+        <translation>L</translation>
+    </message>
+    <message>
+        <source>R</source>
+        <translation>R</translation>
+    </message>
+    <message>
+        <source>声: %2.1lfdB</source>
+        <translation>Voice: %2.1lfdB</translation>
+    </message>
+    <message>
+        <source>BGM: %2.1lfdB</source>
+        <translation>Music: %2.1lfdB</translation>
+    </message>
+    <message>
+        <source>寝つき</source>
+        <translation>Falling asleep</translation>
+    </message>
+    <message>
+        <source>睡眠</source>
+        <translation>Sleep</translation>
+    </message>
+    <message>
+        <source>寝相</source>
+        <translation>Posture</translation>
+    </message>
+    <message>
+        <source>寝起き</source>
+        <translation>Waking</translation>
+    </message>
+    <message>
+        <source>悪い</source>
+        <translation>Poor</translation>
+    </message>
+    <message>
+        <source>浅い</source>
+        <translation>Light</translation>
+    </message>
+    <message>
+        <source>良い</source>
+        <translation>Good</translation>
+    </message>
+    <message>
+        <source>深い</source>
+        <translation>Deep</translation>
+    </message>
+</context>
+</TS>
