@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Installs the Debian package on a fresh, minimal Debian 12 and starts Yumo there: debootstraps
+# a chroot (kept in WORK_DIR/base, copied for each run), installs the .deb with apt-get
+# (--no-install-recommends, so only its Depends come in), checks that no build tool came with
+# it, then starts yumo from /tmp under Xvfb on a private session bus and asks it over the bus
+# whether it loaded its default voice from /usr/share/yumo. A screenshot is kept as
+# WORK_DIR/deb-yumo.png. Needs root, debootstrap and Debian's mirror; about a minute and a half.
+#   scripts/check_deb_in_chroot.sh WORK_DIR [PACKAGE.deb]   (default: the newest build/yumo_*.deb)
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+[ $# -ge 1 ] || { echo "usage: $0 WORK_DIR [PACKAGE.deb]" >&2; exit 2; }
+[ "$(id -u)" -eq 0 ] || die "run this as root (debootstrap and chroot need it)"
+work="$(mkdir -p "$1" && cd "$1" && pwd)"
+deb="${2:-$(ls -t "$YUMO_BUILD"/yumo_*.deb 2>/dev/null | head -n 1)}"
+[ -n "$deb" ] && [ -r "$deb" ] || die "no package: run 'cd build && cpack -G DEB' first"
+readonly MIRROR=http://deb.debian.org/debian
+readonly CLEAN_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+root="$work/deb-chroot"
+mounted=()
+
+unmount_all() {
+    local i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+        umount -R "${mounted[i]}" 2>/dev/null || umount -lR "${mounted[i]}" || true
+    done
+    mounted=()
+}
+trap unmount_all EXIT
+
+in_root() {
+    chroot "$root" /usr/bin/env -i HOME=/root PATH="$CLEAN_PATH" DEBIAN_FRONTEND=noninteractive \
+        bash -c "$*" </dev/null
+}
+
+if [ ! -e "$work/base/.complete" ]; then
+    command -v debootstrap >/dev/null ||
+        as_root apt-get install -y --no-install-recommends debootstrap
+    rm -rf "$work/base"
+    say "debootstrap --variant=minbase bookworm"
+    debootstrap --variant=minbase bookworm "$work/base" "$MIRROR"
+    touch "$work/base/.complete"
+fi
+say "a fresh copy of the base"
+rm -rf "$root"
+cp -a "$work/base" "$root"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The release's updates too, as the machine that built the package has them.
+printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb %s-security bookworm-security main\n' \
+    "$MIRROR" "$MIRROR" "$MIRROR" >"$root/etc/apt/sources.list"
+mount -t proc proc "$root/proc" && mounted+=("$root/proc")
+mount --rbind /dev "$root/dev" && mounted+=("$root/dev")
+cp "$deb" "$root/tmp/yumo.deb"
+
+say "installing $(basename "$deb")"
+in_root 'apt-get -q update >/dev/null && apt-get -q -y --no-install-recommends install /tmp/yumo.deb' \
+    >"$work/deb-install.log"
+tail -n 3 "$work/deb-install.log"
+build_tools="$(in_root "dpkg-query -W -f='\${Package}\n' | grep -E '^(gcc|g\+\+|cpp|clang|cmake|make|ninja-build|pkg-config)(-[0-9]+)?\$|-dev\$' || true")"
+[ -z "$build_tools" ] || die "the package brought build tools: $build_tools"
+echo "installed $(in_root "dpkg-query -W | wc -l") packages, no build tools"
+
+say "starting yumo under Xvfb"
+in_root 'apt-get -q -y --no-install-recommends install xvfb xauth xdotool dbus-daemon dbus-bin x11-apps' \
+    >>"$work/deb-install.log"
+in_root '
+set -e
+cd /tmp
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>/tmp/display 2>/tmp/xvfb.log &
+xvfb=$!
+for i in $(seq 50); do [ -s /tmp/display ] && break; sleep 0.1; done
+export DISPLAY=:$(cat /tmp/display)
+export DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1)
+mkdir -p /tmp/empty && cd /tmp/empty
+yumo >/tmp/yumo.log 2>&1 &
+yumo=$!
+loaded=no
+for i in $(seq 200); do
+    if dbus-send --session --print-reply=literal --dest=org.mpris.MediaPlayer2.yumo \
+        /org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get \
+        string:org.mpris.MediaPlayer2.Player string:CanPlay 2>/dev/null | grep -q true; then
+        loaded=yes; break
+    fi
+    sleep 0.1
+done
+sleep 2
+xwd -root -silent >/tmp/yumo.xwd
+kill -0 $yumo && running=yes || running=no
+kill $yumo $xvfb 2>/dev/null || true
+echo "yumo running: $running, default voice loaded from /usr/share/yumo: $loaded"
+cat /tmp/yumo.log
+[ $running = yes ] && [ $loaded = yes ]
+'
+convert "$root/tmp/yumo.xwd" -crop 700x760+0+0 +repage "$work/deb-yumo.png" 2>/dev/null || true
+say "passed: the package installs on a minimal Debian 12 and Yumo starts with its data"
