@@ -27,6 +27,10 @@ done
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/recording.wav "$out"/yumo.log
 
+# A home of its own: the settings the program keeps stay out of the user's.
+export HOME="$E2E_WORK/home"
+mkdir -p "$HOME"
+unset XDG_CONFIG_HOME XDG_DATA_HOME
 e2e_start_display
 e2e_start_sound_server
 recording="$out/recording.wav"
