@@ -2,6 +2,7 @@
 // switches while the window is open, and switches back.
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenuBar>
 #include <QPushButton>
 
@@ -52,7 +53,8 @@ TEST_F(WindowTest, EnglishReachesEveryTextLiveAndJapaneseComesBack)
 
     for (int i = 0; i < static_cast<int>(UiText::Count); ++i)
     {
-        EXPECT_FALSE(HasJapanese(Text(static_cast<UiText>(i)))) << Text(static_cast<UiText>(i));
+        EXPECT_FALSE(HasJapanese(Text(static_cast<UiText>(i))))
+            << Text(static_cast<UiText>(i)).toStdString();
     }
     StatusWords words = TranslatedStatusWords();
     VisitStatusWords(words, [](std::string& word) {
@@ -70,8 +72,9 @@ TEST_F(WindowTest, EnglishReachesEveryTextLiveAndJapaneseComesBack)
 
     // The core's messages: whole texts, and formats whose values keep their places.
     CapturingReporter core;
-    ReportFormatted(core, "ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの長さ %3 "
-                          "がサンプル数と合いません。",
+    ReportFormatted(core,
+                    "ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの長さ %3 "
+                    "がサンプル数と合いません。",
                     {"4", "2", "99"}, "Yumoオープンエラー");
     ReportMessage(core, "オーディオデバイスを開けません。サウンドの設定を確認してください。",
                   "オーディオエラー");
