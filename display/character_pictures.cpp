@@ -107,8 +107,12 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
         {
             // Written whole, then renamed: a failed write leaves the previous file as it was.
             const std::filesystem::path rebuiltPath = rebuiltDir / "ymv" / "Yumone.ymi";
-            std::error_code error;
-            std::filesystem::create_directories(rebuiltPath.parent_path(), error);
+            if (rebuiltDir != workDir)
+            {
+                // The user's folder may not exist yet; the data folder's ymv/ is never made.
+                std::error_code error;
+                std::filesystem::create_directories(rebuiltPath.parent_path(), error);
+            }
             WriteFileAtomically(rebuiltPath, EncodeCharacterData(state.character, *built));
             state.characterPictures = std::move(*built);
             return kOk;

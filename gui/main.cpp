@@ -90,6 +90,9 @@ void NameTheSoundStream()
         properties += user;
     }
     setenv("PULSE_PROP", properties.c_str(), 1);
+    // Qt names its sound context itself ("QtPulseAudio:<pid>"), and PULSE_PROP does not replace
+    // a name already given; this variable does, unless the user set it.
+    setenv("PULSE_PROP_OVERRIDE_application.name", "Yumo", 0);
 }
 
 // A settings file that cannot be read is put aside (yumo.conf.damaged) and the defaults used.

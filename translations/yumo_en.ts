@@ -584,7 +584,7 @@ Distance=%2.1fm</translation>
     </message>
     <message>
         <source>寝つき</source>
-        <translation>Falling asleep</translation>
+        <translation>Dozing</translation>
     </message>
     <message>
         <source>睡眠</source>

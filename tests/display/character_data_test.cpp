@@ -112,6 +112,18 @@ TEST_F(CharacterDataTest, PicturesBuiltInMemoryAreUsedWhenTheFileCannotBeWritten
     EXPECT_FALSE(std::filesystem::exists(Ymi()));
 }
 
+TEST_F(CharacterDataTest, ARebuiltFileGoesToTheFolderGivenForItAndTheDataFolderStaysAsItWas)
+{
+    std::filesystem::remove_all(dir_ / "ymv");
+    WritePicture("a.png", 40);
+    test::WriteTextFile(dir_ / "img" / "Image.txt", "img/a.png\n");
+    test::TempDir user;
+    ASSERT_EQ(LoadCharacterPictures(*state_, dir_.path(), user / "yumo"), kOk);
+    EXPECT_EQ(state_->characterPictures.count, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "ymv"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(user / "yumo" / "ymv" / "Yumone.ymi"));
+}
+
 TEST_F(CharacterDataTest, DamagedFileIsReportedAndChangesNothing)
 {
     WritePicture("a.png", 40);

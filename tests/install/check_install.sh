@@ -97,7 +97,7 @@ quit_yumo() {
 start_yumo
 [ "$(property org.mpris.MediaPlayer2 Identity)" = "Yumo" ] || e2e_fail "MPRIS identity"
 sleep 1
-import -window root -crop 680x740+0+0 +repage "$out/yumo-ja.png"
+import -window "$window" "$out/yumo-ja.png"
 
 # A second start raises the first and ends.
 timeout 20 "$prefix/bin/yumo" >>"$out/yumo.log" 2>&1 || e2e_fail "the second start failed"
@@ -113,7 +113,7 @@ grep -q 'media.role = "music"' "$out/sink-inputs.txt" || e2e_fail "the stream's 
 grep -q 'application.icon_name = "org.yumo.Yumo"' "$out/sink-inputs.txt" ||
     e2e_fail "the stream has no icon name"
 sleep 2
-import -window root -crop 680x740+0+0 +repage "$out/night-ja.png"
+import -window "$window" "$out/night-ja.png"
 player org.mpris.MediaPlayer2.Player.Stop
 wait_for 5 status_is Stopped || e2e_fail "Stop did not end the night"
 quit_yumo
@@ -124,7 +124,7 @@ start_yumo --lang en
 player org.mpris.MediaPlayer2.Player.Play
 wait_for 5 status_is Playing || e2e_fail "Play did not start a night in English"
 sleep 2
-import -window root -crop 680x740+0+0 +repage "$out/yumo-en.png"
+import -window "$window" "$out/yumo-en.png"
 # The title is the status pane's activity, in English now.
 property org.mpris.MediaPlayer2.Player Metadata >"$out/metadata-en.txt"
 grep -q 'xesam:title.*…' "$out/metadata-en.txt" || e2e_fail "no activity title: $(cat "$out/metadata-en.txt")"
