@@ -274,9 +274,12 @@ TEST(SingleInstance, TheSecondStartRaisesTheFirst)
     EXPECT_TRUE(second.AskToRaise(5000));
     EXPECT_EQ(raised.size(), 1);
 
-    SingleInstance withoutBus(QDBusConnection::connectToBus(
-        QStringLiteral("unix:path=/nonexistent"), QStringLiteral("none")));
-    EXPECT_EQ(withoutBus.Claim(), InstanceRole::NoBus);
+    {
+        SingleInstance withoutBus(QDBusConnection::connectToBus(
+            QStringLiteral("unix:path=/nonexistent"), QStringLiteral("none")));
+        EXPECT_EQ(withoutBus.Claim(), InstanceRole::NoBus);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("none"));
 }
 
 } // namespace
