@@ -70,7 +70,7 @@ Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>/tmp/display 2>/tmp/xvfb
 xvfb=$!
 for i in $(seq 50); do [ -s /tmp/display ] && break; sleep 0.1; done
 export DISPLAY=:$(cat /tmp/display)
-export DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1)
+export DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>/tmp/bus.pid)
 mkdir -p /tmp/empty && cd /tmp/empty
 yumo >/tmp/yumo.log 2>&1 &
 yumo=$!
@@ -86,7 +86,7 @@ done
 sleep 2
 xwd -root -silent >/tmp/yumo.xwd
 kill -0 $yumo && running=yes || running=no
-kill $yumo $xvfb 2>/dev/null || true
+kill $yumo $xvfb $(cat /tmp/bus.pid) 2>/dev/null || true
 echo "yumo running: $running, default voice loaded from /usr/share/yumo: $loaded"
 cat /tmp/yumo.log
 [ $running = yes ] && [ $loaded = yes ]
