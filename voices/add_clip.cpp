@@ -15,8 +15,9 @@ namespace
 
 const char* const kAddErrorCaption = YUMO_TEXT("ボイス追加エラー");
 
-// Whether `kind` can take one more clip; reports why not.
-AddClipResult CheckKindHasRoom(const VoiceSet& set, int kind, Reporter& reporter)
+} // namespace
+
+AddClipResult CheckClipRoom(const VoiceSet& set, int kind, Reporter& reporter)
 {
     if (kind < 0 || kind >= kEditableVoiceKindCount)
     {
@@ -34,18 +35,9 @@ AddClipResult CheckKindHasRoom(const VoiceSet& set, int kind, Reporter& reporter
     return AddClipResult::Added;
 }
 
-} // namespace
-
-AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& audio,
-                                 const PcmFormat& format, std::u16string_view sourcePath,
-                                 Reporter& reporter)
+AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& format,
+                                  std::vector<int16_t>& samples, Reporter& reporter)
 {
-    if (const AddClipResult room = CheckKindHasRoom(set, kind, reporter);
-        room != AddClipResult::Added)
-    {
-        return room;
-    }
-    const int32_t count = set.clipCounts[kind];
     const size_t align = format.blockAlign;
     const size_t channels = format.channels;
     // Every frame must hold a 16-bit value per channel, or the mix-down would read past it.
@@ -66,8 +58,7 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
         return AddClipResult::TooLong;
     }
 
-    const int slot = ClipSlot(kind, count);
-    std::vector<int16_t> samples(padded, 0);
+    samples.assign(padded, 0);
     for (size_t i = 0; i < frames; ++i)
     {
         const uint8_t* frame = audio.buffer.data() + align * i;
@@ -81,6 +72,39 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
         // Integer division truncates toward zero: (-3 + 0) / 2 is -1.
         samples[i] = static_cast<int16_t>((left + right) / 2);
     }
+    return AddClipResult::Added;
+}
+
+AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
+                              Reporter& reporter)
+{
+    ImportedAudio audio;
+    PcmFormat format;
+    if (ImportAudioByExtension(path, audio, format, reporter) == 0)
+    {
+        ReleaseImportedAudio(audio);
+        return AddClipResult::ImportFailed;
+    }
+    const AddClipResult result = ConvertImportToClip(audio, format, samples, reporter);
+    ReleaseImportedAudio(audio);
+    return result;
+}
+
+AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> samples,
+                                std::u16string_view sourcePath, Reporter& reporter)
+{
+    if (const AddClipResult room = CheckClipRoom(set, kind, reporter); room != AddClipResult::Added)
+    {
+        return room;
+    }
+    if (samples.size() % kFramesPerBlock != 0 ||
+        samples.size() > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
+    {
+        ReportMessage(reporter, "ボイスを追加できません。音声が長すぎます。", kAddErrorCaption);
+        return AddClipResult::TooLong;
+    }
+    const int32_t count = set.clipCounts[kind];
+    const int slot = ClipSlot(kind, count);
 
     // A new clip starts with clean entries, whatever an earlier file left in the slot.
     set.catalog.secondText[slot].fill(u'\0');
@@ -92,7 +116,7 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
     set.tracks.playPosition[slot] = 0;
     set.tracks.outputByteCounter[slot] = 0;
 
-    const auto sampleCount = static_cast<int32_t>(padded);
+    const auto sampleCount = static_cast<int32_t>(samples.size());
     set.catalog.sampleCount[slot] = sampleCount;
     set.catalog.byteSize[slot] = sampleCount * 2;
     set.tracks.lengthFrames[slot] = sampleCount;
@@ -105,25 +129,37 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
     return AddClipResult::Added;
 }
 
-AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter)
+AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& audio,
+                                 const PcmFormat& format, std::u16string_view sourcePath,
+                                 Reporter& reporter)
 {
-    // The limit is checked before anything is imported, so a full kind imports nothing.
-    if (const AddClipResult room = CheckKindHasRoom(set, kind, reporter);
-        room != AddClipResult::Added)
+    if (const AddClipResult room = CheckClipRoom(set, kind, reporter); room != AddClipResult::Added)
     {
         return room;
     }
-    ImportedAudio audio;
-    PcmFormat format;
-    if (ImportAudioByExtension(path, audio, format, reporter) == 0)
+    std::vector<int16_t> samples;
+    if (const AddClipResult converted = ConvertImportToClip(audio, format, samples, reporter);
+        converted != AddClipResult::Added)
     {
-        ReleaseImportedAudio(audio);
-        return AddClipResult::ImportFailed;
+        return converted;
     }
-    const AddClipResult result =
-        AppendImportedClip(set, kind, audio, format, Utf8ToUtf16(path), reporter);
-    ReleaseImportedAudio(audio);
-    return result;
+    return AppendClipSamples(set, kind, std::move(samples), sourcePath, reporter);
+}
+
+AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter)
+{
+    // The limit is checked before anything is imported, so a full kind imports nothing.
+    if (const AddClipResult room = CheckClipRoom(set, kind, reporter); room != AddClipResult::Added)
+    {
+        return room;
+    }
+    std::vector<int16_t> samples;
+    if (const AddClipResult imported = ImportVoiceClip(path, samples, reporter);
+        imported != AddClipResult::Added)
+    {
+        return imported;
+    }
+    return AppendClipSamples(set, kind, std::move(samples), Utf8ToUtf16(path), reporter);
 }
 
 bool CheckVoiceSetSavable(const VoiceSet& set, Reporter& reporter)

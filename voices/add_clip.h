@@ -1,9 +1,13 @@
 #pragma once
 // Appending clips to a voice set, as the voice editor's add button does, and the check the
-// editor makes before it saves.
+// editor makes before it saves. An add is two steps: the import and conversion into a clip's
+// samples (ImportVoiceClip, ConvertImportToClip), which touch no set and may run on another
+// thread, and the append to the set (AppendClipSamples), which is quick.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/report.h"
 #include "import/pcm_audio.h"
@@ -22,10 +26,26 @@ enum class AddClipResult
     TooLong,      // the padded clip would not fit the file's 32-bit byte size; reported
 };
 
-// Converts an import into a new mono clip appended to `kind`: n = byteLength / blockAlign
-// frames, padded with zeros to the next multiple of 512; one channel is taken as it stands,
-// more are mixed down to the mean of the first two, truncated toward zero. Records the
+// Whether `kind` is an editor kind that can take one more clip: Added, or KindFull / BadKind
+// after reporting why.
+AddClipResult CheckClipRoom(const VoiceSet& set, int kind, Reporter& reporter);
+
+// Converts an import into the samples of a new mono clip: n = byteLength / blockAlign frames,
+// padded with zeros to the next multiple of 512; one channel is taken as it stands, more are
+// mixed down to the mean of the first two, truncated toward zero.
+AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& format,
+                                  std::vector<int16_t>& samples, Reporter& reporter);
+
+// The import by extension and the conversion of the file at `path` (UTF-8).
+AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
+                              Reporter& reporter);
+
+// Appends converted samples (a multiple of 512) to `kind` after CheckClipRoom: records the
 // catalogue and track fields and the source path (at most 255 UTF-16 units).
+AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> samples,
+                                std::u16string_view sourcePath, Reporter& reporter);
+
+// The room check, the conversion and the append in one.
 AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& audio,
                                  const PcmFormat& format, std::u16string_view sourcePath,
                                  Reporter& reporter);

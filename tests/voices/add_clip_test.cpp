@@ -189,6 +189,30 @@ TEST(AddVoiceClip, FailedImportAddsNothing)
     EXPECT_TRUE(set->samples[0].empty());
 }
 
+// The editor converts away from the set and appends later: the append checks again, since the
+// set may have filled up or been replaced meanwhile.
+TEST(AppendClipSamples, ChecksTheRoomAgainAndTakesWholeBlocksOnly)
+{
+    auto set = std::make_unique<VoiceSet>();
+    CapturingReporter reporter;
+    std::vector<int16_t> samples;
+    ASSERT_EQ(ConvertImportToClip(MakeImport(std::vector<int16_t>(600, 5)), MakeFormat(1, 2),
+                                  samples, reporter),
+              AddClipResult::Added);
+    ASSERT_EQ(samples.size(), 1024u);
+    EXPECT_EQ(AppendClipSamples(*set, kKindGrumble, std::vector<int16_t>(1000), u"", reporter),
+              AddClipResult::TooLong);
+    set->clipCounts[kKindGrumble] = kMaxClipsPerKind;
+    EXPECT_EQ(AppendClipSamples(*set, kKindGrumble, samples, u"", reporter),
+              AddClipResult::KindFull);
+    set->clipCounts[kKindGrumble] = 3;
+    EXPECT_EQ(AppendClipSamples(*set, kKindGrumble, samples, u"/g.wav", reporter),
+              AddClipResult::Added);
+    EXPECT_EQ(set->clipCounts[kKindGrumble], 4);
+    EXPECT_EQ(set->samples[ClipSlot(kKindGrumble, 3)], samples);
+    EXPECT_EQ(reporter.messages.size(), 2u);
+}
+
 TEST(CheckVoiceSetSavable, NeedsAGoodNightAndAWakeCallClip)
 {
     auto set = std::make_unique<VoiceSet>();
