@@ -74,6 +74,7 @@ void MainWindow::ConnectMenu()
 {
     connect(menu_.loadVoice, &QAction::triggered, this, [this] { LoadVoiceData(); });
     connect(menu_.closeVoice, &QAction::triggered, this, &MainWindow::CloseVoiceData);
+    connect(menu_.editVoice, &QAction::triggered, this, &MainWindow::OpenVoiceEditor);
     connect(menu_.quit, &QAction::triggered, this, &MainWindow::close);
     connect(menu_.goodNight, &QAction::triggered, this, &MainWindow::StartNightCommand);
     connect(menu_.wakeUp, &QAction::triggered, this, &MainWindow::StopNightCommand);
@@ -312,6 +313,11 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!ConfirmDiscardClips())
+    {
+        event->ignore();
+        return;
+    }
     if (state_.idle == 0)
     {
         StopNightCommand();
@@ -336,6 +342,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         }
     }
     wakeDialog_->hide();
+    CloseVoiceEditor();
     timer_.stop();
     event->accept();
 }

@@ -22,6 +22,7 @@ namespace yumo
 {
 
 class ClientArea;
+class VoiceEditor;
 class WakeDialog;
 
 // Dropped files go by their extension, compared exactly: the text from the last '.' on.
@@ -64,6 +65,8 @@ public:
     const MainMenu& menu() const { return menu_; }
     ClientArea& client() const { return *client_; }
     WakeDialog& wakeDialog() const { return *wakeDialog_; }
+    // The voice editor, made by the first ボイス情報の編集...; null before.
+    VoiceEditor* voiceEditor() const { return voiceEditor_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -96,6 +99,14 @@ private:
     void SetMusicOff(bool off);
     void ShowVersion();
 
+    // The voice editor's side (main_window_editor.cpp).
+    void OpenVoiceEditor();
+    void CloseVoiceEditor();
+    // True when nothing unsaved would be lost, or the user agrees to lose it.
+    bool ConfirmDiscardClips();
+    void PrepareEditorForOtherSet();
+    void TellEditorOfOtherSet(const QString& voiceFile);
+
     AppState& state_;
     AudioDevice& device_;
     UserPrompts& prompts_;
@@ -113,6 +124,8 @@ private:
     QString pathBuffer_;         // offered as the name in the next chooser
     QString positionRecordPath_; // where the position record was saved last
     int loadGeneration_ = 0;     // counts loads, so the status pane repaints a new owner
+    VoiceEditor* voiceEditor_ = nullptr;
+    QString voiceFile_; // the voice-data file the live set was loaded from
 };
 
 } // namespace yumo

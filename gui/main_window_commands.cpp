@@ -51,6 +51,10 @@ void MainWindow::LoadVoiceData(std::optional<QString> dropped)
     QString path;
     const bool firstLoad = firstLoad_;
     firstLoad_ = false;
+    if (!firstLoad && !ConfirmDiscardClips())
+    {
+        return;
+    }
     if (firstLoad)
     {
         path = firstLoadPath_;
@@ -70,7 +74,9 @@ void MainWindow::LoadVoiceData(std::optional<QString> dropped)
     // The start-up load leaves no name behind, so the first chooser offers none.
     pathBuffer_ = firstLoad ? QString() : path;
     EndNightBeforeLoad();
+    PrepareEditorForOtherSet();
     const int result = LoadVoiceSet(state_, FilePath(path), device_);
+    TellEditorOfOtherSet(result == kOk ? path : QString());
     if (result != kOk)
     {
         // Nothing is loaded any more: nothing to start, nothing to close.
@@ -87,8 +93,14 @@ void MainWindow::LoadVoiceData(std::optional<QString> dropped)
 
 void MainWindow::CloseVoiceData()
 {
+    if (!ConfirmDiscardClips())
+    {
+        return;
+    }
+    PrepareEditorForOtherSet();
     ClearVoiceClips(state_.voices);
     state_.voices.ownerName.fill(0);
+    TellEditorOfOtherSet(QString());
     state_.voiceLoaded = 0;
     state_.startAllowed = 0;
     state_.menuState = MenuState::NoVoice;

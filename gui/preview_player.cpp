@@ -15,6 +15,8 @@ PreviewPlayer::PreviewPlayer(Reporter& reporter, QObject* parent)
 {
 }
 
+PreviewPlayer::~PreviewPlayer() { Stop(); }
+
 bool PreviewPlayer::Play(ImportedAudio audio, const PcmFormat& format)
 {
     Stop();

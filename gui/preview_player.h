@@ -17,20 +17,34 @@
 namespace yumo
 {
 
-class PreviewPlayer final : public QObject
+// What the voice editor needs of a preview; its widget tests put one that plays nothing here.
+class PreviewOutput
+{
+public:
+    virtual ~PreviewOutput() = default;
+    // Stops any preview, then plays `audio` from its start; the output keeps the samples until
+    // the preview ends or stops. False when nothing started.
+    virtual bool Play(ImportedAudio audio, const PcmFormat& format) = 0;
+    // Silences at once, then frees the samples.
+    virtual void Stop() = 0;
+    virtual bool IsPlaying() const = 0;
+};
+
+class PreviewPlayer final : public QObject, public PreviewOutput
 {
     Q_OBJECT
 
 public:
     explicit PreviewPlayer(Reporter& reporter, QObject* parent = nullptr);
+    // Closes the output before the samples it reads go.
+    ~PreviewPlayer() override;
 
-    // Stops any preview, then plays `audio` from its start; the player keeps the samples until
-    // the preview ends or stops. False when there is nothing to play (no whole frame), the
-    // format is not 16-bit PCM with one or two channels, or no output opens.
-    bool Play(ImportedAudio audio, const PcmFormat& format);
-    // Silences at once and frees the samples; no Finished follows.
-    void Stop();
-    bool IsPlaying() const { return playing_; }
+    // False also when there is nothing to play (no whole frame), the format is not 16-bit PCM
+    // with one or two channels, or no output opens.
+    bool Play(ImportedAudio audio, const PcmFormat& format) override;
+    // No Finished follows.
+    void Stop() override;
+    bool IsPlaying() const override { return playing_; }
 
 signals:
     // The whole sound has been heard (or the output failed on the way).

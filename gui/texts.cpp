@@ -6,6 +6,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "common/constants.h"
+
 namespace yumo
 {
 namespace
@@ -61,6 +63,37 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "設定"),
     QT_TRANSLATE_NOOP("Yumo", "English"),
     QT_TRANSLATE_NOOP("Yumo", "夜の間はスリープさせない"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス編集"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス追加"),
+    QT_TRANSLATE_NOOP("Yumo", "選択..."),
+    QT_TRANSLATE_NOOP("Yumo", "プレビュー"),
+    QT_TRANSLATE_NOOP("Yumo", "追加"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイスの持ち主"),
+    QT_TRANSLATE_NOOP("Yumo", "新規ボイス作成…"),
+    QT_TRANSLATE_NOOP("Yumo", "保存..."),
+    QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
+    QT_TRANSLATE_NOOP("Yumo", "%1/%2"),
+    QT_TRANSLATE_NOOP("Yumo", "読み込み中…"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイルを開けません。\n%1"),
+    QT_TRANSLATE_NOOP("Yumo", "名無しさん"),
+    QT_TRANSLATE_NOOP("Yumo", "現在開いているボイスデータは閉じられます。続行しますか？"),
+    QT_TRANSLATE_NOOP("Yumo", "新規ボイスデータ作成確認"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報新規作成"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイスの持ち主の名前を入力してください"),
+    QT_TRANSLATE_NOOP("Yumo", "OK"),
+    QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
+    QT_TRANSLATE_NOOP("Yumo", "追加したボイスが保存されていません。保存せずに続行しますか？"),
+    QT_TRANSLATE_NOOP("Yumo", "確認"),
+};
+
+// The editor's rows, in kind order.
+constexpr std::array<const char*, kEditableVoiceKindCount> kKindLabels = {
+    QT_TRANSLATE_NOOP("Yumo", "おやすみ"), QT_TRANSLATE_NOOP("Yumo", "すぅはぁ"),
+    QT_TRANSLATE_NOOP("Yumo", "すぅ"),     QT_TRANSLATE_NOOP("Yumo", "はぁ"),
+    QT_TRANSLATE_NOOP("Yumo", "ぐぅぐぅ"), QT_TRANSLATE_NOOP("Yumo", "うーんむにゃむにゃ"),
+    QT_TRANSLATE_NOOP("Yumo", "寝言"),     QT_TRANSLATE_NOOP("Yumo", "…はっ"),
+    QT_TRANSLATE_NOOP("Yumo", "ぶつぶつ"), QT_TRANSLATE_NOOP("Yumo", "はーぁ"),
+    QT_TRANSLATE_NOOP("Yumo", "起きて"),   QT_TRANSLATE_NOOP("Yumo", "静寂"),
 };
 
 } // namespace
@@ -68,6 +101,15 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
 QString Text(UiText id)
 {
     return QCoreApplication::translate(kContext, kOriginals[static_cast<size_t>(id)]);
+}
+
+QString VoiceKindText(int kind)
+{
+    if (kind < 0 || kind >= kEditableVoiceKindCount)
+    {
+        return {};
+    }
+    return QCoreApplication::translate(kContext, kKindLabels[static_cast<size_t>(kind)]);
 }
 
 QString TranslateCoreText(const std::string& utf8)

@@ -66,10 +66,35 @@ enum class UiText
     MenuSettings,
     MenuEnglish,
     MenuKeepAwake,
+    // The voice editor (VOICE_EDIT), its new-set dialog (VOICE_NEW) and their questions.
+    EditorCaption,
+    EditorGroup,
+    EditorChoose,
+    EditorPreview,
+    EditorAdd,
+    EditorOwner,
+    EditorNewVoice,
+    EditorSave,
+    EditorCancel,
+    EditorClipCount, // "%1/%2": clips of a kind, of at most
+    EditorImporting,
+    EditorClipNotOpened,
+    DefaultOwnerName,
+    NewSetQuestion,
+    NewSetCaption,
+    NewDialogCaption,
+    NewDialogPrompt,
+    NewDialogOk,
+    NewDialogCancel,
+    UnsavedClipsQuestion,
+    UnsavedClipsCaption,
     Count,
 };
 
 QString Text(UiText id);
+
+// The voice editor's label of an editable kind (0-11: おやすみ … 静寂); empty for others.
+QString VoiceKindText(int kind);
 
 // A text the core wrote (a message, "AM"/"PM"), through the translation of the core's texts
 // (the context the translation tools give what YUMO_TEXT marks: the core's namespace, "yumo").

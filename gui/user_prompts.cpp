@@ -46,6 +46,14 @@ Answer DialogPrompts::AskYesNoCancel(QWidget* owner, const QString& caption, con
     }
 }
 
+bool DialogPrompts::AskYesNo(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString DialogPrompts::ChooseFile(QWidget* owner, FileChooserKind kind, const QString& initialName)
 {
     return choosers_.Run(kind, owner, initialName);

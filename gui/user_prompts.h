@@ -28,6 +28,8 @@ public:
     virtual void ShowMessage(QWidget* owner, const QString& caption, const QString& text,
                              MessageKind kind) = 0;
     virtual Answer AskYesNoCancel(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // Yes and No, No being the default: asked before something is lost. True for Yes.
+    virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
     // The chosen path, or empty when cancelled.
     virtual QString ChooseFile(QWidget* owner, FileChooserKind kind,
                                const QString& initialName) = 0;
@@ -40,6 +42,7 @@ public:
     void ShowMessage(QWidget* owner, const QString& caption, const QString& text,
                      MessageKind kind) override;
     Answer AskYesNoCancel(QWidget* owner, const QString& caption, const QString& text) override;
+    bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override;
     QString ChooseFile(QWidget* owner, FileChooserKind kind, const QString& initialName) override;
 
 private:

@@ -34,6 +34,7 @@ public:
     {
         return Answer::Cancel;
     }
+    bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
     QString ChooseFile(QWidget*, FileChooserKind, const QString&) override { return {}; }
 
     MessageReporter* reporter = nullptr;

@@ -36,9 +36,15 @@ public:
         }
         return answer;
     }
-    QString ChooseFile(QWidget*, FileChooserKind kind, const QString&) override
+    // Answers Yes and No from the same list: Yes for Answer::Yes, No otherwise.
+    bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override
+    {
+        return AskYesNoCancel(owner, caption, text) == Answer::Yes;
+    }
+    QString ChooseFile(QWidget*, FileChooserKind kind, const QString& initialName) override
     {
         chooserKinds.push_back(kind);
+        offeredNames.push_back(initialName);
         QString path = files.empty() ? QString() : files.front(); // empty: cancelled
         if (!files.empty())
         {
@@ -51,6 +57,7 @@ public:
     std::vector<QString> questions;
     std::deque<Answer> answers;
     std::vector<FileChooserKind> chooserKinds;
+    std::vector<QString> offeredNames;
     std::deque<QString> files;
 };
 

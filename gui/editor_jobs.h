@@ -1,0 +1,47 @@
+#pragma once
+// The voice editor's slow work, run on a worker thread so that the window's thread keeps
+// refilling the stream: importing a file to preview, importing and converting a file to add,
+// and writing a copy of the set. Each works only on what it is given and keeps the messages it
+// would show, for the editor to show when the result arrives.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/report.h"
+#include "import/pcm_audio.h"
+#include "voices/add_clip.h"
+#include "voices/voice_set.h"
+
+namespace yumo
+{
+
+struct PreviewImport
+{
+    bool ok = false;
+    ImportedAudio audio;
+    PcmFormat format;
+    std::vector<UserMessage> messages;
+};
+
+struct ClipImport
+{
+    AddClipResult result = AddClipResult::ImportFailed;
+    std::vector<int16_t> samples; // the new clip, padded to whole blocks
+    std::vector<UserMessage> messages;
+};
+
+struct VoiceSave
+{
+    bool ok = false;
+    std::vector<UserMessage> messages;
+};
+
+// The file as imported, by its extension.
+PreviewImport ImportForPreview(const std::string& path);
+// The file imported by its extension and converted to a clip.
+ClipImport ImportForAdd(const std::string& path);
+// Writes `set` (a copy the caller no longer touches) to `path` through a temporary file.
+VoiceSave SaveVoiceSetCopy(const std::string& path, std::shared_ptr<const VoiceSet> set);
+
+} // namespace yumo

@@ -1,0 +1,59 @@
+#include "gui/new_voice_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "common/constants.h"
+#include "gui/texts.h"
+
+namespace yumo
+{
+
+NewVoiceDialog::NewVoiceDialog(QWidget* owner) : QDialog(owner), field_(new QLineEdit(this))
+{
+    setObjectName(QStringLiteral("VOICE_NEW"));
+    setWindowTitle(Text(UiText::NewDialogCaption));
+    setModal(false);
+    field_->setObjectName(QStringLiteral("ownerNameEdit"));
+    // The owner name holds 255 units and its terminator.
+    field_->setMaxLength(kVoiceTextUnits - 1);
+    field_->setMinimumWidth(field_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
+
+    auto* ok = new QPushButton(Text(UiText::NewDialogOk), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(Text(UiText::NewDialogCancel), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        hide();
+        emit NameEntered(field_->text());
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->addWidget(new QLabel(Text(UiText::NewDialogPrompt), this));
+    layout->addWidget(field_);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint());
+}
+
+void NewVoiceDialog::ShowEmpty()
+{
+    field_->clear();
+    show();
+    raise();
+    activateWindow();
+    field_->setFocus();
+}
+
+} // namespace yumo
