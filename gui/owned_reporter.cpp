@@ -7,8 +7,8 @@ namespace yumo
 
 void OwnedReporter::Report(const UserMessage& message)
 {
-    const QString caption = message.caption.empty() ? Text(UiText::WindowTitle)
-                                                    : TranslateCoreText(message.caption);
+    const QString caption =
+        message.caption.empty() ? Text(UiText::WindowTitle) : TranslateCoreText(message.caption);
     prompts_.ShowMessage(owner_.data(), caption, TranslateCoreText(message.text), message.kind);
 }
 

@@ -218,10 +218,9 @@ void VoiceEditor::ShowCounts()
 {
     for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
     {
-        rows_[static_cast<size_t>(kind)].count->setText(
-            Text(UiText::EditorClipCount)
-                .arg(state_.voices.clipCounts[kind])
-                .arg(kMaxClipsPerKind));
+        rows_[static_cast<size_t>(kind)].count->setText(Text(UiText::EditorClipCount)
+                                                            .arg(state_.voices.clipCounts[kind])
+                                                            .arg(kMaxClipsPerKind));
     }
 }
 

@@ -81,7 +81,8 @@ signals:
     void SetChanged();
 
 public slots:
-    void reject() override; // キャンセル, Escape, the close box: the preview stops, the editor hides
+    void
+    reject() override; // キャンセル, Escape, the close box: the preview stops, the editor hides
 
 private:
     void BuildRows(QWidget* group);
@@ -111,8 +112,8 @@ private:
     QLabel* owner_;
     QPushButton* save_;
     NewVoiceDialog* newDialog_;
-    QString voiceFile_;         // where the set was loaded from or saved to last
-    bool unsavedClips_ = false; // clips added since
+    QString voiceFile_;          // where the set was loaded from or saved to last
+    bool unsavedClips_ = false;  // clips added since
     uint64_t setGeneration_ = 1; // changes when the set is replaced: older adds are dropped
     uint64_t changes_ = 0;       // counts adds, so a save knows whether it saved them all
     uint64_t nextJob_ = 1;

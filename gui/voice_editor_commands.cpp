@@ -191,8 +191,8 @@ void VoiceEditor::Save()
         return;
     }
     StopPreview();
-    const QString offered = OfferedVoiceFileName(
-        voiceFile_, QString::fromStdString(OwnerNameUtf8(state_.voices)));
+    const QString offered =
+        OfferedVoiceFileName(voiceFile_, QString::fromStdString(OwnerNameUtf8(state_.voices)));
     const QString path = prompts_.ChooseFile(this, FileChooserKind::SaveVoice, offered);
     if (path.isEmpty())
     {

@@ -22,9 +22,11 @@ namespace yumo::test
 class FakePrompts final : public UserPrompts
 {
 public:
-    void ShowMessage(QWidget*, const QString& caption, const QString& text, MessageKind) override
+    void ShowMessage(QWidget* owner, const QString& caption, const QString& text,
+                     MessageKind) override
     {
         messages.push_back(caption + QStringLiteral(": ") + text);
+        messageOwners.push_back(owner);
     }
     Answer AskYesNoCancel(QWidget*, const QString&, const QString& text) override
     {
@@ -54,6 +56,7 @@ public:
     }
 
     std::vector<QString> messages;
+    std::vector<QWidget*> messageOwners;
     std::vector<QString> questions;
     std::deque<Answer> answers;
     std::vector<FileChooserKind> chooserKinds;

@@ -1,0 +1,363 @@
+// The voice editor's wiring, driven through its buttons in an offscreen window: the fields after
+// an add, whose messages they are, the preview toggle, the save's order, the new-set flow, the
+// counts, and the question before unsaved clips are lost. The conversion, the limits and the
+// save check themselves are tested in the core.
+
+#include <functional>
+#include <string>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include "gui/new_voice_dialog.h"
+#include "gui/path_field.h"
+#include "gui/preview_player.h"
+#include "gui/test_application.h"
+#include "gui/voice_editor.h"
+#include "gui/window_fixture.h"
+#include "support/night_data.h"
+#include "voices/voice_data_file.h"
+
+namespace yumo::test
+{
+namespace
+{
+
+// Plays nothing; says whether a preview runs, as a device that opened would.
+class FakePreview final : public PreviewOutput
+{
+public:
+    bool Play(ImportedAudio audio, const PcmFormat&) override
+    {
+        ++starts;
+        playing = opens;
+        lastBytes = audio.byteLength;
+        return playing;
+    }
+    void Stop() override
+    {
+        if (playing && onStop)
+        {
+            onStop();
+        }
+        playing = false;
+    }
+    bool IsPlaying() const override { return playing; }
+
+    bool opens = true; // false: as when no output device opens
+    bool playing = false;
+    int starts = 0;
+    int32_t lastBytes = 0;
+    std::function<void()> onStop;
+};
+
+class EditorTest : public WindowTest
+{
+protected:
+    VoiceEditor& OpenEditor()
+    {
+        window->menu().editVoice->trigger();
+        window->voiceEditor()->UsePreview(preview);
+        return *window->voiceEditor();
+    }
+    void WaitIdle(const VoiceEditor& editor)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !editor.IsBusy(); }, 20000));
+    }
+    QString Clip(const std::string& name, size_t samples = 3000)
+    {
+        WriteBytesFile(dir / name, MakeWavBytes(std::vector<int16_t>(samples, 700)));
+        return QString::fromStdString((dir / name).string());
+    }
+    void Press(VoiceEditor& editor, int kind, QPushButton* EditorRow::*button,
+               const QString& path)
+    {
+        editor.row(kind).path->setText(path);
+        (editor.row(kind).*button)->click();
+        WaitIdle(editor);
+    }
+    QString Count(const VoiceEditor& editor, int kind) const
+    {
+        return editor.row(kind).count->text();
+    }
+
+    FakePreview preview;
+};
+
+TEST_F(EditorTest, OpensWithTheDefaultOwnerAndEnterInAFieldPressesNothing)
+{
+    VoiceEditor& editor = OpenEditor();
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_FALSE(editor.isModal());
+    EXPECT_EQ(OwnerNameUtf8(state->voices), "名無しさん"); // the set itself, not only the display
+    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("名無しさん"));
+    window->menu().editVoice->trigger(); // a second press: the same editor, forward
+    EXPECT_EQ(window->voiceEditor(), &editor);
+
+    for (const QPushButton* button : editor.findChildren<QPushButton*>())
+    {
+        if (button->window() != &editor)
+        {
+            continue; // VOICE_NEW's OK is its default
+        }
+        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    }
+    editor.row(0).path->setText(Clip("a.wav"));
+    QTest::keyClick(editor.row(0).path, Qt::Key_Return);
+    WaitIdle(editor);
+    EXPECT_EQ(state->voices.clipCounts[kKindGoodNight], 0);
+    EXPECT_TRUE(editor.isVisible());
+}
+
+TEST_F(EditorTest, AddEmptiesTheFieldOnlyOnSuccessAndItsMessagesStandOverTheEditor)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("1/10"));
+
+    const QString wav = Clip("おやすみ.wav");
+    Press(editor, kKindGoodNight, &EditorRow::add, wav);
+    EXPECT_TRUE(editor.row(kKindGoodNight).path->text().isEmpty());
+    EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("2/10"));
+    EXPECT_EQ(SourcePathUtf8(state->voices, ClipSlot(kKindGoodNight, 1)), wav.toStdString());
+
+    // A capitalised ".MP3" goes to the WAV import, which refuses it.
+    const std::string mp3 = std::string(YUMO_TEST_DATA_DIR) + "/mp3/mono_44k.mp3";
+    std::filesystem::copy_file(mp3, dir / "loud.MP3");
+    const QString shouting = QString::fromStdString((dir / "loud.MP3").string());
+    const QString missing = QString::fromStdString((dir / "none.wav").string());
+    for (const QString& bad : {shouting, missing})
+    {
+        prompts.messages.clear();
+        Press(editor, kKindSnore, &EditorRow::add, bad);
+        EXPECT_EQ(editor.row(kKindSnore).path->text(), bad);
+        ASSERT_EQ(prompts.messages.size(), 1u) << bad.toStdString();
+        EXPECT_TRUE(prompts.messages[0].startsWith(QStringLiteral("ファイルオープンエラー: ")))
+            << prompts.messages[0].toStdString();
+        EXPECT_EQ(prompts.messageOwners[0], &editor);
+    }
+    EXPECT_EQ(Count(editor, kKindSnore), QStringLiteral("0/10"));
+
+    Press(editor, kKindSnore, &EditorRow::add, QString::fromStdString(mp3));
+    EXPECT_EQ(Count(editor, kKindSnore), QStringLiteral("1/10"));
+    EXPECT_EQ(state->voices.catalog.sampleCount[ClipSlot(kKindSnore, 0)] % kFramesPerBlock, 0);
+}
+
+TEST_F(EditorTest, TheLimitMessageComesFirstAndAPreviewGoesOnUntilAnAddStopsIt)
+{
+    ShowWithDefaultVoice();
+    for (int i = state->voices.clipCounts[kKindBreathIn]; i < kMaxClipsPerKind; ++i)
+    {
+        AppendTestClip(state->voices, kKindBreathIn, MakeTriangleClip(1, 100));
+    }
+    VoiceEditor& editor = OpenEditor();
+    EXPECT_EQ(Count(editor, kKindBreathIn), QStringLiteral("10/10"));
+    Press(editor, kKindGoodNight, &EditorRow::preview, Clip("p.wav", 5000));
+    ASSERT_TRUE(preview.playing);
+    EXPECT_EQ(preview.lastBytes, 5120 * 2); // as imported: the WAV import's whole blocks
+
+    Press(editor, kKindBreathIn, &EditorRow::add, Clip("b.wav"));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0], QStringLiteral("ボイス追加エラー: ボイスを追加できません。"
+                                                  "登録できる最大ボイス数を超えています。"));
+    EXPECT_EQ(prompts.messageOwners[0], &editor);
+    EXPECT_TRUE(preview.playing);
+    EXPECT_FALSE(editor.row(kKindBreathIn).path->text().isEmpty());
+
+    Press(editor, kKindBreathOut, &EditorRow::add, Clip("o.wav"));
+    EXPECT_FALSE(preview.playing);
+    EXPECT_EQ(Count(editor, kKindBreathOut), QStringLiteral("2/10"));
+}
+
+TEST_F(EditorTest, PreviewTogglesAndCountsAsPlayingOnlyWhenItStarted)
+{
+    VoiceEditor& editor = OpenEditor();
+    const QString wav = Clip("p.wav");
+    Press(editor, kKindSigh, &EditorRow::preview, wav);
+    EXPECT_TRUE(preview.playing);
+    Press(editor, kKindSigh, &EditorRow::preview, wav); // stops, starts nothing
+    EXPECT_FALSE(preview.playing);
+    EXPECT_EQ(preview.starts, 1);
+    Press(editor, kKindSigh, &EditorRow::preview, wav);
+    EXPECT_EQ(preview.starts, 2);
+
+    // A press while the file is still being imported stops that preview before it starts.
+    preview.Stop();
+    editor.row(kKindSigh).preview->click();
+    editor.row(kKindSigh).preview->click();
+    WaitIdle(editor);
+    QApplication::processEvents();
+    EXPECT_EQ(preview.starts, 2);
+
+    // No output opened: the next press tries again instead of only stopping.
+    preview.opens = false;
+    Press(editor, kKindSigh, &EditorRow::preview, wav);
+    Press(editor, kKindSigh, &EditorRow::preview, wav);
+    EXPECT_EQ(preview.starts, 4);
+}
+
+TEST_F(EditorTest, SaveChecksBeforeAnyChooserAndOffersTheSetsNameNeverAClipPath)
+{
+    VoiceEditor& editor = OpenEditor();
+    editor.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].startsWith(QStringLiteral("ymv保存エラー: ")));
+    EXPECT_EQ(prompts.messageOwners[0], &editor);
+    EXPECT_TRUE(prompts.chooserKinds.empty());
+
+    Press(editor, kKindGoodNight, &EditorRow::add, Clip("g.wav"));
+    Press(editor, kKindWakeCall, &EditorRow::add, Clip("w.wav"));
+    EXPECT_TRUE(editor.HasUnsavedClips());
+    const QString target = QString::fromStdString((dir / "mine.ymv").string());
+    prompts.files = {target};
+    editor.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    WaitIdle(editor);
+    ASSERT_EQ(prompts.chooserKinds.back(), FileChooserKind::SaveVoice);
+    EXPECT_EQ(prompts.offeredNames.back(), QStringLiteral("名無しさん.ymv"));
+    EXPECT_FALSE(editor.HasUnsavedClips());
+    auto saved = std::make_unique<VoiceSet>();
+    SilentReporter silent;
+    ASSERT_EQ(ReadVoiceDataFile(target.toStdString(), *saved, silent), 0);
+    EXPECT_EQ(saved->clipCounts[kKindWakeCall], 1);
+
+    // Next time the file itself; a write that fails says so and keeps the clips unsaved.
+    Press(editor, kKindSnore, &EditorRow::add, Clip("s.wav"));
+    prompts.files = {QString::fromStdString((dir / "no" / "such.ymv").string())};
+    editor.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    WaitIdle(editor);
+    EXPECT_EQ(prompts.offeredNames.back(), target);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messageOwners[1], &editor);
+    EXPECT_TRUE(editor.HasUnsavedClips());
+}
+
+TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
+{
+    ShowWithDefaultVoice();
+    PressKey(Qt::Key_Return);
+    ASSERT_EQ(state->nightStarted, 1);
+    VoiceEditor& editor = OpenEditor();
+    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("テスト"));
+    QPushButton* newSet = editor.findChild<QPushButton*>(QStringLiteral("newButton"));
+
+    prompts.answers = {Answer::No};
+    newSet->click();
+    EXPECT_EQ(state->nightStarted, 1);
+    EXPECT_EQ(prompts.questions.back(),
+              QStringLiteral("現在開いているボイスデータは閉じられます。続行しますか？"));
+
+    prompts.answers = {Answer::Yes};
+    newSet->click();
+    EXPECT_EQ(state->nightStarted, 0);
+    EXPECT_EQ(state->menuState, MenuState::Stopped);
+    EXPECT_TRUE(window->menu().goodNight->isEnabled()); // the menu followed at once
+    EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("0/10"));
+    EXPECT_EQ(state->voices.clipCounts[kKindBuiltInSilence], 4);
+    EXPECT_EQ(state->voices.ownerName[0], u'\0');
+    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("テスト"));
+    NewVoiceDialog& dialog = editor.newVoiceDialog();
+    ASSERT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.isModal());
+
+    QTest::keyClicks(&dialog.field(), QString(300, QLatin1Char('n')));
+    QTest::keyClick(&dialog.field(), Qt::Key_Return); // OK
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(OwnerNameUtf8(state->voices), std::string(255, 'n'));
+    EXPECT_EQ(editor.ownerDisplay().text(), QString(255, QLatin1Char('n')));
+
+    // Cancelled: the name stays empty until the editor opens again.
+    prompts.answers = {Answer::Yes};
+    newSet->click();
+    dialog.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+    EXPECT_EQ(state->voices.ownerName[0], u'\0');
+    editor.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+    EXPECT_FALSE(editor.isVisible());
+    OpenEditor();
+    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("名無しさん"));
+}
+
+TEST_F(EditorTest, ALoadStopsThePreviewFirstAndCountsFollowLoadsAndCloses)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    Press(editor, kKindGoodNight, &EditorRow::add, Clip("g.wav"));
+    Press(editor, kKindGoodNight, &EditorRow::preview, Clip("p.wav"));
+    ASSERT_TRUE(preview.playing);
+    int countAtStop = -1;
+    preview.onStop = [&] { countAtStop = state->voices.clipCounts[kKindGoodNight]; };
+
+    prompts.answers = {Answer::Yes}; // the unsaved clip may go
+    prompts.files = {QString::fromStdString(WriteVoiceFile("other.ymv").string())};
+    window->menu().loadVoice->trigger();
+    EXPECT_FALSE(preview.playing);
+    EXPECT_EQ(countAtStop, 2); // stopped while the old set was still whole
+    EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("1/10"));
+    EXPECT_FALSE(editor.HasUnsavedClips());
+
+    window->menu().closeVoice->trigger();
+    EXPECT_EQ(Count(editor, kKindBreathInOut), QStringLiteral("0/10"));
+    EXPECT_TRUE(editor.ownerDisplay().text().isEmpty());
+}
+
+TEST_F(EditorTest, UnsavedClipsAreNotLostWithoutAQuestion)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    window->menu().loadVoice->trigger(); // nothing added: no question, the chooser at once
+    EXPECT_TRUE(prompts.questions.empty());
+    EXPECT_EQ(prompts.chooserKinds.size(), 1u);
+    prompts.chooserKinds.clear();
+    Press(editor, kKindSnore, &EditorRow::add, Clip("s.wav"));
+
+    prompts.answers = {Answer::No, Answer::No, Answer::No};
+    window->menu().closeVoice->trigger();
+    window->menu().loadVoice->trigger();
+    window->close();
+    EXPECT_EQ(prompts.questions.size(), 3u);
+    EXPECT_TRUE(prompts.chooserKinds.empty()); // asked before the chooser
+    EXPECT_EQ(state->voices.clipCounts[kKindSnore], 1);
+    EXPECT_TRUE(window->isVisible());
+
+    prompts.answers = {Answer::Yes};
+    window->menu().closeVoice->trigger();
+    EXPECT_EQ(state->voices.clipCounts[kKindSnore], 0);
+}
+
+TEST(PathField, ADroppedFileUrlBecomesItsLocalPath)
+{
+    EnsureTestApplication();
+    PathField field;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/声 1.wav"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&field, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&field, &drop);
+    EXPECT_EQ(field.text(), QStringLiteral("/tmp/声 1.wav"));
+
+    QMimeData text;
+    text.setText(QStringLiteral("file:///tmp/a%20b.mp3\nfile:///tmp/c.wav"));
+    EXPECT_EQ(DroppedLocalPath(text), QStringLiteral("/tmp/a b.mp3"));
+    text.setText(QStringLiteral("https://example.org/a.mp3"));
+    EXPECT_TRUE(DroppedLocalPath(text).isEmpty());
+}
+
+TEST(OfferedVoiceFileName, TheSetsFileElseTheOwnersNameAsAFileName)
+{
+    EXPECT_EQ(OfferedVoiceFileName(QStringLiteral("/v/a.ymv"), QStringLiteral("x")),
+              QStringLiteral("/v/a.ymv"));
+    EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral(" ゆめ/a:b ")), QStringLiteral("ゆめ_a_b.ymv"));
+    EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral("..")), QStringLiteral("_..ymv"));
+    EXPECT_TRUE(OfferedVoiceFileName({}, QString()).isEmpty());
+}
+
+} // namespace
+} // namespace yumo::test
