@@ -65,8 +65,8 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
                          QWidget* owner)
     : QDialog(owner), state_(state), prompts_(prompts), reporter_(prompts, this),
       ownPreview_(std::make_unique<PreviewPlayer>(reporter_)), preview_(ownPreview_.get()),
-      owner_(new QLabel(this)), save_(MakeButton(this, UiText::EditorSave, "saveButton")),
-      newDialog_(new NewVoiceDialog(this)), voiceFile_(AbsoluteOrEmpty(voiceFile))
+      owner_(new QLabel(this)), newDialog_(new NewVoiceDialog(this)),
+      voiceFile_(AbsoluteOrEmpty(voiceFile))
 {
     setObjectName(QStringLiteral("VOICE_EDIT"));
     setWindowTitle(Text(UiText::EditorCaption));
@@ -84,15 +84,20 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     ownerRow->addWidget(owner_, 1);
 
     QPushButton* newVoice = MakeButton(this, UiText::EditorNewVoice, QStringLiteral("newButton"));
+    QPushButton* save = MakeButton(this, UiText::EditorSave, QStringLiteral("saveButton"));
     QPushButton* cancel = MakeButton(this, UiText::EditorCancel, QStringLiteral("cancelButton"));
     connect(newVoice, &QPushButton::clicked, this, &VoiceEditor::StartNewSet);
-    connect(save_, &QPushButton::clicked, this, &VoiceEditor::Save);
+    connect(save, &QPushButton::clicked, this, &VoiceEditor::Save);
     connect(cancel, &QPushButton::clicked, this, &VoiceEditor::reject);
     connect(newDialog_, &NewVoiceDialog::NameEntered, this, &VoiceEditor::TakeNewOwner);
+    // The keyboard goes through the rows, then the buttons from left to right.
+    setTabOrder(rows_.back().add, newVoice);
+    setTabOrder(newVoice, save);
+    setTabOrder(save, cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(newVoice);
     buttons->addStretch();
-    buttons->addWidget(save_);
+    buttons->addWidget(save);
     buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
@@ -101,6 +106,7 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     layout->addSpacing(6);
     layout->addLayout(buttons);
     ShowCounts();
+    rows_[0].path->setFocus(); // where the editor starts when it is first shown
 }
 
 VoiceEditor::~VoiceEditor() = default;

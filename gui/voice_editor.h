@@ -110,7 +110,6 @@ private:
     PreviewOutput* preview_;
     std::array<EditorRow, kEditableVoiceKindCount> rows_;
     QLabel* owner_;
-    QPushButton* save_;
     NewVoiceDialog* newDialog_;
     QString voiceFile_;          // where the set was loaded from or saved to last
     bool unsavedClips_ = false;  // clips added since

@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QFutureWatcher>
-#include <QPushButton>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "gui/new_voice_dialog.h"
@@ -186,7 +185,9 @@ void VoiceEditor::TakeNewOwner(const QString& name)
 // name, never a clip's path; the file is written from a copy on the worker, so a night goes on.
 void VoiceEditor::Save()
 {
-    if (!CheckVoiceSetSavable(state_.voices, reporter_))
+    // One save at a time. The button stays enabled: disabling it would push the keyboard focus
+    // on to キャンセル.
+    if (saving_ || !CheckVoiceSetSavable(state_.voices, reporter_))
     {
         return;
     }
@@ -200,7 +201,6 @@ void VoiceEditor::Save()
     }
     auto copy = std::make_shared<const VoiceSet>(state_.voices);
     saving_ = true;
-    save_->setEnabled(false);
     const uint64_t generation = setGeneration_;
     const uint64_t changes = changes_;
     RunOnWorker<VoiceSave>(
@@ -215,7 +215,6 @@ void VoiceEditor::FinishSave(uint64_t generation, uint64_t changes, const QStrin
                              VoiceSave job)
 {
     saving_ = false;
-    save_->setEnabled(true);
     reporter_.ReportAll(job.messages);
     if (!job.ok || generation != setGeneration_)
     {

@@ -75,8 +75,7 @@ protected:
         WriteBytesFile(dir / name, MakeWavBytes(std::vector<int16_t>(samples, 700)));
         return QString::fromStdString((dir / name).string());
     }
-    void Press(VoiceEditor& editor, int kind, QPushButton* EditorRow::*button,
-               const QString& path)
+    void Press(VoiceEditor& editor, int kind, QPushButton* EditorRow::*button, const QString& path)
     {
         editor.row(kind).path->setText(path);
         (editor.row(kind).*button)->click();
@@ -354,7 +353,8 @@ TEST(OfferedVoiceFileName, TheSetsFileElseTheOwnersNameAsAFileName)
 {
     EXPECT_EQ(OfferedVoiceFileName(QStringLiteral("/v/a.ymv"), QStringLiteral("x")),
               QStringLiteral("/v/a.ymv"));
-    EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral(" ゆめ/a:b ")), QStringLiteral("ゆめ_a_b.ymv"));
+    EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral(" ゆめ/a:b ")),
+              QStringLiteral("ゆめ_a_b.ymv"));
     EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral("..")), QStringLiteral("_..ymv"));
     EXPECT_TRUE(OfferedVoiceFileName({}, QString()).isEmpty());
 }
