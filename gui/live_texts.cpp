@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QVariant>
@@ -30,6 +31,10 @@ void SetText(QObject* object, const QString& text)
     else if (auto* label = qobject_cast<QLabel*>(object))
     {
         label->setText(text);
+    }
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+    {
+        group->setTitle(text);
     }
     else if (auto* widget = qobject_cast<QWidget*>(object))
     {

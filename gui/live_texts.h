@@ -10,7 +10,8 @@ class QObject;
 namespace yumo
 {
 
-// Sets the text (a menu's title, a window's title) of `object` and remembers `id` for it.
+// Sets the text (a menu's or group box's title, a window's title) of `object` and remembers `id`
+// for it.
 void ShowText(QObject* object, UiText id);
 
 // Every object at or below `root` that ShowText gave a text gets it again, translated anew.

@@ -1,5 +1,6 @@
 #include "gui/new_voice_dialog.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/constants.h"
-#include "gui/texts.h"
+#include "gui/live_texts.h"
 
 namespace yumo
 {
@@ -15,17 +16,19 @@ namespace yumo
 NewVoiceDialog::NewVoiceDialog(QWidget* owner) : QDialog(owner), field_(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("VOICE_NEW"));
-    setWindowTitle(Text(UiText::NewDialogCaption));
+    ShowText(this, UiText::NewDialogCaption);
     setModal(false);
     field_->setObjectName(QStringLiteral("ownerNameEdit"));
     // The owner name holds 255 units and its terminator.
     field_->setMaxLength(kVoiceTextUnits - 1);
     field_->setMinimumWidth(field_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
 
-    auto* ok = new QPushButton(Text(UiText::NewDialogOk), this);
+    auto* ok = new QPushButton(this);
+    ShowText(ok, UiText::NewDialogOk);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Text(UiText::NewDialogCancel), this);
+    auto* cancel = new QPushButton(this);
+    ShowText(cancel, UiText::NewDialogCancel);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -40,11 +43,24 @@ NewVoiceDialog::NewVoiceDialog(QWidget* owner) : QDialog(owner), field_(new QLin
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
-    layout->addWidget(new QLabel(Text(UiText::NewDialogPrompt), this));
+    auto* prompt = new QLabel(this);
+    ShowText(prompt, UiText::NewDialogPrompt);
+    layout->addWidget(prompt);
     layout->addWidget(field_);
     layout->addSpacing(8);
     layout->addLayout(buttons);
     setFixedSize(sizeHint());
+}
+
+void NewVoiceDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+    {
+        RetranslateTexts(this);
+        layout()->activate();
+        setFixedSize(sizeHint());
+    }
 }
 
 void NewVoiceDialog::ShowEmpty()

@@ -25,6 +25,9 @@ public:
 signals:
     void NameEntered(const QString& name);
 
+protected:
+    void changeEvent(QEvent* event) override; // a new language: its texts again
+
 private:
     QLineEdit* field_;
 };

@@ -9,7 +9,7 @@ void OwnedReporter::Report(const UserMessage& message)
 {
     const QString caption =
         message.caption.empty() ? Text(UiText::WindowTitle) : TranslateCoreText(message.caption);
-    prompts_.ShowMessage(owner_.data(), caption, TranslateCoreText(message.text), message.kind);
+    prompts_.ShowMessage(owner_.data(), caption, TranslateCoreMessage(message), message.kind);
 }
 
 void OwnedReporter::ReportAll(const std::vector<UserMessage>& messages)

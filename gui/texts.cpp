@@ -6,7 +6,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "common/constants.h"
+#include "voices/voice_set.h"
 
 namespace yumo
 {
@@ -86,16 +86,6 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "確認"),
 };
 
-// The editor's rows, in kind order.
-constexpr std::array<const char*, kEditableVoiceKindCount> kKindLabels = {
-    QT_TRANSLATE_NOOP("Yumo", "おやすみ"), QT_TRANSLATE_NOOP("Yumo", "すぅはぁ"),
-    QT_TRANSLATE_NOOP("Yumo", "すぅ"),     QT_TRANSLATE_NOOP("Yumo", "はぁ"),
-    QT_TRANSLATE_NOOP("Yumo", "ぐぅぐぅ"), QT_TRANSLATE_NOOP("Yumo", "うーんむにゃむにゃ"),
-    QT_TRANSLATE_NOOP("Yumo", "寝言"),     QT_TRANSLATE_NOOP("Yumo", "…はっ"),
-    QT_TRANSLATE_NOOP("Yumo", "ぶつぶつ"), QT_TRANSLATE_NOOP("Yumo", "はーぁ"),
-    QT_TRANSLATE_NOOP("Yumo", "起きて"),   QT_TRANSLATE_NOOP("Yumo", "静寂"),
-};
-
 } // namespace
 
 QString Text(UiText id)
@@ -105,11 +95,12 @@ QString Text(UiText id)
 
 QString VoiceKindText(int kind)
 {
-    if (kind < 0 || kind >= kEditableVoiceKindCount)
+    const char* label = VoiceKindLabel(kind);
+    if (label == nullptr)
     {
         return {};
     }
-    return QCoreApplication::translate(kContext, kKindLabels[static_cast<size_t>(kind)]);
+    return TranslateCoreText(label);
 }
 
 QString TranslateCoreText(const std::string& utf8)

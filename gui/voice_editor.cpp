@@ -1,5 +1,6 @@
 #include "gui/voice_editor.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,10 +10,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/live_texts.h"
 #include "gui/new_voice_dialog.h"
 #include "gui/path_field.h"
 #include "gui/preview_player.h"
-#include "gui/texts.h"
 
 namespace yumo
 {
@@ -23,7 +24,8 @@ constexpr int kPathFieldMinWidth = 320; // pixels: room for a folder and a file 
 
 QPushButton* MakeButton(QWidget* parent, UiText text, const QString& name)
 {
-    auto* button = new QPushButton(Text(text), parent);
+    auto* button = new QPushButton(parent);
+    ShowText(button, text);
     button->setObjectName(name);
     // Enter in a path field presses nothing.
     button->setAutoDefault(false);
@@ -40,11 +42,12 @@ QString AbsoluteOrEmpty(const QString& path)
 
 } // namespace
 
-QString OfferedVoiceFileName(const QString& voiceFile, const QString& ownerName)
+QString OfferedVoiceFileName(const QString& voiceFile, bool folderWritable,
+                             const QString& ownerName)
 {
     if (!voiceFile.isEmpty())
     {
-        return voiceFile;
+        return folderWritable ? voiceFile : QFileInfo(voiceFile).fileName();
     }
     QString name = ownerName.trimmed();
     for (QChar& c : name)
@@ -69,10 +72,11 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
       voiceFile_(AbsoluteOrEmpty(voiceFile))
 {
     setObjectName(QStringLiteral("VOICE_EDIT"));
-    setWindowTitle(Text(UiText::EditorCaption));
+    ShowText(this, UiText::EditorCaption);
     setModal(false);
 
-    auto* group = new QGroupBox(Text(UiText::EditorGroup), this);
+    auto* group = new QGroupBox(this);
+    ShowText(group, UiText::EditorGroup);
     BuildRows(group);
 
     owner_->setObjectName(QStringLiteral("ownerDisplay"));
@@ -80,7 +84,9 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     owner_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     owner_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* ownerRow = new QHBoxLayout;
-    ownerRow->addWidget(new QLabel(Text(UiText::EditorOwner), this));
+    auto* ownerLabel = new QLabel(this);
+    ShowText(ownerLabel, UiText::EditorOwner);
+    ownerRow->addWidget(ownerLabel);
     ownerRow->addWidget(owner_, 1);
 
     QPushButton* newVoice = MakeButton(this, UiText::EditorNewVoice, QStringLiteral("newButton"));
@@ -105,7 +111,7 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     layout->addLayout(ownerRow);
     layout->addSpacing(6);
     layout->addLayout(buttons);
-    ShowCounts();
+    ShowRowTexts();
     rows_[0].path->setFocus(); // where the editor starts when it is first shown
 }
 
@@ -119,7 +125,7 @@ void VoiceEditor::BuildRows(QWidget* group)
     for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
     {
         EditorRow& row = rows_[static_cast<size_t>(kind)];
-        row.label = new QLabel(VoiceKindText(kind), group);
+        row.label = new QLabel(group);
         row.path = new PathField(group);
         row.path->setObjectName(Numbered("pathField", kind));
         row.path->setMinimumWidth(kPathFieldMinWidth);
@@ -129,12 +135,11 @@ void VoiceEditor::BuildRows(QWidget* group)
         row.count = new QLabel(group);
         row.count->setObjectName(Numbered("countLabel", kind));
         row.count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row.count->setFixedWidth(countWidth);
+        row.count->setMinimumWidth(countWidth);
         row.progress = new QProgressBar(group);
         row.progress->setObjectName(Numbered("importProgress", kind));
         row.progress->setRange(0, 0); // the import cannot tell how far it is: busy
         row.progress->setTextVisible(false);
-        row.progress->setToolTip(Text(UiText::EditorImporting));
         row.progress->setFixedWidth(countWidth);
         row.progress->hide();
 
@@ -150,6 +155,28 @@ void VoiceEditor::BuildRows(QWidget* group)
         grid->addWidget(row.count, kind, 5);
         grid->addWidget(row.progress, kind, 5);
     }
+}
+
+void VoiceEditor::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+    {
+        RetranslateTexts(this);
+        ShowRowTexts();
+    }
+}
+
+// The texts of the rows that are not fixed: kind labels, counts, the import's tool tip.
+void VoiceEditor::ShowRowTexts()
+{
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        EditorRow& row = rows_[static_cast<size_t>(kind)];
+        row.label->setText(VoiceKindText(kind));
+        row.progress->setToolTip(Text(UiText::EditorImporting));
+    }
+    ShowCounts();
 }
 
 void VoiceEditor::Open()

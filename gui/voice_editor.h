@@ -31,9 +31,11 @@ class PathField;
 class PreviewOutput;
 class PreviewPlayer;
 
-// The name the save chooser offers: the file the set was last loaded from or saved to, else
-// the owner's name with ".ymv" (characters a file name cannot hold become '_'), else nothing.
-QString OfferedVoiceFileName(const QString& voiceFile, const QString& ownerName);
+// The name the save chooser offers: the file the set was last loaded from or saved to (only its
+// name when its folder cannot be written, as an installed one), else the owner's name with
+// ".ymv" (characters a file name cannot hold become '_'), else nothing.
+QString OfferedVoiceFileName(const QString& voiceFile, bool folderWritable,
+                             const QString& ownerName);
 
 struct EditorRow
 {
@@ -81,11 +83,15 @@ signals:
     void SetChanged();
 
 public slots:
-    void
-    reject() override; // キャンセル, Escape, the close box: the preview stops, the editor hides
+    // キャンセル, Escape, the close box: the preview stops, the editor hides.
+    void reject() override;
+
+protected:
+    void changeEvent(QEvent* event) override; // a new language: its texts again
 
 private:
     void BuildRows(QWidget* group);
+    void ShowRowTexts();
     void ShowOwner();
     void ShowCounts();
     void ShowRowBusy(int kind);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -193,7 +194,8 @@ void VoiceEditor::Save()
     }
     StopPreview();
     const QString offered =
-        OfferedVoiceFileName(voiceFile_, QString::fromStdString(OwnerNameUtf8(state_.voices)));
+        OfferedVoiceFileName(voiceFile_, QFileInfo(QFileInfo(voiceFile_).path()).isWritable(),
+                             QString::fromStdString(OwnerNameUtf8(state_.voices)));
     const QString path = prompts_.ChooseFile(this, FileChooserKind::SaveVoice, offered);
     if (path.isEmpty())
     {

@@ -195,6 +195,76 @@
         <source>夜の間はスリープさせない</source>
         <translation>Keep the Computer Awake During a Night</translation>
     </message>
+    <message>
+        <source>ボイス編集</source>
+        <translation>Edit Voice Data</translation>
+    </message>
+    <message>
+        <source>ボイス追加</source>
+        <translation>Add Voices</translation>
+    </message>
+    <message>
+        <source>選択...</source>
+        <translation>Choose...</translation>
+    </message>
+    <message>
+        <source>プレビュー</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>追加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>ボイスの持ち主</source>
+        <translation>Owner</translation>
+    </message>
+    <message>
+        <source>新規ボイス作成…</source>
+        <translation>New Voice Data…</translation>
+    </message>
+    <message>
+        <source>保存...</source>
+        <translation>Save...</translation>
+    </message>
+    <message>
+        <source>%1/%2</source>
+        <translation>%1/%2</translation>
+    </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>Importing…</translation>
+    </message>
+    <message>
+        <source>ファイルを開けません。
+%1</source>
+        <translation>Cannot open the file.
+%1</translation>
+    </message>
+    <message>
+        <source>名無しさん</source>
+        <translation>Anonymous</translation>
+    </message>
+    <message>
+        <source>現在開いているボイスデータは閉じられます。続行しますか？</source>
+        <translation>The open voice data will be closed. Continue?</translation>
+    </message>
+    <message>
+        <source>新規ボイスデータ作成確認</source>
+        <translation>New Voice Data</translation>
+    </message>
+    <message>
+        <source>ボイス情報新規作成</source>
+        <translation>New Voice Data</translation>
+    </message>
+    <message>
+        <source>ボイスの持ち主の名前を入力してください</source>
+        <translation>Enter the name of the voice's owner</translation>
+    </message>
+    <message>
+        <source>追加したボイスが保存されていません。保存せずに続行しますか？</source>
+        <translation>The voices you added have not been saved. Continue without saving?</translation>
+    </message>
 </context>
 <context>
     <name>yumo</name>

@@ -100,7 +100,8 @@ AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> sa
     if (samples.size() % kFramesPerBlock != 0 ||
         samples.size() > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
     {
-        ReportMessage(reporter, "ボイスを追加できません。音声が長すぎます。", kAddErrorCaption);
+        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
+                      kAddErrorCaption);
         return AddClipResult::TooLong;
     }
     const int32_t count = set.clipCounts[kind];

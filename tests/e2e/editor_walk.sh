@@ -38,6 +38,10 @@ cp "$data/stereo_44k.mp3" "$clips/wake.mp3"
 cp "$data/mono_44k.mp3" "$clips/loud.MP3"
 saved="$E2E_WORK/hoshi.ymv"
 
+# A home of its own: the settings the program keeps stay out of the user's.
+export HOME="$E2E_WORK/home"
+mkdir -p "$HOME"
+unset XDG_CONFIG_HOME XDG_DATA_HOME
 e2e_start_display
 e2e_start_sound_server
 recording="$out/recording.wav"

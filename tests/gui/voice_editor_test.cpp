@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "gui/language.h"
 #include "gui/new_voice_dialog.h"
 #include "gui/path_field.h"
 #include "gui/preview_player.h"
@@ -329,6 +331,25 @@ TEST_F(EditorTest, UnsavedClipsAreNotLostWithoutAQuestion)
     EXPECT_EQ(state->voices.clipCounts[kKindSnore], 0);
 }
 
+TEST_F(EditorTest, FollowsALanguageSwitchWhileOpen)
+{
+    VoiceEditor& editor = OpenEditor();
+    LanguageSwitch language;
+    ASSERT_TRUE(language.Apply(Language::English));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Voice Data"));
+    EXPECT_EQ(editor.findChild<QGroupBox*>()->title(), QStringLiteral("Add Voices"));
+    EXPECT_EQ(editor.row(kKindGoodNight).label->text(), QStringLiteral("Good night"));
+    EXPECT_EQ(editor.row(kKindGoodNight).add->text(), QStringLiteral("Add"));
+    EXPECT_EQ(
+        editor.newVoiceDialog().findChild<QPushButton*>(QStringLiteral("cancelButton"))->text(),
+        QStringLiteral("Cancel"));
+    ASSERT_TRUE(language.Apply(Language::Japanese));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor.row(kKindGoodNight).label->text(), QStringLiteral("おやすみ"));
+    EXPECT_EQ(editor.row(kKindGoodNight).add->text(), QStringLiteral("追加"));
+}
+
 TEST(PathField, ADroppedFileUrlBecomesItsLocalPath)
 {
     EnsureTestApplication();
@@ -351,12 +372,16 @@ TEST(PathField, ADroppedFileUrlBecomesItsLocalPath)
 
 TEST(OfferedVoiceFileName, TheSetsFileElseTheOwnersNameAsAFileName)
 {
-    EXPECT_EQ(OfferedVoiceFileName(QStringLiteral("/v/a.ymv"), QStringLiteral("x")),
+    EXPECT_EQ(OfferedVoiceFileName(QStringLiteral("/v/a.ymv"), true, QStringLiteral("x")),
               QStringLiteral("/v/a.ymv"));
-    EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral(" ゆめ/a:b ")),
+    // An installed voice's folder is read-only: the chooser's own folder instead.
+    EXPECT_EQ(OfferedVoiceFileName(QStringLiteral("/usr/share/yumo/ymv/Yumone.ymv"), false,
+                                   QStringLiteral("x")),
+              QStringLiteral("Yumone.ymv"));
+    EXPECT_EQ(OfferedVoiceFileName({}, false, QStringLiteral(" ゆめ/a:b ")),
               QStringLiteral("ゆめ_a_b.ymv"));
-    EXPECT_EQ(OfferedVoiceFileName({}, QStringLiteral("..")), QStringLiteral("_..ymv"));
-    EXPECT_TRUE(OfferedVoiceFileName({}, QString()).isEmpty());
+    EXPECT_EQ(OfferedVoiceFileName({}, false, QStringLiteral("..")), QStringLiteral("_..ymv"));
+    EXPECT_TRUE(OfferedVoiceFileName({}, false, QString()).isEmpty());
 }
 
 } // namespace
