@@ -154,6 +154,7 @@ TEST_F(EditorTest, AddEmptiesTheFieldOnlyOnSuccessAndItsMessagesStandOverTheEdit
 TEST_F(EditorTest, TheLimitMessageComesFirstAndAPreviewGoesOnUntilAnAddStopsIt)
 {
     ShowWithDefaultVoice();
+    PressKey(Qt::Key_Return); // adds go on during a night, into the set it plays from
     for (int i = state->voices.clipCounts[kKindBreathIn]; i < kMaxClipsPerKind; ++i)
     {
         AppendTestClip(state->voices, kKindBreathIn, MakeTriangleClip(1, 100));
@@ -175,6 +176,7 @@ TEST_F(EditorTest, TheLimitMessageComesFirstAndAPreviewGoesOnUntilAnAddStopsIt)
     Press(editor, kKindBreathOut, &EditorRow::add, Clip("o.wav"));
     EXPECT_FALSE(preview.playing);
     EXPECT_EQ(Count(editor, kKindBreathOut), QStringLiteral("2/10"));
+    EXPECT_EQ(state->nightStarted, 1);
 }
 
 TEST_F(EditorTest, PreviewTogglesAndCountsAsPlayingOnlyWhenItStarted)
