@@ -14,42 +14,20 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 work="$(mkdir -p "$1" && cd "$1" && pwd)"
 deb="${2:-$(ls -t "$YUMO_BUILD"/yumo_*.deb 2>/dev/null | head -n 1)}"
 [ -n "$deb" ] && [ -r "$deb" ] || die "no package: run 'cd build && cpack -G DEB' first"
-readonly MIRROR=http://deb.debian.org/debian
-readonly CLEAN_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+source "$(dirname "${BASH_SOURCE[0]}")/chroot.sh"
 root="$work/deb-chroot"
-mounted=()
-
-unmount_all() {
-    local i
-    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-        umount -R "${mounted[i]}" 2>/dev/null || umount -lR "${mounted[i]}" || true
-    done
-    mounted=()
-}
-trap unmount_all EXIT
 
 in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root PATH="$CLEAN_PATH" DEBIAN_FRONTEND=noninteractive \
         bash -c "$*" </dev/null
 }
 
-if [ ! -e "$work/base/.complete" ]; then
-    command -v debootstrap >/dev/null ||
-        as_root apt-get install -y --no-install-recommends debootstrap
-    rm -rf "$work/base"
-    say "debootstrap --variant=minbase bookworm"
-    debootstrap --variant=minbase bookworm "$work/base" "$MIRROR"
-    touch "$work/base/.complete"
-fi
+make_base
 say "a fresh copy of the base"
-rm -rf "$root"
-cp -a "$work/base" "$root"
-cp /etc/resolv.conf "$root/etc/resolv.conf"
+copy_base "$root"
 # The release's updates too, as the machine that built the package has them.
 printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb %s-security bookworm-security main\n' \
     "$MIRROR" "$MIRROR" "$MIRROR" >"$root/etc/apt/sources.list"
-mount -t proc proc "$root/proc" && mounted+=("$root/proc")
-mount --rbind /dev "$root/dev" && mounted+=("$root/dev")
 cp "$deb" "$root/tmp/yumo.deb"
 
 say "installing $(basename "$deb")"

@@ -13,37 +13,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 [ "$(id -u)" -eq 0 ] || die "run this as root (debootstrap and chroot need it)"
 work="$(mkdir -p "$1" && cd "$1" && pwd)"
 which_checks="${2:-all}"
-readonly MIRROR=http://deb.debian.org/debian
-readonly CLEAN_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-mounted=()
+source "$(dirname "${BASH_SOURCE[0]}")/chroot.sh"
 
-unmount_all() {
-    local i
-    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-        umount -R "${mounted[i]}" 2>/dev/null || umount -lR "${mounted[i]}" || true
-    done
-    mounted=()
-}
-trap unmount_all EXIT
-
-make_base() {
-    if [ ! -e "$work/base/.complete" ]; then
-        command -v debootstrap >/dev/null || as_root apt-get install -y --no-install-recommends debootstrap
-        rm -rf "$work/base"
-        say "debootstrap --variant=minbase bookworm"
-        timed debootstrap --variant=minbase bookworm "$work/base" "$MIRROR"
-        touch "$work/base/.complete"
-    fi
-}
-
-# A fresh copy of the base with /proc and /dev mounted and the repository cloned to /root/yumo.
+# A fresh copy of the base with the repository cloned to /root/yumo.
 make_root() {
     local root="$1"
-    rm -rf "$root"
-    cp -a "$work/base" "$root"
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    mount -t proc proc "$root/proc" && mounted+=("$root/proc")
-    mount --rbind /dev "$root/dev" && mounted+=("$root/dev")
+    copy_base "$root"
     git clone -q "$YUMO_ROOT" "$root/root/yumo"
 }
 
