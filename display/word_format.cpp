@@ -123,24 +123,24 @@ void AppendText(std::string& out, const Directive& directive, std::string_view t
 template <typename Value>
 void AppendNumber(std::string& out, const Directive& directive, const char* conversion, Value value)
 {
-    std::string spec = "%" + directive.flags;
+    std::string format = "%" + directive.flags;
     if (directive.width >= 0)
     {
-        spec += std::to_string(directive.width);
+        format += std::to_string(directive.width);
     }
     if (directive.precision >= 0)
     {
-        spec += "." + std::to_string(directive.precision);
+        format += "." + std::to_string(directive.precision);
     }
-    spec += conversion;
-    const int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+    format += conversion;
+    const int size = std::snprintf(nullptr, 0, format.c_str(), value);
     if (size <= 0)
     {
         return;
     }
     const size_t before = out.size();
     out.resize(before + static_cast<size_t>(size) + 1);
-    std::snprintf(out.data() + before, static_cast<size_t>(size) + 1, spec.c_str(), value);
+    std::snprintf(out.data() + before, static_cast<size_t>(size) + 1, format.c_str(), value);
     out.resize(before + static_cast<size_t>(size));
 }
 
