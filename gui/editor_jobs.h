@@ -37,6 +37,21 @@ struct VoiceSave
     std::vector<UserMessage> messages;
 };
 
+// A copy of a set for a save, taken a slice at a time on the window's thread so that a long
+// clip never holds it: the tables at once, then the samples that a voice-data file stores.
+// Between two slices the set may gain clips (they land in slots the copy leaves alone) but must
+// not be emptied or replaced.
+struct VoiceSetCopy
+{
+    std::shared_ptr<VoiceSet> set;
+    int slot = 0;    // the slot being copied
+    size_t done = 0; // its samples copied so far
+};
+
+VoiceSetCopy BeginVoiceSetCopy(const VoiceSet& from);
+// Copies at most `maxSamples` more samples; true once the copy is whole.
+bool ContinueVoiceSetCopy(const VoiceSet& from, VoiceSetCopy& copy, size_t maxSamples);
+
 // The file as imported, by its extension.
 PreviewImport ImportForPreview(const std::string& path);
 // The file imported by its extension and converted to a clip.

@@ -106,6 +106,8 @@ private:
     void StopPreview();
     void FinishAdd(int kind, uint64_t generation, const QString& path, ClipImport job);
     void FinishPreview(uint64_t job, const QString& path, PreviewImport import);
+    void CopyForSave(std::shared_ptr<VoiceSetCopy> copy, uint64_t generation, uint64_t changes,
+                     const QString& path);
     void FinishSave(uint64_t generation, uint64_t changes, const QString& path, VoiceSave job);
     void ReportNotOpened(const QString& path);
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "gui/new_voice_dialog.h"
@@ -22,6 +23,9 @@ namespace yumo
 {
 namespace
 {
+
+// About 2 MB: a millisecond or two of the window's thread.
+constexpr size_t kSaveCopySliceSamples = size_t{1} << 20;
 
 std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -183,7 +187,8 @@ void VoiceEditor::TakeNewOwner(const QString& name)
 }
 
 // The check comes before any chooser; the chooser offers the set's own file or its owner's
-// name, never a clip's path; the file is written from a copy on the worker, so a night goes on.
+// name, never a clip's path; the file is written on the worker from a copy taken in slices, so
+// a night goes on.
 void VoiceEditor::Save()
 {
     // One save at a time. The button stays enabled: disabling it would push the keyboard focus
@@ -201,13 +206,33 @@ void VoiceEditor::Save()
     {
         return;
     }
-    auto copy = std::make_shared<const VoiceSet>(state_.voices);
     saving_ = true;
-    const uint64_t generation = setGeneration_;
-    const uint64_t changes = changes_;
+    CopyForSave(std::make_shared<VoiceSetCopy>(BeginVoiceSetCopy(state_.voices)), setGeneration_,
+                changes_, path);
+}
+
+// A slice of the copy per turn of the event loop; the worker writes it once it is whole. A set
+// replaced meanwhile is not saved: the user let it go.
+void VoiceEditor::CopyForSave(std::shared_ptr<VoiceSetCopy> copy, uint64_t generation,
+                              uint64_t changes, const QString& path)
+{
+    if (generation != setGeneration_)
+    {
+        saving_ = false;
+        return;
+    }
+    if (!ContinueVoiceSetCopy(state_.voices, *copy, kSaveCopySliceSamples))
+    {
+        QTimer::singleShot(0, this, [this, copy, generation, changes, path] {
+            CopyForSave(copy, generation, changes, path);
+        });
+        return;
+    }
     RunOnWorker<VoiceSave>(
         this,
-        [file = FilePath(path), copy = std::move(copy)] { return SaveVoiceSetCopy(file, copy); },
+        [file = FilePath(path), set = std::shared_ptr<const VoiceSet>(std::move(copy->set))] {
+            return SaveVoiceSetCopy(file, set);
+        },
         [this, generation, changes, path](VoiceSave job) {
             FinishSave(generation, changes, path, std::move(job));
         });

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "gui/editor_jobs.h"
 #include "gui/language.h"
 #include "gui/new_voice_dialog.h"
 #include "gui/path_field.h"
@@ -58,6 +59,16 @@ public:
     int32_t lastBytes = 0;
     std::function<void()> onStop;
 };
+
+size_t CopiedSamples(const VoiceSet& set)
+{
+    size_t total = 0;
+    for (const std::vector<int16_t>& samples : set.samples)
+    {
+        total += samples.size();
+    }
+    return total;
+}
 
 class EditorTest : public WindowTest
 {
@@ -350,6 +361,38 @@ TEST_F(EditorTest, FollowsALanguageSwitchWhileOpen)
     QCoreApplication::processEvents();
     EXPECT_EQ(editor.row(kKindGoodNight).label->text(), QStringLiteral("おやすみ"));
     EXPECT_EQ(editor.row(kKindGoodNight).add->text(), QStringLiteral("追加"));
+}
+
+TEST(VoiceSetCopy, SlicesMakeWhatAFileStoresAndLeaveLaterClipsOut)
+{
+    auto set = std::make_unique<VoiceSet>();
+    EstablishBuiltInSilences(*set);
+    SetOwnerName(*set, "ゆめ");
+    AppendTestClip(*set, kKindGoodNight, MakeTriangleClip(3, 900));
+    AppendTestClip(*set, kKindGoodNight, MakeTriangleClip(1, 500));
+    AppendTestClip(*set, kKindFileOnly, MakeTriangleClip(2, 300));
+    AppendTestClip(*set, kKindWakeCall, MakeTriangleClip(5, 700));
+
+    VoiceSetCopy copy = BeginVoiceSetCopy(*set);
+    AppendTestClip(*set, kKindSnore, MakeTriangleClip(1, 100)); // added while it is copied
+    size_t copied = 0;
+    int calls = 0;
+    for (bool whole = false; !whole && calls < 100; ++calls)
+    {
+        const size_t before = CopiedSamples(*copy.set);
+        whole = ContinueVoiceSetCopy(*set, copy, 700);
+        EXPECT_LE(CopiedSamples(*copy.set) - before, 700u);
+        copied = CopiedSamples(*copy.set);
+    }
+    EXPECT_EQ(copied, (3 + 1 + 2 + 5) * 512u);
+    EXPECT_EQ(calls, 9); // 5632 samples in slices of 700
+    for (const int slot : {ClipSlot(kKindGoodNight, 0), ClipSlot(kKindGoodNight, 1),
+                           ClipSlot(kKindFileOnly, 0), ClipSlot(kKindWakeCall, 0)})
+    {
+        EXPECT_EQ(copy.set->samples[slot], set->samples[slot]) << slot;
+    }
+    EXPECT_EQ(copy.set->clipCounts[kKindSnore], 0);
+    EXPECT_EQ(OwnerNameUtf8(*copy.set), "ゆめ");
 }
 
 TEST(PathField, ADroppedFileUrlBecomesItsLocalPath)
