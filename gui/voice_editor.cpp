@@ -203,6 +203,8 @@ void VoiceEditor::reject()
 void VoiceEditor::PrepareForOtherSet()
 {
     StopPreview();
+    // A name asked for a new set would otherwise rename the one that replaces it.
+    newDialog_->hide();
     ++setGeneration_;
 }
 

@@ -62,7 +62,8 @@ public:
     void Open();
 
     // The main window is about to replace or empty the set (a load or a close): the preview
-    // stops before anything is freed, and imports under way will add nothing.
+    // stops before anything is freed, imports under way will add nothing, and a new set's
+    // name is no longer asked for.
     void PrepareForOtherSet();
     // The set was replaced from `voiceFile` (empty: closed): counts, owner and offered name.
     void FollowOtherSet(const QString& voiceFile);

@@ -301,15 +301,19 @@ TEST_F(EditorTest, ALoadStopsThePreviewFirstAndCountsFollowLoadsAndCloses)
 {
     ShowWithDefaultVoice();
     VoiceEditor& editor = OpenEditor();
+    // A new set, whose name is still asked for when another set is loaded.
+    prompts.answers = {Answer::Yes, Answer::Yes}; // the new set; then its unsaved clips may go
+    editor.findChild<QPushButton*>(QStringLiteral("newButton"))->click();
     Press(editor, kKindGoodNight, &EditorRow::add, Clip("g.wav"));
+    Press(editor, kKindGoodNight, &EditorRow::add, Clip("g2.wav"));
     Press(editor, kKindGoodNight, &EditorRow::preview, Clip("p.wav"));
     ASSERT_TRUE(preview.playing);
     int countAtStop = -1;
     preview.onStop = [&] { countAtStop = state->voices.clipCounts[kKindGoodNight]; };
 
-    prompts.answers = {Answer::Yes}; // the unsaved clip may go
     prompts.files = {QString::fromStdString(WriteVoiceFile("other.ymv").string())};
     window->menu().loadVoice->trigger();
+    EXPECT_FALSE(editor.newVoiceDialog().isVisible()); // its OK cannot rename the loaded set
     EXPECT_FALSE(preview.playing);
     EXPECT_EQ(countAtStop, 2); // stopped while the old set was still whole
     EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("1/10"));
