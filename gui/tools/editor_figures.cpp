@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -92,8 +92,7 @@ struct Stall
 
 // Runs `press` and the event loop until the editor is idle (and `atLeastMs` have passed),
 // timing the probe's gaps.
-template <typename Press>
-Stall Measure(VoiceEditor& editor, Press press, double atLeastMs = 0)
+template <typename Press> Stall Measure(VoiceEditor& editor, Press press, double atLeastMs = 0)
 {
     Stall stall;
     QElapsedTimer clock;
@@ -158,7 +157,8 @@ int main(int argc, char** argv)
     }
 
     // What the machine itself does to the probe: the figures below are read against it.
-    Print("nothing pressed, for a second", Measure(editor, [] {}, 1000));
+    Print("nothing pressed, for a second", Measure(
+                                               editor, [] {}, 1000));
     const QString path = QString::fromStdString(clip.string());
     Print("追加: a long MP3", Measure(editor, [&] {
               editor.row(kKindSnore).path->setText(path);
