@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/elided_label.h"
 #include "gui/live_texts.h"
 #include "gui/new_voice_dialog.h"
 #include "gui/path_field.h"
@@ -68,7 +69,7 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
                          QWidget* owner)
     : QDialog(owner), state_(state), prompts_(prompts), reporter_(prompts, this),
       ownPreview_(std::make_unique<PreviewPlayer>(reporter_)), preview_(ownPreview_.get()),
-      owner_(new QLabel(this)), newDialog_(new NewVoiceDialog(this)),
+      owner_(new ElidedLabel(this)), newDialog_(new NewVoiceDialog(this)),
       voiceFile_(AbsoluteOrEmpty(voiceFile))
 {
     setObjectName(QStringLiteral("VOICE_EDIT"));
@@ -80,7 +81,6 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     BuildRows(group);
 
     owner_->setObjectName(QStringLiteral("ownerDisplay"));
-    owner_->setTextFormat(Qt::PlainText); // a name is shown as typed, never as markup
     owner_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     owner_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* ownerRow = new QHBoxLayout;
@@ -246,7 +246,7 @@ bool VoiceEditor::IsBusy() const
 
 void VoiceEditor::ShowOwner()
 {
-    owner_->setText(QString::fromStdString(OwnerNameUtf8(state_.voices)));
+    owner_->SetFullText(QString::fromStdString(OwnerNameUtf8(state_.voices)));
 }
 
 void VoiceEditor::ShowCounts()

@@ -26,6 +26,7 @@ class QPushButton;
 namespace yumo
 {
 
+class ElidedLabel;
 class NewVoiceDialog;
 class PathField;
 class PreviewOutput;
@@ -76,7 +77,7 @@ public:
     void UsePreview(PreviewOutput& preview) { preview_ = &preview; }
 
     const EditorRow& row(int kind) const { return rows_[static_cast<size_t>(kind)]; }
-    QLabel& ownerDisplay() const { return *owner_; }
+    ElidedLabel& ownerDisplay() const { return *owner_; }
     NewVoiceDialog& newVoiceDialog() const { return *newDialog_; }
 
 signals:
@@ -118,7 +119,7 @@ private:
     std::unique_ptr<PreviewPlayer> ownPreview_;
     PreviewOutput* preview_;
     std::array<EditorRow, kEditableVoiceKindCount> rows_;
-    QLabel* owner_;
+    ElidedLabel* owner_;
     NewVoiceDialog* newDialog_;
     QString voiceFile_;          // where the set was loaded from or saved to last
     bool unsavedClips_ = false;  // clips added since

@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "gui/editor_jobs.h"
+#include "gui/elided_label.h"
 #include "gui/language.h"
 #include "gui/new_voice_dialog.h"
 #include "gui/path_field.h"
@@ -108,7 +109,7 @@ TEST_F(EditorTest, OpensWithTheDefaultOwnerAndEnterInAFieldPressesNothing)
     EXPECT_TRUE(editor.isVisible());
     EXPECT_FALSE(editor.isModal());
     EXPECT_EQ(OwnerNameUtf8(state->voices), "名無しさん"); // the set itself, not only the display
-    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("名無しさん"));
+    EXPECT_EQ(editor.ownerDisplay().fullText(), QStringLiteral("名無しさん"));
     window->menu().editVoice->trigger(); // a second press: the same editor, forward
     EXPECT_EQ(window->voiceEditor(), &editor);
 
@@ -258,7 +259,8 @@ TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
     PressKey(Qt::Key_Return);
     ASSERT_EQ(state->nightStarted, 1);
     VoiceEditor& editor = OpenEditor();
-    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("テスト"));
+    EXPECT_EQ(editor.ownerDisplay().fullText(), QStringLiteral("テスト"));
+    const int widthBefore = editor.minimumSizeHint().width();
     QPushButton* newSet = editor.findChild<QPushButton*>(QStringLiteral("newButton"));
 
     prompts.answers = {Answer::No};
@@ -275,7 +277,7 @@ TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
     EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("0/10"));
     EXPECT_EQ(state->voices.clipCounts[kKindBuiltInSilence], 4);
     EXPECT_EQ(state->voices.ownerName[0], u'\0');
-    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("テスト"));
+    EXPECT_EQ(editor.ownerDisplay().fullText(), QStringLiteral("テスト"));
     NewVoiceDialog& dialog = editor.newVoiceDialog();
     ASSERT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.isModal());
@@ -284,7 +286,10 @@ TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
     QTest::keyClick(&dialog.field(), Qt::Key_Return); // OK
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(OwnerNameUtf8(state->voices), std::string(255, 'n'));
-    EXPECT_EQ(editor.ownerDisplay().text(), QString(255, QLatin1Char('n')));
+    EXPECT_EQ(editor.ownerDisplay().fullText(), QString(255, QLatin1Char('n')));
+    // A long name does not push the editor's buttons off the screen: it ends in "…".
+    EXPECT_EQ(editor.minimumSizeHint().width(), widthBefore);
+    EXPECT_TRUE(editor.ownerDisplay().text().endsWith(QChar(0x2026)));
 
     // Cancelled: the name stays empty until the editor opens again.
     prompts.answers = {Answer::Yes};
@@ -294,7 +299,7 @@ TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
     editor.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
     EXPECT_FALSE(editor.isVisible());
     OpenEditor();
-    EXPECT_EQ(editor.ownerDisplay().text(), QStringLiteral("名無しさん"));
+    EXPECT_EQ(editor.ownerDisplay().fullText(), QStringLiteral("名無しさん"));
 }
 
 TEST_F(EditorTest, ALoadStopsThePreviewFirstAndCountsFollowLoadsAndCloses)
@@ -321,7 +326,7 @@ TEST_F(EditorTest, ALoadStopsThePreviewFirstAndCountsFollowLoadsAndCloses)
 
     window->menu().closeVoice->trigger();
     EXPECT_EQ(Count(editor, kKindBreathInOut), QStringLiteral("0/10"));
-    EXPECT_TRUE(editor.ownerDisplay().text().isEmpty());
+    EXPECT_TRUE(editor.ownerDisplay().fullText().isEmpty());
 }
 
 TEST_F(EditorTest, UnsavedClipsAreNotLostWithoutAQuestion)
