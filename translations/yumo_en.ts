@@ -221,7 +221,7 @@
     </message>
     <message>
         <source>新規ボイス作成…</source>
-        <translation>New Voice Data…</translation>
+        <translation>New Voice Data...</translation>
     </message>
     <message>
         <source>保存...</source>
