@@ -1,5 +1,6 @@
 #include "gui/voice_editor.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -96,6 +97,7 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     connect(save, &QPushButton::clicked, this, &VoiceEditor::Save);
     connect(cancel, &QPushButton::clicked, this, &VoiceEditor::reject);
     connect(newDialog_, &NewVoiceDialog::NameEntered, this, &VoiceEditor::TakeNewOwner);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &VoiceEditor::WriteBeforeQuit);
     // The keyboard goes through the rows, then the buttons from left to right.
     setTabOrder(rows_.back().add, newVoice);
     setTabOrder(newVoice, save);

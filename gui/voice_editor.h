@@ -108,8 +108,8 @@ private:
     void StopPreview();
     void FinishAdd(int kind, uint64_t generation, const QString& path, ClipImport job);
     void FinishPreview(uint64_t job, const QString& path, PreviewImport import);
-    void CopyForSave(std::shared_ptr<VoiceSetCopy> copy, uint64_t generation, uint64_t changes,
-                     const QString& path);
+    void CopyForSave(size_t maxSamples = kSaveCopySliceSamples);
+    void WriteBeforeQuit();
     void FinishSave(uint64_t generation, uint64_t changes, const QString& path, VoiceSave job);
     void ReportNotOpened(const QString& path);
 
@@ -130,7 +130,19 @@ private:
     int previewRow_ = 0;
     // Per row, the set generation an add under way was started for; 0 when none.
     std::array<uint64_t, kEditableVoiceKindCount> addGeneration_{};
-    bool saving_ = false;
+    bool saving_ = false; // from the chooser's answer until the write is done
+
+    // A save whose copy is being taken, between the chooser and the worker.
+    struct PendingSave
+    {
+        VoiceSetCopy copy;
+        QString path;
+        uint64_t generation;
+        uint64_t changes;
+    };
+    // About 2 MB a turn: a millisecond or two of the window's thread.
+    static constexpr size_t kSaveCopySliceSamples = size_t{1} << 20;
+    std::unique_ptr<PendingSave> pendingSave_;
 };
 
 } // namespace yumo

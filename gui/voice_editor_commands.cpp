@@ -2,6 +2,7 @@
 // new set and saving. The slow parts run on a worker thread (gui/editor_jobs.h); what they
 // bring back is taken here, on the window's thread, between two block refills.
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -23,9 +24,6 @@ namespace yumo
 {
 namespace
 {
-
-// About 2 MB: a millisecond or two of the window's thread.
-constexpr size_t kSaveCopySliceSamples = size_t{1} << 20;
 
 std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -207,36 +205,43 @@ void VoiceEditor::Save()
         return;
     }
     saving_ = true;
-    CopyForSave(std::make_shared<VoiceSetCopy>(BeginVoiceSetCopy(state_.voices)), setGeneration_,
-                changes_, path);
+    pendingSave_ = std::make_unique<PendingSave>(
+        PendingSave{BeginVoiceSetCopy(state_.voices), path, setGeneration_, changes_});
+    CopyForSave();
 }
 
 // A slice of the copy per turn of the event loop; the worker writes it once it is whole. A set
-// replaced meanwhile is not saved: the user let it go.
-void VoiceEditor::CopyForSave(std::shared_ptr<VoiceSetCopy> copy, uint64_t generation,
-                              uint64_t changes, const QString& path)
+// replaced meanwhile is not saved: the user let it go. When the program quits first, the rest
+// is copied at once (`WriteBeforeQuit`).
+void VoiceEditor::CopyForSave(size_t maxSamples)
 {
-    if (generation != setGeneration_)
+    if (pendingSave_ == nullptr)
     {
+        return;
+    }
+    if (pendingSave_->generation != setGeneration_)
+    {
+        pendingSave_.reset();
         saving_ = false;
         return;
     }
-    if (!ContinueVoiceSetCopy(state_.voices, *copy, kSaveCopySliceSamples))
+    if (!ContinueVoiceSetCopy(state_.voices, pendingSave_->copy, maxSamples))
     {
-        QTimer::singleShot(0, this, [this, copy, generation, changes, path] {
-            CopyForSave(copy, generation, changes, path);
-        });
+        QTimer::singleShot(0, this, [this] { CopyForSave(); });
         return;
     }
+    const std::unique_ptr<PendingSave> save = std::move(pendingSave_);
     RunOnWorker<VoiceSave>(
         this,
-        [file = FilePath(path), set = std::shared_ptr<const VoiceSet>(std::move(copy->set))] {
+        [file = FilePath(save->path), set = std::shared_ptr<const VoiceSet>(save->copy.set)] {
             return SaveVoiceSetCopy(file, set);
         },
-        [this, generation, changes, path](VoiceSave job) {
-            FinishSave(generation, changes, path, std::move(job));
-        });
+        [this, generation = save->generation, changes = save->changes, path = save->path](
+            VoiceSave job) { FinishSave(generation, changes, path, std::move(job)); });
 }
+
+// The worker threads are waited for at exit, so a write started now still lands.
+void VoiceEditor::WriteBeforeQuit() { CopyForSave(SIZE_MAX); }
 
 void VoiceEditor::FinishSave(uint64_t generation, uint64_t changes, const QString& path,
                              VoiceSave job)

@@ -3,8 +3,10 @@
 // counts, and the question before unsaved clips are lost. The conversion, the limits and the
 // save check themselves are tested in the core.
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include <QAction>
 #include <QApplication>
@@ -251,6 +253,31 @@ TEST_F(EditorTest, SaveChecksBeforeAnyChooserAndOffersTheSetsNameNeverAClipPath)
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messageOwners[1], &editor);
     EXPECT_TRUE(editor.HasUnsavedClips());
+}
+
+TEST_F(EditorTest, ASaveConfirmedJustBeforeQuittingIsStillWritten)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    AppendTestClip(state->voices, kKindSnore, MakeTriangleClip(4000, 300)); // copied in turns
+    const std::filesystem::path target = dir / "late.ymv";
+    prompts.files = {QString::fromStdString(target.string())};
+    editor.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    ASSERT_TRUE(editor.IsBusy());
+    // The event loop ends: no further turn copies the rest.
+    ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+    for (int i = 0; i < 400 && !std::filesystem::exists(target); ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const bool writtenWithoutTheLoop = std::filesystem::exists(target);
+    WaitIdle(editor);
+    ASSERT_TRUE(writtenWithoutTheLoop);
+    auto saved = std::make_unique<VoiceSet>();
+    SilentReporter silent;
+    ASSERT_EQ(ReadVoiceDataFile(target.string(), *saved, silent), 0);
+    EXPECT_EQ(saved->samples[ClipSlot(kKindSnore, 1)],
+              state->voices.samples[ClipSlot(kKindSnore, 1)]);
 }
 
 TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
