@@ -23,18 +23,31 @@ UnsentBytes BlockTimeline::NextUnsent(size_t maxBytes) const
 {
     // The first block that ends beyond what was sent holds the next byte. Dropped blocks never
     // have unsent bytes: dropping moves the sent end past them.
-    for (int i = 0; i < count_; ++i)
+    int i = 0;
+    while (i < count_ && At(i).end <= sentEnd_)
     {
-        const TimelineBlock& block = At(i);
-        if (block.end > sentEnd_)
-        {
-            const uint64_t start = block.end - block.byteCount;
-            const size_t offset = static_cast<size_t>(sentEnd_ - start);
-            const size_t length = std::min(block.byteCount - offset, maxBytes);
-            return UnsentBytes{block.data + offset, length};
-        }
+        ++i;
     }
-    return UnsentBytes{};
+    if (i == count_)
+    {
+        return UnsentBytes{};
+    }
+    const TimelineBlock& first = At(i);
+    const size_t offset = static_cast<size_t>(sentEnd_ - (first.end - first.byteCount));
+    UnsentBytes run{first.data + offset, first.byteCount - offset};
+    // The stream's blocks sit side by side in one array: a refill of several neighbours is
+    // one run.
+    for (++i; i < count_ && run.byteCount < maxBytes; ++i)
+    {
+        const TimelineBlock& next = At(i);
+        if (next.data != run.data + run.byteCount)
+        {
+            break;
+        }
+        run.byteCount += next.byteCount;
+    }
+    run.byteCount = std::min(run.byteCount, maxBytes);
+    return run;
 }
 
 void BlockTimeline::MarkSent(size_t byteCount)
@@ -59,7 +72,10 @@ bool BlockTimeline::PopFinished(uint64_t played, TimelineBlock& block)
     return true;
 }
 
-uint64_t BlockTimeline::WakeUpEnd() const { return At(std::min(count_, kBlocksPerWakeup) - 1).end; }
+uint64_t BlockTimeline::WakeUpEnd(int blocksPerWakeup) const
+{
+    return At(std::clamp(blocksPerWakeup, 1, count_) - 1).end;
+}
 
 void BlockTimeline::DropAll()
 {

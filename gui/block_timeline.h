@@ -19,6 +19,9 @@ namespace yumo
 // the program's wake-ups, which cost more than the work they do, and a block still comes back
 // within one block (11.6 ms) of being heard.
 constexpr int kBlocksPerWakeup = 2;
+// While nobody watches what follows the notifications (the window is hidden or minimised),
+// only the pace matters: four blocks per wake-up halve the wake-ups again.
+constexpr int kUnwatchedBlocksPerWakeup = 4;
 
 struct TimelineBlock
 {
@@ -45,7 +48,9 @@ public:
     // Appends a block. False when the timeline is full or the block is empty.
     bool Push(int blockIndex, const void* data, size_t byteCount);
 
-    // The next unsent bytes, at most `maxBytes`, within one block (empty when all is sent).
+    // The next unsent bytes, at most `maxBytes`, in one run of memory: following blocks whose
+    // data lies right behind it join the run, so they go out in one write (empty when all is
+    // sent).
     UnsentBytes NextUnsent(size_t maxBytes) const;
     // Marks `byteCount` bytes from NextUnsent as sent.
     void MarkSent(size_t byteCount);
@@ -64,9 +69,9 @@ public:
     // The oldest block; only while !Empty().
     const TimelineBlock& Oldest() const { return blocks_[static_cast<size_t>(head_)]; }
     bool OldestDropped() const { return !Empty() && Oldest().dropped; }
-    // When to wake next: the end of the kBlocksPerWakeup-th oldest block, or of the newest
+    // When to wake next: the end of the `blocksPerWakeup`-th oldest block, or of the newest
     // when fewer are held; only while !Empty().
-    uint64_t WakeUpEnd() const;
+    uint64_t WakeUpEnd(int blocksPerWakeup = kBlocksPerWakeup) const;
     uint64_t WrittenEnd() const { return writtenEnd_; }
     uint64_t SentEnd() const { return sentEnd_; }
 

@@ -163,7 +163,13 @@ void MainWindow::RepaintAll()
 void MainWindow::FollowVisibility()
 {
     const QWindow* handle = windowHandle();
-    if (isVisible() && !isMinimized() && (handle == nullptr || handle->isExposed()))
+    const bool seen = isVisible() && !isMinimized() && (handle == nullptr || handle->isExposed());
+    if (seen != seen_)
+    {
+        seen_ = seen;
+        emit SeenChanged(seen);
+    }
+    if (seen)
     {
         if (!timer_.isActive())
         {

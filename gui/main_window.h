@@ -62,11 +62,18 @@ public:
     void Tick();
     bool IsTicking() const { return timer_.isActive(); }
 
+    // Whether the window is seen (shown, not minimised, exposed): while it is not, nobody
+    // follows the panes, and the sound output may keep only its pace.
+    bool IsSeen() const { return seen_; }
+
     const MainMenu& menu() const { return menu_; }
     ClientArea& client() const { return *client_; }
     WakeDialog& wakeDialog() const { return *wakeDialog_; }
     // The voice editor, made by the first ボイス情報の編集...; null before.
     VoiceEditor* voiceEditor() const { return voiceEditor_; }
+
+signals:
+    void SeenChanged(bool seen);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -119,6 +126,7 @@ private:
     CharacterPane picture_;                         // the companion's pictures, decoded once
     MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
     bool watchingExposure_ = false;
+    bool seen_ = true; // as the sound output starts
     bool firstLoad_ = false;     // set for the start-up load only
     QString firstLoadPath_;      // what the start-up load reads
     QString pathBuffer_;         // offered as the name in the next chooser

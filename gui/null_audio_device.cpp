@@ -66,6 +66,15 @@ void NullAudioDevice::Reset()
     }
 }
 
+void NullAudioDevice::SetWatched(bool watched)
+{
+    watched_ = watched;
+    if (!inService_)
+    {
+        Schedule();
+    }
+}
+
 void NullAudioDevice::Close()
 {
     open_ = false;
@@ -111,7 +120,8 @@ void NullAudioDevice::Schedule()
         timer_.ArmAt(Clock::now());
         return;
     }
-    const uint64_t end = timeline_.WakeUpEnd();
+    const uint64_t end =
+        timeline_.WakeUpEnd(watched_ ? kBlocksPerWakeup : kUnwatchedBlocksPerWakeup);
     timer_.ArmAt(runTime_ + DurationOfBytes(end - std::min(end, runStart_), bytesPerSecond_));
 }
 

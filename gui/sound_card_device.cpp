@@ -24,6 +24,13 @@ constexpr std::chrono::milliseconds kWatchInterval{100};
 constexpr std::chrono::milliseconds kStartGrace{2};
 // How long after a run of play starts Qt's played position is held to real time.
 constexpr std::chrono::milliseconds kStartEstimateWindow{500};
+// How often the sink is topped up while nobody watches: four blocks' time.
+constexpr std::chrono::microseconds kUnwatchedInterval{46440};
+// How much the sink is given beyond what it asked for while nobody watches. The server asks
+// for more every 20 ms once its queue is 20 ms short of the stream buffer, which wakes the
+// program 50 times a second; kept this far ahead, it never asks, and a wake-up may come
+// 90 ms late before the stream runs dry (a watched one 38 ms).
+constexpr std::chrono::milliseconds kUnwatchedLead{2 * 46 + 20};
 
 QAudioFormat ToSinkFormat(const PcmFormat& format)
 {
@@ -86,14 +93,29 @@ bool SoundCardDevice::Write(int blockIndex, const int16_t* data, size_t byteCoun
     {
         lastProgress_ = Clock::now();
     }
-    // A failure found while feeding drops this block too: it still comes back (as dropped), and
-    // the Write inside its notification is refused.
-    Feed();
+    // Blocks written by notifications go out together once the notifications are done: one
+    // write into the sink instead of one per block. A failure found while feeding drops this
+    // block too: it still comes back (as dropped), and the Write inside its notification is
+    // refused.
+    if (!inService_)
+    {
+        Feed();
+        Schedule();
+    }
+    return true;
+}
+
+void SoundCardDevice::SetWatched(bool watched)
+{
+    if (watched == watched_)
+    {
+        return;
+    }
+    watched_ = watched;
     if (!inService_)
     {
         Schedule();
     }
-    return true;
 }
 
 void SoundCardDevice::Reset()
@@ -169,7 +191,8 @@ bool SoundCardDevice::StartSink()
     {
         return false;
     }
-    auto* sink = new QAudioSink(output, sinkFormat_);
+    auto* holder = new QObject;
+    auto* sink = new QAudioSink(output, sinkFormat_, holder);
     const qsizetype bufferBytes =
         qsizetype{sinkBufferMilliseconds_} * static_cast<qsizetype>(bytesPerSecond_) / 1000;
     sink->setBufferSize(bufferBytes - bufferBytes % frameBytes_);
@@ -188,9 +211,11 @@ bool SoundCardDevice::StartSink()
     {
         ++session_;
         sink->stop();
-        sink->deleteLater();
+        holder->deleteLater();
         return false;
     }
+    parkedTimers_ = ParkSinkTimers(*holder);
+    sinkParent_ = holder;
     sink_ = sink;
     sinkInput_ = input;
     streamOffset_ = timeline_.SentEnd();
@@ -211,18 +236,21 @@ bool SoundCardDevice::StartSink()
 void SoundCardDevice::RetireSink()
 {
     QAudioSink* sink = std::exchange(sink_, nullptr);
+    QObject* holder = std::exchange(sinkParent_, nullptr);
     sinkInput_ = nullptr;
     if (sink == nullptr)
     {
         return;
     }
     ++session_;
-    // Stopping disconnects the stream, which silences it at once. The sink is deleted from
-    // the event loop: its destructor runs the event loop itself, and must not do so inside a
+    // Stopping disconnects the stream, which silences it at once; Qt stops the timers it
+    // started, so they are back on the event loop first. The sink is deleted from the event
+    // loop: its destructor runs the event loop itself, and must not do so inside a
     // notification or a reset.
     disconnect(sink, nullptr, this, nullptr);
+    RestoreSinkTimers(parkedTimers_);
     sink->stop();
-    sink->deleteLater();
+    holder->deleteLater();
 }
 
 void SoundCardDevice::Feed()
@@ -238,6 +266,15 @@ void SoundCardDevice::Feed()
     {
         Fail();
         return;
+    }
+    if (!watched_)
+    {
+        // Unwatched, blocks come back once sent, so the sink's backlog is bounded here: the
+        // stream buffer and the lead, against what is still to be heard.
+        const uint64_t unheard = timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
+        const uint64_t limit = static_cast<uint64_t>(startThreshold_) +
+                               BytesInDuration(kUnwatchedLead, bytesPerSecond_);
+        room = std::max(room, static_cast<qsizetype>(limit - std::min(limit, unheard)));
     }
     room -= room % frameBytes_;
     while (room > 0)
@@ -357,7 +394,9 @@ void SoundCardDevice::Service()
         RetireSink();
     }
     inService_ = true;
-    DeliverFinishedBlocks(timeline_, PlayedPosition(), onBlockDone_, generation_);
+    // Unwatched, a block is done once the sink has its bytes (the bytes were copied).
+    const uint64_t finished = watched_ ? PlayedPosition() : timeline_.SentEnd();
+    DeliverFinishedBlocks(timeline_, finished, onBlockDone_, generation_);
     inService_ = false;
     Feed();
     Schedule();
@@ -408,6 +447,11 @@ void SoundCardDevice::Schedule()
     if (WaitsForStart())
     {
         timer_.ArmAt(now + kStartGrace);
+        return;
+    }
+    if (!watched_)
+    {
+        timer_.ArmAt(now + kUnwatchedInterval);
         return;
     }
     const uint64_t end = timeline_.WakeUpEnd();

@@ -19,6 +19,7 @@
 
 #include "gui/block_timeline.h"
 #include "gui/deadline_timer.h"
+#include "gui/sink_timers.h"
 #include "night/audio_device.h"
 
 class QAudioSink;
@@ -57,6 +58,13 @@ public:
     bool Write(int blockIndex, const int16_t* data, size_t byteCount) override;
     void Reset() override;
     void Close() override;
+
+    // Whether anybody follows the notifications' timing (the window is seen). Unwatched, a
+    // block comes back as soon as the sink has taken its bytes, and the device wakes every four
+    // blocks: the sink stays as full as while watched and the blocks waiting to be sent add
+    // their lead to it. Watched again, blocks come back when heard.
+    void SetWatched(bool watched);
+    bool IsWatched() const { return watched_; }
 
     bool IsOpen() const { return open_; }
     bool HasFailed() const { return failed_; }
@@ -101,9 +109,12 @@ private:
     bool failureAnnounced_ = false;
     bool inService_ = false;
     bool startingSink_ = false;
+    bool watched_ = true;
 
-    QAudioSink* sink_ = nullptr; // pushed to; owns sinkInput_
+    QObject* sinkParent_ = nullptr; // owns sink_ and the backend object it makes
+    QAudioSink* sink_ = nullptr;    // pushed to; owns sinkInput_
     QIODevice* sinkInput_ = nullptr;
+    std::vector<ParkedTimer> parkedTimers_; // the sink's idle timers, off the event loop
     uint64_t session_ = 0; // tells a retired sink's late signals apart
     // The stream of the current sink against the timeline: stream byte s of data is timeline
     // byte s + streamOffset_. Silence padded in to start a short stream sits at stream bytes

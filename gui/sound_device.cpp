@@ -47,6 +47,12 @@ void SoundOutput::Reset()
     }
 }
 
+void SoundOutput::SetWatched(bool watched)
+{
+    card_.SetWatched(watched);
+    silent_.SetWatched(watched);
+}
+
 void SoundOutput::Close()
 {
     card_.Close();

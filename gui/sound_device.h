@@ -50,6 +50,10 @@ public:
 
     bool UsesSoundCard() const { return active_ == &card_; }
 
+    // Whether anybody sees what follows the notifications (the window): unwatched, both
+    // devices wake less often and only keep the pace.
+    void SetWatched(bool watched);
+
 signals:
     void OutputChanged(bool soundCard);
 

@@ -85,6 +85,8 @@ bool StartProgram(QApplication& application, Program& program, const SavedSettin
     LoadFilterSet(state.filters, std::filesystem::path("."), *program.reporter);
     program.output = CreateSoundOutput(*program.reporter);
     program.window = std::make_unique<MainWindow>(state, *program.output, *program.prompts);
+    QObject::connect(program.window.get(), &MainWindow::SeenChanged, program.output.get(),
+                     &SoundOutput::SetWatched);
     program.reporter->SetOwner(program.window.get());
     RestoreWindow(*program.window, state, settings);
     const QString voicePath = StartUpVoicePath(settings);

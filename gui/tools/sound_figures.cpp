@@ -7,10 +7,12 @@
 //   - operator-new allocations per block once running;
 //   - underruns: the sink ran dry while blocks were waiting.
 //
-//   yumo-sound-figures [--seconds N] [--load THREADS] [--buffer-ms MS] [--silent]
+//   yumo-sound-figures [--seconds N] [--load THREADS] [--buffer-ms MS] [--silent] [--unwatched]
 //
 // --load starts that many busy threads at normal priority for the whole run, to show whether
 // the sink runs dry while the CPU is loaded. --silent measures the silent device instead.
+// --unwatched plays as while the window is hidden: blocks come back when the sink has them, so
+// the lag behind the ear is negative (they come back ahead of it).
 
 #include <algorithm>
 #include <array>
@@ -46,6 +48,7 @@ struct Options
     int loadThreads = 0;
     int bufferMilliseconds = kSinkBufferMilliseconds;
     bool silent = false;
+    bool unwatched = false;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options)
@@ -68,6 +71,10 @@ bool ParseOptions(int argc, char** argv, Options& options)
         else if (std::strcmp(argv[i], "--silent") == 0)
         {
             options.silent = true;
+        }
+        else if (std::strcmp(argv[i], "--unwatched") == 0)
+        {
+            options.unwatched = true;
         }
         else
         {
@@ -202,7 +209,7 @@ int main(int argc, char** argv)
     if (!ParseOptions(argc, argv, options))
     {
         std::fprintf(stderr, "usage: yumo-sound-figures [--seconds N>2] [--load THREADS] "
-                             "[--buffer-ms MS] [--silent]\n");
+                             "[--buffer-ms MS] [--silent] [--unwatched]\n");
         return 2;
     }
 
@@ -212,6 +219,8 @@ int main(int argc, char** argv)
     player.device = options.silent ? static_cast<AudioDevice*>(&silent) : &card;
     player.card = options.silent ? nullptr : &card;
     player.lagMilliseconds.reserve(static_cast<size_t>(options.seconds) * 100);
+    card.SetWatched(!options.unwatched);
+    silent.SetWatched(!options.unwatched);
     const PcmFormat format{1, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
     if (!player.device->Open(format, [&player](int index) { player.OnDone(index); }))
     {
@@ -277,6 +286,7 @@ int main(int argc, char** argv)
                     card.SinkBufferBytes() * 1000.0 / (kSampleRate * 4));
     }
     std::printf("load threads           %d\n", options.loadThreads);
+    std::printf("watched                %s\n", options.unwatched ? "no (window hidden)" : "yes");
     std::printf("measured               %.2f s of audio in %.2f s (pace %.4f)\n", audioSeconds,
                 measuredSeconds, measuredSeconds > 0 ? audioSeconds / measuredSeconds : 0.0);
     if (!options.silent)
