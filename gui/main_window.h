@@ -126,7 +126,7 @@ private:
     CharacterPane picture_;                         // the companion's pictures, decoded once
     MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
     bool watchingExposure_ = false;
-    bool seen_ = true; // as the sound output starts
+    bool seen_ = true;           // as the sound output starts
     bool firstLoad_ = false;     // set for the start-up load only
     QString firstLoadPath_;      // what the start-up load reads
     QString pathBuffer_;         // offered as the name in the next chooser

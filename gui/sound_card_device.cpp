@@ -271,7 +271,8 @@ void SoundCardDevice::Feed()
     {
         // Unwatched, blocks come back once sent, so the sink's backlog is bounded here: the
         // stream buffer and the lead, against what is still to be heard.
-        const uint64_t unheard = timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
+        const uint64_t unheard =
+            timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
         const uint64_t limit = static_cast<uint64_t>(startThreshold_) +
                                BytesInDuration(kUnwatchedLead, bytesPerSecond_);
         room = std::max(room, static_cast<qsizetype>(limit - std::min(limit, unheard)));

@@ -115,7 +115,7 @@ private:
     QAudioSink* sink_ = nullptr;    // pushed to; owns sinkInput_
     QIODevice* sinkInput_ = nullptr;
     std::vector<ParkedTimer> parkedTimers_; // the sink's idle timers, off the event loop
-    uint64_t session_ = 0; // tells a retired sink's late signals apart
+    uint64_t session_ = 0;                  // tells a retired sink's late signals apart
     // The stream of the current sink against the timeline: stream byte s of data is timeline
     // byte s + streamOffset_. Silence padded in to start a short stream sits at stream bytes
     // [padStart_, padStart_ + padBytes_) and is skipped once the stream has passed it.

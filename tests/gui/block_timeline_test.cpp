@@ -62,6 +62,31 @@ TEST(BlockTimeline, SendsInOrderAcrossBlocksAndHandsBackWhatWasPlayedOrDropped)
     EXPECT_TRUE(timeline.Empty());
 }
 
+TEST(BlockTimeline, NeighbouringBlocksGoOutAsOneRunAndOthersApart)
+{
+    std::vector<uint8_t> ring(12);
+    std::iota(ring.begin(), ring.end(), 0);
+    BlockTimeline timeline;
+    // Blocks 2 and 0 of a ring of three: the wrap splits the run; 0 and 1 are neighbours.
+    ASSERT_TRUE(timeline.Push(2, ring.data() + 8, 4));
+    ASSERT_TRUE(timeline.Push(0, ring.data(), 4));
+    ASSERT_TRUE(timeline.Push(1, ring.data() + 4, 4));
+    UnsentBytes run = timeline.NextUnsent(100);
+    EXPECT_EQ(run.data, ring.data() + 8);
+    EXPECT_EQ(run.byteCount, 4u);
+    timeline.MarkSent(2);
+    run = timeline.NextUnsent(100);
+    EXPECT_EQ(run.data, ring.data() + 10);
+    EXPECT_EQ(run.byteCount, 2u);
+    timeline.MarkSent(2);
+    run = timeline.NextUnsent(6); // capped inside block 1
+    EXPECT_EQ(run.data, ring.data());
+    EXPECT_EQ(run.byteCount, 6u);
+    EXPECT_EQ(timeline.NextUnsent(100).byteCount, 8u);
+    EXPECT_EQ(timeline.WakeUpEnd(2), 8u);
+    EXPECT_EQ(timeline.WakeUpEnd(5), 12u); // fewer held: the newest
+}
+
 TEST(DeliverFinishedBlocks, NotificationsMayWriteResetOrCloseWhileBlocksComeBack)
 {
     const std::vector<uint8_t> bytes(4);

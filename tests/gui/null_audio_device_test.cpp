@@ -65,6 +65,34 @@ TEST(NullAudioDevice, ReturnsBlocksInOrderAtTheRateOfPlayWithoutDriftOrAllocatio
     EXPECT_EQ(device.PendingBlocks(), 0);
 }
 
+TEST(NullAudioDevice, UnwatchedBlocksComeBackFourAtATimeInOrderAndNeverEarly)
+{
+    test::EnsureTestApplication();
+    constexpr int kBlocks = 80;
+    NullAudioDevice device;
+    device.SetWatched(false);
+    test::BlockFeeder feeder;
+    feeder.signal = test::MakeTestSignal(kBlocks);
+    ASSERT_TRUE(feeder.Open(device));
+    feeder.Prime();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; }, 3000));
+    int wakeUps = 1;
+    for (int k = 0; k < kBlocks; ++k)
+    {
+        EXPECT_EQ(feeder.returned[static_cast<size_t>(k)], k % kOutputBlockCount) << k;
+        EXPECT_GE(feeder.returnTimes[static_cast<size_t>(k)], feeder.primeTime + DueAfter(k + 1))
+            << k;
+        if (k > 0 && feeder.returnTimes[static_cast<size_t>(k)] -
+                             feeder.returnTimes[static_cast<size_t>(k - 1)] >
+                         2ms)
+        {
+            ++wakeUps;
+        }
+    }
+    EXPECT_LE(wakeUps, kBlocks / kUnwatchedBlocksPerWakeup + 2);
+}
+
 TEST(NullAudioDevice, ResetHandsPendingBlocksBackAtOnceAndALateBlockStartsANewRun)
 {
     test::EnsureTestApplication();

@@ -1,6 +1,7 @@
 // The sound card on a private PulseAudio null sink: blocks come back in order and only once
-// they can have been heard, the sink's monitor records exactly what was written with no gap
-// between blocks, and a reset silences at once and hands the blocks back.
+// they can have been heard (while watched), the sink's monitor records exactly what was
+// written with no gap between blocks, watched or not, and a reset silences at once and hands
+// the blocks back.
 
 #include <algorithm>
 #include <chrono>
@@ -94,6 +95,78 @@ TEST_F(SoundCardDeviceTest, BlocksComeBackInOrderWhenHeardAndThePlayedSoundIsExa
             << k;
     }
     const std::vector<int16_t> recorded = recorder.Stop();
+    const Match match = FindStart(recorded, 0, feeder.signal);
+    ASSERT_LT(match.offset, feeder.signal.size()) << "the sound is not in the recording";
+    const size_t matching = MatchingSamples(recorded, match, feeder.signal);
+    EXPECT_EQ(matching, feeder.signal.size() - match.offset)
+        << "the recording departs from what was written in block "
+        << (match.offset + matching) / (2 * kFramesPerBlock);
+}
+
+int timerWarnings = 0;
+
+void CountTimerWarnings(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (message.contains(QLatin1String("Timer")))
+    {
+        ++timerWarnings;
+    }
+}
+
+TEST_F(SoundCardDeviceTest, UnwatchedBlocksComeBackAheadInOrderWithoutAGapAndWatchedAgainWhenHeard)
+{
+    constexpr int kBlocks = 300; // 3.5 s: 1.7 s unwatched, then watched
+    constexpr int kUnwatchedReturns = 150;
+    timerWarnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(CountTimerWarnings);
+    test::MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.Start());
+
+    SoundCardDevice device;
+    device.SetWatched(false);
+    test::BlockFeeder feeder;
+    feeder.signal = test::MakeTestSignal(kBlocks);
+    uint64_t underrunsBeforeTheEnd = 1;
+    feeder.onReturn = [&](int returns) {
+        if (returns == kUnwatchedReturns)
+        {
+            device.SetWatched(true);
+        }
+        // Once the signal ends the stream runs dry by design.
+        if (returns == kBlocks - 2 * kOutputBlockCount)
+        {
+            underrunsBeforeTheEnd = device.Underruns();
+        }
+    };
+    ASSERT_TRUE(feeder.Open(device));
+    feeder.Prime();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; },
+                                10000));
+    EXPECT_EQ(feeder.failedWrites, 0);
+    EXPECT_EQ(underrunsBeforeTheEnd, 0u);
+    bool cameBackAhead = false;
+    for (int k = 0; k < kBlocks; ++k)
+    {
+        EXPECT_EQ(feeder.returned[static_cast<size_t>(k)], k % kOutputBlockCount) << k;
+        const Clock::time_point heard = feeder.primeTime + test::BlocksOfTime(k + 1);
+        const Clock::time_point back = feeder.returnTimes[static_cast<size_t>(k)];
+        if (k < kUnwatchedReturns)
+        {
+            cameBackAhead = cameBackAhead || back + 60ms < heard;
+        }
+        else if (k >= kUnwatchedReturns + 40) // the lead built while unwatched has played
+        {
+            EXPECT_GE(back + 15ms, heard) << k;
+        }
+    }
+    EXPECT_TRUE(cameBackAhead) << "unwatched blocks waited to be heard";
+
+    const std::vector<int16_t> recorded = recorder.Stop();
+    device.Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qInstallMessageHandler(previous);
+    // The sink's parked timers were back on the event loop before Qt stopped them.
+    EXPECT_EQ(timerWarnings, 0);
     const Match match = FindStart(recorded, 0, feeder.signal);
     ASSERT_LT(match.offset, feeder.signal.size()) << "the sound is not in the recording";
     const size_t matching = MatchingSamples(recorded, match, feeder.signal);
