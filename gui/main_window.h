@@ -129,7 +129,8 @@ private:
     bool seen_ = true;           // as the sound output starts
     bool firstLoad_ = false;     // set for the start-up load only
     QString firstLoadPath_;      // what the start-up load reads
-    QString pathBuffer_;         // offered as the name in the next chooser
+    QString pathBuffer_;         // offered as the name in the next voice-data chooser
+    QString musicPath_;          // the last music loaded, offered by the music chooser
     QString positionRecordPath_; // where the position record was saved last
     int loadGeneration_ = 0;     // counts loads, so the status pane repaints a new owner
     VoiceEditor* voiceEditor_ = nullptr;

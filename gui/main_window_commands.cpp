@@ -109,8 +109,10 @@ void MainWindow::CloseVoiceData()
 
 void MainWindow::LoadMusicFile(std::optional<QString> dropped)
 {
+    // The music chooser offers the last music file, never the voice data the shared buffer
+    // may name (a chooser that saves nothing must not suggest a .ymv as music).
     const QString path =
-        dropped ? *dropped : prompts_.ChooseFile(this, FileChooserKind::Music, pathBuffer_);
+        dropped ? *dropped : prompts_.ChooseFile(this, FileChooserKind::Music, musicPath_);
     ReturnFocus();
     if (path.isEmpty())
     {
@@ -124,6 +126,7 @@ void MainWindow::LoadMusicFile(std::optional<QString> dropped)
     if (LoadMusic(state_, FilePath(path)) > 0)
     {
         client_->musicOnButton->setChecked(false);
+        musicPath_ = path;
     }
     // Music alone is nothing to start a night with.
     if (state_.voiceLoaded == 0)

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include <QCoreApplication>
-
 #include "gui/byte_clock.h"
+#include "gui/texts.h"
 
 namespace yumo
 {
@@ -22,12 +21,8 @@ bool PreviewPlayer::Play(ImportedAudio audio, const PcmFormat& format)
     Stop();
     if (!IsPlayableFormat(format))
     {
-        ReportMessage(
-            reporter_,
-            QCoreApplication::translate("PreviewPlayer",
-                                        "このファイルの形式はプレビューできません。")
-                .toStdString(),
-            QCoreApplication::translate("PreviewPlayer", "プレビューエラー").toStdString());
+        ReportMessage(reporter_, Text(UiText::PreviewFormatRefused).toStdString(),
+                      Text(UiText::PreviewErrorCaption).toStdString());
         return false;
     }
     audio_ = std::move(audio);
@@ -45,13 +40,8 @@ bool PreviewPlayer::Play(ImportedAudio audio, const PcmFormat& format)
         if (!toldMissing_)
         {
             toldMissing_ = true;
-            ReportMessage(
-                reporter_,
-                QCoreApplication::translate(
-                    "PreviewPlayer", "サウンドデバイスを開けませんでした。プレビューできません。")
-                    .toStdString(),
-                QCoreApplication::translate("PreviewPlayer", "プレビューエラー").toStdString(),
-                MessageKind::Warning);
+            ReportMessage(reporter_, Text(UiText::PreviewNoDevice).toStdString(),
+                          Text(UiText::PreviewErrorCaption).toStdString(), MessageKind::Warning);
         }
         return false;
     }

@@ -1,6 +1,6 @@
 #include "gui/sound_device.h"
 
-#include <QCoreApplication>
+#include "gui/texts.h"
 
 namespace yumo
 {
@@ -90,13 +90,8 @@ bool SoundOutput::FallBackToSilence()
     if (!toldSilent_)
     {
         toldSilent_ = true;
-        ReportMessage(
-            reporter_,
-            QCoreApplication::translate(
-                "SoundOutput", "サウンドデバイスを開けませんでした。音を出さずに続けます。")
-                .toStdString(),
-            QCoreApplication::translate("SoundOutput", "サウンドデバイスエラー").toStdString(),
-            MessageKind::Warning);
+        ReportMessage(reporter_, Text(UiText::SoundSilentFallback).toStdString(),
+                      Text(UiText::SoundDeviceErrorCaption).toStdString(), MessageKind::Warning);
     }
     if (changed)
     {

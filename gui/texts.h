@@ -88,6 +88,12 @@ enum class UiText
     NewDialogCancel,
     UnsavedClipsQuestion,
     UnsavedClipsCaption,
+    // The sound output and the editor's previews.
+    SoundSilentFallback,
+    SoundDeviceErrorCaption,
+    PreviewFormatRefused,
+    PreviewNoDevice,
+    PreviewErrorCaption,
     Count,
 };
 

@@ -2,32 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>PreviewPlayer</name>
-    <message>
-        <source>このファイルの形式はプレビューできません。</source>
-        <translation>This file cannot be previewed in its format.</translation>
-    </message>
-    <message>
-        <source>プレビューエラー</source>
-        <translation>Preview Error</translation>
-    </message>
-    <message>
-        <source>サウンドデバイスを開けませんでした。プレビューできません。</source>
-        <translation>Cannot open the sound device: no preview.</translation>
-    </message>
-</context>
-<context>
-    <name>SoundOutput</name>
-    <message>
-        <source>サウンドデバイスを開けませんでした。音を出さずに続けます。</source>
-        <translation>Cannot open the sound device. Yumo goes on without sound.</translation>
-    </message>
-    <message>
-        <source>サウンドデバイスエラー</source>
-        <translation>Sound Device Error</translation>
-    </message>
-</context>
-<context>
     <name>Yumo</name>
     <message>
         <source>Yumo</source>
@@ -259,11 +233,31 @@
     </message>
     <message>
         <source>ボイスの持ち主の名前を入力してください</source>
-        <translation>Enter the name of the voice's owner</translation>
+        <translation>Enter the name of the voice&apos;s owner</translation>
     </message>
     <message>
         <source>追加したボイスが保存されていません。保存せずに続行しますか？</source>
         <translation>The voices you added have not been saved. Continue without saving?</translation>
+    </message>
+    <message>
+        <source>サウンドデバイスを開けませんでした。音を出さずに続けます。</source>
+        <translation>Cannot open the sound device. Yumo goes on without sound.</translation>
+    </message>
+    <message>
+        <source>サウンドデバイスエラー</source>
+        <translation>Sound Device Error</translation>
+    </message>
+    <message>
+        <source>このファイルの形式はプレビューできません。</source>
+        <translation>This file cannot be previewed in its format.</translation>
+    </message>
+    <message>
+        <source>サウンドデバイスを開けませんでした。プレビューできません。</source>
+        <translation>Cannot open the sound device: no preview.</translation>
+    </message>
+    <message>
+        <source>プレビューエラー</source>
+        <translation>Preview Error</translation>
     </message>
 </context>
 <context>

@@ -123,7 +123,8 @@ TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFile
     EXPECT_EQ(prompts.chooserKinds[0], FileChooserKind::Music);
     EXPECT_EQ(state->idle, 0);
 
-    prompts.files.push_back(QString::fromStdString(WriteMusicFile("rain.wav").string()));
+    const QString rain = QString::fromStdString(WriteMusicFile("rain.wav").string());
+    prompts.files.push_back(rain);
     QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
     EXPECT_EQ(state->music.loadCount, 1);
     EXPECT_EQ(state->idle, 1);
@@ -133,6 +134,12 @@ TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFile
     PressKey(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(prompts.chooserKinds.back(), FileChooserKind::OpenVoice);
     EXPECT_EQ(state->menuState, MenuState::Loaded);
+
+    // After a voice load the music chooser offers the last music, not the voice data.
+    EXPECT_TRUE(prompts.offeredNames.front().isEmpty());
+    QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
+    EXPECT_EQ(prompts.chooserKinds.back(), FileChooserKind::Music);
+    EXPECT_EQ(prompts.offeredNames.back(), rain);
 
     // A file that cannot be read: nothing stays loaded, and the user hears why.
     prompts.files.push_back(QString::fromStdString((dir / "missing.ymv").string()));
