@@ -20,8 +20,8 @@ namespace yumo
 // within one block (11.6 ms) of being heard.
 constexpr int kBlocksPerWakeup = 2;
 // While nobody watches what follows the notifications (the window is hidden or minimised),
-// only the pace matters: four blocks per wake-up halve the wake-ups again.
-constexpr int kUnwatchedBlocksPerWakeup = 4;
+// only the pace matters: eight blocks per wake-up (of the ten queued).
+constexpr int kUnwatchedBlocksPerWakeup = 8;
 
 struct TimelineBlock
 {

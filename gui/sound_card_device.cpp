@@ -24,13 +24,15 @@ constexpr std::chrono::milliseconds kWatchInterval{100};
 constexpr std::chrono::milliseconds kStartGrace{2};
 // How long after a run of play starts Qt's played position is held to real time.
 constexpr std::chrono::milliseconds kStartEstimateWindow{500};
-// How often the sink is topped up while nobody watches: four blocks' time.
-constexpr std::chrono::microseconds kUnwatchedInterval{46440};
-// How much the sink is given beyond what it asked for while nobody watches. The server asks
-// for more every 20 ms once its queue is 20 ms short of the stream buffer, which wakes the
-// program 50 times a second; kept this far ahead, it never asks, and a wake-up may come
-// 90 ms late before the stream runs dry (a watched one 38 ms).
-constexpr std::chrono::milliseconds kUnwatchedLead{2 * 46 + 20};
+// How often the sink is topped up while nobody watches: eight blocks' time.
+constexpr std::chrono::microseconds kUnwatchedInterval{92880};
+// How far beyond its stream buffer the sink is filled while nobody watches: two wake-ups, so
+// the stream still holds about 130 ms when the device wakes (a watched wake-up leaves about
+// 38 ms), however the server spreads its requests.
+constexpr std::chrono::microseconds kUnwatchedLead = 2 * kUnwatchedInterval;
+// Unwatched, the device wakes early when less than this is left to be heard: at the start of
+// a night the ten queued blocks (116 ms) are all the sink has.
+constexpr std::chrono::milliseconds kUnwatchedFloor{60};
 
 QAudioFormat ToSinkFormat(const PcmFormat& format)
 {
@@ -452,7 +454,11 @@ void SoundCardDevice::Schedule()
     }
     if (!watched_)
     {
-        timer_.ArmAt(now + kUnwatchedInterval);
+        const uint64_t sent = timeline_.SentEnd();
+        const Clock::duration left =
+            DurationOfBytes(sent - std::min(PlayedPosition(), sent), bytesPerSecond_);
+        timer_.ArmAt(now + std::clamp<Clock::duration>(left - kUnwatchedFloor, kStartGrace,
+                                                       kUnwatchedInterval));
         return;
     }
     const uint64_t end = timeline_.WakeUpEnd();

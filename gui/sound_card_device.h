@@ -60,9 +60,10 @@ public:
     void Close() override;
 
     // Whether anybody follows the notifications' timing (the window is seen). Unwatched, a
-    // block comes back as soon as the sink has taken its bytes, and the device wakes every four
-    // blocks: the sink stays as full as while watched and the blocks waiting to be sent add
-    // their lead to it. Watched again, blocks come back when heard.
+    // block comes back as soon as the sink has taken its bytes, and the device wakes every eight
+    // blocks, keeping the sink filled about 280 ms ahead of the ear (the blocks waiting to be
+    // sent add their lead to that). Watched again, blocks come back when heard, once that
+    // lead has played.
     void SetWatched(bool watched);
     bool IsWatched() const { return watched_; }
 
