@@ -210,6 +210,71 @@ bool CharacterPane::Paint(QPainter& painter, int width, int height, AppState& st
     return true;
 }
 
+bool CharacterPane::Advance(int width, int height, AppState& state)
+{
+    chosen_ = ChooseCharacterPicture(state);
+    return Compose(chosen_, width, height, state);
+}
+
+bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const AppState& state)
+{
+    Compose(chosen_, width, height, state);
+    if (!drawable_)
+    {
+        return false;
+    }
+    painter.drawImage(0, 0, lastFrame_);
+    return true;
+}
+
+bool CharacterPane::Compose(int index, int width, int height, const AppState& state)
+{
+    const bool wasDrawable = drawable_;
+    if (width <= 0 || height <= 0)
+    {
+        drawable_ = false;
+        return wasDrawable;
+    }
+    const QSize size(width, height);
+    const QImage& picture = pictures_[static_cast<size_t>(index)];
+    if (picture.isNull())
+    {
+        // Keep what the pane showed; after a resize, the bands alone.
+        if (lastFrame_.isNull())
+        {
+            drawable_ = false;
+            return wasDrawable;
+        }
+        drawable_ = true;
+        if (lastFrame_.size() == size)
+        {
+            return !wasDrawable;
+        }
+        lastFrame_ = ComposeCharacterFrame({}, {}, {}, width, height);
+        framePicture_ = -1;
+        return true;
+    }
+    CharacterPlacement place;
+    if (!PlaceCharacterPicture(state.behaviourState, state.character.tickCounter,
+                               {picture.width(), picture.height()}, {width, height}, place))
+    {
+        drawable_ = false;
+        return wasDrawable;
+    }
+    drawable_ = true;
+    if (wasDrawable && index == framePicture_ && lastFrame_.size() == size &&
+        place.x == framePlace_.x && place.y == framePlace_.y && place.width == framePlace_.width &&
+        place.height == framePlace_.height)
+    {
+        return false;
+    }
+    lastFrame_ =
+        ComposeCharacterFrame(picture, masks_[static_cast<size_t>(index)], place, width, height);
+    framePicture_ = index;
+    framePlace_ = place;
+    return true;
+}
+
 int CharacterPane::DecodedPictureCount() const
 {
     return static_cast<int>(std::count_if(pictures_.begin(), pictures_.end(),

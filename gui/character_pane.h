@@ -2,9 +2,11 @@
 // The companion's picture in the ImageDisplay pane: her pictures and masks decoded once, and
 // each paint composed off screen (pink bands, mask OR, picture AND) and copied in one go.
 //
-// The window calls, in this order: Load() at creation; AdvanceCharacterTick(state) on every
-// 40 ms tick (display/character_tick.h); Paint() from the pane's paintEvent; and
-// RestartCharacterTicks(state) when the pane is clicked.
+// The window calls, in this order: Load() at creation; AdvanceCharacterTick(state) and
+// Advance() on every 40 ms tick (display/character_tick.h), repainting the pane only when
+// Advance says her frame changed; PaintLast() from the pane's paintEvent; and
+// RestartCharacterTicks(state) when the pane is clicked. Paint() does a tick's choice and a
+// paint at once.
 
 #include <array>
 #include <filesystem>
@@ -54,13 +56,29 @@ public:
     // area, the draw height is 0 or less, or no frame was ever composed.
     bool Paint(QPainter& painter, int width, int height, AppState& state);
 
+    // The window's way, one tick at a time: Advance moves the step counter once and chooses
+    // the picture as a paint does, and composes the frame only when the picture, its place or
+    // the pane's size changed; true when the pane must be repainted. PaintLast draws that frame
+    // without moving anything (a pane exposed or resized repaints the same moment). Returns
+    // as Paint does.
+    bool Advance(int width, int height, AppState& state);
+    bool PaintLast(QPainter& painter, int width, int height, const AppState& state);
+
     const QImage& LastFrame() const { return lastFrame_; }
     int DecodedPictureCount() const;
 
 private:
+    // Brings lastFrame_ to picture `index` in a pane of width x height; true when it changed.
+    // drawable_ tells whether there is a frame to draw.
+    bool Compose(int index, int width, int height, const AppState& state);
+
     std::array<QImage, kPictureSlotCount> pictures_;
     std::array<QImage, kPictureSlotCount> masks_;
     QImage lastFrame_;
+    int chosen_ = 0;        // the picture the last Advance chose
+    int framePicture_ = -1; // what lastFrame_ shows: the picture (-1: the bands alone)
+    CharacterPlacement framePlace_;
+    bool drawable_ = false;
 };
 
 } // namespace yumo

@@ -136,7 +136,12 @@ void MainWindow::Tick()
         return;
     }
     AdvanceCharacterTick(state_);
-    client_->character->update(); // each paint moves her animation on
+    // Her animation moves on once a tick; the pane is repainted when her frame changed.
+    const PaneWidget& pane = *client_->character;
+    if (picture_.Advance(pane.width(), pane.height(), state_))
+    {
+        client_->character->update();
+    }
     SyncControls();
     RefreshPanes();
 }

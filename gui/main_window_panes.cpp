@@ -62,9 +62,10 @@ void MainWindow::InstallPainters()
     words_ = TranslatedStatusWords();
     strips_ = LoadPlayBarStrips();
     ClientArea& c = *client_;
-    // The companion's picture, black until a frame was drawn; the timer repaints it every tick.
+    // The companion's picture, black until a frame was drawn; the timer moves it on and asks
+    // for a repaint when it changed.
     c.character->SetPainter([this](QPainter& painter, int width, int height) {
-        if (!picture_.Paint(painter, width, height, state_))
+        if (!picture_.PaintLast(painter, width, height, state_))
         {
             PaintBlack(painter, width, height);
         }

@@ -106,6 +106,39 @@ TEST_F(CharacterPaneTest, TheStepCounterMovesOncePerPaintEvenWithoutAPane)
     EXPECT_EQ(state_->character.stepCounter, 2);
 }
 
+TEST_F(CharacterPaneTest, ATickAsksForARepaintOnlyWhenHerFrameChanged)
+{
+    state_->behaviourState = kStateNotAsleep; // awake, early: she stands still
+    state_->character.playing = 1;
+    state_->character.currentAnimation = 1;
+    state_->character.duration[1] = 100;
+    state_->character.stepEnd[1][0] = 1.0f;
+    EXPECT_TRUE(pane_.Advance(100, 50, *state_)); // the first frame
+    const QImage first = pane_.LastFrame();
+    EXPECT_FALSE(pane_.Advance(100, 50, *state_));
+    EXPECT_EQ(state_->character.stepCounter, 2); // the animation moved on all the same
+
+    // A repaint draws that frame and moves nothing; a resized pane gets it at its size.
+    QImage canvas(120, 60, QImage::Format_RGB32);
+    canvas.fill(kCanvas);
+    QPainter painter(&canvas);
+    EXPECT_TRUE(pane_.PaintLast(painter, 120, 60, *state_));
+    EXPECT_EQ(state_->character.stepCounter, 2);
+    EXPECT_EQ(canvas.pixel(119, 59), qRgb(255, 250, 250));
+    EXPECT_FALSE(pane_.Advance(120, 60, *state_));
+
+    // Asleep she rises and falls with the tick: a tick that moves her asks for a repaint.
+    state_->behaviourState = 1;
+    bool moved = false;
+    for (int tick = 0; tick < 40 && !moved; ++tick)
+    {
+        state_->character.tickCounter = tick;
+        moved = pane_.Advance(120, 60, *state_) && pane_.LastFrame() != first;
+    }
+    EXPECT_TRUE(moved);
+    EXPECT_FALSE(pane_.Advance(0, 60, *state_) && pane_.PaintLast(painter, 0, 60, *state_));
+}
+
 TEST_F(CharacterPaneTest, AMissingPictureKeepsTheLastFrame)
 {
     bool painted = false;
