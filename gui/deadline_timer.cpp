@@ -38,12 +38,12 @@ void DeadlineTimer::ArmAt(Clock::time_point when)
     }
     const auto sinceEpoch =
         std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
-    itimerspec spec{};
+    itimerspec deadline{};
     // A zero time would disarm the timer; 1 ns on the monotonic clock is long past.
     const int64_t nanoseconds = sinceEpoch > 0 ? sinceEpoch : 1;
-    spec.it_value.tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
-    spec.it_value.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
-    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    deadline.it_value.tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
+    deadline.it_value.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &deadline, nullptr);
     armed_ = true;
 }
 
@@ -53,8 +53,8 @@ void DeadlineTimer::Disarm()
     {
         return;
     }
-    const itimerspec spec{};
-    timerfd_settime(fd_, 0, &spec, nullptr);
+    const itimerspec disarmed{};
+    timerfd_settime(fd_, 0, &disarmed, nullptr);
     armed_ = false;
 }
 

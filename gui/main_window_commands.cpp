@@ -22,8 +22,8 @@ namespace
 {
 
 constexpr double kVolumeLimit = 300; // tenths of a dB
-// The spec'd oddity of the music chooser: cancelling it after exactly ten music loads marks
-// the position record as changed.
+// Kept on purpose, odd as it looks: cancelling the music chooser after exactly ten music
+// loads marks the position record as changed.
 constexpr int32_t kMusicLoadsThatMarkRecord = 10;
 
 std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
