@@ -42,6 +42,9 @@ saved="$E2E_WORK/hoshi.ymv"
 export HOME="$E2E_WORK/home"
 mkdir -p "$HOME"
 unset XDG_CONFIG_HOME XDG_DATA_HOME
+# xdotool matches window titles in the locale's encoding: in the C locale of a bare machine the
+# Japanese titles match nothing (and the check that the editor has closed could not fail).
+export LC_ALL=C.UTF-8
 e2e_start_display
 e2e_start_sound_server
 recording="$out/recording.wav"
