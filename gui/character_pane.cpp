@@ -178,36 +178,8 @@ void CharacterPane::SetPictures(const CharacterPictures& pictures)
 
 bool CharacterPane::Paint(QPainter& painter, int width, int height, AppState& state)
 {
-    const int index = ChooseCharacterPicture(state);
-    if (width <= 0 || height <= 0)
-    {
-        return false;
-    }
-    const QImage& picture = pictures_[static_cast<size_t>(index)];
-    if (picture.isNull())
-    {
-        // Keep what the pane showed; after a resize, the bands alone.
-        if (lastFrame_.isNull())
-        {
-            return false;
-        }
-        if (lastFrame_.size() != QSize(width, height))
-        {
-            lastFrame_ = ComposeCharacterFrame({}, {}, {}, width, height);
-        }
-        painter.drawImage(0, 0, lastFrame_);
-        return true;
-    }
-    CharacterPlacement place;
-    if (!PlaceCharacterPicture(state.behaviourState, state.character.tickCounter,
-                               {picture.width(), picture.height()}, {width, height}, place))
-    {
-        return false;
-    }
-    lastFrame_ =
-        ComposeCharacterFrame(picture, masks_[static_cast<size_t>(index)], place, width, height);
-    painter.drawImage(0, 0, lastFrame_);
-    return true;
+    Advance(width, height, state);
+    return PaintLast(painter, width, height, state);
 }
 
 bool CharacterPane::Advance(int width, int height, AppState& state)
