@@ -7,7 +7,7 @@
 
 #include "night/app_state.h"
 #include "night/behaviour.h"
-#include "support/allocation_counter.h"
+#include "tools/figures/allocation_counter.h"
 
 namespace yumo
 {
@@ -38,7 +38,7 @@ void BM_BehaviourPerBlock(benchmark::State& run)
 {
     SilentReporter reporter;
     std::unique_ptr<AppState> state = MakeNightState(reporter);
-    const long allocationsBefore = test::CountedAllocations();
+    const long allocationsBefore = CountedAllocations();
     for (auto _ : run)
     {
         AdvanceClipSequence(*state);
@@ -48,8 +48,7 @@ void BM_BehaviourPerBlock(benchmark::State& run)
         state->voices.tracks.playPosition[slot] = state->voices.tracks.outputByteCounter[slot] / 4;
         benchmark::DoNotOptimize(state->blockTracks.values[kTrackAzimuth][0]);
     }
-    run.counters["allocations"] =
-        static_cast<double>(test::CountedAllocations() - allocationsBefore);
+    run.counters["allocations"] = static_cast<double>(CountedAllocations() - allocationsBefore);
 }
 BENCHMARK(BM_BehaviourPerBlock);
 
@@ -61,13 +60,12 @@ void BM_ChooseNextActivity(benchmark::State& run)
     std::unique_ptr<AppState> state = MakeNightState(reporter);
     state->alarm.mode = kWakeUserSet;
     state->alarm.minuteOfDay = 23 * 60 + 5;
-    const long allocationsBefore = test::CountedAllocations();
+    const long allocationsBefore = CountedAllocations();
     for (auto _ : run)
     {
         benchmark::DoNotOptimize(ChooseNextActivity(*state));
     }
-    run.counters["allocations"] =
-        static_cast<double>(test::CountedAllocations() - allocationsBefore);
+    run.counters["allocations"] = static_cast<double>(CountedAllocations() - allocationsBefore);
 }
 BENCHMARK(BM_ChooseNextActivity);
 

@@ -12,7 +12,7 @@
 #include <QPainter>
 
 #include "display/window_layout.h"
-#include "gui/status_panes.h"
+#include "gui/panes/status_panes.h"
 
 namespace
 {

@@ -16,7 +16,7 @@
 #include "night/behaviour.h"
 #include "night/offline_device.h"
 #include "night/output_stream.h"
-#include "support/allocation_counter.h"
+#include "tools/figures/allocation_counter.h"
 
 namespace yumo
 {
@@ -122,7 +122,7 @@ std::unique_ptr<BenchNight> StartBenchNight(bool music)
 
 void ReportBlocks(benchmark::State& bench, long allocationsBefore)
 {
-    const long allocations = test::CountedAllocations() - allocationsBefore;
+    const long allocations = CountedAllocations() - allocationsBefore;
     bench.SetItemsProcessed(bench.iterations());
     bench.counters["allocations"] = benchmark::Counter(static_cast<double>(allocations));
     bench.counters["realtime_x"] =
@@ -134,7 +134,7 @@ void ReportBlocks(benchmark::State& bench, long allocationsBefore)
 void BM_RefillBlock(benchmark::State& bench)
 {
     auto night = StartBenchNight(bench.range(0) == 1);
-    const long before = test::CountedAllocations();
+    const long before = CountedAllocations();
     for (auto _ : bench)
     {
         PumpOfflineDevice(night->device);
@@ -151,7 +151,7 @@ void BM_RefillBlockWithoutRender(benchmark::State& bench)
     state.voices.tracks.lengthFrames[ClipSlot(kKindBuiltInSilence, 0)] = 1 << 30;
     state.behaviourState = kKindBuiltInSilence;
     state.clipIndex = 0;
-    const long before = test::CountedAllocations();
+    const long before = CountedAllocations();
     for (auto _ : bench)
     {
         PumpOfflineDevice(night->device);

@@ -7,11 +7,11 @@
 #include <QSettings>
 
 #include "display/status_texts.h"
-#include "gui/client_area.h"
-#include "gui/live_texts.h"
-#include "gui/mpris.h"
-#include "gui/sleep_inhibitor.h"
+#include "gui/desktop/mpris.h"
+#include "gui/desktop/sleep_inhibitor.h"
 #include "gui/startup.h"
+#include "gui/texts/live_texts.h"
+#include "gui/window/client_area.h"
 
 namespace yumo
 {

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "gui/settings.h"
+#include "gui/desktop/settings.h"
 
 class QAction;
 

@@ -11,8 +11,8 @@
 #include <QFile>
 #include <QSettings>
 
+#include "gui/desktop/single_instance.h"
 #include "gui/desktop_session.h"
-#include "gui/single_instance.h"
 #include "gui/startup.h"
 
 namespace

@@ -9,11 +9,11 @@
 
 #include "audio/filter_set.h"
 #include "audio/hrir_set.h"
+#include "common/data_folder.h"
 #include "common/results.h"
-#include "gui/client_area.h"
-#include "gui/data_folder.h"
-#include "gui/status_panes.h"
-#include "gui/texts.h"
+#include "gui/panes/status_panes.h"
+#include "gui/texts/texts.h"
+#include "gui/window/client_area.h"
 
 namespace yumo
 {

@@ -7,12 +7,12 @@
 
 #include <memory>
 
-#include "gui/language.h"
-#include "gui/main_window.h"
-#include "gui/message_reporter.h"
-#include "gui/settings.h"
-#include "gui/sound_device.h"
-#include "gui/user_prompts.h"
+#include "gui/desktop/settings.h"
+#include "gui/sound/sound_device.h"
+#include "gui/texts/language.h"
+#include "gui/texts/message_reporter.h"
+#include "gui/texts/user_prompts.h"
+#include "gui/window/main_window.h"
 #include "night/app_state.h"
 
 class QApplication;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prints the sound devices' figures (build/gui/yumo-sound-figures) against a private
+# Prints the sound devices' figures (build/yumo-sound-figures) against a private
 # PulseAudio server with a null sink, so it needs no sound card and disturbs no other server:
 #   scripts/sound_figures.sh                 one minute on the sound card, idle CPU
 #   scripts/sound_figures.sh --load 2        the same with two busy threads
@@ -9,7 +9,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-figures="$YUMO_BUILD/gui/yumo-sound-figures"
+figures="$YUMO_BUILD/yumo-sound-figures"
 [ -x "$figures" ] || die "$figures is missing: build first (scripts/setup.sh)"
 if [ "${YUMO_SYSTEM_SOUND:-0}" = 1 ]; then
     exec "$figures" "$@"

@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "display/character_tick.h"
-#include "gui/character_pane.h"
+#include "gui/panes/character_pane.h"
 
 namespace yumo
 {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "gui/data_folder.h"
+#include "common/data_folder.h"
 #include "support/test_support.h"
 
 namespace yumo::test

@@ -16,9 +16,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "gui/mpris.h"
-#include "gui/single_instance.h"
-#include "gui/sleep_inhibitor.h"
+#include "gui/desktop/mpris.h"
+#include "gui/desktop/single_instance.h"
+#include "gui/desktop/sleep_inhibitor.h"
 #include "gui/test_application.h"
 
 namespace yumo::test

@@ -6,10 +6,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "gui/client_area.h"
-#include "gui/language.h"
-#include "gui/live_texts.h"
-#include "gui/wake_dialog.h"
+#include "gui/texts/language.h"
+#include "gui/texts/live_texts.h"
+#include "gui/window/client_area.h"
+#include "gui/window/wake_dialog.h"
 #include "gui/window_fixture.h"
 
 namespace yumo::test

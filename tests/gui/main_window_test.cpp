@@ -9,9 +9,9 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "gui/arrow_buttons.h"
-#include "gui/client_area.h"
-#include "gui/message_reporter.h"
+#include "gui/texts/message_reporter.h"
+#include "gui/window/arrow_buttons.h"
+#include "gui/window/client_area.h"
 #include "gui/window_fixture.h"
 #include "night/offline_device.h"
 #include "support/night_data.h"

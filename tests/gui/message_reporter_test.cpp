@@ -5,7 +5,7 @@
 
 #include <QCoreApplication>
 
-#include "gui/message_reporter.h"
+#include "gui/texts/message_reporter.h"
 #include "gui/window_fixture.h"
 
 namespace yumo::test

@@ -7,10 +7,10 @@
 
 #include <QTest>
 
-#include "gui/null_audio_device.h"
+#include "gui/sound/null_audio_device.h"
 #include "gui/test_application.h"
-#include "support/allocation_counter.h"
 #include "support/block_feeder.h"
+#include "tools/figures/allocation_counter.h"
 
 namespace yumo
 {
@@ -40,11 +40,11 @@ TEST(NullAudioDevice, ReturnsBlocksInOrderAtTheRateOfPlayWithoutDriftOrAllocatio
     feeder.onReturn = [&](int returns) {
         if (returns == 20)
         {
-            allocationsAt20 = test::CountedAllocations();
+            allocationsAt20 = CountedAllocations();
         }
         if (returns == 150)
         {
-            allocationsAt150 = test::CountedAllocations();
+            allocationsAt150 = CountedAllocations();
         }
     };
     ASSERT_TRUE(feeder.Open(device));

@@ -5,7 +5,7 @@
 
 #include <QSettings>
 
-#include "gui/settings.h"
+#include "gui/desktop/settings.h"
 #include "gui/test_application.h"
 #include "night/app_state.h"
 #include "support/test_support.h"

@@ -9,7 +9,7 @@
 
 #include "display/level_gauge.h"
 #include "display/window_layout.h"
-#include "gui/status_panes.h"
+#include "gui/panes/status_panes.h"
 #include "gui/test_application.h"
 
 namespace yumo

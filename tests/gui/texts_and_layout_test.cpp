@@ -9,10 +9,10 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "gui/client_area.h"
-#include "gui/file_choosers.h"
-#include "gui/pane_widget.h"
-#include "gui/texts.h"
+#include "gui/texts/file_choosers.h"
+#include "gui/texts/texts.h"
+#include "gui/window/client_area.h"
+#include "gui/window/pane_widget.h"
 #include "gui/window_fixture.h"
 
 namespace yumo::test

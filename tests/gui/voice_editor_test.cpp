@@ -18,14 +18,14 @@
 #include <QTest>
 #include <QUrl>
 
-#include "gui/editor_jobs.h"
-#include "gui/elided_label.h"
-#include "gui/language.h"
-#include "gui/new_voice_dialog.h"
-#include "gui/path_field.h"
-#include "gui/preview_player.h"
+#include "gui/editor/editor_jobs.h"
+#include "gui/editor/elided_label.h"
+#include "gui/editor/new_voice_dialog.h"
+#include "gui/editor/path_field.h"
+#include "gui/editor/voice_editor.h"
+#include "gui/sound/preview_player.h"
 #include "gui/test_application.h"
-#include "gui/voice_editor.h"
+#include "gui/texts/language.h"
 #include "gui/window_fixture.h"
 #include "support/night_data.h"
 #include "voices/voice_data_file.h"

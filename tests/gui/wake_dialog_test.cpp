@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "gui/arrow_buttons.h"
-#include "gui/client_area.h"
-#include "gui/wake_dialog.h"
+#include "gui/window/arrow_buttons.h"
+#include "gui/window/client_area.h"
+#include "gui/window/wake_dialog.h"
 #include "gui/window_fixture.h"
 
 namespace yumo::test

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "gui/client_area.h"
+#include "gui/window/client_area.h"
 #include "support/night_data.h"
 #include "voices/voice_data_file.h"
 

@@ -11,8 +11,8 @@
 
 #include <QString>
 
-#include "gui/main_window.h"
-#include "gui/user_prompts.h"
+#include "gui/texts/user_prompts.h"
+#include "gui/window/main_window.h"
 #include "night/offline_device.h"
 #include "support/test_support.h"
 

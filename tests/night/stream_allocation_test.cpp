@@ -7,9 +7,9 @@
 #include "night/behaviour.h"
 #include "night/output_stream.h"
 #include "stream_fixture.h"
-#include "support/allocation_counter.h"
 #include "support/night_data.h"
 #include "support/test_support.h"
+#include "tools/figures/allocation_counter.h"
 
 namespace yumo::test
 {

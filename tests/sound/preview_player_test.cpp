@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "common/report.h"
-#include "gui/preview_player.h"
+#include "gui/sound/preview_player.h"
 #include "sound/sound_fixture.h"
 
 namespace yumo

@@ -10,7 +10,7 @@
 #include <QCoreApplication>
 #include <QTest>
 
-#include "gui/sound_card_device.h"
+#include "gui/sound/sound_card_device.h"
 #include "sound/sound_fixture.h"
 #include "support/block_feeder.h"
 

@@ -9,8 +9,8 @@
 #include <QTest>
 
 #include "common/report.h"
-#include "gui/preview_player.h"
-#include "gui/sound_device.h"
+#include "gui/sound/preview_player.h"
+#include "gui/sound/sound_device.h"
 #include "sound/sound_fixture.h"
 #include "support/block_feeder.h"
 

@@ -17,7 +17,7 @@
 
 #include "display/character_tick.h"
 #include "display/window_layout.h"
-#include "gui/character_pane.h"
+#include "gui/panes/character_pane.h"
 
 namespace
 {

@@ -1,0 +1,256 @@
+#include "gui/panes/character_pane.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QPainter>
+
+#include "display/animation_script.h"
+#include "display/character_pictures.h"
+#include "display/character_tick.h"
+#include "display/picture_format.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr QRgb kMaskWhite = 0xFFFFFFFFu;
+constexpr QRgb kMaskBlack = 0xFF000000u;
+
+// Only the four formats the character build accepts, each by its own decoder.
+QImage DecodeFile(const std::vector<uint8_t>& file)
+{
+    PictureInfo info;
+    std::string why;
+    if (file.empty() || !RecognisePicture(file, info, why))
+    {
+        return {};
+    }
+    QImage image;
+    image.loadFromData(file.data(), static_cast<int>(file.size()), PictureFormatName(info.format));
+    return image;
+}
+
+// White where alpha is at least half and, when `byColour`, the colour is light.
+QImage ThresholdMask(const QImage& source, bool byColour)
+{
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    QImage mask(argb.size(), QImage::Format_RGB32);
+    for (int y = 0; y < argb.height(); ++y)
+    {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(mask.scanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+        {
+            const bool figure = qAlpha(in[x]) >= 128 && (!byColour || qGray(in[x]) >= 128);
+            out[x] = figure ? kMaskWhite : kMaskBlack;
+        }
+    }
+    return mask;
+}
+
+// Source column (or row) of each destination one: nearest neighbour, sampled at pixel centres.
+std::vector<int> NearestSources(int destinationSize, int sourceSize)
+{
+    std::vector<int> sources(static_cast<size_t>(destinationSize));
+    for (int i = 0; i < destinationSize; ++i)
+    {
+        sources[static_cast<size_t>(i)] =
+            static_cast<int>((int64_t{2} * i + 1) * sourceSize / (int64_t{2} * destinationSize));
+    }
+    return sources;
+}
+
+} // namespace
+
+QImage DecodeCharacterPicture(const std::vector<uint8_t>& file)
+{
+    const QImage raw = DecodeFile(file);
+    if (raw.isNull())
+    {
+        return {};
+    }
+    // Over white, so that the AND leaves the background wherever the picture is not figure.
+    const QImage argb = raw.convertToFormat(QImage::Format_ARGB32);
+    QImage picture(argb.size(), QImage::Format_RGB32);
+    for (int y = 0; y < argb.height(); ++y)
+    {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+        {
+            const int a = qAlpha(in[x]);
+            const auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            out[x] = qRgb(over(qRed(in[x])), over(qGreen(in[x])), over(qBlue(in[x])));
+        }
+    }
+    return picture;
+}
+
+QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
+                           const std::vector<uint8_t>& pictureFile)
+{
+    const QImage mask = DecodeFile(maskFile);
+    if (!mask.isNull())
+    {
+        return ThresholdMask(mask, true);
+    }
+    const QImage picture = DecodeFile(pictureFile);
+    if (picture.isNull())
+    {
+        return {};
+    }
+    if (picture.hasAlphaChannel())
+    {
+        return ThresholdMask(picture, false);
+    }
+    QImage whole(picture.size(), QImage::Format_RGB32);
+    whole.fill(kMaskWhite);
+    return whole;
+}
+
+QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
+                             const CharacterPlacement& place, int width, int height)
+{
+    QImage frame(width, height, QImage::Format_RGB32);
+    for (const BackgroundBand& band : ComputeBackgroundBands(height))
+    {
+        const QRgb colour = qRgb(band.red, band.green, band.blue);
+        for (int y = std::max(band.top, 0); y < std::min(band.bottom, height); ++y)
+        {
+            auto* row = reinterpret_cast<QRgb*>(frame.scanLine(y));
+            std::fill(row, row + width, colour);
+        }
+    }
+    if (picture.isNull() || mask.isNull() || place.width <= 0 || place.height <= 0)
+    {
+        return frame;
+    }
+    const std::vector<int> pictureColumns = NearestSources(place.width, picture.width());
+    const std::vector<int> pictureRows = NearestSources(place.height, picture.height());
+    const std::vector<int> maskColumns = NearestSources(place.width, mask.width());
+    const std::vector<int> maskRows = NearestSources(place.height, mask.height());
+    const int left = std::max(place.x, 0);
+    const int right = std::min(place.x + place.width, width);
+    const int top = std::max(place.y, 0);
+    const int bottom = std::min(place.y + place.height, height);
+    for (int y = top; y < bottom; ++y)
+    {
+        const size_t row = static_cast<size_t>(y - place.y);
+        const auto* pictureLine =
+            reinterpret_cast<const QRgb*>(picture.constScanLine(pictureRows[row]));
+        const auto* maskLine = reinterpret_cast<const QRgb*>(mask.constScanLine(maskRows[row]));
+        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(y));
+        for (int x = left; x < right; ++x)
+        {
+            const size_t column = static_cast<size_t>(x - place.x);
+            // Black mask keeps the background; white takes the picture's colours.
+            out[x] = (out[x] | maskLine[maskColumns[column]]) & pictureLine[pictureColumns[column]];
+        }
+    }
+    return frame;
+}
+
+void CharacterPane::Load(AppState& state, const std::filesystem::path& workDir)
+{
+    Load(state, workDir, workDir);
+}
+
+void CharacterPane::Load(AppState& state, const std::filesystem::path& workDir,
+                         const std::filesystem::path& rebuiltDir)
+{
+    LoadAnimationScript(state, workDir);
+    LoadCharacterPictures(state, workDir, rebuiltDir);
+    SetPictures(state.characterPictures);
+}
+
+void CharacterPane::SetPictures(const CharacterPictures& pictures)
+{
+    for (size_t i = 0; i < pictures_.size(); ++i)
+    {
+        pictures_[i] = DecodeCharacterPicture(pictures.pictureFiles[i]);
+        masks_[i] = pictures_[i].isNull()
+                        ? QImage()
+                        : DecodeCharacterMask(pictures.maskFiles[i], pictures.pictureFiles[i]);
+    }
+}
+
+bool CharacterPane::Paint(QPainter& painter, int width, int height, AppState& state)
+{
+    Advance(width, height, state);
+    return PaintLast(painter, width, height, state);
+}
+
+bool CharacterPane::Advance(int width, int height, AppState& state)
+{
+    chosen_ = ChooseCharacterPicture(state);
+    return Compose(chosen_, width, height, state);
+}
+
+bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const AppState& state)
+{
+    Compose(chosen_, width, height, state);
+    if (!drawable_)
+    {
+        return false;
+    }
+    painter.drawImage(0, 0, lastFrame_);
+    return true;
+}
+
+bool CharacterPane::Compose(int index, int width, int height, const AppState& state)
+{
+    const bool wasDrawable = drawable_;
+    if (width <= 0 || height <= 0)
+    {
+        drawable_ = false;
+        return wasDrawable;
+    }
+    const QSize size(width, height);
+    const QImage& picture = pictures_[static_cast<size_t>(index)];
+    if (picture.isNull())
+    {
+        // Keep what the pane showed; after a resize, the bands alone.
+        if (lastFrame_.isNull())
+        {
+            drawable_ = false;
+            return wasDrawable;
+        }
+        drawable_ = true;
+        if (lastFrame_.size() == size)
+        {
+            return !wasDrawable;
+        }
+        lastFrame_ = ComposeCharacterFrame({}, {}, {}, width, height);
+        framePicture_ = -1;
+        return true;
+    }
+    CharacterPlacement place;
+    if (!PlaceCharacterPicture(state.behaviourState, state.character.tickCounter,
+                               {picture.width(), picture.height()}, {width, height}, place))
+    {
+        drawable_ = false;
+        return wasDrawable;
+    }
+    drawable_ = true;
+    if (wasDrawable && index == framePicture_ && lastFrame_.size() == size &&
+        place.x == framePlace_.x && place.y == framePlace_.y && place.width == framePlace_.width &&
+        place.height == framePlace_.height)
+    {
+        return false;
+    }
+    lastFrame_ =
+        ComposeCharacterFrame(picture, masks_[static_cast<size_t>(index)], place, width, height);
+    framePicture_ = index;
+    framePlace_ = place;
+    return true;
+}
+
+int CharacterPane::DecodedPictureCount() const
+{
+    return static_cast<int>(std::count_if(pictures_.begin(), pictures_.end(),
+                                          [](const QImage& image) { return !image.isNull(); }));
+}
+
+} // namespace yumo

@@ -1,0 +1,154 @@
+#include "gui/texts/texts.h"
+
+#include <array>
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "voices/voice_set.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr char kContext[] = "Yumo";
+// Where the translation tools put every text the core marks with YUMO_TEXT (common/ui_text.h):
+// they name the context after the namespace the text stands in.
+constexpr char kCoreContext[] = "yumo";
+
+// In the order of UiText. QT_TRANSLATE_NOOP marks each original for the translation tools.
+constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals = {
+    QT_TRANSLATE_NOOP("Yumo", "Yumo"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイル"),
+    QT_TRANSLATE_NOOP("Yumo", "再生"),
+    QT_TRANSLATE_NOOP("Yumo", "ヘルプ"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報の読み込み...\tCtrl+O"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報を閉じる"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報の編集..."),
+    QT_TRANSLATE_NOOP("Yumo", "終了\tCtrl+Q"),
+    QT_TRANSLATE_NOOP("Yumo", "おやすみなさい\tEnter"),
+    QT_TRANSLATE_NOOP("Yumo", "起きます\tEnter"),
+    QT_TRANSLATE_NOOP("Yumo", "起こしてもらう..."),
+    QT_TRANSLATE_NOOP("Yumo", "バージョン情報"),
+    QT_TRANSLATE_NOOP("Yumo", "起こして"),
+    QT_TRANSLATE_NOOP("Yumo", "場所交代"),
+    QT_TRANSLATE_NOOP("Yumo", "BGM"),
+    QT_TRANSLATE_NOOP("Yumo", "おいで"),
+    QT_TRANSLATE_NOOP("Yumo", "0"),
+    QT_TRANSLATE_NOOP("Yumo", "M"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumo Ver.1.01"),
+    QT_TRANSLATE_NOOP("Yumo", "バージョン情報"),
+    QT_TRANSLATE_NOOP("Yumo", "位置情報は変更されています。保存しますか？"),
+    QT_TRANSLATE_NOOP("Yumo", "確認"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報のファイルを開けません。\n%1"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイルオープンエラー"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報の読み込み"),
+    QT_TRANSLATE_NOOP("Yumo", "BGM file"),
+    QT_TRANSLATE_NOOP("Yumo", "名前を付けて保存"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumo voice data(*.ymv)"),
+    QT_TRANSLATE_NOOP("Yumo", "wav audio(*.wav)"),
+    QT_TRANSLATE_NOOP("Yumo", "mp3 audio(*.mp3)"),
+    QT_TRANSLATE_NOOP("Yumo", "All Files(*.*)"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumo position data(*.ypos)"),
+    QT_TRANSLATE_NOOP("Yumo", "起こして"),
+    QT_TRANSLATE_NOOP("Yumo", "いつ起こしてほしいですか？"),
+    QT_TRANSLATE_NOOP("Yumo", "(いつも時間通りに起こしてもらえるとは限りません)"),
+    QT_TRANSLATE_NOOP("Yumo", "時"),
+    QT_TRANSLATE_NOOP("Yumo", "分"),
+    QT_TRANSLATE_NOOP("Yumo", "OK"),
+    QT_TRANSLATE_NOOP("Yumo", "目覚ましストップ"),
+    QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
+    QT_TRANSLATE_NOOP("Yumo", "設定"),
+    QT_TRANSLATE_NOOP("Yumo", "English"),
+    QT_TRANSLATE_NOOP("Yumo", "夜の間はスリープさせない"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス編集"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス追加"),
+    QT_TRANSLATE_NOOP("Yumo", "選択..."),
+    QT_TRANSLATE_NOOP("Yumo", "プレビュー"),
+    QT_TRANSLATE_NOOP("Yumo", "追加"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイスの持ち主"),
+    QT_TRANSLATE_NOOP("Yumo", "新規ボイス作成…"),
+    QT_TRANSLATE_NOOP("Yumo", "保存..."),
+    QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
+    QT_TRANSLATE_NOOP("Yumo", "%1/%2"),
+    QT_TRANSLATE_NOOP("Yumo", "読み込み中…"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイルを開けません。\n%1"),
+    QT_TRANSLATE_NOOP("Yumo", "名無しさん"),
+    QT_TRANSLATE_NOOP("Yumo", "現在開いているボイスデータは閉じられます。続行しますか？"),
+    QT_TRANSLATE_NOOP("Yumo", "新規ボイスデータ作成確認"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイス情報新規作成"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイスの持ち主の名前を入力してください"),
+    QT_TRANSLATE_NOOP("Yumo", "OK"),
+    QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
+    QT_TRANSLATE_NOOP("Yumo", "追加したボイスが保存されていません。保存せずに続行しますか？"),
+    QT_TRANSLATE_NOOP("Yumo", "確認"),
+    QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスを開けませんでした。音を出さずに続けます。"),
+    QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスエラー"),
+    QT_TRANSLATE_NOOP("Yumo", "このファイルの形式はプレビューできません。"),
+    QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスを開けませんでした。プレビューできません。"),
+    QT_TRANSLATE_NOOP("Yumo", "プレビューエラー"),
+};
+
+} // namespace
+
+QString Text(UiText id)
+{
+    return QCoreApplication::translate(kContext, kOriginals[static_cast<size_t>(id)]);
+}
+
+QString VoiceKindText(int kind)
+{
+    const char* label = VoiceKindLabel(kind);
+    if (label == nullptr)
+    {
+        return {};
+    }
+    return TranslateCoreText(label);
+}
+
+QString TranslateCoreText(const std::string& utf8)
+{
+    return QCoreApplication::translate(kCoreContext, utf8.c_str());
+}
+
+QString TranslateCoreMessage(const UserMessage& message)
+{
+    if (message.format.empty())
+    {
+        return TranslateCoreText(message.text);
+    }
+    std::vector<std::string> arguments;
+    arguments.reserve(message.arguments.size());
+    for (const std::string& argument : message.arguments)
+    {
+        arguments.push_back(TranslateCoreText(argument).toStdString());
+    }
+    return QString::fromStdString(
+        FillMessageFormat(TranslateCoreText(message.format).toStdString(), arguments));
+}
+
+StatusWords TranslatedStatusWords()
+{
+    StatusWords words = DefaultStatusWords();
+    VisitStatusWords(words, [](std::string& word) {
+        word = QCoreApplication::translate(kCoreContext, word.c_str()).toStdString();
+    });
+    return words;
+}
+
+bool InstallQtJapanese(QApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    {
+        delete translator;
+        return false;
+    }
+    QApplication::installTranslator(translator);
+    return true;
+}
+
+} // namespace yumo

@@ -1,0 +1,361 @@
+#include "gui/window/main_window.h"
+
+#include <filesystem>
+
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QUrl>
+#include <QWindow>
+
+#include "common/data_folder.h"
+#include "display/character_tick.h"
+#include "gui/texts/live_texts.h"
+#include "gui/texts/texts.h"
+#include "gui/window/arrow_buttons.h"
+#include "gui/window/client_area.h"
+#include "gui/window/pane_widget.h"
+#include "gui/window/wake_dialog.h"
+#include "night/behaviour.h"
+
+namespace yumo
+{
+
+DropTarget ClassifyDroppedFile(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+    {
+        return DropTarget::None;
+    }
+    const QString extension = path.mid(dot);
+    if (extension == QLatin1String(".ymv"))
+    {
+        return DropTarget::VoiceData;
+    }
+    if (extension == QLatin1String(".wav") || extension == QLatin1String(".mp3"))
+    {
+        return DropTarget::Music;
+    }
+    return DropTarget::None;
+}
+
+MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), state_(state), device_(device), prompts_(prompts),
+      client_(new ClientArea(this)), menu_(BuildMainMenu(*menuBar())),
+      wakeDialog_(new WakeDialog(state, this))
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    ShowText(this, UiText::WindowTitle);
+    setCentralWidget(client_);
+    client_->setMinimumSize(kMinClientSize, kMinClientSize);
+    setAcceptDrops(true);
+    // The animation script and the pictures are read where the other data files are.
+    const std::filesystem::path dataFolder = std::filesystem::current_path();
+    picture_.Load(state_, dataFolder, FolderForRebuiltFiles(dataFolder, UserDataFolder()));
+    ConnectMenu();
+    ConnectControls();
+    InstallPainters();
+    // The client area, not the window with its menu bar, has the designed size.
+    resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());
+    timer_.setInterval(kTickMilliseconds);
+    timer_.setTimerType(Qt::CoarseTimer);
+    connect(&timer_, &QTimer::timeout, this, &MainWindow::Tick);
+    SyncControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::ConnectMenu()
+{
+    connect(menu_.loadVoice, &QAction::triggered, this, [this] { LoadVoiceData(); });
+    connect(menu_.closeVoice, &QAction::triggered, this, &MainWindow::CloseVoiceData);
+    connect(menu_.editVoice, &QAction::triggered, this, &MainWindow::OpenVoiceEditor);
+    connect(menu_.quit, &QAction::triggered, this, &MainWindow::close);
+    connect(menu_.goodNight, &QAction::triggered, this, &MainWindow::StartNightCommand);
+    connect(menu_.wakeUp, &QAction::triggered, this, &MainWindow::StopNightCommand);
+    connect(menu_.version, &QAction::triggered, this, &MainWindow::ShowVersion);
+}
+
+void MainWindow::ConnectControls()
+{
+    ClientArea& c = *client_;
+    connect(c.wakeButton, &QPushButton::clicked, this, [this] { wakeDialog_->ShowFromAlarm(); });
+    connect(c.swapButton, &QPushButton::clicked, this, [this] {
+        SwapSides(state_);
+        ReturnFocus();
+        RefreshPanes();
+    });
+    connect(c.musicButton, &QPushButton::clicked, this, [this] { LoadMusicFile(); });
+    connect(c.comeHereButton, &QPushButton::clicked, this, [this] { LoadVoiceData(); });
+    connect(c.musicOnButton, &QPushButton::clicked, this, &MainWindow::SetMusicOff);
+    connect(c.play, &PaneWidget::Clicked, this, &MainWindow::StartNightCommand);
+    connect(c.stop, &PaneWidget::Clicked, this, &MainWindow::StopNightCommand);
+    connect(c.character, &PaneWidget::Clicked, this, [this] {
+        RestartCharacterTicks(state_);
+        client_->character->update();
+    });
+
+    for (const bool music : {false, true})
+    {
+        const VolumeRow& row = music ? c.music : c.voice;
+        double& volume = music ? state_.stream.musicVolume : state_.stream.voiceVolume;
+        connect(row.arrows, &ArrowButtons::Stepped, this,
+                [this, music](int step) { StepVolume(music, step); });
+        connect(row.reset, &QPushButton::clicked, this, [this, music] { ResetVolume(music); });
+        // Every change the user makes, by mouse, wheel or keyboard, is the value in use.
+        connect(row.slider, &QSlider::valueChanged, this, [this, &volume](int value) {
+            volume = value;
+            RefreshPanes();
+        });
+        connect(row.slider, &QSlider::sliderReleased, this, &MainWindow::ReturnFocus);
+    }
+    int32_t* settings[kPersonalityRowCount] = {
+        &state_.personality.netsuki, &state_.personality.suimin, &state_.personality.nezou,
+        &state_.personality.neoki};
+    for (size_t i = 0; i < c.personality.size(); ++i)
+    {
+        int32_t* setting = settings[i];
+        QSlider* slider = c.personality[i].slider;
+        slider->setValue(*setting);
+        connect(slider, &QSlider::valueChanged, this, [setting](int value) { *setting = value; });
+        connect(slider, &QSlider::sliderReleased, this, &MainWindow::ReturnFocus);
+    }
+}
+
+void MainWindow::ReturnFocus() { client_->setFocus(Qt::OtherFocusReason); }
+
+void MainWindow::Tick()
+{
+    if (!isVisible() || isMinimized())
+    {
+        return;
+    }
+    AdvanceCharacterTick(state_);
+    // Her animation moves on once a tick; the pane is repainted when her frame changed.
+    const PaneWidget& pane = *client_->character;
+    if (picture_.Advance(pane.width(), pane.height(), state_))
+    {
+        client_->character->update();
+    }
+    SyncControls();
+    RefreshPanes();
+}
+
+void MainWindow::SyncControls()
+{
+    if (state_.menuState != shownMenuState_)
+    {
+        ApplyMenuState(menu_, state_.menuState);
+        shownMenuState_ = state_.menuState;
+    }
+    client_->comeHereButton->setEnabled(state_.comeHereEnabled == 1);
+}
+
+void MainWindow::RepaintAll()
+{
+    ++loadGeneration_;
+    SyncControls();
+    RefreshPanes();
+}
+
+// Painting only what somebody sees: the timer stops while the window is hidden, minimised or
+// unmapped by the window manager (no longer exposed).
+void MainWindow::FollowVisibility()
+{
+    const QWindow* handle = windowHandle();
+    const bool seen = isVisible() && !isMinimized() && (handle == nullptr || handle->isExposed());
+    if (seen != seen_)
+    {
+        seen_ = seen;
+        emit SeenChanged(seen);
+    }
+    if (seen)
+    {
+        if (!timer_.isActive())
+        {
+            timer_.start();
+            Tick();
+        }
+    }
+    else
+    {
+        timer_.stop();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (windowHandle() != nullptr && !watchingExposure_)
+    {
+        windowHandle()->installEventFilter(this);
+        watchingExposure_ = true;
+    }
+    ReturnFocus();
+    FollowVisibility();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+    {
+        FollowVisibility();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    FollowVisibility();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+    {
+        FollowVisibility();
+    }
+    else if (event->type() == QEvent::LanguageChange)
+    {
+        // Menus, buttons and the dialogs below the window; the panes take the new words.
+        RetranslateTexts(this);
+        InstallPainters();
+        RepaintAll();
+        client_->update();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A held key would flip the night on and off; only the first press counts.
+    if (event->isAutoRepeat())
+    {
+        event->accept();
+        return;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    {
+        ToggleNight();
+    }
+    else if (modifiers == Qt::ControlModifier && key == Qt::Key_W)
+    {
+        if (state_.menuState != MenuState::NoVoice && state_.menuState != MenuState::Running)
+        {
+            CloseVoiceData();
+        }
+    }
+    else if (modifiers == Qt::ControlModifier && key == Qt::Key_Q)
+    {
+        close();
+    }
+    else if (modifiers == Qt::ControlModifier && key == Qt::Key_O)
+    {
+        if (menu_.loadVoice->isEnabled())
+        {
+            LoadVoiceData();
+        }
+    }
+    else
+    {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+namespace
+{
+
+// Only the first dropped item counts, and only as a local file of a known kind.
+DropTarget DroppedTarget(const QMimeData& data, QString& path)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+    {
+        return DropTarget::None;
+    }
+    path = urls.first().toLocalFile();
+    return ClassifyDroppedFile(path);
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    QString path;
+    if (DroppedTarget(*event->mimeData(), path) != DropTarget::None)
+    {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    QString path;
+    const DropTarget target = DroppedTarget(*event->mimeData(), path);
+    if (target == DropTarget::None)
+    {
+        return;
+    }
+    event->acceptProposedAction();
+    // The load may show a message box: it runs once the drop has returned, so the file
+    // manager's drag is not held while the box waits.
+    QTimer::singleShot(0, this, [this, path, target] {
+        if (target == DropTarget::VoiceData)
+        {
+            LoadVoiceData(path);
+        }
+        else
+        {
+            LoadMusicFile(path);
+        }
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!ConfirmDiscardClips())
+    {
+        event->ignore();
+        return;
+    }
+    if (state_.idle == 0)
+    {
+        StopNightCommand();
+    }
+    if (state_.positionRecordSaved == 0)
+    {
+        switch (prompts_.AskYesNoCancel(this, Text(UiText::SaveQuestionCaption),
+                                        Text(UiText::SaveQuestion)))
+        {
+        case Answer::Yes:
+            if (!SavePositionRecord())
+            {
+                event->ignore();
+                return;
+            }
+            break;
+        case Answer::No:
+            break;
+        case Answer::Cancel:
+            event->ignore();
+            return;
+        }
+    }
+    wakeDialog_->hide();
+    CloseVoiceEditor();
+    timer_.stop();
+    event->accept();
+}
+
+} // namespace yumo

@@ -1,0 +1,140 @@
+#pragma once
+// The main window: the menu bar above the client area of panes and controls, the commands of
+// its menu, buttons, panes, keys and dropped files, the close question and the 40 ms timer that
+// repaints what changed. It works on the AppState, output device and prompts it is given and
+// owns none of them; its wake-up dialog is its child.
+
+#include <optional>
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+
+#include "display/status_words.h"
+#include "gui/panes/character_pane.h"
+#include "gui/panes/status_panes.h"
+#include "gui/texts/user_prompts.h"
+#include "gui/window/main_menu.h"
+#include "night/app_state.h"
+#include "night/audio_device.h"
+
+namespace yumo
+{
+
+class ClientArea;
+class VoiceEditor;
+class WakeDialog;
+
+// Dropped files go by their extension, compared exactly: the text from the last '.' on.
+enum class DropTarget
+{
+    None,
+    VoiceData, // ".ymv"
+    Music,     // ".wav", ".mp3"
+};
+DropTarget ClassifyDroppedFile(const QString& path);
+
+inline constexpr int kTickMilliseconds = 40;
+inline constexpr char kDefaultVoicePath[] = "./ymv/Yumone.ymv";
+
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompts,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up load of the default voice data (or of the voice data the user loaded last
+    // time), without a chooser and, when the file is missing, without a message. Afterwards
+    // every load asks or takes a dropped file.
+    void LoadDefaultVoiceData(const QString& path = QLatin1String(kDefaultVoicePath));
+
+    // The night's commands, also for the desktop's media keys: おやすみなさい, 起きます, and
+    // Enter's toggle between them.
+    void StartNightCommand();
+    void StopNightCommand();
+    void ToggleNight();
+
+    // One tick of the timer: the menu and buttons follow the night, panes whose contents
+    // changed are repainted. Does nothing while the window is hidden or minimised.
+    void Tick();
+    bool IsTicking() const { return timer_.isActive(); }
+
+    // Whether the window is seen (shown, not minimised, exposed): while it is not, nobody
+    // follows the panes, and the sound output may keep only its pace.
+    bool IsSeen() const { return seen_; }
+
+    const MainMenu& menu() const { return menu_; }
+    ClientArea& client() const { return *client_; }
+    WakeDialog& wakeDialog() const { return *wakeDialog_; }
+    // The voice editor, made by the first ボイス情報の編集...; null before.
+    VoiceEditor* voiceEditor() const { return voiceEditor_; }
+
+signals:
+    void SeenChanged(bool seen);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ConnectMenu();
+    void ConnectControls();
+    void InstallPainters();
+    void FollowVisibility();
+    void ReturnFocus();
+    void SyncControls();
+    void RefreshPanes();
+    void RepaintAll();
+
+    // The commands (main_window_commands.cpp).
+    void LoadVoiceData(std::optional<QString> dropped = std::nullopt);
+    void CloseVoiceData();
+    void LoadMusicFile(std::optional<QString> dropped = std::nullopt);
+    bool SavePositionRecord();
+    void EndNightBeforeLoad();
+    void StepVolume(bool music, int step);
+    void ResetVolume(bool music);
+    void SetMusicOff(bool off);
+    void ShowVersion();
+
+    // The voice editor's side (main_window_editor.cpp).
+    void OpenVoiceEditor();
+    void CloseVoiceEditor();
+    // True when nothing unsaved would be lost, or the user agrees to lose it.
+    bool ConfirmDiscardClips();
+    void PrepareEditorForOtherSet();
+    void TellEditorOfOtherSet(const QString& voiceFile);
+
+    AppState& state_;
+    AudioDevice& device_;
+    UserPrompts& prompts_;
+    ClientArea* client_;
+    MainMenu menu_;
+    WakeDialog* wakeDialog_;
+    QTimer timer_;
+    StatusWords words_;                             // translated once
+    PlayBarStrips strips_;                          // PBBAR, PBBARON, PBBARP
+    CharacterPane picture_;                         // the companion's pictures, decoded once
+    MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
+    bool watchingExposure_ = false;
+    bool seen_ = true;           // as the sound output starts
+    bool firstLoad_ = false;     // set for the start-up load only
+    QString firstLoadPath_;      // what the start-up load reads
+    QString pathBuffer_;         // offered as the name in the next voice-data chooser
+    QString musicPath_;          // the last music loaded, offered by the music chooser
+    QString positionRecordPath_; // where the position record was saved last
+    int loadGeneration_ = 0;     // counts loads, so the status pane repaints a new owner
+    VoiceEditor* voiceEditor_ = nullptr;
+    QString voiceFile_; // the voice-data file the live set was loaded from
+};
+
+} // namespace yumo

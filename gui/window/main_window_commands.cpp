@@ -1,0 +1,232 @@
+// The main window's commands: loading and closing voice data, loading music, the night, the
+// volumes, the position record and the version box.
+
+#include <algorithm>
+
+#include <QFile>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+
+#include "common/results.h"
+#include "gui/texts/texts.h"
+#include "gui/window/client_area.h"
+#include "gui/window/main_window.h"
+#include "night/behaviour.h"
+#include "night/load_commands.h"
+#include "voices/position_record.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr double kVolumeLimit = 300; // tenths of a dB
+// Kept on purpose, odd as it looks: cancelling the music chooser after exactly ten music
+// loads marks the position record as changed.
+constexpr int32_t kMusicLoadsThatMarkRecord = 10;
+
+std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+} // namespace
+
+// A load during a night ends it as 起きます does, once the file is known.
+void MainWindow::EndNightBeforeLoad()
+{
+    if (state_.nightStarted == 1)
+    {
+        StopNight(state_);
+    }
+}
+
+void MainWindow::LoadDefaultVoiceData(const QString& path)
+{
+    firstLoad_ = true;
+    firstLoadPath_ = path;
+    LoadVoiceData();
+}
+
+void MainWindow::LoadVoiceData(std::optional<QString> dropped)
+{
+    QString path;
+    const bool firstLoad = firstLoad_;
+    firstLoad_ = false;
+    if (!firstLoad && !ConfirmDiscardClips())
+    {
+        return;
+    }
+    if (firstLoad)
+    {
+        path = firstLoadPath_;
+    }
+    else if (dropped)
+    {
+        path = *dropped;
+    }
+    else
+    {
+        path = prompts_.ChooseFile(this, FileChooserKind::OpenVoice, pathBuffer_);
+        if (path.isEmpty())
+        {
+            return;
+        }
+    }
+    // The start-up load leaves no name behind, so the first chooser offers none.
+    pathBuffer_ = firstLoad ? QString() : path;
+    EndNightBeforeLoad();
+    PrepareEditorForOtherSet();
+    const int result = LoadVoiceSet(state_, FilePath(path), device_);
+    TellEditorOfOtherSet(result == kOk ? path : QString());
+    if (result != kOk)
+    {
+        // Nothing is loaded any more: nothing to start, nothing to close.
+        state_.startAllowed = 0;
+        state_.menuState = MenuState::NoVoice;
+        if (result == kFileNotOpened && !firstLoad)
+        {
+            prompts_.ShowMessage(this, Text(UiText::FileOpenErrorCaption),
+                                 Text(UiText::VoiceNotOpened).arg(path), MessageKind::Error);
+        }
+    }
+    RepaintAll();
+}
+
+void MainWindow::CloseVoiceData()
+{
+    if (!ConfirmDiscardClips())
+    {
+        return;
+    }
+    PrepareEditorForOtherSet();
+    ClearVoiceClips(state_.voices);
+    state_.voices.ownerName.fill(0);
+    TellEditorOfOtherSet(QString());
+    state_.voiceLoaded = 0;
+    state_.startAllowed = 0;
+    state_.menuState = MenuState::NoVoice;
+    RepaintAll();
+}
+
+void MainWindow::LoadMusicFile(std::optional<QString> dropped)
+{
+    // The music chooser offers the last music file, never the voice data the shared buffer
+    // may name (a chooser that saves nothing must not suggest a .ymv as music).
+    const QString path =
+        dropped ? *dropped : prompts_.ChooseFile(this, FileChooserKind::Music, musicPath_);
+    ReturnFocus();
+    if (path.isEmpty())
+    {
+        if (state_.music.loadCount == kMusicLoadsThatMarkRecord)
+        {
+            state_.positionRecordSaved = 0;
+        }
+        return;
+    }
+    EndNightBeforeLoad();
+    if (LoadMusic(state_, FilePath(path)) > 0)
+    {
+        client_->musicOnButton->setChecked(false);
+        musicPath_ = path;
+    }
+    // Music alone is nothing to start a night with.
+    if (state_.voiceLoaded == 0)
+    {
+        state_.startAllowed = 0;
+    }
+    pathBuffer_.clear();
+    RepaintAll();
+}
+
+bool MainWindow::SavePositionRecord()
+{
+    // The record has a file of its own: never the voice data or music the last chooser named.
+    QString target = positionRecordPath_;
+    if (target.isEmpty())
+    {
+        target = prompts_.ChooseFile(this, FileChooserKind::SavePositionRecord, QString());
+        if (target.isEmpty())
+        {
+            return false;
+        }
+    }
+    const MusicSlot& music = state_.music;
+    PositionRecordInput input;
+    input.musicLoadCount = music.loadCount;
+    input.musicPath = music.path;
+    input.lengthFrames = music.lengthFrames;
+    input.lengthBytes = music.lengthBytes;
+    input.channels = music.format.channels;
+    input.sampleRate = static_cast<int32_t>(music.format.sampleRate);
+    input.bitsPerSample = music.format.bitsPerSample;
+    input.format = music.format;
+    // The live value: saving does not change how loud the voice is rendered.
+    input.referenceDistance = state_.referenceDistance[kKindGoodNight];
+    if (WritePositionRecord(FilePath(target), input, music.keyframes, state_.blockTracks,
+                            *state_.reporter) != kOk)
+    {
+        return false;
+    }
+    positionRecordPath_ = target;
+    state_.positionRecordSaved = 1;
+    return true;
+}
+
+void MainWindow::StartNightCommand()
+{
+    StartNight(state_);
+    RepaintAll();
+}
+
+void MainWindow::StopNightCommand()
+{
+    StopNight(state_);
+    RepaintAll();
+}
+
+void MainWindow::ToggleNight()
+{
+    if (state_.idle == 0)
+    {
+        StopNightCommand();
+        return;
+    }
+    // A night that ended by itself, or drained for a load, is closed before the next begins.
+    EndNightBeforeLoad();
+    StartNightCommand();
+}
+
+void MainWindow::StepVolume(bool music, int step)
+{
+    double& volume = music ? state_.stream.musicVolume : state_.stream.voiceVolume;
+    volume = std::clamp(volume + step, -kVolumeLimit, kVolumeLimit);
+    QSlider* slider = music ? client_->music.slider : client_->voice.slider;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(static_cast<int>(volume)); // truncated toward zero
+    ReturnFocus();
+    RefreshPanes();
+}
+
+void MainWindow::ResetVolume(bool music)
+{
+    (music ? state_.stream.musicVolume : state_.stream.voiceVolume) = 0;
+    QSlider* slider = music ? client_->music.slider : client_->voice.slider;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(0);
+    ReturnFocus();
+    RefreshPanes();
+}
+
+// "M" checked means the music is off; the mix reads musicOn at the next block.
+void MainWindow::SetMusicOff(bool off)
+{
+    state_.music.musicOn = off ? 0 : 1;
+    ReturnFocus();
+}
+
+void MainWindow::ShowVersion()
+{
+    prompts_.ShowMessage(this, Text(UiText::VersionCaption), Text(UiText::VersionText),
+                         MessageKind::Information);
+}
+
+} // namespace yumo

@@ -1,0 +1,167 @@
+// What the main window's panes show, and when each must be repainted.
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QPainter>
+
+#include "display/level_gauge.h"
+#include "gui/panes/status_panes.h"
+#include "gui/texts/texts.h"
+#include "gui/window/client_area.h"
+#include "gui/window/main_window.h"
+#include "gui/window/pane_widget.h"
+#include "night/output_stream.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr int kCaptionPixels = 14; // slider titles
+constexpr int kEndWordPixels = 12; // slider end words
+constexpr int kPlaySlot = 2;       // the play-bar slots that have panes
+constexpr int kStopSlot = 4;
+constexpr double kFramesPerMinute = 60.0 * kSampleRate;
+
+void PaintBlack(QPainter& painter, int width, int height)
+{
+    painter.fillRect(0, 0, width, height, Qt::black);
+}
+
+// What the position pane shows of a position: the side, the whole degrees and the distance
+// to 0.1 m (as printed), so a drift below what the pane shows repaints nothing.
+PaneKey PositionKey(int32_t voiceLoaded, int generation, double azimuth, double elevation,
+                    double distance)
+{
+    const double side = (azimuth == 0 || azimuth == 180) ? 0 : (azimuth < 180 ? 1 : 2);
+    const double degrees = std::trunc(azimuth > 180 ? 360 - azimuth : azimuth);
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%.1f", distance);
+    return {static_cast<double>(voiceLoaded),
+            static_cast<double>(generation),
+            side,
+            degrees,
+            std::trunc(elevation),
+            std::strtod(shown, nullptr),
+            0,
+            0};
+}
+
+bool HasSourcePosition(const BlockTracks& tracks)
+{
+    return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
+           !tracks.values[kTrackDistance].empty();
+}
+
+} // namespace
+
+void MainWindow::InstallPainters()
+{
+    words_ = TranslatedStatusWords();
+    strips_ = LoadPlayBarStrips();
+    ClientArea& c = *client_;
+    // The companion's picture, black until a frame was drawn; the timer moves it on and asks
+    // for a repaint when it changed.
+    c.character->SetPainter([this](QPainter& painter, int width, int height) {
+        if (!picture_.PaintLast(painter, width, height, state_))
+        {
+            PaintBlack(painter, width, height);
+        }
+    });
+    c.clock->SetPainter([this](QPainter& painter, int width, int height) {
+        PaintClockPane(painter, width, height, words_, ReadLocalTime(state_.clock), state_.alarm,
+                       state_.idle, state_.music);
+    });
+    c.gauge->SetPainter([this](QPainter& painter, int width, int height) {
+        PaintLevelGauge(painter, width, height, GaugePeaks(state_.stream), state_.stream);
+    });
+    // The status and position panes stay black while no voice set is loaded.
+    c.status->SetPainter([this](QPainter& painter, int width, int height) {
+        if (state_.voiceLoaded != 1)
+        {
+            PaintBlack(painter, width, height);
+            return;
+        }
+        PaintStatusPane(painter, width, height, words_, state_.voices.ownerName,
+                        state_.behaviourState, state_.sleep);
+    });
+    c.position->SetPainter([this](QPainter& painter, int width, int height) {
+        const BlockTracks& tracks = state_.blockTracks;
+        if (state_.voiceLoaded != 1 || !HasSourcePosition(tracks))
+        {
+            PaintBlack(painter, width, height);
+            return;
+        }
+        PaintPositionPane(painter, width, height, words_, tracks.values[kTrackAzimuth][0],
+                          tracks.values[kTrackElevation][0], tracks.values[kTrackDistance][0]);
+    });
+    c.voice.readout->SetPainter([this](QPainter& painter, int width, int height) {
+        PaintVolumeReadout(painter, width, height, words_, state_.stream.voiceVolume, false);
+    });
+    c.music.readout->SetPainter([this](QPainter& painter, int width, int height) {
+        PaintVolumeReadout(painter, width, height, words_, state_.stream.musicVolume, true);
+    });
+    for (size_t i = 0; i < c.personality.size(); ++i)
+    {
+        const PersonalityRowWidgets& row = c.personality[i];
+        const auto caption = [](const std::string& text, int pixels) {
+            return [text, pixels](QPainter& painter, int width, int height) {
+                PaintCaptionPane(painter, width, height, text, pixels);
+            };
+        };
+        row.caption->SetPainter(caption(words_.sliderCaptions[i], kCaptionPixels));
+        row.leftWord->SetPainter(caption(words_.sliderLeftWords[i], kEndWordPixels));
+        row.rightWord->SetPainter(caption(words_.sliderRightWords[i], kEndWordPixels));
+    }
+    c.play->SetPainter([this](QPainter& painter, int, int) {
+        PaintPlayButton(painter, strips_, kPlaySlot, state_.startAllowed);
+    });
+    c.stop->SetPainter([this](QPainter& painter, int, int) {
+        PaintPlayButton(painter, strips_, kStopSlot, state_.nightStarted);
+    });
+}
+
+// Each pane's key holds what its face shows, so a still pane is not repainted.
+void MainWindow::RefreshPanes()
+{
+    ClientArea& c = *client_;
+    const LocalTime now = ReadLocalTime(state_.clock);
+    const WakeAlarm& alarm = state_.alarm;
+    const MusicSlot& music = state_.music;
+    const double musicMinute =
+        static_cast<int>(std::min(music.cursorFrames, music.lengthFrames) / kFramesPerMinute);
+    c.clock->RefreshIfChanged({static_cast<double>(now.hour), static_cast<double>(now.minute),
+                               static_cast<double>(now.second), static_cast<double>(alarm.mode),
+                               static_cast<double>(alarm.minuteOfDay),
+                               static_cast<double>(state_.idle), musicMinute, 0});
+    // The gauge changes with whole segments and lamps, not with every peak.
+    const GaugeBars bars = DescribeLevelGauge(c.gauge->width(), GaugePeaks(state_.stream));
+    c.gauge->RefreshIfChanged(
+        {static_cast<double>(bars.left.segments), static_cast<double>(bars.right.segments),
+         static_cast<double>(bars.left.over), static_cast<double>(bars.right.over), 0, 0, 0, 0});
+    const SleepRecord& sleep = state_.sleep;
+    c.status->RefreshIfChanged(
+        {static_cast<double>(state_.voiceLoaded), static_cast<double>(loadGeneration_),
+         static_cast<double>(state_.behaviourState), static_cast<double>(sleep.depth),
+         static_cast<double>(sleep.dreaming), static_cast<double>(sleep.alertness),
+         static_cast<double>(sleep.rolledOver), static_cast<double>(sleep.stateBeforeSilence)});
+    const BlockTracks& tracks = state_.blockTracks;
+    if (HasSourcePosition(tracks))
+    {
+        c.position->RefreshIfChanged(
+            PositionKey(state_.voiceLoaded, loadGeneration_, tracks.values[kTrackAzimuth][0],
+                        tracks.values[kTrackElevation][0], tracks.values[kTrackDistance][0]));
+    }
+    else
+    {
+        c.position->RefreshIfChanged(PositionKey(state_.voiceLoaded, loadGeneration_, 0, 0, 0));
+    }
+    c.voice.readout->RefreshIfChanged({state_.stream.voiceVolume, 0, 0, 0, 0, 0, 0, 0});
+    c.music.readout->RefreshIfChanged({state_.stream.musicVolume, 0, 0, 0, 0, 0, 0, 0});
+    c.play->RefreshIfChanged({static_cast<double>(state_.startAllowed), 0, 0, 0, 0, 0, 0, 0});
+    c.stop->RefreshIfChanged({static_cast<double>(state_.nightStarted), 0, 0, 0, 0, 0, 0, 0});
+}
+
+} // namespace yumo
