@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a core source includes a Qt header. Run at build time by the yumo_core_qt_free
 # target with -DCORE_DIRS=common,audio,... -DSOURCE_DIR=... -DSTAMP=...
 string(REPLACE "," ";" CORE_DIRS "${CORE_DIRS}")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the command given after "--" and passes only when it exits with status 1 and its
 # standard error has a line beginning "refused: ". The line alone is not enough: a reader that
 # prints it and then crashes, or exits 0, fails.

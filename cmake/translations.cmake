@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The English translation's source, translations/yumo_en.ts, against the texts in the code.
 #   MODE=update  lupdate writes every marked text into the .ts (new ones unfinished, texts the
 #                code no longer has dropped); then translate the unfinished ones with linguist
