@@ -1,17 +1,31 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` and the Debian package (cpack -G DEB):
 #   bin/yumo, bin/yumo-tool
 #   share/yumo/           the data made at set-up (scripts/setup.sh), read-only: the response
 #                         set, the filter set when there is one, the default voice and the
 #                         companion (her compiled character-data file and animation script; the
 #                         picture lists stay behind, so nothing is rebuilt into this folder)
-#   share/applications/org.yumo.Yumo.desktop, share/metainfo/org.yumo.Yumo.metainfo.xml
+#   share/applications/org.yumo.Yumo.desktop, share/metainfo/org.yumo.yumo.metainfo.xml
 #   share/icons/hicolor/<size>/apps/org.yumo.Yumo.{png,svg}
 #   share/man/man1/yumo.1.gz, yumo-tool.1.gz
+#   share/doc/yumo/copyright  the licences of the code and of the data (Debian's format)
+# Yumo has no web site or mail address of its own: a packager who has them passes them in, and
+# what is not given is left out of the metainfo and the package.
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_LIST_DIR}/metainfo.cmake)
 
-set(YUMO_HOMEPAGE "https://yumo.example.org" CACHE STRING "The project's home page (AppStream)")
-set(YUMO_SCREENSHOT_BASE "${YUMO_HOMEPAGE}/screenshots" CACHE STRING
-    "Where the AppStream screenshots packaging/screenshots/*.png are published")
+set(YUMO_HOMEPAGE "" CACHE STRING "The project's home page, when it has one (AppStream, package)")
+set(YUMO_SCREENSHOT_BASE "" CACHE STRING
+    "Where packaging/screenshots/*.png are published (default: YUMO_HOMEPAGE/screenshots)")
+set(YUMO_MAINTAINER "The Yumo developers" CACHE STRING
+    "The Debian package's maintainer, \"Name <address>\" when there is an address")
+# A build folder configured earlier keeps the made-up address these once defaulted to: drop it.
+foreach(address YUMO_HOMEPAGE YUMO_SCREENSHOT_BASE)
+    if(${address} MATCHES "yumo\\.example\\.org")
+        message(STATUS "${address}: dropping the made-up ${${address}}")
+        set(${address} "" CACHE STRING "" FORCE)
+    endif()
+endforeach()
 
 install(TARGETS yumo-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -33,6 +47,9 @@ install(DIRECTORY ${yumo_data}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/yumo
         PATTERN "head_out.bir" EXCLUDE
         PATTERN "filter_out.bir" EXCLUDE)
 
+# Where Debian looks for a package's licences; the name is the package's, whatever the prefix.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/yumo)
+
 # Manual pages, compressed as Debian wants them.
 find_program(GZIP gzip REQUIRED)
 foreach(page yumo yumo-tool)
@@ -49,9 +66,12 @@ if(YUMO_GUI)
     install(TARGETS yumo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${CMAKE_SOURCE_DIR}/packaging/org.yumo.Yumo.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    configure_file(${CMAKE_SOURCE_DIR}/packaging/org.yumo.Yumo.metainfo.xml.in
-                   ${CMAKE_BINARY_DIR}/org.yumo.Yumo.metainfo.xml @ONLY)
-    install(FILES ${CMAKE_BINARY_DIR}/org.yumo.Yumo.metainfo.xml
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${CMAKE_SOURCE_DIR}/packaging/org.yumo.yumo.metainfo.xml.in)
+    yumo_write_metainfo(${CMAKE_SOURCE_DIR}/packaging/org.yumo.yumo.metainfo.xml.in
+                        ${CMAKE_BINARY_DIR}/org.yumo.yumo.metainfo.xml ${PROJECT_VERSION}
+                        "${YUMO_HOMEPAGE}" "${YUMO_SCREENSHOT_BASE}")
+    install(FILES ${CMAKE_BINARY_DIR}/org.yumo.yumo.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size 16 24 32 48 64 128 256)
         install(FILES ${CMAKE_SOURCE_DIR}/gui/resources/yumo_icon_${size}.png
@@ -68,14 +88,16 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME yumo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "The Yumo developers <yumo@example.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${YUMO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sleep companion heard around your head in headphones")
 set(CPACK_PACKAGE_DESCRIPTION "Yumo plays a night beside a sleeping companion: she says good
 night, breathes, snores, mumbles, talks in her sleep and wakes you in the morning, each clip
 rendered binaurally so that in headphones her voice comes from beside your head. Japanese
 interface, English on request; yumo-tool converts the data files and renders nights offline.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${YUMO_HOMEPAGE})
+if(NOT YUMO_HOMEPAGE STREQUAL "")
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${YUMO_HOMEPAGE}")
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic, qt6-translations-l10n")

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The installed program as a user meets it: `cmake --install` into a temporary prefix, the
-# layout checked, then yumo started from an empty folder on private X, sound and session-bus
-# servers, reached only the way the desktop reaches it:
+# layout checked (the metainfo beside its desktop entry with no remark from appstreamcli, not
+# even a pedantic one; every shipped data file named in the copyright file), then yumo started
+# from an empty folder on private X, sound and session-bus servers, reached only the way the
+# desktop reaches it:
 #   - it finds its data in PREFIX/share/yumo (the media player can start a night) and writes
 #     nothing there nor into the folder it was started from;
 #   - a second start raises the first and ends; one window stays;
@@ -27,16 +29,35 @@ prefix="$E2E_WORK/prefix"
 cmake --install "$build" --prefix "$prefix" >"$out/install.log" || e2e_fail "cmake --install failed"
 for file in bin/yumo bin/yumo-tool share/yumo/hrtf/head01.bir share/yumo/ymv/Yumone.ymv \
     share/yumo/ymv/Yumone.ymi share/yumo/img/Anime.txt \
-    share/applications/org.yumo.Yumo.desktop share/metainfo/org.yumo.Yumo.metainfo.xml \
+    share/applications/org.yumo.Yumo.desktop share/metainfo/org.yumo.yumo.metainfo.xml \
     share/icons/hicolor/scalable/apps/org.yumo.Yumo.svg \
     share/icons/hicolor/48x48/apps/org.yumo.Yumo.png share/icons/hicolor/256x256/apps/org.yumo.Yumo.png \
-    share/man/man1/yumo.1.gz share/man/man1/yumo-tool.1.gz; do
+    share/man/man1/yumo.1.gz share/man/man1/yumo-tool.1.gz share/doc/yumo/copyright; do
     [ -s "$prefix/$file" ] || e2e_fail "the install lacks $file"
 done
 [ ! -e "$prefix/share/yumo/img/Image.txt" ] || e2e_fail "the picture lists were installed"
 [ -z "$(find "$prefix/share/yumo" -type f -perm /222)" ] || e2e_fail "shipped data is writable"
 desktop-file-validate "$prefix/share/applications/org.yumo.Yumo.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/org.yumo.Yumo.metainfo.xml" >/dev/null
+remarks="$(appstreamcli validate-tree --no-net --pedantic "$prefix" 2>&1)" ||
+    e2e_fail "the installed metainfo is invalid: $remarks"
+! grep -qE '^[EWIP]: ' <<<"$remarks" || e2e_fail "appstreamcli has remarks: $remarks"
+
+# Every shipped data file has a Files paragraph of its own in the copyright file, which names
+# it as the build makes it (data/...).
+copyright="$prefix/share/doc/yumo/copyright"
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    e2e_fail "the copyright file is not in Debian's format"
+mapfile -t patterns < <(awk '/^Files:/ { sub(/^Files:/, ""); on = 1 } /^[^ \t]/ && !/^Files:/ { on = 0 }
+    on' "$copyright" | tr -s ' \t' '\n\n' | grep -v '^$' | grep -vx '\*')
+while read -r shipped; do
+    named="data/${shipped#"$prefix/share/yumo/"}"
+    found=no
+    for pattern in "${patterns[@]}"; do
+        # shellcheck disable=SC2053 # the copyright format's patterns are globs
+        if [[ $named == $pattern ]]; then found=yes && break; fi
+    done
+    [ "$found" = yes ] || e2e_fail "the copyright file does not name the shipped $named"
+done < <(find "$prefix/share/yumo" -type f)
 find "$prefix/share/yumo" -type f -printf '%p %s %T@\n' | sort >"$E2E_WORK/shipped.before"
 
 empty="$E2E_WORK/empty"
