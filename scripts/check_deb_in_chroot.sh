@@ -4,7 +4,8 @@
 # (--no-install-recommends, so only its Depends come in), checks that no build tool came with
 # it, then starts yumo from /tmp under Xvfb on a private session bus and asks it over the bus
 # whether it loaded its default voice from /usr/share/yumo. A screenshot is kept as
-# WORK_DIR/deb-yumo.png. Needs root, debootstrap and Debian's mirror; about a minute and a half.
+# WORK_DIR/deb-yumo.png. Needs root, debootstrap and a Debian mirror (the one the machine's apt
+# sources name); about a minute and a half.
 #   scripts/check_deb_in_chroot.sh WORK_DIR [PACKAGE.deb]   (default: the newest build/yumo_*.deb)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -26,8 +27,11 @@ make_base
 say "a fresh copy of the base"
 copy_base "$root"
 # The release's updates too, as the machine that built the package has them.
-printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb %s-security bookworm-security main\n' \
-    "$MIRROR" "$MIRROR" "$MIRROR" >"$root/etc/apt/sources.list"
+{
+    echo "deb $DEBIAN_MIRROR bookworm main"
+    echo "deb $DEBIAN_UPDATES_MIRROR bookworm-updates main"
+    [ -z "$DEBIAN_SECURITY_MIRROR" ] || echo "deb $DEBIAN_SECURITY_MIRROR bookworm-security main"
+} >"$root/etc/apt/sources.list"
 cp "$deb" "$root/tmp/yumo.deb"
 
 say "installing $(basename "$deb")"

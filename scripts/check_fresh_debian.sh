@@ -3,8 +3,8 @@
 # WORK_DIR/base and copied for each check), clones the committed repository into it and runs
 #   root: scripts/run.sh, scripts/test.sh and .ci/run as root with CI=true and no input
 #   user: scripts/test.sh as a normal user who installs the packages through sudo
-# Prints the time of each step. Needs root, debootstrap and Debian's mirror; unmounts
-# everything it mounted on exit.
+# Prints the time of each step. Needs root, debootstrap and a Debian mirror (the one the
+# machine's apt sources name); unmounts everything it mounted on exit.
 # Usage: scripts/check_fresh_debian.sh WORK_DIR [root|user|all]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"

@@ -1,6 +1,8 @@
 # Shared by the scripts that check Yumo on a fresh, minimal Debian 12 in a chroot. Sourced after
-# common.sh, with $work set to the folder that keeps the debootstrapped base.
-readonly MIRROR=http://deb.debian.org/debian
+# common.sh, with $work set to the folder that keeps the debootstrapped base. The chroot's
+# packages come from the mirror the machine's own apt sources name (scripts/apt_sources.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/apt_sources.sh"
+choose_debian_mirrors
 readonly CLEAN_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 mounted=()
 
@@ -19,8 +21,8 @@ make_base() {
         command -v debootstrap >/dev/null ||
             as_root apt-get install -y --no-install-recommends debootstrap
         rm -rf "$work/base"
-        say "debootstrap --variant=minbase bookworm"
-        debootstrap --variant=minbase bookworm "$work/base" "$MIRROR"
+        say "debootstrap --variant=minbase bookworm from $DEBIAN_MIRROR"
+        debootstrap --variant=minbase bookworm "$work/base" "$DEBIAN_MIRROR"
         touch "$work/base/.complete"
     fi
 }
