@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Formats every tracked C++ file with clang-format and the repository's .clang-format.
-# With --check, changes nothing and fails when some file is not formatted.
+# With --check, changes nothing, lists the files that are not formatted and then fails.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -9,8 +9,18 @@ cd "$YUMO_ROOT"
 mapfile -t files < <(git ls-files -- '*.cpp' '*.h' '*.hpp' '*.cc')
 [ "${#files[@]}" -gt 0 ] || { echo "no C++ files tracked"; exit 0; }
 if [ "${1:-}" = "--check" ]; then
-    clang-format --dry-run --Werror "${files[@]}"
-    echo "all ${#files[@]} files are formatted"
+    log="$(mktemp)"
+    trap 'rm -f "$log"' EXIT
+    if clang-format --dry-run --Werror "${files[@]}" 2>"$log"; then
+        echo "all ${#files[@]} files are formatted"
+        exit 0
+    fi
+    # One "FILE:LINE:COLUMN: error: code should be clang-formatted" line per change it wants.
+    wants='s/^\(.*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p'
+    mapfile -t unformatted < <(sed -n "$wants" "$log" | sort -u)
+    [ "${#unformatted[@]}" -gt 0 ] || { cat "$log" >&2; die "clang-format failed"; }
+    printf 'not formatted: %s\n' "${unformatted[@]}"
+    die "${#unformatted[@]} of ${#files[@]} files are not formatted: run scripts/format.sh"
 else
     clang-format -i "${files[@]}"
     echo "formatted ${#files[@]} files"

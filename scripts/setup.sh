@@ -7,6 +7,7 @@
 #                                the default companion's pictures, lists, animation script and
 #                                character-data file (scripts/make_default_character.sh)
 # Run it as root, or as a user who may use sudo (asked only when packages are missing).
+# With --packages-only it installs the missing packages and stops there.
 # Environment: YUMO_BUILD_DIR (default: build in the repository), YUMO_JOBS (default: nproc).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -79,8 +80,13 @@ make_head() {
 }
 
 main() {
+    case "${1:-}" in
+    "" | --packages-only) ;;
+    *) die "usage: $0 [--packages-only]" ;;
+    esac
     say "checking packages"
     install_missing_packages
+    [ "${1:-}" != --packages-only ] || return 0
     build
     say "making the default data in $YUMO_BUILD/data"
     mkdir -p "$YUMO_BUILD"/data/{hrtf,filter,img,ymv}
