@@ -45,10 +45,12 @@ remarks="$(appstreamcli validate-tree --no-net --pedantic "$prefix" 2>&1)" ||
 # Every shipped data file has a Files paragraph of its own in the copyright file, which names
 # it as the build makes it (data/...).
 copyright="$prefix/share/doc/yumo/copyright"
-[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+readonly DEP5_FORMAT="https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
+[ "$(head -n 1 "$copyright")" = "Format: $DEP5_FORMAT" ] ||
     e2e_fail "the copyright file is not in Debian's format"
-mapfile -t patterns < <(awk '/^Files:/ { sub(/^Files:/, ""); on = 1 } /^[^ \t]/ && !/^Files:/ { on = 0 }
-    on' "$copyright" | tr -s ' \t' '\n\n' | grep -v '^$' | grep -vx '\*')
+# The patterns of every Files field (continued on indented lines) but the catch-all "*".
+mapfile -t patterns < <(awk '/^Files:/ { sub(/^Files:/, ""); on = 1; print; next }
+    /^[^ \t]/ { on = 0 } on' "$copyright" | tr -s ' \t' '\n\n' | grep -v '^$' | grep -vx '\*')
 while read -r shipped; do
     named="data/${shipped#"$prefix/share/yumo/"}"
     found=no

@@ -25,7 +25,7 @@ validate "$built"
 
 write "$work/plain.xml"
 validate "$work/plain.xml"
-! grep -q '<url\|<screenshot\|@' "$work/plain.xml" || fail "an address or placeholder without one given"
+! grep -q '<url\|<screenshot\|@' "$work/plain.xml" || fail "an address or a placeholder is left"
 
 write "$work/site.xml" 'https://yumo.invalid/?a=1&b=2'
 validate "$work/site.xml"
