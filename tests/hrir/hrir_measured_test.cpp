@@ -75,7 +75,8 @@ TEST(HrirFromMeasurements, TheLastTapsFadeOutSoTheCutDoesNotRing)
     std::vector<double> ringing(400);
     for (size_t k = 30; k < ringing.size(); ++k)
     {
-        ringing[k] = std::cos(0.3 * static_cast<double>(k)) * std::exp(-0.005 * (k - 30.0));
+        ringing[k] = std::cos(0.3 * static_cast<double>(k)) *
+                     std::exp(-0.005 * (static_cast<double>(k) - 30.0));
     }
     measured.directions.push_back(Direction(0, 90, ringing, ringing));
     HrirSet set;

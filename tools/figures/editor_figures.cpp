@@ -101,9 +101,10 @@ template <typename Press> Stall Measure(VoiceEditor& editor, Press press, double
     probe.setTimerType(Qt::PreciseTimer);
     probe.setInterval(kProbeMs);
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        stall.longestMs = std::max(stall.longestMs, sinceTick.nsecsElapsed() / 1e6);
+        stall.longestMs =
+            std::max(stall.longestMs, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
         sinceTick.restart();
-        if (!editor.IsBusy() && clock.nsecsElapsed() / 1e6 >= atLeastMs)
+        if (!editor.IsBusy() && static_cast<double>(clock.nsecsElapsed()) / 1e6 >= atLeastMs)
         {
             QApplication::exit(0);
         }
@@ -113,7 +114,7 @@ template <typename Press> Stall Measure(VoiceEditor& editor, Press press, double
     probe.start();
     press(); // its own time counts as a stall too
     QApplication::exec();
-    stall.totalMs = clock.nsecsElapsed() / 1e6;
+    stall.totalMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     return stall;
 }
 
@@ -171,7 +172,8 @@ int main(int argc, char** argv)
           }));
     std::error_code ignored;
     std::printf("%-34s %8.1f MB\n", "  the saved file",
-                std::filesystem::file_size(dir / "figures.ymv", ignored) / 1e6);
+                static_cast<double>(std::filesystem::file_size(dir / "figures.ymv", ignored)) /
+                    1e6);
     std::filesystem::remove_all(dir, ignored);
     return samples > 0 ? 0 : 1;
 }

@@ -42,7 +42,9 @@ double CpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -59,7 +61,8 @@ double SecondsSinceProcessStart()
     }
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    const double bootSeconds = now.tv_sec + now.tv_nsec / 1e9;
+    const double bootSeconds =
+        static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
     return bootSeconds - std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
@@ -157,7 +160,7 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     QCoreApplication::processEvents();
-    const double shownFromMain = fromMain.nsecsElapsed() / 1e9;
+    const double shownFromMain = static_cast<double>(fromMain.nsecsElapsed()) / 1e9;
     std::printf("start to window shown: %.0f ms from process start, %.0f ms from main()\n",
                 1000.0 * (sinceStartAtMain + shownFromMain), 1000.0 * shownFromMain);
 
@@ -171,7 +174,8 @@ int main(int argc, char** argv)
         window.client().render(&painter);
     }
     std::printf("full paint of the client area at %dx%d: %.3f ms\n", window.client().width(),
-                window.client().height(), paintTimer.nsecsElapsed() / 1e6 / kPaints);
+                window.client().height(),
+                static_cast<double>(paintTimer.nsecsElapsed()) / 1e6 / kPaints);
 
     std::printf("no night, window shown:  %.2f %% of one core over %.0f s\n",
                 MeasureCpu(seconds / 4), seconds / 4);

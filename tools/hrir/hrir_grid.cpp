@@ -66,7 +66,7 @@ std::vector<size_t> KeepOneDistance(const MeasuredHrir& measured, HrirConversion
             kept.push_back(i);
         }
     }
-    summary.keptDistance = best / 100.0;
+    summary.keptDistance = static_cast<double>(best) / 100.0;
     summary.droppedOtherDistances = static_cast<int>(measured.directions.size() - kept.size());
     if (counts.size() > 1)
     {
