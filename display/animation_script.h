@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "common/rng.h"
-#include "display/character_animation.h"
+#include "voices/character_animation.h"
 #include "night/app_state.h"
 
 namespace yumo

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "display/character_animation.h"
+#include "voices/character_animation.h"
 #include "night/app_state.h"
 
 namespace yumo

@@ -14,7 +14,7 @@
 #include "common/constants.h"
 #include "common/report.h"
 #include "common/rng.h"
-#include "display/character_animation.h"
+#include "voices/character_animation.h"
 #include "import/pcm_audio.h"
 #include "voices/voice_set.h"
 

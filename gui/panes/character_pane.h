@@ -13,7 +13,7 @@
 
 #include <QImage>
 
-#include "display/character_animation.h"
+#include "voices/character_animation.h"
 #include "display/character_layout.h"
 #include "night/app_state.h"
 
