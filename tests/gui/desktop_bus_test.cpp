@@ -383,8 +383,11 @@ TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
     ShowWithDefaultVoice();
     const QDBusConnection none = QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
+    QCoreApplication::processEvents(); // the window's first move and resize
+    SavedSettings saved;               // as the window stands: nothing to write
+    saved.windowGeometry = window->saveGeometry();
     {
-        DesktopSession session(Parts(), SavedSettings{}, QString(), {none, none});
+        DesktopSession session(Parts(), saved, QString(), {none, none});
         QCoreApplication::processEvents();
         const int before = session.wakeUps();
         PressKey(Qt::Key_Return);
