@@ -390,6 +390,7 @@ TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
         DesktopSession session(Parts(), saved, QString(), {none, none});
         QCoreApplication::processEvents();
         const int before = session.wakeUps();
+        SetClockTime(state->clock, LocalTime{23, 0, 0}); // the night starts when the loop begins
         PressKey(Qt::Key_Return);
         ASSERT_TRUE(NightPlays(state->phase));
 
