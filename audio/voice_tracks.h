@@ -57,6 +57,14 @@ constexpr SourcePosition kStandingPosition{90.0, -40.0, 0.3};
 // The start-up state: single-element tracks holding the standing position.
 BlockTracks MakeInitialBlockTracks();
 
+// Whether the tracks hold a source position (element 0 of tracks 0-2): a set whose position
+// tracks were loaded empty has none, and then nothing moves, renders or shows one.
+inline bool HasSourcePosition(const BlockTracks& tracks)
+{
+    return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
+           !tracks.values[kTrackDistance].empty();
+}
+
 // Music-slot set-up: keyframes at 0 and lengthFrames, one block entry per 2048 bytes + 1.
 // Moves the source position to azimuth 0, elevation 0, the standing distance.
 void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& keyframes,

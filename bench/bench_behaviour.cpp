@@ -26,7 +26,7 @@ std::unique_ptr<AppState> MakeNightState(SilentReporter& reporter)
         state->voices.tracks.lengthBytes[slot] = 8192;
         state->voices.samples[slot].assign(4096, 0);
     }
-    state->idle = 0;
+    state->phase = NightPhase::Running;
     state->behaviourState = kKindGoodNight;
     SetClockTime(state->clock, LocalTime{23, 0, 2}); // inside an update window
     state->sleep.startMinute = 22 * 60;

@@ -100,8 +100,7 @@ std::unique_ptr<BenchNight> StartBenchNight(bool music)
         state.voices.tracks.lengthBytes[slot] = static_cast<int32_t>(clip.size() * 2);
         state.voices.samples[slot] = std::move(clip);
     }
-    state.voiceLoaded = 1;
-    state.startAllowed = 1;
+    state.phase = NightPhase::Loaded;
     state.stream.voiceVolume = 35;
     SetClockTime(state.clock, LocalTime{23, 0, 10});
     OpenOutputStream(state, night->device);

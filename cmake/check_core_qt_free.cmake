@@ -1,8 +1,18 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Fails when a core source includes a Qt header. Run at build time by the yumo_core_qt_free
-# target with -DCORE_DIRS=common,audio,... -DSOURCE_DIR=... -DSTAMP=...
+# Fails when a core source includes a Qt header, or a header of a folder above its own
+# (includes run downward: display, night, voices, audio and import, common). Run at build time
+# by the yumo_core_qt_free target with -DCORE_DIRS=common,audio,... -DSOURCE_DIR=... -DSTAMP=...
+cmake_policy(SET CMP0057 NEW) # if(... IN_LIST ...)
 string(REPLACE "," ";" CORE_DIRS "${CORE_DIRS}")
+# What each folder sits on; audio and import are side by side.
+set(below_common "")
+set(below_audio common)
+set(below_import common)
+set(below_voices common audio import)
+set(below_night common audio import voices)
+set(below_display common audio import voices night)
 set(offenders "")
+set(upward "")
 foreach(dir ${CORE_DIRS})
     file(GLOB_RECURSE sources ${SOURCE_DIR}/${dir}/*.cpp ${SOURCE_DIR}/${dir}/*.h)
     foreach(source ${sources})
@@ -10,10 +20,21 @@ foreach(dir ${CORE_DIRS})
         if(lines)
             list(APPEND offenders "${source}: ${lines}")
         endif()
+        file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
+        foreach(include ${includes})
+            string(REGEX REPLACE "^[^\"]*\"([a-z_]+)/.*" "\\1" folder "${include}")
+            if(NOT folder STREQUAL dir AND NOT folder IN_LIST "below_${dir}")
+                list(APPEND upward "${source}: ${include}")
+            endif()
+        endforeach()
     endforeach()
 endforeach()
 if(offenders)
     list(JOIN offenders "\n  " text)
     message(FATAL_ERROR "The core must not use Qt; these files include Qt headers:\n  ${text}")
+endif()
+if(upward)
+    list(JOIN upward "\n  " text)
+    message(FATAL_ERROR "Includes run downward only; these include a folder above their own:\n  ${text}")
 endif()
 file(TOUCH ${STAMP})

@@ -15,8 +15,8 @@
 #include <string_view>
 
 #include "common/rng.h"
-#include "display/character_animation.h"
 #include "night/app_state.h"
+#include "voices/character_animation.h"
 
 namespace yumo
 {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "display/character_animation.h"
+#include "voices/character_animation.h"
 
 namespace yumo
 {

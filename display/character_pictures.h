@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "display/character_animation.h"
 #include "night/app_state.h"
+#include "voices/character_animation.h"
 
 namespace yumo
 {

@@ -2,8 +2,8 @@
 // Which animation runs and which of its pictures shows. The tick follows the companion's
 // behaviour state and facing every 40 ms; each paint turns progress into a picture index.
 
-#include "display/character_animation.h"
 #include "night/app_state.h"
+#include "voices/character_animation.h"
 
 namespace yumo
 {

@@ -1,6 +1,6 @@
 #include "display/picture_list.h"
 
-#include "display/character_animation.h"
+#include "voices/character_animation.h"
 
 namespace yumo
 {

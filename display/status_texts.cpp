@@ -37,12 +37,6 @@ std::string TwoDigits(int value)
     return value < 10 ? FormatWords("0%d", {value}) : FormatWords("%2d", {value});
 }
 
-bool IsSilenceState(int32_t state)
-{
-    return state == kKindSilence || state == kKindBuiltInSilence ||
-           state == kKindBuiltInSilenceMidBreath;
-}
-
 } // namespace
 
 std::string ClockText(const StatusWords& words, const LocalTime& now)
@@ -75,12 +69,12 @@ HoursMinutes CountdownValue(const WakeAlarm& alarm, int minutesToWaking, const M
 }
 
 ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
-                                 const WakeAlarm& alarm, int32_t idle, const MusicSlot& music)
+                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music)
 {
     const int left = MinutesToWaking(alarm, now);
     ClockPaneTexts texts;
     texts.clock = ClockText(words, now);
-    if (idle == 0 && left < 0)
+    if (nightPlays && left < 0)
     {
         texts.countdown = words.countdownUnknown;
     }
@@ -90,7 +84,7 @@ ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
         texts.countdown =
             FormatWords(words.countdownFormat, {value.hours, value.minutes, words.countdownAbout});
     }
-    texts.wakeAhead = idle == 0 && left > 0;
+    texts.wakeAhead = nightPlays && left > 0;
     return texts;
 }
 
@@ -119,8 +113,7 @@ std::string OwnerText(const StatusWords& words, std::string_view ownerUtf8)
 
 Activity ClassifyActivity(int32_t behaviourState, const SleepRecord& sleep)
 {
-    const int32_t state =
-        IsSilenceState(behaviourState) ? sleep.stateBeforeSilence : behaviourState;
+    const int32_t state = IsSilenceKind(behaviourState) ? sleep.stateBeforeSilence : behaviourState;
     const int32_t depth = sleep.depth;
     switch (state)
     {

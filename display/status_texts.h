@@ -39,7 +39,7 @@ struct ClockPaneTexts
 };
 
 ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
-                                 const WakeAlarm& alarm, int32_t idle, const MusicSlot& music);
+                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music);
 
 // The owner line: the name with control characters shown as spaces, so that a name read from a
 // file cannot break the pane's lines.

@@ -66,14 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state->alarm.minuteOfDay = feed.Below(2000);
     int second = feed.Below(86400);
     SetClockTime(state->clock, LocalTime{second / 3600, second / 60 % 60, second % 60});
-    state->voiceLoaded = 1;
-    state->startAllowed = 1;
+    state->phase = NightPhase::Loaded;
 
     // The night runs through the real refill on the offline device, one block back per pump.
     OfflineDevice device;
     CHECK(OpenOutputStream(*state, device));
     StartNight(*state);
-    for (int block = 0; block < 2000 && state->idle == 0; ++block)
+    for (int block = 0; block < 2000 && NightPlays(state->phase); ++block)
     {
         second = (second + feed.Below(120)) % 86400;
         SetClockTime(state->clock, LocalTime{second / 3600, second / 60 % 60, second % 60});
@@ -94,9 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
               state->voices.tracks.outputByteCounter[slot] / kBytesPerFrame);
     }
     // A good-night clip already at its end (here: of length 0) starts no night to stop.
-    const bool started = state->nightStarted == 1;
+    const bool started = NightStarted(state->phase);
     StopNight(*state);
-    CHECK(state->idle == 1 && state->nightStarted == 0);
+    CHECK(state->phase == (started ? NightPhase::Stopped : NightPhase::Loaded));
     CHECK(!started || state->behaviourState == kStateNotAsleep);
     return 0;
 }

@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A built-in silence: the music alone is mixed, looping, at the loudest setting.
     state->behaviourState = yumo::kKindBuiltInSilence;
     state->clipIndex = 0;
-    state->idle = 0;
+    state->phase = yumo::NightPhase::Running;
     state->stream.musicVolume = 300;
     yumo::OfflineDevice device; // takes the blocks; never pumped, its queue holds them all
     Check(yumo::OpenOutputStream(*state, device));

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "display/character_animation.h"
 #include "display/picture_list.h"
+#include "voices/character_animation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

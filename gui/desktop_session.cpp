@@ -4,32 +4,32 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSettings>
 
 #include "display/status_texts.h"
+#include "gui/desktop/change_bell.h"
 #include "gui/desktop/mpris.h"
-#include "gui/desktop/sleep_inhibitor.h"
-#include "gui/startup.h"
+#include "gui/texts/language.h"
 #include "gui/texts/live_texts.h"
+#include "gui/texts/texts.h"
 #include "gui/window/client_area.h"
+#include "gui/window/main_window.h"
 
 namespace yumo
 {
-namespace
-{
 
-constexpr int kFollowMilliseconds = 500;
-
-} // namespace
-
-DesktopSession::DesktopSession(Program& program, const SavedSettings& saved,
+DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& saved,
                                const QString& settingsPath, const DesktopBuses& buses,
-                               QObject* parent)
-    : QObject(parent), program_(program), settingsPath_(settingsPath), settings_(saved),
-      written_(saved), startUpVoicePath_(QString::fromStdString(program.state->voiceDataPath)),
-      inhibitor_(new SleepInhibitor(buses.system, this))
+                               const DesktopTimings& timings, QObject* parent)
+    : QObject(parent), state_(parts.state), window_(parts.window), language_(parts.language),
+      settings_(saved), startUpVoicePath_(QString::fromStdString(parts.state.voiceDataPath)),
+      bell_(new ChangeBell(this)),
+      keeper_(new SettingsKeeper(
+          settingsPath.isEmpty() ? SettingsKeeper::Writer([](const SavedSettings&) { return true; })
+                                 : SettingsFileWriter(settingsPath),
+          saved, parts.reporter, timings.settings, this)),
+      inhibitor_(new SleepInhibitor(buses.system, this, timings.sleepLock))
 {
-    MainWindow* window = program_.window.get();
+    MainWindow* window = &window_;
     MprisActions actions;
     actions.toggleNight = [window] { window->ToggleNight(); };
     actions.startNight = [window] { window->StartNightCommand(); };
@@ -38,29 +38,54 @@ DesktopSession::DesktopSession(Program& program, const SavedSettings& saved,
     actions.quit = [window] { window->close(); };
     mediaPlayer_ = new MediaPlayerService(buses.session, std::move(actions), this);
     AddSettingsMenu();
-    timer_.setInterval(kFollowMilliseconds);
-    connect(&timer_, &QTimer::timeout, this, &DesktopSession::Follow);
-    timer_.start();
-    Follow();
+
+    connect(bell_, &ChangeBell::Rung, this, [this] {
+        ++heard_;
+        FollowNight();
+        FollowSettings();
+    });
+    connect(&window_, &MainWindow::Changed, this, [this] {
+        ++heard_;
+        FollowSettings();
+    });
+    state_.phaseObserver = this;
+    state_.stream.clipObserver = this;
+    FollowNight();
+    FollowSettings();
 }
 
 DesktopSession::~DesktopSession()
 {
-    Follow(); // what changed since the last look; the night has ended with the window
+    state_.phaseObserver = nullptr;
+    state_.stream.clipObserver = nullptr;
     inhibitor_->Release();
-    Keep();
+    FollowSettings(); // what changed last, e.g. the window's place, is written now
+    keeper_->Flush();
+}
+
+int DesktopSession::wakeUps() const { return heard_ + keeper_->wakeUps() + inhibitor_->wakeUps(); }
+
+void DesktopSession::OnPhaseChanged(const AppState&) { bell_->Ring(); }
+
+void DesktopSession::OnClipChosen(const AppState& state)
+{
+    // Most clips keep her activity (a breath follows a breath): only a new title is news.
+    if (ClassifyActivity(state.behaviourState, state.sleep) != titleActivity_)
+    {
+        bell_->Ring();
+    }
 }
 
 void DesktopSession::AddSettingsMenu()
 {
-    QMenuBar* bar = program_.window->menuBar();
+    QMenuBar* bar = window_.menuBar();
     auto* menu = new QMenu(bar);
     ShowText(menu, UiText::MenuSettings);
     english_ = menu->addAction(QString());
     english_->setObjectName(QStringLiteral("englishAction"));
     english_->setCheckable(true);
     // The language the program runs in (--lang may differ from the one remembered).
-    english_->setChecked(program_.language->current() == Language::English);
+    english_->setChecked(language_.current() == Language::English);
     ShowText(english_, UiText::MenuEnglish);
     keepAwake_ = menu->addAction(QString());
     keepAwake_->setObjectName(QStringLiteral("keepAwakeAction"));
@@ -77,48 +102,35 @@ void DesktopSession::AddSettingsMenu()
 void DesktopSession::SetEnglish(bool english)
 {
     const Language language = english ? Language::English : Language::Japanese;
-    program_.language->Apply(language);
+    language_.Apply(language);
     settings_.language = language;
-    Keep();
+    titleValid_ = false; // the title in the other language
+    FollowNight();
+    FollowSettings();
 }
 
 void DesktopSession::SetKeepAwake(bool keepAwake)
 {
     settings_.keepAwake = keepAwake;
-    Follow(); // take or give back the lock at once
-    Keep();
+    FollowNight(); // take or give back the lock at once
+    FollowSettings();
 }
 
 void DesktopSession::RaiseWindow()
 {
-    MainWindow* window = program_.window.get();
-    if (window->isMinimized())
+    if (window_.isMinimized())
     {
-        window->showNormal();
+        window_.showNormal();
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    window_.show();
+    window_.raise();
+    window_.activateWindow();
 }
 
-QString DesktopSession::ActivityTitle() const
+void DesktopSession::FollowNight()
 {
-    const AppState& state = *program_.state;
-    if (state.voiceLoaded != 1)
-    {
-        return QStringLiteral("Yumo");
-    }
-    const StatusWords words = TranslatedStatusWords();
-    return QString::fromStdString(
-               ActivityText(words, ClassifyActivity(state.behaviourState, state.sleep)))
-        .simplified();
-}
-
-void DesktopSession::Follow()
-{
-    const AppState& state = *program_.state;
-    const bool running = state.idle == 0;
-    if (running && settings_.keepAwake)
+    const bool plays = NightPlays(state_.phase);
+    if (plays && settings_.keepAwake)
     {
         inhibitor_->Hold();
     }
@@ -126,32 +138,35 @@ void DesktopSession::Follow()
     {
         inhibitor_->Release();
     }
-    // Enter starts a night whenever voice data is loaded and none runs.
-    mediaPlayer_->Show(running, !running && state.voiceLoaded == 1, ActivityTitle());
 
-    SavedSettings next = TakeSettings(state, settings_);
-    next.musicOff = program_.window->client().musicOnButton->isChecked();
-    const QString voicePath = QString::fromStdString(state.voiceDataPath);
+    const bool voiceLoaded = VoiceLoaded(state_.phase);
+    const Activity activity = ClassifyActivity(state_.behaviourState, state_.sleep);
+    if (!titleValid_ || activity != titleActivity_ || voiceLoaded != titleVoiceLoaded_)
+    {
+        titleValid_ = true;
+        titleActivity_ = activity;
+        titleVoiceLoaded_ = voiceLoaded;
+        title_ = voiceLoaded
+                     ? QString::fromStdString(ActivityText(TranslatedStatusWords(), activity))
+                           .simplified()
+                     : QStringLiteral("Yumo");
+    }
+    // Enter starts a night whenever voice data is loaded and none plays.
+    mediaPlayer_->Show(plays, !plays && voiceLoaded, title_);
+}
+
+void DesktopSession::FollowSettings()
+{
+    SavedSettings next = TakeSettings(state_, settings_);
+    next.musicOff = window_.client().musicOnButton->isChecked();
+    const QString voicePath = QString::fromStdString(state_.voiceDataPath);
     if (!voicePath.isEmpty() && voicePath != startUpVoicePath_)
     {
         next.lastVoicePath = voicePath;
     }
-    next.windowGeometry = program_.window->saveGeometry();
+    next.windowGeometry = window_.saveGeometry();
     settings_ = next;
-    Keep();
-}
-
-void DesktopSession::Keep()
-{
-    if (settingsPath_.isEmpty() || settings_ == written_)
-    {
-        return;
-    }
-    QSettings file(settingsPath_, QSettings::IniFormat);
-    if (WriteSettings(file, settings_))
-    {
-        written_ = settings_;
-    }
+    keeper_->Offer(settings_);
 }
 
 } // namespace yumo

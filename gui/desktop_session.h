@@ -1,25 +1,32 @@
 #pragma once
 // Yumo among the desktop's services, around the running program: the settings kept in
 // ~/.config/yumo/, the 設定 menu (English, keeping the computer awake through a night), the
-// logind sleep lock held while a night runs, the media-player interface on the session bus and
-// the raise requests of a second start. It watches the AppState on a timer of its own (also
-// while the window is minimised) and drives the window only through its commands.
+// logind sleep lock held while a night plays, the media-player interface on the session bus and
+// the raise requests of a second start. Nothing here runs on a timer of its own: it looks when
+// something changed — the night's phase or her activity (told from inside the refill, answered
+// on the next turn of the event loop), a command or control of the window, the window's size
+// and place — and drives the window only through its commands.
 
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
+#include "display/status_words.h"
 #include "gui/desktop/settings.h"
+#include "gui/desktop/settings_keeper.h"
+#include "gui/desktop/sleep_inhibitor.h"
+#include "night/app_state.h"
+#include "night/output_stream.h"
 
 class QAction;
 
 namespace yumo
 {
 
-struct Program;
+class ChangeBell;
+class LanguageSwitch;
+class MainWindow;
 class MediaPlayerService;
-class SleepInhibitor;
 
 struct DesktopBuses
 {
@@ -27,46 +34,74 @@ struct DesktopBuses
     QDBusConnection system;
 };
 
-class DesktopSession final : public QObject
+// What the session works with; it owns none of them, and all outlive it.
+struct DesktopParts
+{
+    AppState& state;
+    MainWindow& window;
+    LanguageSwitch& language;
+    Reporter& reporter; // hears when the settings cannot be written
+};
+
+struct DesktopTimings
+{
+    KeeperTimings settings;
+    RetryTimings sleepLock;
+};
+
+class DesktopSession final : public QObject, private PhaseObserver, private ClipObserver
 {
     Q_OBJECT
 
 public:
     // `saved` is what the program started from; `settingsPath` where the settings are kept
     // (empty: not kept, e.g. in tests).
-    DesktopSession(Program& program, const SavedSettings& saved, const QString& settingsPath,
-                   const DesktopBuses& buses, QObject* parent = nullptr);
+    DesktopSession(const DesktopParts& parts, const SavedSettings& saved,
+                   const QString& settingsPath, const DesktopBuses& buses,
+                   const DesktopTimings& timings = {}, QObject* parent = nullptr);
     ~DesktopSession() override;
 
     // Brings the window forward (a second start asked for it).
     void RaiseWindow();
-    // Looks at the night and the settings now, as the timer does every half second.
-    void Follow();
-    // Writes the settings when they changed since the last write.
-    void Keep();
 
     QAction* englishAction() const { return english_; }
     QAction* keepAwakeAction() const { return keepAwake_; }
     const SleepInhibitor& inhibitor() const { return *inhibitor_; }
     const MediaPlayerService& mediaPlayer() const { return *mediaPlayer_; }
-    const SavedSettings& settings() const { return settings_; }
+    const SettingsKeeper& keeper() const { return *keeper_; }
+    // How often the session was woken up: changes heard and its timers' firings.
+    int wakeUps() const;
 
 private:
+    // From the phase setter and the refill: they only ring the bell.
+    void OnPhaseChanged(const AppState& state) override;
+    void OnClipChosen(const AppState& state) override;
+
     void AddSettingsMenu();
     void SetEnglish(bool english);
     void SetKeepAwake(bool keepAwake);
-    QString ActivityTitle() const;
+    // The lock and the media-player interface after the night's phase or activity changed.
+    void FollowNight();
+    // The settings as they stand, offered to the keeper.
+    void FollowSettings();
 
-    Program& program_;
-    QString settingsPath_;
-    SavedSettings settings_; // what the next write holds
-    SavedSettings written_;  // what the file holds
+    AppState& state_;
+    MainWindow& window_;
+    LanguageSwitch& language_;
+    SavedSettings settings_; // what the user set, as far as the session knows
     QString startUpVoicePath_;
     QAction* english_ = nullptr;
     QAction* keepAwake_ = nullptr;
+    ChangeBell* bell_;
+    SettingsKeeper* keeper_;
     SleepInhibitor* inhibitor_;
     MediaPlayerService* mediaPlayer_;
-    QTimer timer_;
+    // What the media-player title was made from, so it is made again only when that changed.
+    Activity titleActivity_ = Activity::Preparing;
+    bool titleVoiceLoaded_ = false;
+    bool titleValid_ = false;
+    QString title_;
+    int heard_ = 0; // rings answered and window changes followed
 };
 
 } // namespace yumo

@@ -148,8 +148,9 @@ int main(int argc, char** argv)
         return 1;
     }
     saved.language = remembered; // --lang is for this run; the menu's choice is kept
-    yumo::DesktopSession desktop(program, saved, settingsPath,
-                                 {QDBusConnection::sessionBus(), QDBusConnection::systemBus()});
+    yumo::DesktopSession desktop(
+        {*program.state, *program.window, *program.language, *program.reporter}, saved,
+        settingsPath, {QDBusConnection::sessionBus(), QDBusConnection::systemBus()});
     QObject::connect(&instance, &yumo::SingleInstance::RaiseRequested, &desktop,
                      &yumo::DesktopSession::RaiseWindow);
     program.window->show();

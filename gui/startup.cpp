@@ -91,7 +91,7 @@ bool StartProgram(QApplication& application, Program& program, const SavedSettin
     RestoreWindow(*program.window, state, settings);
     const QString voicePath = StartUpVoicePath(settings);
     program.window->LoadDefaultVoiceData(voicePath);
-    if (state.voiceLoaded == 0 && voicePath != QLatin1String(kDefaultVoicePath))
+    if (!VoiceLoaded(state.phase) && voicePath != QLatin1String(kDefaultVoicePath))
     {
         program.window->LoadDefaultVoiceData(); // the remembered file did not load
     }

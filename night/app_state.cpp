@@ -12,4 +12,17 @@ std::unique_ptr<AppState> CreateAppState(Reporter& reporter)
     return state;
 }
 
+void EnterNightPhase(AppState& state, NightPhase phase)
+{
+    if (state.phase == phase)
+    {
+        return;
+    }
+    state.phase = phase;
+    if (state.phaseObserver != nullptr)
+    {
+        state.phaseObserver->OnPhaseChanged(state);
+    }
+}
+
 } // namespace yumo

@@ -14,8 +14,9 @@
 #include "common/constants.h"
 #include "common/report.h"
 #include "common/rng.h"
-#include "display/character_animation.h"
 #include "import/pcm_audio.h"
+#include "night/night_phase.h"
+#include "voices/character_animation.h"
 #include "voices/voice_set.h"
 
 namespace yumo
@@ -52,7 +53,6 @@ struct WakeAlarm
     int32_t pm = 0;
     int32_t hour = 0;   // 0-23; PM 12 is noon
     int32_t minute = 0; // 0-59
-    int32_t spare = 0;
     int32_t minuteOfDay = 0;
 };
 
@@ -62,14 +62,6 @@ struct Personality
     int32_t suimin = 5;  // 睡眠
     int32_t nezou = 5;   // 寝相
     int32_t neoki = 5;   // 寝起き
-};
-
-enum class MenuState
-{
-    NoVoice = 0,
-    Loaded = 1,
-    Running = 4,
-    Stopped = 5,
 };
 
 struct BlockPeak
@@ -134,14 +126,9 @@ struct AppState
     WakeAlarm alarm;
     Personality personality;
     int32_t silenceGapPending = 1;
-    int32_t idle = 1;
-    int32_t voiceLoaded = 0;
-    std::string voiceDataPath; // UTF-8, absolute: the voice-data file loaded last
-    int32_t startAllowed = 0;  // 1 may start, 2 while a night runs
-    int32_t nightStarted = 0;
-    MenuState menuState = MenuState::NoVoice;
-    int32_t comeHereEnabled = 1;     // the おいで button; disabled while a night runs
-    int32_t repaintPending = 0;      // set when the main window should be repainted
+    NightPhase phase = NightPhase::NoVoice; // changed through EnterNightPhase
+    PhaseObserver* phaseObserver = nullptr; // not owned
+    std::string voiceDataPath;              // UTF-8, absolute: the voice-data file loaded last
     int32_t positionRecordSaved = 1; // 0: closing the window asks to save the position record
 
     OutputStream stream;

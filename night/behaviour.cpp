@@ -17,14 +17,6 @@ void ResetSlotCounters(VoiceTrackTable& tracks, int slot)
     tracks.outputByteCounter[slot] = 0;
 }
 
-// Element 0 of the first three block tracks; a track loaded empty leaves no position to move.
-bool HasSourcePosition(const AppState& state)
-{
-    return !state.blockTracks.values[kTrackAzimuth].empty() &&
-           !state.blockTracks.values[kTrackElevation].empty() &&
-           !state.blockTracks.values[kTrackDistance].empty();
-}
-
 double& Azimuth(AppState& state) { return state.blockTracks.values[kTrackAzimuth][0]; }
 double& Elevation(AppState& state) { return state.blockTracks.values[kTrackElevation][0]; }
 double& Distance(AppState& state) { return state.blockTracks.values[kTrackDistance][0]; }
@@ -33,7 +25,7 @@ double& Distance(AppState& state) { return state.blockTracks.values[kTrackDistan
 
 void StartNight(AppState& state)
 {
-    if (state.voiceLoaded != 1 || state.startAllowed != 1)
+    if (!MayStartNight(state.phase))
     {
         return;
     }
@@ -66,9 +58,7 @@ void StartNight(AppState& state)
     }
 
     state.referenceDistance[kKindGoodNight] = 1.0;
-    state.idle = 0;
-    state.startAllowed = 2;
-    state.nightStarted = 1;
+    EnterNightPhase(state, NightPhase::Running);
     state.stream.overlapLeft.fill(0);
     state.stream.overlapRight.fill(0);
 
@@ -78,18 +68,15 @@ void StartNight(AppState& state)
         return;
     }
 
-    if (HasSourcePosition(state))
+    if (HasSourcePosition(state.blockTracks))
     {
         Azimuth(state) = 90;
     }
-    state.menuState = MenuState::Running;
-    state.comeHereEnabled = 0;
-    state.repaintPending = 1;
 }
 
 void StopNight(AppState& state)
 {
-    if (state.nightStarted != 1)
+    if (!NightStarted(state.phase))
     {
         return;
     }
@@ -104,9 +91,7 @@ void StopNight(AppState& state)
     state.music.cursorFrames = 0;
     state.music.cursorBytes = 0;
 
-    state.idle = 1;
-    state.startAllowed = 1;
-    state.nightStarted = 0;
+    EnterNightPhase(state, NightPhase::Stopped);
     ResetStream(state);
 
     state.sleep.depth = 0;
@@ -116,17 +101,22 @@ void StopNight(AppState& state)
         state.alarm.mode = kWakeOff;
     }
 
-    state.comeHereEnabled = 1;
-    state.menuState = MenuState::Stopped;
     state.stream.peaks.fill(BlockPeak{});
     state.stream.overLeft = false;
     state.stream.overRight = false;
-    state.repaintPending = 1;
+}
+
+void DrainNight(AppState& state)
+{
+    if (NightPlays(state.phase))
+    {
+        EnterNightPhase(state, NightPhase::Ended);
+    }
 }
 
 SequenceAnswer AdvanceClipSequence(AppState& state)
 {
-    if (state.idle == 1)
+    if (!NightPlays(state.phase))
     {
         return SequenceAnswer::Stop;
     }
@@ -159,12 +149,11 @@ SequenceAnswer AdvanceClipSequence(AppState& state)
         const int32_t next = ChooseNextActivity(state);
         if (next == kStateNotAsleep)
         {
-            state.idle = 1;
+            DrainNight(state); // ten hours have passed
             return SequenceAnswer::Stop;
         }
         // A silence chosen for its own sake is not followed by another one.
-        if (next == kKindSilence || next == kKindBuiltInSilence ||
-            next == kKindBuiltInSilenceMidBreath)
+        if (IsSilenceKind(next))
         {
             state.silenceGapPending = 0;
         }
@@ -175,7 +164,7 @@ SequenceAnswer AdvanceClipSequence(AppState& state)
 
 void DriftSourcePosition(AppState& state)
 {
-    if (!HasSourcePosition(state))
+    if (!HasSourcePosition(state.blockTracks))
     {
         return;
     }
@@ -220,8 +209,7 @@ void DriftSourcePosition(AppState& state)
     }
 
     // Her head moves up or down only while she is silent, and stays within -40 to -10.
-    const int32_t s = state.behaviourState;
-    if (s != kKindSilence && s != kKindBuiltInSilence && s != kKindBuiltInSilenceMidBreath)
+    if (!IsSilenceKind(state.behaviourState))
     {
         return;
     }
@@ -247,7 +235,7 @@ void DriftSourcePosition(AppState& state)
 
 void SwapSides(AppState& state)
 {
-    if (!HasSourcePosition(state))
+    if (!HasSourcePosition(state.blockTracks))
     {
         return;
     }

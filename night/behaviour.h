@@ -7,8 +7,13 @@
 namespace yumo
 {
 
+// おやすみなさい: only when a night may start (MayStartNight) and the set has a good-night clip
+// that can play; the phase becomes Running.
 void StartNight(AppState& state);
+// 起きます: only once a night was started (NightStarted); the phase becomes Stopped.
 void StopNight(AppState& state);
+// The night stops queuing blocks (those queued play out); 起きます still has to end it.
+void DrainNight(AppState& state);
 
 enum class SequenceAnswer
 {

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/results.h"
+#include "night/behaviour.h"
 #include "night/output_stream.h"
 #include "voices/voice_data_file.h"
 
@@ -15,9 +16,9 @@ namespace
 // A load during a night lets the queued blocks play out: the refill stops requeuing.
 void DrainRunningNight(AppState& state)
 {
-    if (state.idle == 0)
+    if (NightPlays(state.phase))
     {
-        state.idle = 1;
+        DrainNight(state);
         state.stream.peaks.fill(BlockPeak{});
         state.stream.overLeft = false;
         state.stream.overRight = false;
@@ -47,21 +48,18 @@ int LoadVoiceSet(AppState& state, const std::string& path, AudioDevice& device)
     DrainRunningNight(state);
     ClearVoiceClips(state.voices);
     state.voices.ownerName.fill(0);
-    state.voiceLoaded = 0;
     const int result = ReadVoiceDataFile(path, state.voices, *state.reporter);
     if (result != kOk)
     {
+        EnterNightPhase(state, NightPhase::NoVoice); // nothing to start, nothing to close
         return result;
     }
     PlaceVoiceBesideListener(state.blockTracks);
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     state.voiceDataPath = error ? path : absolute.lexically_normal().string();
-    state.voiceLoaded = 1;
     OpenOutputStream(state, device);
-    state.startAllowed = 1;
-    state.menuState = MenuState::Loaded;
-    state.repaintPending = 1;
+    EnterNightPhase(state, NightPhase::Loaded);
     return kOk;
 }
 
@@ -69,8 +67,12 @@ int32_t LoadMusic(AppState& state, const std::string& path)
 {
     DrainRunningNight(state);
     const int32_t bytes = LoadMusicFile(state, path);
-    state.startAllowed = 1;
-    state.repaintPending = 1;
+    // A night drained or ended by itself may be followed by a new one, as after 起きます;
+    // music alone, without voice data, starts nothing.
+    if (NightStarted(state.phase))
+    {
+        EnterNightPhase(state, NightPhase::Stopped);
+    }
     return bytes;
 }
 

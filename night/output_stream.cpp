@@ -40,13 +40,6 @@ bool CurrentClipHasEnded(const AppState& state)
     return state.voices.tracks.playPosition[slot] >= state.voices.tracks.lengthFrames[slot];
 }
 
-// The voice's position is element 0 of the first three block tracks.
-bool HasSourcePosition(const BlockTracks& tracks)
-{
-    return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
-           !tracks.values[kTrackDistance].empty();
-}
-
 void RenderCurrentClip(AppState& state)
 {
     OutputStream& stream = state.stream;
@@ -194,13 +187,12 @@ bool PrimeStream(AppState& state)
 void EndNightOnDeviceFailure(AppState& state)
 {
     StopNight(state);
-    state.idle = 1; // also when the blocks were not a started night's: nothing more is queued
     ReportMessage(*state.reporter, kDeviceWriteFailedText, kAudioErrorCaption);
 }
 
 int RefillBlock(AppState& state, int blockIndex)
 {
-    if (state.idle == 1)
+    if (!NightPlays(state.phase))
     {
         return 0;
     }

@@ -28,7 +28,7 @@ bool OpenOutputStream(AppState& state, AudioDevice& device);
 // further block, when there is no open stream or the device refuses a block.
 bool PrimeStream(AppState& state);
 
-// The refill of one returned block; returns 0. Nothing is requeued while the night is idle, nor
+// The refill of one returned block; returns 0. Nothing is requeued unless a night plays, nor
 // for an index that is not one of the ten blocks. A block the device refuses ends the night.
 int RefillBlock(AppState& state, int blockIndex);
 

@@ -49,8 +49,8 @@ void ConfirmWakeDialog(WakeAlarm& alarm, const WakeDialogFields& fields);
 // キャンセル: the next opening starts from 0:00; the alarm itself stays.
 void CancelWakeDialog(WakeAlarm& alarm);
 
-// 目覚ましストップ: as cancel, and the alarm goes off unless a night is running (`idle` is 0;
-// a night that ended by itself after ten hours no longer counts).
+// 目覚ましストップ: as cancel, and the alarm goes off unless a night is running (the phase is
+// Running; a night that ended by itself after ten hours no longer counts).
 void StopWakeAlarm(WakeAlarm& alarm, bool nightRunning);
 
 } // namespace yumo

@@ -292,7 +292,7 @@ int RunNight(const std::vector<std::string>& args)
     state->stream.clipObserver = &tally;
 
     StartNight(*state);
-    if (state->idle == 1)
+    if (!NightPlays(state->phase))
     {
         AbandonAtomicFile(events);
         return Refuse("the night did not start: the voice set has no good-night clip that can "
@@ -327,7 +327,7 @@ int RunNight(const std::vector<std::string>& args)
         // requeuing, and let what is queued play out.
         if (device.writtenBlocks >= totalBlocks || writer.failed)
         {
-            night.idle = 1;
+            DrainNight(night);
         }
         if (progress && returned % progressStep == 0)
         {

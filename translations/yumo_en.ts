@@ -465,6 +465,14 @@
         <translation>Audio Error</translation>
     </message>
     <message>
+        <source>設定を保存できません。変更はYumoを終了するまで有効です。</source>
+        <translation>The settings cannot be saved. Changes last until Yumo is closed.</translation>
+    </message>
+    <message>
+        <source>設定エラー</source>
+        <translation>Settings Error</translation>
+    </message>
+    <message>
         <source>オーディオデバイスを開けません。サウンドの設定を確認してください。</source>
         <translation>Cannot open the audio device. Check the sound settings.</translation>
     </message>

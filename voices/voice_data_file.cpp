@@ -16,6 +16,12 @@ namespace yumo
 
 const char* const kVoiceOpenErrorCaption = YUMO_TEXT("Yumoオープンエラー");
 
+bool FileStoresSlot(const VoiceSet& set, int slot)
+{
+    const int kind = slot / kMaxClipsPerKind;
+    return slot >= 0 && kind < kKindsWithRecords && slot % kMaxClipsPerKind < set.clipCounts[kind];
+}
+
 namespace
 {
 

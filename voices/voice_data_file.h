@@ -74,6 +74,10 @@ int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter
 // byte size does not fit its samples, a count is outside 0-10, or compression fails.
 bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string& why);
 
+// Whether a voice-data file written from `set` stores the samples of `slot`: those of kinds 0-12
+// up to each kind's count (the built-in silences are made afresh on every load, never stored).
+bool FileStoresSlot(const VoiceSet& set, int slot);
+
 // Writes the set through a temporary file that replaces `path` only once complete. Returns kOk,
 // or kWriteFailed after reporting why (the previous file at `path` is left as it was).
 int WriteVoiceDataFile(const std::string& path, const VoiceSet& set, Reporter& reporter);

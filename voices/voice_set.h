@@ -33,6 +33,14 @@ enum VoiceKind : int
     kKindBuiltInSilenceMidBreath = 14,
 };
 
+// 静寂 and the built-in silences: what plays between her sounds (the status pane shows the
+// activity before it).
+constexpr bool IsSilenceKind(int kind)
+{
+    return kind == kKindSilence || kind == kKindBuiltInSilence ||
+           kind == kKindBuiltInSilenceMidBreath;
+}
+
 using VoiceText = std::array<char16_t, kVoiceTextUnits>; // NUL-terminated UTF-16
 
 struct ClipCatalog

@@ -1,5 +1,7 @@
 #include "gui/desktop/sleep_inhibitor.h"
 
+#include <algorithm>
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -7,9 +9,14 @@
 namespace yumo
 {
 
-SleepInhibitor::SleepInhibitor(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), bus_(bus)
+SleepInhibitor::SleepInhibitor(const QDBusConnection& bus, QObject* parent, RetryTimings retry)
+    : QObject(parent), bus_(bus), timings_(retry), retryMs_(retry.firstMs)
 {
+    retry_.setSingleShot(true);
+    connect(&retry_, &QTimer::timeout, this, [this] {
+        ++wakeUps_;
+        Ask();
+    });
 }
 
 SleepInhibitor::~SleepInhibitor() = default; // the descriptor closes: logind drops the lock
@@ -17,10 +24,15 @@ SleepInhibitor::~SleepInhibitor() = default; // the descriptor closes: logind dr
 void SleepInhibitor::Hold()
 {
     wanted_ = true;
-    if (IsHeld() || asking_)
+    if (IsHeld() || asking_ || retry_.isActive())
     {
         return;
     }
+    Ask();
+}
+
+void SleepInhibitor::Ask()
+{
     if (!bus_.isConnected())
     {
         emit Changed(false, QStringLiteral("no system bus"));
@@ -41,9 +53,15 @@ void SleepInhibitor::Hold()
                 const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *finished;
                 if (reply.isError())
                 {
+                    if (wanted_)
+                    {
+                        retry_.start(retryMs_);
+                        retryMs_ = std::min(retryMs_ * 2, timings_.longestMs);
+                    }
                     emit Changed(false, reply.error().message());
                     return;
                 }
+                retryMs_ = timings_.firstMs;
                 if (!wanted_)
                 {
                     return; // released while asking: the descriptor closes right here
@@ -56,6 +74,8 @@ void SleepInhibitor::Hold()
 void SleepInhibitor::Release()
 {
     wanted_ = false;
+    retry_.stop();
+    retryMs_ = timings_.firstMs;
     if (IsHeld())
     {
         lock_ = QDBusUnixFileDescriptor();

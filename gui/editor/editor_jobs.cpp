@@ -6,7 +6,6 @@
 #include "common/results.h"
 #include "import/mp3_import.h"
 #include "voices/voice_data_file.h"
-#include "voices/voice_data_layout.h"
 
 namespace yumo
 {
@@ -47,15 +46,10 @@ VoiceSetCopy BeginVoiceSetCopy(const VoiceSet& from)
 
 bool ContinueVoiceSetCopy(const VoiceSet& from, VoiceSetCopy& copy, size_t maxSamples)
 {
-    const std::array<int32_t, kVoiceKindCount>& counts = copy.set->clipCounts;
-    const auto stored = [&counts](int slot) {
-        const int kind = slot / kMaxClipsPerKind;
-        return kind < kKindsWithRecords && slot % kMaxClipsPerKind < counts[kind];
-    };
     size_t room = maxSamples;
     for (; copy.slot < kClipSlotCount; ++copy.slot, copy.done = 0)
     {
-        if (!stored(copy.slot))
+        if (!FileStoresSlot(*copy.set, copy.slot))
         {
             continue;
         }

@@ -164,7 +164,7 @@ void VoiceEditor::StartNewSet()
     {
         return;
     }
-    if (state_.nightStarted == 1)
+    if (NightStarted(state_.phase))
     {
         StopNight(state_);
     }

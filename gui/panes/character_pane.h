@@ -13,9 +13,9 @@
 
 #include <QImage>
 
-#include "display/character_animation.h"
 #include "display/character_layout.h"
 #include "night/app_state.h"
+#include "voices/character_animation.h"
 
 class QPainter;
 

@@ -107,14 +107,14 @@ QFont PaneFont(int pixelSize, int weight)
 }
 
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
-                    const LocalTime& now, const WakeAlarm& alarm, int32_t idle,
+                    const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
                     const MusicSlot& music)
 {
     if (width <= 0 || height <= 0)
     {
         return;
     }
-    const ClockPaneTexts texts = DescribeClockPane(words, now, alarm, idle, music);
+    const ClockPaneTexts texts = DescribeClockPane(words, now, alarm, nightPlays, music);
     const Rgb background = ClockBackground(texts.wakeAhead);
     painter.save();
     FillFramedPane(painter, width, height, background);

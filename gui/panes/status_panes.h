@@ -21,7 +21,7 @@ namespace yumo
 {
 
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
-                    const LocalTime& now, const WakeAlarm& alarm, int32_t idle,
+                    const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
                     const MusicSlot& music);
 // Sets stream.overLeft / overRight when a bar reaches the end of its scale.
 void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks,

@@ -7,7 +7,9 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMoveEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSlider>
 #include <QUrl>
 #include <QWindow>
@@ -49,6 +51,7 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
       client_(new ClientArea(this)), menu_(BuildMainMenu(*menuBar())),
       wakeDialog_(new WakeDialog(state, this))
 {
+    connect(wakeDialog_, &WakeDialog::AlarmChanged, this, &MainWindow::Changed);
     setObjectName(QStringLiteral("MainWindow"));
     ShowText(this, UiText::WindowTitle);
     setCentralWidget(client_);
@@ -111,6 +114,7 @@ void MainWindow::ConnectControls()
         connect(row.slider, &QSlider::valueChanged, this, [this, &volume](int value) {
             volume = value;
             RefreshPanes();
+            emit Changed();
         });
         connect(row.slider, &QSlider::sliderReleased, this, &MainWindow::ReturnFocus);
     }
@@ -122,7 +126,10 @@ void MainWindow::ConnectControls()
         int32_t* setting = settings[i];
         QSlider* slider = c.personality[i].slider;
         slider->setValue(*setting);
-        connect(slider, &QSlider::valueChanged, this, [setting](int value) { *setting = value; });
+        connect(slider, &QSlider::valueChanged, this, [this, setting](int value) {
+            *setting = value;
+            emit Changed();
+        });
         connect(slider, &QSlider::sliderReleased, this, &MainWindow::ReturnFocus);
     }
 }
@@ -148,12 +155,13 @@ void MainWindow::Tick()
 
 void MainWindow::SyncControls()
 {
-    if (state_.menuState != shownMenuState_)
+    const MenuState menuState = MenuStateOf(state_.phase);
+    if (menuState != shownMenuState_)
     {
-        ApplyMenuState(menu_, state_.menuState);
-        shownMenuState_ = state_.menuState;
+        ApplyMenuState(menu_, menuState);
+        shownMenuState_ = menuState;
     }
-    client_->comeHereButton->setEnabled(state_.comeHereEnabled == 1);
+    client_->comeHereButton->setEnabled(!NightStarted(state_.phase));
 }
 
 void MainWindow::RepaintAll()
@@ -161,6 +169,7 @@ void MainWindow::RepaintAll()
     ++loadGeneration_;
     SyncControls();
     RefreshPanes();
+    emit Changed();
 }
 
 // Painting only what somebody sees: the timer stops while the window is hidden, minimised or
@@ -232,6 +241,18 @@ void MainWindow::changeEvent(QEvent* event)
     }
 }
 
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    emit Changed();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    emit Changed();
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     // A held key would flip the night on and off; only the first press counts.
@@ -249,7 +270,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     }
     else if (modifiers == Qt::ControlModifier && key == Qt::Key_W)
     {
-        if (state_.menuState != MenuState::NoVoice && state_.menuState != MenuState::Running)
+        // A set to close and no night to end: the menu offers ボイス情報を閉じる.
+        if (state_.phase == NightPhase::Loaded || state_.phase == NightPhase::Stopped)
         {
             CloseVoiceData();
         }
@@ -329,7 +351,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (state_.idle == 0)
+    if (NightPlays(state_.phase))
     {
         StopNightCommand();
     }

@@ -74,6 +74,9 @@ public:
 
 signals:
     void SeenChanged(bool seen);
+    // A command ran or the user moved a control, the wake time or the window itself: what is
+    // kept between runs may have changed. Not emitted by the timer's ticks.
+    void Changed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,6 +84,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

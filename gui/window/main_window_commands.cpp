@@ -33,7 +33,7 @@ std::string FilePath(const QString& path) { return QFile::encodeName(path).toStd
 // A load during a night ends it as 起きます does, once the file is known.
 void MainWindow::EndNightBeforeLoad()
 {
-    if (state_.nightStarted == 1)
+    if (NightStarted(state_.phase))
     {
         StopNight(state_);
     }
@@ -79,9 +79,6 @@ void MainWindow::LoadVoiceData(std::optional<QString> dropped)
     TellEditorOfOtherSet(result == kOk ? path : QString());
     if (result != kOk)
     {
-        // Nothing is loaded any more: nothing to start, nothing to close.
-        state_.startAllowed = 0;
-        state_.menuState = MenuState::NoVoice;
         if (result == kFileNotOpened && !firstLoad)
         {
             prompts_.ShowMessage(this, Text(UiText::FileOpenErrorCaption),
@@ -101,9 +98,7 @@ void MainWindow::CloseVoiceData()
     ClearVoiceClips(state_.voices);
     state_.voices.ownerName.fill(0);
     TellEditorOfOtherSet(QString());
-    state_.voiceLoaded = 0;
-    state_.startAllowed = 0;
-    state_.menuState = MenuState::NoVoice;
+    EnterNightPhase(state_, NightPhase::NoVoice);
     RepaintAll();
 }
 
@@ -127,11 +122,6 @@ void MainWindow::LoadMusicFile(std::optional<QString> dropped)
     {
         client_->musicOnButton->setChecked(false);
         musicPath_ = path;
-    }
-    // Music alone is nothing to start a night with.
-    if (state_.voiceLoaded == 0)
-    {
-        state_.startAllowed = 0;
     }
     pathBuffer_.clear();
     RepaintAll();
@@ -185,7 +175,7 @@ void MainWindow::StopNightCommand()
 
 void MainWindow::ToggleNight()
 {
-    if (state_.idle == 0)
+    if (NightPlays(state_.phase))
     {
         StopNightCommand();
         return;
@@ -204,6 +194,7 @@ void MainWindow::StepVolume(bool music, int step)
     slider->setValue(static_cast<int>(volume)); // truncated toward zero
     ReturnFocus();
     RefreshPanes();
+    emit Changed();
 }
 
 void MainWindow::ResetVolume(bool music)
@@ -214,6 +205,7 @@ void MainWindow::ResetVolume(bool music)
     slider->setValue(0);
     ReturnFocus();
     RefreshPanes();
+    emit Changed();
 }
 
 // "M" checked means the music is off; the mix reads musicOn at the next block.
@@ -221,6 +213,7 @@ void MainWindow::SetMusicOff(bool off)
 {
     state_.music.musicOn = off ? 0 : 1;
     ReturnFocus();
+    emit Changed();
 }
 
 void MainWindow::ShowVersion()

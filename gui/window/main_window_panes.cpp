@@ -32,27 +32,15 @@ void PaintBlack(QPainter& painter, int width, int height)
 
 // What the position pane shows of a position: the side, the whole degrees and the distance
 // to 0.1 m (as printed), so a drift below what the pane shows repaints nothing.
-PaneKey PositionKey(int32_t voiceLoaded, int generation, double azimuth, double elevation,
+PaneKey PositionKey(bool voiceLoaded, int generation, double azimuth, double elevation,
                     double distance)
 {
     const double side = (azimuth == 0 || azimuth == 180) ? 0 : (azimuth < 180 ? 1 : 2);
     const double degrees = std::trunc(azimuth > 180 ? 360 - azimuth : azimuth);
     char shown[32];
     std::snprintf(shown, sizeof shown, "%.1f", distance);
-    return {static_cast<double>(voiceLoaded),
-            static_cast<double>(generation),
-            side,
-            degrees,
-            std::trunc(elevation),
-            std::strtod(shown, nullptr),
-            0,
-            0};
-}
-
-bool HasSourcePosition(const BlockTracks& tracks)
-{
-    return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
-           !tracks.values[kTrackDistance].empty();
+    return {voiceLoaded ? 1.0 : 0.0, static_cast<double>(generation), side, degrees,
+            std::trunc(elevation),   std::strtod(shown, nullptr),     0,    0};
 }
 
 } // namespace
@@ -72,14 +60,14 @@ void MainWindow::InstallPainters()
     });
     c.clock->SetPainter([this](QPainter& painter, int width, int height) {
         PaintClockPane(painter, width, height, words_, ReadLocalTime(state_.clock), state_.alarm,
-                       state_.idle, state_.music);
+                       NightPlays(state_.phase), state_.music);
     });
     c.gauge->SetPainter([this](QPainter& painter, int width, int height) {
         PaintLevelGauge(painter, width, height, GaugePeaks(state_.stream), state_.stream);
     });
     // The status and position panes stay black while no voice set is loaded.
     c.status->SetPainter([this](QPainter& painter, int width, int height) {
-        if (state_.voiceLoaded != 1)
+        if (!VoiceLoaded(state_.phase))
         {
             PaintBlack(painter, width, height);
             return;
@@ -89,7 +77,7 @@ void MainWindow::InstallPainters()
     });
     c.position->SetPainter([this](QPainter& painter, int width, int height) {
         const BlockTracks& tracks = state_.blockTracks;
-        if (state_.voiceLoaded != 1 || !HasSourcePosition(tracks))
+        if (!VoiceLoaded(state_.phase) || !HasSourcePosition(tracks))
         {
             PaintBlack(painter, width, height);
             return;
@@ -116,10 +104,10 @@ void MainWindow::InstallPainters()
         row.rightWord->SetPainter(caption(words_.sliderRightWords[i], kEndWordPixels));
     }
     c.play->SetPainter([this](QPainter& painter, int, int) {
-        PaintPlayButton(painter, strips_, kPlaySlot, state_.startAllowed);
+        PaintPlayButton(painter, strips_, kPlaySlot, PlayPaneState(state_.phase));
     });
     c.stop->SetPainter([this](QPainter& painter, int, int) {
-        PaintPlayButton(painter, strips_, kStopSlot, state_.nightStarted);
+        PaintPlayButton(painter, strips_, kStopSlot, NightStarted(state_.phase) ? 1 : 0);
     });
 }
 
@@ -135,7 +123,7 @@ void MainWindow::RefreshPanes()
     c.clock->RefreshIfChanged({static_cast<double>(now.hour), static_cast<double>(now.minute),
                                static_cast<double>(now.second), static_cast<double>(alarm.mode),
                                static_cast<double>(alarm.minuteOfDay),
-                               static_cast<double>(state_.idle), musicMinute, 0});
+                               NightPlays(state_.phase) ? 1.0 : 0.0, musicMinute, 0});
     // The gauge changes with whole segments and lamps, not with every peak.
     const GaugeBars bars = DescribeLevelGauge(c.gauge->width(), GaugePeaks(state_.stream));
     c.gauge->RefreshIfChanged(
@@ -143,7 +131,7 @@ void MainWindow::RefreshPanes()
          static_cast<double>(bars.left.over), static_cast<double>(bars.right.over), 0, 0, 0, 0});
     const SleepRecord& sleep = state_.sleep;
     c.status->RefreshIfChanged(
-        {static_cast<double>(state_.voiceLoaded), static_cast<double>(loadGeneration_),
+        {VoiceLoaded(state_.phase) ? 1.0 : 0.0, static_cast<double>(loadGeneration_),
          static_cast<double>(state_.behaviourState), static_cast<double>(sleep.depth),
          static_cast<double>(sleep.dreaming), static_cast<double>(sleep.alertness),
          static_cast<double>(sleep.rolledOver), static_cast<double>(sleep.stateBeforeSilence)});
@@ -151,17 +139,19 @@ void MainWindow::RefreshPanes()
     if (HasSourcePosition(tracks))
     {
         c.position->RefreshIfChanged(
-            PositionKey(state_.voiceLoaded, loadGeneration_, tracks.values[kTrackAzimuth][0],
+            PositionKey(VoiceLoaded(state_.phase), loadGeneration_, tracks.values[kTrackAzimuth][0],
                         tracks.values[kTrackElevation][0], tracks.values[kTrackDistance][0]));
     }
     else
     {
-        c.position->RefreshIfChanged(PositionKey(state_.voiceLoaded, loadGeneration_, 0, 0, 0));
+        c.position->RefreshIfChanged(
+            PositionKey(VoiceLoaded(state_.phase), loadGeneration_, 0, 0, 0));
     }
     c.voice.readout->RefreshIfChanged({state_.stream.voiceVolume, 0, 0, 0, 0, 0, 0, 0});
     c.music.readout->RefreshIfChanged({state_.stream.musicVolume, 0, 0, 0, 0, 0, 0, 0});
-    c.play->RefreshIfChanged({static_cast<double>(state_.startAllowed), 0, 0, 0, 0, 0, 0, 0});
-    c.stop->RefreshIfChanged({static_cast<double>(state_.nightStarted), 0, 0, 0, 0, 0, 0, 0});
+    c.play->RefreshIfChanged(
+        {static_cast<double>(PlayPaneState(state_.phase)), 0, 0, 0, 0, 0, 0, 0});
+    c.stop->RefreshIfChanged({NightStarted(state_.phase) ? 1.0 : 0.0, 0, 0, 0, 0, 0, 0, 0});
 }
 
 } // namespace yumo

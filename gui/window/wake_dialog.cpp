@@ -210,18 +210,21 @@ void WakeDialog::Confirm()
     fields_.minute = minute_->text().toStdString();
     ConfirmWakeDialog(state_.alarm, fields_);
     hide();
+    emit AlarmChanged();
 }
 
 void WakeDialog::Cancel()
 {
     CancelWakeDialog(state_.alarm);
     hide();
+    emit AlarmChanged();
 }
 
 void WakeDialog::StopAlarm()
 {
-    StopWakeAlarm(state_.alarm, state_.idle == 0);
+    StopWakeAlarm(state_.alarm, NightPlays(state_.phase));
     hide();
+    emit AlarmChanged();
 }
 
 } // namespace yumo

@@ -46,6 +46,10 @@ public:
 public slots:
     void reject() override; // Escape and the close box: hide, change nothing
 
+signals:
+    // OK, キャンセル or 目覚ましストップ may have changed the alarm.
+    void AlarmChanged();
+
 protected:
     void changeEvent(QEvent* event) override;
 

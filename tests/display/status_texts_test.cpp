@@ -23,7 +23,7 @@ WakeAlarm AlarmAt(int hour, int minute)
 ClockPaneTexts Clock(const WakeAlarm& alarm, LocalTime now, int32_t idle,
                      const MusicSlot& music = {})
 {
-    return DescribeClockPane(kWords, now, alarm, idle, music);
+    return DescribeClockPane(kWords, now, alarm, idle == 0, music);
 }
 
 TEST(StatusTexts, ClockPadsTheHourAndKeepsNoonAtTwelve)

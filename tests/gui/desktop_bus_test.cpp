@@ -2,12 +2,14 @@
 // sleep lock against a stand-in logind, the media-player interface as a desktop panel reaches
 // it, and one instance per session.
 
+#include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusUnixFileDescriptor>
@@ -16,10 +18,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "display/status_texts.h"
 #include "gui/desktop/mpris.h"
 #include "gui/desktop/single_instance.h"
 #include "gui/desktop/sleep_inhibitor.h"
+#include "gui/desktop_session.h"
 #include "gui/test_application.h"
+#include "gui/texts/language.h"
+#include "gui/texts/texts.h"
+#include "gui/window_fixture.h"
+#include "night/behaviour.h"
 
 namespace yumo::test
 {
@@ -65,8 +73,9 @@ private:
 };
 
 // logind's Inhibit as far as Yumo uses it: it records the request and hands back one end of a
-// pipe, so the test sees the lock released when the other end reads end-of-file.
-class StandInLogind final : public QObject
+// pipe, so the test sees the lock released when the other end reads end-of-file; it refuses
+// the next `refusals` requests as logind refuses a lock the policy does not allow.
+class StandInLogind final : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
@@ -85,6 +94,16 @@ public slots:
                                     const QString& mode)
     {
         requests.append(QStringList{what, who, why, mode});
+        if (refusals > 0)
+        {
+            --refusals;
+            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("Permission denied"));
+            return {};
+        }
+        if (readEnd >= 0)
+        {
+            ::close(readEnd);
+        }
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0)
         {
@@ -99,6 +118,7 @@ public slots:
 public:
     QList<QStringList> requests;
     int readEnd = -1;
+    int refusals = 0;
 };
 
 class ChangeListener final : public QObject
@@ -259,6 +279,158 @@ TEST(MediaPlayer, AnswersAsADesktopPanelAsksAndTellsWhatChanged)
         QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
     panel.call(raise, QDBus::BlockWithGui, 5000);
     EXPECT_EQ(raises, 1);
+}
+
+TEST(SleepInhibitor, AsksAgainAfterDoublingWaitsWhileLogindRefusesAndNotOnceReleased)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.IsRunning());
+    QDBusConnection logindSide = bus.Connect();
+    StandInLogind logind;
+    logind.refusals = 3;
+    ASSERT_TRUE(logindSide.registerObject(QStringLiteral("/org/freedesktop/login1"), &logind,
+                                          QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(logindSide.registerService(QStringLiteral("org.freedesktop.login1")));
+
+    SleepInhibitor inhibitor(bus.Connect(), nullptr, {40, 100});
+    inhibitor.Hold();
+    std::vector<int> waits;
+    for (qsizetype refused = 1; refused <= 3; ++refused)
+    {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return inhibitor.IsWaitingToRetry() && logind.requests.size() == refused; },
+            5000));
+        waits.push_back(inhibitor.retryWaitMs());
+    }
+    EXPECT_EQ(waits, (std::vector<int>{40, 80, 100}));
+    inhibitor.Hold(); // already waiting to ask: no extra request
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inhibitor.IsHeld(); }, 5000));
+    EXPECT_EQ(logind.requests.size(), 4);
+
+    // A refusal after a lock was held waits the first wait again; a release stops the asking.
+    inhibitor.Release();
+    logind.refusals = 1;
+    inhibitor.Hold();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inhibitor.IsWaitingToRetry(); }, 5000));
+    EXPECT_EQ(inhibitor.retryWaitMs(), 40);
+    inhibitor.Release();
+    EXPECT_FALSE(inhibitor.IsWaitingToRetry());
+    QTest::qWait(150);
+    EXPECT_EQ(logind.requests.size(), 5);
+    EXPECT_FALSE(inhibitor.IsHeld());
+}
+
+class DesktopSessionTest : public WindowTest
+{
+protected:
+    DesktopParts Parts() { return {*state, *window, language, reporter}; }
+    LanguageSwitch language;
+};
+
+TEST_F(DesktopSessionTest, TheSleepLockIsTakenWhenTheNightStartsAndGivenBackWhenItEnds)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.IsRunning());
+    QDBusConnection logindSide = bus.Connect();
+    StandInLogind logind;
+    ASSERT_TRUE(logindSide.registerObject(QStringLiteral("/org/freedesktop/login1"), &logind,
+                                          QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(logindSide.registerService(QStringLiteral("org.freedesktop.login1")));
+    ShowWithDefaultVoice();
+    DesktopSession session(Parts(), SavedSettings{}, QString(), {bus.Connect(), bus.Connect()});
+    QTest::qWait(50);
+    EXPECT_TRUE(logind.requests.isEmpty()); // no night, no lock
+    EXPECT_TRUE(session.mediaPlayer().canStart());
+
+    PressKey(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session.inhibitor().IsHeld(); }, 5000));
+    EXPECT_TRUE(session.mediaPlayer().running());
+    for (int i = 0; i < 400; ++i) // the night plays on: nothing more is asked
+    {
+        PumpOfflineDevice(device);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(logind.requests.size(), 1);
+
+    PressKey(Qt::Key_Return); // 起きます
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LockReleased(logind.readEnd); }, 2000));
+    EXPECT_FALSE(session.mediaPlayer().running());
+
+    // A night that stops inside the refill, as after ten hours, gives the lock back too.
+    PressKey(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session.inhibitor().IsHeld(); }, 5000));
+    DrainNight(*state);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LockReleased(logind.readEnd); }, 2000));
+    EXPECT_EQ(logind.requests.size(), 2);
+
+    // A night started and ended before the event loop turned asks for nothing, nor does a
+    // night that is not to keep the computer awake.
+    PressKey(Qt::Key_Return);
+    PressKey(Qt::Key_Return);
+    session.keepAwakeAction()->setChecked(false);
+    PressKey(Qt::Key_Return);
+    ASSERT_TRUE(NightPlays(state->phase));
+    QTest::qWait(100);
+    EXPECT_EQ(logind.requests.size(), 2);
+    EXPECT_FALSE(session.inhibitor().IsHeld());
+}
+
+// The session wakes for what changed, not on a clock: over a simulated night, with the blocks
+// handed back eight at a time as the sound card does while nobody watches, it wakes at most once
+// per batch in which her activity was chosen anew, and the settings are never written.
+TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
+{
+    ShowWithDefaultVoice();
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
+    QCoreApplication::processEvents(); // the window's first move and resize
+    SavedSettings saved;               // as the window stands: nothing to write
+    saved.windowGeometry = window->saveGeometry();
+    {
+        DesktopSession session(Parts(), saved, QString(), {none, none});
+        QCoreApplication::processEvents();
+        const int before = session.wakeUps();
+        SetClockTime(state->clock, LocalTime{23, 0, 0}); // the night starts when the loop begins
+        PressKey(Qt::Key_Return);
+        ASSERT_TRUE(NightPlays(state->phase));
+
+        constexpr int kMinutes = 15;
+        constexpr int kBatch = 8;
+        const int64_t blocks = int64_t{kMinutes} * 60 * kSampleRate / kFramesPerBlock;
+        Activity shown = ClassifyActivity(state->behaviourState, state->sleep);
+        int activityChanges = 0;
+        int batchesWithAChoice = 0;
+        for (int64_t block = 0; block < blocks; block += kBatch)
+        {
+            const int32_t behaviour = state->behaviourState;
+            const int32_t depth = state->sleep.depth;
+            for (int i = 0; i < kBatch; ++i)
+            {
+                const int64_t second = 23 * 3600 + (block + i) * kFramesPerBlock / kSampleRate;
+                SetClockTime(state->clock, LocalTime{static_cast<int>(second / 3600 % 24),
+                                                     static_cast<int>(second / 60 % 60),
+                                                     static_cast<int>(second % 60)});
+                PumpOfflineDevice(device);
+            }
+            batchesWithAChoice += behaviour != state->behaviourState || depth != state->sleep.depth;
+            const Activity now = ClassifyActivity(state->behaviourState, state->sleep);
+            activityChanges += now != shown;
+            shown = now;
+            QCoreApplication::processEvents();
+        }
+        const int woken = session.wakeUps() - before;
+        std::printf("desktop session: %d wake-ups over %d simulated minutes (a half-second look: "
+                    "%d); her activity changed %d times\n",
+                    woken, kMinutes, kMinutes * 120, activityChanges);
+        EXPECT_GT(activityChanges, 10);
+        EXPECT_GE(woken, activityChanges);
+        EXPECT_LE(woken, batchesWithAChoice + 2); // + the start and the first clip
+        EXPECT_EQ(session.keeper().wakeUps(), 0);
+        EXPECT_EQ(
+            session.mediaPlayer().title(),
+            QString::fromStdString(ActivityText(TranslatedStatusWords(), shown)).simplified());
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }
 
 TEST(SingleInstance, TheSecondStartRaisesTheFirst)

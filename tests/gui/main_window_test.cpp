@@ -13,6 +13,7 @@
 #include "gui/window/arrow_buttons.h"
 #include "gui/window/client_area.h"
 #include "gui/window_fixture.h"
+#include "night/behaviour.h"
 #include "night/offline_device.h"
 #include "support/night_data.h"
 #include "support/test_support.h"
@@ -48,51 +49,51 @@ TEST_F(WindowTest, MenuFollowsTheNightThroughEnterKeysAndItsOwnEnd)
     EXPECT_TRUE(prompts.chooserKinds.empty());         // the default voice needs no chooser
 
     PressKey(Qt::Key_Return);
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_TRUE(NightPlays(state->phase));
     ExpectMenu(menu, {false, false, false, true, false}); // Running
     EXPECT_FALSE(window->client().comeHereButton->isEnabled());
     EXPECT_EQ(device.writtenBlocks, 10u); // the stream was primed
 
     PressKey(Qt::Key_W, Qt::ControlModifier); // closing the voice is blocked in a night
-    EXPECT_EQ(state->voiceLoaded, 1);
+    EXPECT_TRUE(VoiceLoaded(state->phase));
     PressKey(Qt::Key_O, Qt::ControlModifier); // so is loading
     EXPECT_TRUE(prompts.chooserKinds.empty());
 
     PressKey(Qt::Key_Enter); // the keypad's Enter too
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_FALSE(NightPlays(state->phase));
     ExpectMenu(menu, {true, true, true, false, true}); // Stopped
     EXPECT_TRUE(window->client().comeHereButton->isEnabled());
 
     // A night that ended by itself keeps 起きます until the window hears of it; Enter then
     // starts a new night instead of doing nothing.
     PressKey(Qt::Key_Return);
-    state->idle = 1;
+    DrainNight(*state);
     window->Tick();
     ExpectMenu(menu, {false, false, false, true, false});
     PressKey(Qt::Key_Return);
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_TRUE(NightPlays(state->phase));
 
     window->menu().wakeUp->trigger();
-    EXPECT_EQ(state->menuState, MenuState::Stopped);
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Stopped);
     PressKey(Qt::Key_W, Qt::ControlModifier);
-    EXPECT_EQ(state->voiceLoaded, 0);
+    EXPECT_FALSE(VoiceLoaded(state->phase));
     ExpectMenu(menu, {true, false, false, false, true});
     PressKey(Qt::Key_Return); // nothing to start
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_FALSE(NightPlays(state->phase));
 }
 
 TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)
 {
     ShowWithDefaultVoice();
     PressKey(Qt::Key_Return);
-    ASSERT_EQ(state->idle, 0);
+    ASSERT_TRUE(NightPlays(state->phase));
     for (int i = 0; i < 5; ++i)
     {
         PressKey(Qt::Key_Return, Qt::NoModifier, true); // auto-repeat while held
     }
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_TRUE(NightPlays(state->phase));
     PressKey(Qt::Key_Return);
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_FALSE(NightPlays(state->phase));
 
     QSlider* slider = window->client().personality[0].slider;
     slider->setFocus();
@@ -100,7 +101,7 @@ TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)
     PressKey(Qt::Key_Right); // the keyboard moves the slider and the value follows
     EXPECT_EQ(state->personality.netsuki, 6);
     PressKey(Qt::Key_Return);
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_TRUE(NightPlays(state->phase));
 
     // Clicking a button leaves the focus with the window.
     QTest::mouseClick(window->client().swapButton, Qt::LeftButton);
@@ -108,32 +109,32 @@ TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)
 
     PressKey(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(state->idle, 1); // closing ended the night
+    EXPECT_FALSE(NightPlays(state->phase)); // closing ended the night
 }
 
 TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFileWasChosen)
 {
     ShowWithDefaultVoice();
     PressKey(Qt::Key_Return);
-    ASSERT_EQ(state->idle, 0);
+    ASSERT_TRUE(NightPlays(state->phase));
 
     // The music chooser cancelled: the night goes on.
     QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
     ASSERT_EQ(prompts.chooserKinds.size(), 1u);
     EXPECT_EQ(prompts.chooserKinds[0], FileChooserKind::Music);
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_TRUE(NightPlays(state->phase));
 
     const QString rain = QString::fromStdString(WriteMusicFile("rain.wav").string());
     prompts.files.push_back(rain);
     QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
     EXPECT_EQ(state->music.loadCount, 1);
-    EXPECT_EQ(state->idle, 1);
-    EXPECT_EQ(state->menuState, MenuState::Stopped);
+    EXPECT_FALSE(NightPlays(state->phase));
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Stopped);
 
     prompts.files.push_back(QString::fromStdString(WriteVoiceFile("other.ymv").string()));
     PressKey(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(prompts.chooserKinds.back(), FileChooserKind::OpenVoice);
-    EXPECT_EQ(state->menuState, MenuState::Loaded);
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Loaded);
 
     // After a voice load the music chooser offers the last music, not the voice data.
     EXPECT_TRUE(prompts.offeredNames.front().isEmpty());
@@ -144,8 +145,8 @@ TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFile
     // A file that cannot be read: nothing stays loaded, and the user hears why.
     prompts.files.push_back(QString::fromStdString((dir / "missing.ymv").string()));
     window->menu().loadVoice->trigger();
-    EXPECT_EQ(state->voiceLoaded, 0);
-    EXPECT_EQ(state->menuState, MenuState::NoVoice);
+    EXPECT_FALSE(VoiceLoaded(state->phase));
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::NoVoice);
     EXPECT_FALSE(window->menu().goodNight->isEnabled());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].contains(QStringLiteral("missing.ymv")));
@@ -155,22 +156,22 @@ TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
 {
     ShowWithDefaultVoice();
     PressKey(Qt::Key_W, Qt::ControlModifier);
-    ASSERT_EQ(state->voiceLoaded, 0);
+    ASSERT_FALSE(VoiceLoaded(state->phase));
 
     const QString voice = QString::fromStdString(WriteVoiceFile("drop.YMV").string());
     Drop({QUrl::fromLocalFile(voice)});
     QCoreApplication::processEvents();
-    EXPECT_EQ(state->voiceLoaded, 0); // capitals are another extension
+    EXPECT_FALSE(VoiceLoaded(state->phase)); // capitals are another extension
 
     Drop({QUrl(QStringLiteral("https://example.org/voice.ymv"))});
     QCoreApplication::processEvents();
-    EXPECT_EQ(state->voiceLoaded, 0);
+    EXPECT_FALSE(VoiceLoaded(state->phase));
 
     const QString lower = QString::fromStdString(WriteVoiceFile("drop.ymv").string());
     Drop({QUrl::fromLocalFile(lower), QUrl::fromLocalFile(voice)});
-    EXPECT_EQ(state->voiceLoaded, 0); // not inside the drop event
+    EXPECT_FALSE(VoiceLoaded(state->phase)); // not inside the drop event
     QCoreApplication::processEvents();
-    EXPECT_EQ(state->voiceLoaded, 1);
+    EXPECT_TRUE(VoiceLoaded(state->phase));
     EXPECT_TRUE(prompts.chooserKinds.empty());
 
     // Music alone does not make a night startable.
@@ -178,7 +179,8 @@ TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
     Drop({QUrl::fromLocalFile(QString::fromStdString(WriteMusicFile("a.mp3.wav").string()))});
     QCoreApplication::processEvents();
     EXPECT_EQ(state->music.loadCount, 1);
-    EXPECT_EQ(state->startAllowed, 0);
+    EXPECT_EQ(state->phase, NightPhase::NoVoice);
+    EXPECT_EQ(PlayPaneState(state->phase), 0);
 
     EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a/b.mp3")), DropTarget::Music);
     EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a.ymv/noext")), DropTarget::None);
@@ -235,7 +237,7 @@ TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)
     prompts.answers = {Answer::Cancel};
     window->close();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(state->idle, 1); // the night ended before the question
+    EXPECT_FALSE(NightPlays(state->phase)); // the night ended before the question
     ASSERT_EQ(prompts.questions.size(), 1u);
     EXPECT_EQ(prompts.questions[0], QStringLiteral("位置情報は変更されています。保存しますか？"));
 
@@ -309,12 +311,12 @@ TEST_F(WindowTest, ADeviceFailingDuringANightEndsItWithOneMessageAndTheMenuFollo
     failingWindow.LoadDefaultVoiceData();
     failingWindow.show();
     QTest::keyClick(&failingWindow.client(), Qt::Key_Return);
-    ASSERT_EQ(night->idle, 0);
+    ASSERT_TRUE(NightPlays(night->phase));
 
     for (int i = 0; i < 100 && PumpOfflineDevice(failing.inner); ++i)
     {
     }
-    EXPECT_EQ(night->idle, 1);
+    EXPECT_FALSE(NightPlays(night->phase));
     EXPECT_TRUE(prompts.messages.empty()); // not shown inside the refill
     QCoreApplication::processEvents();
     ASSERT_EQ(prompts.messages.size(), 1u);

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
+#include <QTest>
 
 #include "gui/desktop/settings.h"
+#include "gui/desktop/settings_keeper.h"
 #include "gui/test_application.h"
 #include "night/app_state.h"
 #include "support/test_support.h"
@@ -100,6 +102,66 @@ TEST(Settings, DamagedValuesAndFilesGiveTheDefaults)
     const SavedSettings read = ReadSettings(file);
     EXPECT_EQ(read.personality, (std::array<int, 4>{5, 5, 5, 5}));
     EXPECT_EQ(read.language, Language::Japanese);
+}
+
+// A slider dragged through many values is written once, after the quiet wait; a file that
+// cannot be written (its folder is a file) is tried again after doubling waits, the user is told
+// once however long it fails, and the first write that lands brings the quiet wait back.
+TEST(SettingsKeeper, WritesOnceChangesPauseAndBacksOffWhileTheFileCannotBeWritten)
+{
+    EnsureTestApplication();
+    TempDir dir;
+    WriteTextFile(dir / "blocked", "a file where the settings folder should be");
+    const QString path = QString::fromStdString((dir / "blocked" / "yumo.conf").string());
+    CapturingReporter reporter;
+    SavedSettings settings;
+    SettingsKeeper keeper(SettingsFileWriter(path), settings, reporter, {30, 100, 3});
+    keeper.Offer(settings); // what the file holds already: nothing to write
+    EXPECT_FALSE(keeper.IsWaiting());
+
+    for (int volume = 1; volume <= 40; ++volume)
+    {
+        settings.voiceVolume = volume;
+        keeper.Offer(settings);
+    }
+    EXPECT_TRUE(keeper.IsWaiting());
+    EXPECT_EQ(keeper.attempts(), 0);
+
+    std::vector<int> waits;
+    for (int attempt = 1; attempt <= 5; ++attempt)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return keeper.attempts() == attempt; }, 5000));
+        waits.push_back(keeper.waitMs());
+        EXPECT_EQ(reporter.messages.size(), attempt < 3 ? 0u : 1u) << attempt;
+    }
+    EXPECT_EQ(waits, (std::vector<int>{60, 100, 100, 100, 100}));
+    EXPECT_EQ(keeper.failuresInARow(), 5);
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].caption, "設定エラー");
+
+    // A change during the back-off does not hurry the next try.
+    settings.musicVolume = -20;
+    keeper.Offer(settings);
+    EXPECT_EQ(keeper.waitMs(), 100);
+
+    std::filesystem::remove(dir / "blocked");
+    std::filesystem::create_directory(dir / "blocked");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keeper.failuresInARow() == 0; }, 5000));
+    EXPECT_EQ(keeper.attempts(), 6);
+    EXPECT_EQ(keeper.waitMs(), 30);
+    QSettings file(path, QSettings::IniFormat);
+    const SavedSettings read = ReadSettings(file);
+    EXPECT_EQ(read.voiceVolume, 40);
+    EXPECT_EQ(read.musicVolume, -20);
+
+    // Changed and changed back before the wait ran out: nothing is written.
+    settings.voiceVolume = 7;
+    keeper.Offer(settings);
+    settings.voiceVolume = 40;
+    keeper.Offer(settings);
+    EXPECT_FALSE(keeper.IsWaiting());
+    keeper.Flush();
+    EXPECT_EQ(keeper.attempts(), 6);
 }
 
 } // namespace

@@ -104,7 +104,7 @@ TEST_F(StatusPanes, ClockPaneBackgroundFrameAndTextCells)
     alarm.minuteOfDay = 7 * 60;
     const auto paintAt = [&](LocalTime now, int32_t idle) {
         return PaintPane(424, 100, [&](QPainter& painter) {
-            PaintClockPane(painter, 424, 100, words, now, alarm, idle, MusicSlot{});
+            PaintClockPane(painter, 424, 100, words, now, alarm, idle == 0, MusicSlot{});
         });
     };
     const QImage night = paintAt({23, 0, 0}, 0);

@@ -190,7 +190,7 @@ TEST_F(EditorTest, TheLimitMessageComesFirstAndAPreviewGoesOnUntilAnAddStopsIt)
     Press(editor, kKindBreathOut, &EditorRow::add, Clip("o.wav"));
     EXPECT_FALSE(preview.playing);
     EXPECT_EQ(Count(editor, kKindBreathOut), QStringLiteral("2/10"));
-    EXPECT_EQ(state->nightStarted, 1);
+    EXPECT_TRUE(NightStarted(state->phase));
 }
 
 TEST_F(EditorTest, PreviewTogglesAndCountsAsPlayingOnlyWhenItStarted)
@@ -284,7 +284,7 @@ TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
 {
     ShowWithDefaultVoice();
     PressKey(Qt::Key_Return);
-    ASSERT_EQ(state->nightStarted, 1);
+    ASSERT_TRUE(NightStarted(state->phase));
     VoiceEditor& editor = OpenEditor();
     EXPECT_EQ(editor.ownerDisplay().fullText(), QStringLiteral("テスト"));
     const int widthBefore = editor.minimumSizeHint().width();
@@ -292,14 +292,14 @@ TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
 
     prompts.answers = {Answer::No};
     newSet->click();
-    EXPECT_EQ(state->nightStarted, 1);
+    EXPECT_TRUE(NightStarted(state->phase));
     EXPECT_EQ(prompts.questions.back(),
               QStringLiteral("現在開いているボイスデータは閉じられます。続行しますか？"));
 
     prompts.answers = {Answer::Yes};
     newSet->click();
-    EXPECT_EQ(state->nightStarted, 0);
-    EXPECT_EQ(state->menuState, MenuState::Stopped);
+    EXPECT_FALSE(NightStarted(state->phase));
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Stopped);
     EXPECT_TRUE(window->menu().goodNight->isEnabled()); // the menu followed at once
     EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("0/10"));
     EXPECT_EQ(state->voices.clipCounts[kKindBuiltInSilence], 4);

@@ -58,7 +58,7 @@ void WindowTest::ShowWithDefaultVoice()
     window->LoadDefaultVoiceData();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    ASSERT_EQ(state->voiceLoaded, 1);
+    ASSERT_TRUE(VoiceLoaded(state->phase));
 }
 
 void WindowTest::PressKey(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat)

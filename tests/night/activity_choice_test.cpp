@@ -184,7 +184,7 @@ NightCensus PlayNights(AppState& state, int nights)
     NightCensus census;
     for (int night = 0; night < nights; ++night)
     {
-        state.idle = 0;
+        state.phase = NightPhase::Running;
         state.behaviourState = kKindGoodNight;
         state.clipIndex = 0;
         state.sleep.startMinute = 22 * 60;

@@ -52,12 +52,8 @@ private:
 
 void ExpectStoppedAsByWakingUp(const AppState& state)
 {
-    EXPECT_EQ(state.idle, 1);
-    EXPECT_EQ(state.nightStarted, 0);
-    EXPECT_EQ(state.startAllowed, 1);
+    EXPECT_EQ(state.phase, NightPhase::Stopped);
     EXPECT_EQ(state.behaviourState, kStateNotAsleep);
-    EXPECT_EQ(state.menuState, MenuState::Stopped);
-    EXPECT_EQ(state.comeHereEnabled, 1);
 }
 
 void ExpectOneMessage(const CapturingReporter& reporter, const char* text)
@@ -74,7 +70,7 @@ TEST(DeviceFailure, ARefusedBlockEndsTheNightAsWakingUpDoesAndIsReportedOnce)
     FailingDevice device(15); // the ten primes and four refills pass, the fifth is refused
     ASSERT_TRUE(OpenOutputStream(state, device));
     StartNight(state);
-    ASSERT_EQ(state.menuState, MenuState::Running);
+    ASSERT_EQ(state.phase, NightPhase::Running);
 
     // Every block the device took comes back (the ten primes and four refills), none requeued.
     EXPECT_EQ(DrainOfflineDevice(device.inner, 100), 14u);
@@ -88,7 +84,7 @@ TEST(DeviceFailure, ARefusedBlockEndsTheNightAsWakingUpDoesAndIsReportedOnce)
     ASSERT_TRUE(OpenOutputStream(state, rig->device));
     StartNight(state);
     EXPECT_EQ(PumpBlocks(*rig, 50), 50);
-    EXPECT_EQ(state.idle, 0);
+    EXPECT_EQ(state.phase, NightPhase::Running);
     EXPECT_EQ(rig->reporter.messages.size(), 1u);
 }
 
@@ -117,9 +113,7 @@ TEST(DeviceFailure, ADeviceThatCannotOpenLeavesTheStreamClosedAndNoNightStarts)
 
     // Without an open stream nothing could come back to refill: the night does not start.
     StartNight(state);
-    EXPECT_EQ(state.idle, 1);
-    EXPECT_EQ(state.nightStarted, 0);
-    EXPECT_NE(state.menuState, MenuState::Running);
+    EXPECT_FALSE(NightStarted(state.phase));
     EXPECT_EQ(device.writes, 0u);
     ASSERT_EQ(rig->reporter.messages.size(), 2u);
     EXPECT_EQ(rig->reporter.messages[1].text, kDeviceWriteFailedText);

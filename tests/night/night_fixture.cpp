@@ -114,9 +114,7 @@ std::unique_ptr<AppState> MakeLoadedState(Reporter& reporter, RecordingDevice& d
     {
         GiveClips(*state, kind, 1, 2 * kFramesPerBlock);
     }
-    state->voiceLoaded = 1;
-    state->startAllowed = 1;
-    state->menuState = MenuState::Loaded;
+    state->phase = NightPhase::Loaded;
     state->stream.device = &device;
     SetTime(*state, 22, 0, 10);
     return state;
@@ -145,7 +143,7 @@ bool PlayBlock(NightPlayer& player)
 {
     AppState& state = player.state;
     OfflineDevice& device = player.device;
-    if (device.queueCount == 0 && state.idle == 0 && !PrimeStream(state))
+    if (device.queueCount == 0 && NightPlays(state.phase) && !PrimeStream(state))
     {
         return false;
     }

@@ -49,11 +49,7 @@ TEST_F(NightSequenceTest, StartNightDrawsClipAndAutomaticTimeInOrder)
     EXPECT_EQ(state->sleep.stateBeforeSilence, kKindGoodNight);
     EXPECT_EQ(state->referenceDistance[kKindGoodNight], 1.0);
     EXPECT_EQ(state->referenceDistance[kKindBreathIn], 0.3);
-    EXPECT_EQ(state->idle, 0);
-    EXPECT_EQ(state->startAllowed, 2);
-    EXPECT_EQ(state->nightStarted, 1);
-    EXPECT_EQ(state->menuState, MenuState::Running);
-    EXPECT_EQ(state->comeHereEnabled, 0);
+    EXPECT_EQ(state->phase, NightPhase::Running);
     EXPECT_EQ(state->blockTracks.values[kTrackAzimuth][0], 90.0);
     for (int i = 0; i < kRenderWindowSamples; ++i)
     {
@@ -78,22 +74,20 @@ TEST_F(NightSequenceTest, StartNightRefusesWithoutVoicesOrPermission)
 {
     struct Case
     {
-        int voiceLoaded;
-        int startAllowed;
+        NightPhase phase; // no voice data; a night that ended by itself; a set without clips
         int goodNightClips;
     };
-    for (const Case& c : {Case{0, 1, 1}, Case{1, 0, 1}, Case{1, 2, 1}, Case{1, 1, 0}})
+    for (const Case& c :
+         {Case{NightPhase::NoVoice, 1}, Case{NightPhase::Ended, 1}, Case{NightPhase::Loaded, 0}})
     {
-        SCOPED_TRACE(testing::Message() << c.voiceLoaded << c.startAllowed << c.goodNightClips);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.phase) << c.goodNightClips);
         RecordingDevice fresh;
         state = MakeLoadedState(reporter, fresh);
-        state->voiceLoaded = c.voiceLoaded;
-        state->startAllowed = c.startAllowed;
+        state->phase = c.phase;
         GiveClips(*state, kKindGoodNight, c.goodNightClips, 1024);
         StartNight(*state);
         EXPECT_EQ(state->behaviourState, kStateNotAsleep);
-        EXPECT_EQ(state->idle, 1);
-        EXPECT_EQ(state->nightStarted, 0);
+        EXPECT_EQ(state->phase, c.phase);
         EXPECT_EQ(state->alarm.mode, kWakeOff);
         EXPECT_EQ(state->rng.state, 1u); // nothing drawn
         EXPECT_TRUE(fresh.writtenBlocks.empty());
@@ -105,10 +99,7 @@ TEST_F(NightSequenceTest, GoodNightClipAlreadyAtItsEndStartsNothing)
     GiveClips(*state, kKindGoodNight, 1, 1024);
     state->voices.tracks.playPosition[ClipSlot(kKindGoodNight, 0)] = 1024;
     StartNight(*state);
-    EXPECT_EQ(state->idle, 1);
-    EXPECT_EQ(state->startAllowed, 1);
-    EXPECT_EQ(state->nightStarted, 0);
-    EXPECT_EQ(state->menuState, MenuState::Loaded);
+    EXPECT_EQ(state->phase, NightPhase::Loaded);
     EXPECT_TRUE(device.writtenBlocks.empty());
     EXPECT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Stop);
 }
@@ -198,23 +189,24 @@ TEST_F(NightSequenceTest, TenHourEndStopsTheSequenceUntilStopNight)
     SetTime(*state, 8, 0, 10);
     FinishCurrentClip();
     EXPECT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Stop);
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_EQ(state->phase, NightPhase::Ended);
     EXPECT_EQ(state->behaviourState, kStateNotAsleep);
     EXPECT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Stop);
 
     // Menus stay as in a running night, and a new night may not start yet.
-    EXPECT_EQ(state->menuState, MenuState::Running);
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Running);
+    EXPECT_EQ(PlayPaneState(state->phase), 2);
     device.writtenBlocks.clear();
     StartNight(*state);
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_EQ(state->phase, NightPhase::Ended);
     EXPECT_TRUE(device.writtenBlocks.empty());
 
     StopNight(*state);
     EXPECT_EQ(state->voices.tracks.playPosition[ClipSlot(kKindBreathInOut, 0)], 512);
-    EXPECT_EQ(state->startAllowed, 1);
+    EXPECT_EQ(state->phase, NightPhase::Stopped);
     EXPECT_EQ(device.resets, 1);
     StartNight(*state);
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_EQ(state->phase, NightPhase::Running);
     EXPECT_EQ(device.writtenBlocks.size(), 10u);
 }
 
@@ -246,14 +238,10 @@ TEST_F(NightSequenceTest, StopNightResetsTheCurrentKindAndTheNightsFlags)
     EXPECT_EQ(state->voices.tracks.playPosition[ClipSlot(kKindMumble, 0)], 512);
     EXPECT_EQ(state->music.cursorFrames, 0);
     EXPECT_EQ(state->music.cursorBytes, 0);
-    EXPECT_EQ(state->idle, 1);
-    EXPECT_EQ(state->startAllowed, 1);
-    EXPECT_EQ(state->nightStarted, 0);
+    EXPECT_EQ(state->phase, NightPhase::Stopped);
     EXPECT_EQ(state->sleep.depth, 0);
     EXPECT_EQ(state->behaviourState, kStateNotAsleep);
     EXPECT_EQ(state->alarm.mode, kWakeOff); // the automatic time is cleared
-    EXPECT_EQ(state->menuState, MenuState::Stopped);
-    EXPECT_EQ(state->comeHereEnabled, 1);
     EXPECT_EQ(state->stream.peaks[3].left, 0.0);
     EXPECT_EQ(state->stream.peaks[3].right, 0.0);
     EXPECT_FALSE(state->stream.overLeft);

@@ -23,8 +23,7 @@ std::unique_ptr<StreamRig> MakeStreamRig(const std::vector<int16_t>& goodNight)
     {
         AppendTestClip(state.voices, kind, MakeTriangleClip(2, 300));
     }
-    state.voiceLoaded = 1;
-    state.startAllowed = 1;
+    state.phase = NightPhase::Loaded;
     SetClockTime(state.clock, LocalTime{22, 0, 10});
     StreamRig* raw = rig.get();
     rig->device.sink = [raw](const int16_t* data, size_t byteCount) {
@@ -38,7 +37,7 @@ void EnterBuiltInSilence(AppState& state, int kind, int clip)
 {
     state.behaviourState = kind;
     state.clipIndex = clip;
-    state.idle = 0;
+    state.phase = NightPhase::Running;
     const int slot = ClipSlot(kind, clip);
     state.voices.tracks.playPosition[slot] = 0;
     state.voices.tracks.outputByteCounter[slot] = 0;

@@ -47,9 +47,7 @@ TEST_F(StreamLoad, AVoiceLoadPlacesTheVoiceAndOpensTheStream)
     state->blockTracks.values[kTrackElevation][0] = 3;
     state->blockTracks.values[kTrackDistance][0] = 2;
     ASSERT_EQ(LoadVoiceSet(*state, Path("voice.ymv"), first), kOk);
-    EXPECT_EQ(state->voiceLoaded, 1);
-    EXPECT_EQ(state->startAllowed, 1);
-    EXPECT_EQ(state->menuState, MenuState::Loaded);
+    EXPECT_EQ(state->phase, NightPhase::Loaded);
     EXPECT_EQ(state->voices.clipCounts[kKindGoodNight], 1);
     EXPECT_EQ(state->blockTracks.values[kTrackAzimuth][0], 90.0);
     EXPECT_EQ(state->blockTracks.values[kTrackElevation][0], -40.0);
@@ -78,17 +76,17 @@ TEST_F(StreamLoad, AFailedVoiceLoadLeavesNoVoiceAndTheDeviceAlone)
 {
     ASSERT_EQ(LoadVoiceSet(*state, Path("voice.ymv"), first), kOk);
     EXPECT_EQ(LoadVoiceSet(*state, Path("missing.ymv"), second), kFileNotOpened);
-    EXPECT_EQ(state->voiceLoaded, 0);
+    EXPECT_EQ(state->phase, NightPhase::NoVoice);
     EXPECT_EQ(state->voices.clipCounts[kKindGoodNight], 0);
     EXPECT_EQ(second.openCount, 0);
     EXPECT_TRUE(first.open);
 
     WriteBytesFile(dir / "short.ymv", {101, 0, 0, 0, 1, 2, 3});
     EXPECT_EQ(LoadVoiceSet(*state, Path("short.ymv"), second), kFileDamaged);
-    EXPECT_EQ(state->voiceLoaded, 0);
+    EXPECT_EQ(state->phase, NightPhase::NoVoice);
     EXPECT_FALSE(reporter.messages.empty());
     StartNight(*state);
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_EQ(state->phase, NightPhase::NoVoice);
 }
 
 TEST_F(StreamLoad, LoadingVoicesDuringANightDrainsItAndAllowsANewOne)
@@ -102,14 +100,13 @@ TEST_F(StreamLoad, LoadingVoicesDuringANightDrainsItAndAllowsANewOne)
     state->stream.peaks[2] = BlockPeak{5, 6};
     state->stream.overLeft = true;
     ASSERT_EQ(LoadVoiceSet(*state, Path("voice.ymv"), first), kOk);
-    EXPECT_EQ(state->idle, 1);
+    EXPECT_EQ(state->phase, NightPhase::Loaded); // drained, and a night may start
     EXPECT_EQ(state->stream.peaks[2].left, 0.0);
     EXPECT_FALSE(state->stream.overLeft);
-    EXPECT_EQ(state->startAllowed, 1);
     EXPECT_FALSE(PumpOfflineDevice(first)); // the reopened device starts empty
 
     StartNight(*state);
-    EXPECT_EQ(state->idle, 0);
+    EXPECT_EQ(state->phase, NightPhase::Running);
     EXPECT_EQ(first.writtenBlocks, 10u + 14u + 10u);
 }
 

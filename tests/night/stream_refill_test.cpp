@@ -195,14 +195,14 @@ TEST(StreamRefill, NothingIsRequeuedOnceTheNightIsIdle)
               lastBlock);
 }
 
-TEST(StreamRefill, ANightSetIdleByALoadDrainsItsQueuedBlocks)
+TEST(StreamRefill, ADrainedNightPlaysOutItsQueuedBlocks)
 {
     auto rig = MakeStreamRig(MakeTriangleClip(40, 8000));
     AppState& state = *rig->state;
     StartNight(state);
     PumpBlocks(*rig, 15);
     const uint64_t written = rig->device.writtenBlocks;
-    state.idle = 1;
+    DrainNight(state);
     EXPECT_EQ(PumpBlocks(*rig, 100), 10);
     EXPECT_EQ(rig->played.size(), 25u); // the queued ten were heard
     EXPECT_EQ(rig->device.writtenBlocks, written);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -100,6 +101,25 @@ TEST(VoiceDataWrite, MinimalSetIsTheHeaderAndTwoCompressedRecords)
         at += 4 + static_cast<size_t>(length);
     }
     EXPECT_EQ(at, bytes.size()); // nothing follows the last record
+}
+
+// The slots a file stores are the counted clips of kinds 0-12, never the built-in silences
+// (kinds 13 and 14 count four clips each but are made afresh on every load).
+TEST(VoiceDataRoundTrip, FileStoresSlotNamesTheCountedClipsOfTheStoredKinds)
+{
+    auto set = MakeStartupSet();
+    PutClip(*set, kKindGoodNight, MakeSamples(512, 1), u"/a.wav");
+    PutClip(*set, kKindBreathIn, MakeSamples(512, 2), u"/b.wav");
+    PutClip(*set, kKindBreathIn, MakeSamples(512, 3), u"/c.wav");
+    PutClip(*set, kKindFileOnly, MakeSamples(512, 4), u"/d.wav");
+    const std::vector<int> stored = {ClipSlot(kKindGoodNight, 0), ClipSlot(kKindBreathIn, 0),
+                                     ClipSlot(kKindBreathIn, 1), ClipSlot(kKindFileOnly, 0)};
+    ASSERT_EQ(set->clipCounts[kKindBuiltInSilence], 4);
+    for (int slot = -1; slot <= kClipSlotCount; ++slot)
+    {
+        const bool expected = std::find(stored.begin(), stored.end(), slot) != stored.end();
+        EXPECT_EQ(FileStoresSlot(*set, slot), expected) << slot;
+    }
 }
 
 TEST(VoiceDataRoundTrip, ReadingBackGivesTheSetAndWritingItAgainTheSameBytes)

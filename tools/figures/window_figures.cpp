@@ -181,7 +181,7 @@ int main(int argc, char** argv)
                 MeasureCpu(seconds / 4), seconds / 4);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&window.client(), &enter);
-    if (program.state->idle != 0)
+    if (!yumo::NightPlays(program.state->phase))
     {
         std::printf("the night did not start\n");
         return 1;

@@ -1,7 +1,8 @@
 #pragma once
 // The companion's picture as data: the animation table the script fills and the character-data
-// file stores, and the picture files themselves. Decoding the pictures is the window's work;
-// the core keeps each file's bytes exactly as read.
+// file stores, and the picture files themselves. Plain data beside her voice set, below the
+// night's record that holds both; display/ reads, fills and ticks it, and decoding the pictures
+// is the window's work: the core keeps each file's bytes exactly as read.
 
 #include <array>
 #include <cstdint>
