@@ -75,23 +75,22 @@ bool AppendSampleBytes(AtomicFile& file, const int16_t* samples, size_t count)
 std::vector<uint8_t> MakeWavHeader(uint16_t channels, uint32_t sampleRate, uint64_t dataBytes,
                                    WavLayout layout)
 {
-    const bool unknown = dataBytes == kUnknownWavDataBytes;
     std::vector<uint8_t> out;
     if (layout == WavLayout::Canonical)
     {
         const uint64_t data = std::min(dataBytes, kMaxWavDataBytes);
         AppendBytes(out, "RIFF", 4);
-        AppendU32(out, unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(36 + data));
+        AppendU32(out, static_cast<uint32_t>(36 + data));
         AppendBytes(out, "WAVE", 4);
         AppendFormatChunk(out, channels, sampleRate);
         AppendBytes(out, "data", 4);
-        AppendU32(out, unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(data));
+        AppendU32(out, static_cast<uint32_t>(data));
         return out;
     }
-    const bool rf64 = !unknown && dataBytes > kMaxRiffDataBytesWithJunk;
-    const uint64_t riffBytes = kRf64ReadyHeaderBytes - 8 + (unknown ? 0 : dataBytes);
+    const bool rf64 = dataBytes > kMaxRiffDataBytesWithJunk;
+    const uint64_t riffBytes = kRf64ReadyHeaderBytes - 8 + dataBytes;
     AppendBytes(out, rf64 ? "RF64" : "RIFF", 4);
-    AppendU32(out, rf64 || unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(riffBytes));
+    AppendU32(out, rf64 ? 0xFFFFFFFFu : static_cast<uint32_t>(riffBytes));
     AppendBytes(out, "WAVE", 4);
     AppendBytes(out, rf64 ? "ds64" : "JUNK", 4);
     AppendU32(out, kDs64BodyBytes);
@@ -102,7 +101,7 @@ std::vector<uint8_t> MakeWavHeader(uint16_t channels, uint32_t sampleRate, uint6
     AppendU32(out, 0); // no table of further chunk sizes
     AppendFormatChunk(out, channels, sampleRate);
     AppendBytes(out, "data", 4);
-    AppendU32(out, rf64 || unknown ? 0xFFFFFFFFu : static_cast<uint32_t>(dataBytes));
+    AppendU32(out, rf64 ? 0xFFFFFFFFu : static_cast<uint32_t>(dataBytes));
     return out;
 }
 
@@ -118,8 +117,7 @@ bool OpenWavWriter(WavWriter& writer, const std::filesystem::path& path, uint16_
         writer.failed = true;
         return false;
     }
-    const std::vector<uint8_t> header =
-        MakeWavHeader(channels, sampleRate, writer.file.inPlace ? kUnknownWavDataBytes : 0, layout);
+    const std::vector<uint8_t> header = MakeWavHeader(channels, sampleRate, 0, layout);
     writer.failed = !AppendToAtomicFile(writer.file, header.data(), header.size());
     return !writer.failed;
 }
@@ -147,24 +145,15 @@ bool CloseWavWriter(WavWriter& writer)
     {
         return false;
     }
-    if (writer.failed)
+    const std::vector<uint8_t> header =
+        MakeWavHeader(writer.channels, writer.sampleRate, writer.dataBytes, writer.layout);
+    if (writer.failed || !OverwriteAtomicFile(writer.file, 0, header.data(), header.size()) ||
+        !CommitAtomicFile(writer.file))
     {
-        AbandonAtomicFile(writer.file);
+        AbortWavWriter(writer);
         return false;
     }
-    if (!writer.file.inPlace)
-    {
-        const std::vector<uint8_t> header =
-            MakeWavHeader(writer.channels, writer.sampleRate, writer.dataBytes, writer.layout);
-        if (!OverwriteAtomicFile(writer.file, 0, header.data(), header.size()))
-        {
-            AbandonAtomicFile(writer.file);
-            writer.failed = true;
-            return false;
-        }
-    }
-    writer.failed = !CommitAtomicFile(writer.file);
-    return !writer.failed;
+    return true;
 }
 
 void AbortWavWriter(WavWriter& writer)

@@ -2,9 +2,9 @@
 // Writes 16-bit PCM WAV files, streaming, for the tools' rendered output.
 //
 // The file is an AtomicFile (common/atomic_file.h): it replaces its target only once complete,
-// so a failed write never leaves a half file in place. A target written in place (a character
-// device such as /dev/null, a pipe) gets a header stating unknown lengths (0xFFFFFFFF), as
-// streamed WAV data does, because it cannot be rewritten afterwards.
+// so a failed write never leaves a half file in place, and a writer that goes out of scope
+// before CloseWavWriter leaves nothing behind. Only regular files are written (the header is
+// completed at the end), never a device or a pipe.
 
 #include <cstdint>
 #include <filesystem>
@@ -36,7 +36,7 @@ enum class WavLayout
 
 struct WavWriter
 {
-    AtomicFile file; // file.inPlace: not a regular file, the header is not rewritten
+    AtomicFile file;
     uint16_t channels = 0;
     uint32_t sampleRate = 0;
     uint64_t dataBytes = 0;
@@ -48,8 +48,6 @@ struct WavWriter
 constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
 // The same with the 36 bytes the JUNK chunk takes; beyond this an Rf64Ready file becomes RF64.
 constexpr uint64_t kMaxRiffDataBytesWithJunk = 0xFFFFFFFFull - 72;
-// Passed as the data size for a header whose lengths are not known.
-constexpr uint64_t kUnknownWavDataBytes = ~uint64_t{0};
 
 bool OpenWavWriter(WavWriter& writer, const std::filesystem::path& path, uint16_t channels,
                    uint32_t sampleRate, WavLayout layout = WavLayout::Canonical);
@@ -58,7 +56,7 @@ bool WriteWavSamples(WavWriter& writer, const int16_t* samples, size_t count);
 // Completes the header and moves the file into place; false (nothing left at `path` that was
 // not there before) when any write failed.
 bool CloseWavWriter(WavWriter& writer);
-// Abandons the file without touching `path`.
+// Abandons the file without touching `path` (as going out of scope does).
 void AbortWavWriter(WavWriter& writer);
 
 // The header for `dataBytes` bytes of 16-bit samples in the given layout.

@@ -197,8 +197,8 @@ int RunHrirRender(const std::vector<std::string>& args)
     WavWriter writer;
     if (!OpenWavWriter(writer, options.outputPath, kOutputChannels, kSampleRate))
     {
-        AbortWavWriter(writer);
-        return Refuse("cannot create " + options.outputPath);
+        return Refuse("cannot create " + options.outputPath + ": " +
+                      DescribeAtomicFileFailure(writer.file));
     }
     std::vector<int16_t> overlapLeft(kFramesPerBlock, 0);
     std::vector<int16_t> overlapRight(kFramesPerBlock, 0);
@@ -213,7 +213,6 @@ int RunHrirRender(const std::vector<std::string>& args)
                             overlapRight.data(), block.data());
         if (!WriteWavSamples(writer, block.data(), block.size()))
         {
-            AbortWavWriter(writer);
             return Refuse("cannot write " + options.outputPath);
         }
     }

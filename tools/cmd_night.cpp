@@ -214,9 +214,7 @@ void PrintSummary(const NightOptions& options, const AppState& state, const WavW
                   uint64_t blocks, const NightTally& tally, const OutputMeter& meter)
 {
     const double seconds = static_cast<double>(blocks) * kFramesPerBlock / kSampleRate;
-    const char* form = writer.file.inPlace                            ? "written in place"
-                       : writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64"
-                                                                      : "RIFF";
+    const char* form = writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64" : "RIFF";
     std::printf("wrote %s: %llu blocks, %.3f s, %s\n", options.outPath.c_str(),
                 static_cast<unsigned long long>(blocks), seconds, form);
     std::printf("night: %s\n", state.behaviourState == kStateNotAsleep
@@ -285,7 +283,8 @@ int RunNight(const std::vector<std::string>& args)
     const bool withEvents = !options.eventsPath.empty();
     if (withEvents && !OpenAtomicFile(events, options.eventsPath))
     {
-        return Refuse("cannot write events file " + options.eventsPath);
+        return Refuse("cannot write events file " + options.eventsPath + ": " +
+                      DescribeAtomicFileFailure(events));
     }
     EventLog log(events, options.startSeconds, returned);
     NightTally tally(withEvents ? &log : nullptr);
@@ -294,7 +293,6 @@ int RunNight(const std::vector<std::string>& args)
     StartNight(*state);
     if (!NightPlays(state->phase))
     {
-        AbandonAtomicFile(events);
         return Refuse("the night did not start: the voice set has no good-night clip that can "
                       "play (none, or its stored play position is at its end)");
     }
@@ -310,8 +308,8 @@ int RunNight(const std::vector<std::string>& args)
                                                                              : WavLayout::Canonical;
     if (!OpenWavWriter(writer, options.outPath, kOutputChannels, kSampleRate, layout))
     {
-        AbandonAtomicFile(events);
-        return Refuse("cannot write " + options.outPath);
+        return Refuse("cannot write " + options.outPath + ": " +
+                      DescribeAtomicFileFailure(writer.file));
     }
 
     const bool progress = isatty(fileno(stderr)) == 1;
@@ -343,19 +341,16 @@ int RunNight(const std::vector<std::string>& args)
         std::fputc('\n', stderr);
     }
 
-    const bool wavOk = CloseWavWriter(writer);
-    if (withEvents && !wavOk)
+    // The events are committed only after the output, so a failed night replaces neither.
+    if (!CloseWavWriter(writer))
     {
-        AbandonAtomicFile(events);
+        return Refuse("writing " + options.outPath + " failed (" +
+                      DescribeAtomicFileFailure(writer.file) + "); nothing was replaced");
     }
-    const bool eventsOk = !withEvents || (wavOk && CommitAtomicFile(events));
-    if (!wavOk)
+    if (withEvents && !CommitAtomicFile(events))
     {
-        return Refuse("writing " + options.outPath + " failed; nothing was replaced");
-    }
-    if (!eventsOk)
-    {
-        return Refuse("writing events file " + options.eventsPath + " failed");
+        return Refuse("writing events file " + options.eventsPath + " failed (" +
+                      DescribeAtomicFileFailure(events) + ")");
     }
     PrintSummary(options, night, writer, returned, tally, meter);
     return kExitOk;

@@ -33,8 +33,8 @@ const char* const kNightSummary =
     "        back when chosen), clock (HH:MM:SS.mmm), state, clipIndex, depth, dreaming,\n"
     "        alertness, facing, rolledOver, azimuth, elevation\n"
     "      OUT.wav is replaced only once complete; output beyond 4 GiB (about 6.8 hours) is\n"
-    "        written as RF64 (a JUNK chunk that becomes ds64); a device such as /dev/null is\n"
-    "        written in place\n"
+    "        written as RF64 (a JUNK chunk that becomes ds64); a link is written through to its\n"
+    "        file; a device or pipe (/dev/null) is refused: only regular files are written\n"
     "      exit 1 when a file is refused or the night cannot start (no playable good-night clip)";
 
 namespace

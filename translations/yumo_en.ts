@@ -405,14 +405,6 @@
         <translation>Cannot save the voice data file: compression cannot start.</translation>
     </message>
     <message>
-        <source>ボイスデータファイルを保存できません。種類 %1・位置 %2 のボイスを圧縮できません。</source>
-        <translation>Cannot save the voice data file: voice %2 of kind %1 cannot be compressed.</translation>
-    </message>
-    <message>
-        <source>ボイスデータファイルを書き込めませんでした。以前のファイルはそのままです。</source>
-        <translation>The voice data file could not be written. The previous file is unchanged.</translation>
-    </message>
-    <message>
         <source>おやすみ</source>
         <translation>Good night</translation>
     </message>
@@ -685,6 +677,58 @@ Distance=%2.1fm</translation>
     <message>
         <source>深い</source>
         <translation>Deep</translation>
+    </message>
+    <message>
+        <source>保存先は、存在しないファイルを指すリンクです。</source>
+        <translation>The target is a link to a file that does not exist.</translation>
+    </message>
+    <message>
+        <source>保存先は通常のファイルではありません（デバイス、パイプ、フォルダなど）。</source>
+        <translation>The target is not a regular file (a device, a pipe, a folder or the like).</translation>
+    </message>
+    <message>
+        <source>保存先に書き込む権限がありません。</source>
+        <translation>There is no permission to write to the target.</translation>
+    </message>
+    <message>
+        <source>保存先は読み取り専用です。</source>
+        <translation>The target is read-only.</translation>
+    </message>
+    <message>
+        <source>ディスクの空きが足りません。</source>
+        <translation>There is not enough free space on the disk.</translation>
+    </message>
+    <message>
+        <source>保存先のフォルダがありません。</source>
+        <translation>The target's folder does not exist.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます。</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>保存先の名前が長すぎます。</source>
+        <translation>The target's name is too long.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを書き込めませんでした。%1以前のファイルはそのままです。</source>
+        <translation>The voice data file could not be written. %1 The previous file is unchanged.</translation>
+    </message>
+    <message>
+        <source>残り %1 MB（約 %2 分）</source>
+        <translation>%1 MB left (about %2 min)</translation>
+    </message>
+    <message>
+        <source>ボイスを追加できません。ボイスデータの上限を超えます（このボイスは %1 MB、残りは %2 MB・約 %3 分）。</source>
+        <translation>Cannot add the voice: the voice data would exceed its limit (this voice takes %1 MB; %2 MB, about %3 minutes, are left).</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを保存できません。ボイスの合計が上限を %1 MB 超えています。</source>
+        <translation>Cannot save the voice data file: its voices exceed the limit by %1 MB.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを保存できません。種類 %1・位置 %2 のボイスを圧縮できません。</source>
+        <translation>Cannot save the voice data file: voice %2 of kind %1 cannot be compressed.</translation>
     </message>
 </context>
 </TS>

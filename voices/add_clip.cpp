@@ -7,6 +7,7 @@
 #include "common/ui_text.h"
 #include "common/utf16.h"
 #include "import/mp3_import.h"
+#include "voices/voice_data_room.h"
 
 namespace yumo
 {
@@ -14,6 +15,21 @@ namespace
 {
 
 const char* const kAddErrorCaption = YUMO_TEXT("ボイス追加エラー");
+const char* const kSaveErrorCaption = YUMO_TEXT("ymv保存エラー");
+
+// The shortest clip an add makes: one block of samples.
+constexpr int64_t kShortestClipBytes = int64_t{kFramesPerBlock} * kBytesPerSample;
+
+bool ReportIfNoRoom(const VoiceSet& set, int64_t clipBytes, Reporter& reporter)
+{
+    const int64_t room = VoiceDataRoomBytes(set);
+    if (clipBytes <= room)
+    {
+        return false;
+    }
+    ReportFormatted(reporter, DescribeClipTooLargeForRoom(clipBytes, room), kAddErrorCaption);
+    return true;
+}
 
 } // namespace
 
@@ -31,6 +47,10 @@ AddClipResult CheckClipRoom(const VoiceSet& set, int kind, Reporter& reporter)
                       YUMO_TEXT("ボイスを追加できません。登録できる最大ボイス数を超えています。"),
                       kAddErrorCaption);
         return AddClipResult::KindFull;
+    }
+    if (ReportIfNoRoom(set, kShortestClipBytes, reporter))
+    {
+        return AddClipResult::NoRoom;
     }
     return AddClipResult::Added;
 }
@@ -104,6 +124,10 @@ AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> sa
                       kAddErrorCaption);
         return AddClipResult::TooLong;
     }
+    if (ReportIfNoRoom(set, static_cast<int64_t>(samples.size()) * kBytesPerSample, reporter))
+    {
+        return AddClipResult::NoRoom;
+    }
     const int32_t count = set.clipCounts[kind];
     const int slot = ClipSlot(kind, count);
 
@@ -165,15 +189,20 @@ AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Rep
 
 bool CheckVoiceSetSavable(const VoiceSet& set, Reporter& reporter)
 {
-    if (set.clipCounts[kKindGoodNight] > 0 && set.clipCounts[kKindWakeCall] > 0)
+    if (set.clipCounts[kKindGoodNight] <= 0 || set.clipCounts[kKindWakeCall] <= 0)
     {
-        return true;
+        ReportMessage(
+            reporter,
+            YUMO_TEXT("「おやすみ」ボイスと「起きて」ボイスをそれぞれ1つ以上登録してください。"),
+            kSaveErrorCaption);
+        return false;
     }
-    ReportMessage(
-        reporter,
-        YUMO_TEXT("「おやすみ」ボイスと「起きて」ボイスをそれぞれ1つ以上登録してください。"),
-        YUMO_TEXT("ymv保存エラー"));
-    return false;
+    if (const int64_t room = VoiceDataRoomBytes(set); room < 0)
+    {
+        ReportFormatted(reporter, DescribeVoiceDataOverLimit(room), kSaveErrorCaption);
+        return false;
+    }
+    return true;
 }
 
 } // namespace yumo

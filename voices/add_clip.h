@@ -24,10 +24,11 @@ enum class AddClipResult
     ImportFailed, // the import refused the file (and reported why, if it did)
     BadFormat,    // a frame layout the conversion cannot read safely; reported
     TooLong,      // the padded clip would not fit the file's 32-bit byte size; reported
+    NoRoom,       // the set's file would outgrow its limits with the clip; reported
 };
 
-// Whether `kind` is an editor kind that can take one more clip: Added, or KindFull / BadKind
-// after reporting why.
+// Whether `kind` is an editor kind that can take one more clip and the set has room for the
+// shortest clip (VoiceDataRoomBytes): Added, or KindFull / BadKind / NoRoom after reporting why.
 AddClipResult CheckClipRoom(const VoiceSet& set, int kind, Reporter& reporter);
 
 // Converts an import into the samples of a new mono clip: n = byteLength / blockAlign frames,
@@ -40,8 +41,9 @@ AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& f
 AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
                               Reporter& reporter);
 
-// Appends converted samples (a multiple of 512) to `kind` after CheckClipRoom: records the
-// catalogue and track fields and the source path (at most 255 UTF-16 units).
+// Appends converted samples (a multiple of 512) to `kind` after CheckClipRoom and, with their
+// size, the room left in the set: records the catalogue and track fields and the source path
+// (at most 255 UTF-16 units).
 AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> samples,
                                 std::u16string_view sourcePath, Reporter& reporter);
 
@@ -54,8 +56,8 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
 // path is stored as given (UTF-8, converted to UTF-16).
 AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter);
 
-// A set can be saved only with at least one おやすみ and one 起きて clip; otherwise the
-// save error is reported and false returned.
+// A set can be saved only with at least one おやすみ and one 起きて clip, and only while it
+// fits the file's limits; otherwise the save error is reported and false returned.
 bool CheckVoiceSetSavable(const VoiceSet& set, Reporter& reporter);
 
 } // namespace yumo

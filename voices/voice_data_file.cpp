@@ -10,6 +10,7 @@
 #include "common/results.h"
 #include "common/ui_text.h"
 #include "voices/voice_data_layout.h"
+#include "voices/voice_data_room.h"
 
 namespace yumo
 {
@@ -384,23 +385,118 @@ int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter
 }
 
 // The writer produces the same layout (voices/voice_data_layout.h), always as version 101.
+// The image goes straight to where it is kept, a clip at a time, so a save holds no second
+// copy of the set: into memory (EncodeVoiceData) or into the file being saved.
 namespace
 {
 
-// Why a set cannot be saved: whole messages, as the save reports them.
-bool EncodeVoiceDataImage(const VoiceSet& set, std::vector<uint8_t>& out, MessageFormat& why)
-{
-    std::vector<uint8_t> image;
-    image.reserve(kVoiceDataHeaderSize);
-    AppendI32(image, kVoiceDataWriteVersion);
-    AppendBytes(image, set.ownerName.data(), sizeof(VoiceText));
-    for (int32_t count : set.clipCounts)
-    {
-        AppendI32(image, count);
-    }
-    AppendBytes(image, &set.catalog, sizeof(ClipCatalog));
-    AppendBytes(image, &set.tracks, sizeof(VoiceTrackTable));
+// Deflate's output is taken in pieces of this size and passed on.
+constexpr size_t kDeflatePieceBytes = size_t{1} << 20;
 
+struct MemorySink
+{
+    std::vector<uint8_t>& image;
+    bool Append(const void* data, size_t count)
+    {
+        AppendBytes(image, data, count);
+        return true;
+    }
+    bool Patch(uint64_t offset, const void* data, size_t count)
+    {
+        std::memcpy(image.data() + offset, data, count);
+        return true;
+    }
+    uint64_t Size() const { return image.size(); }
+};
+
+struct FileSink
+{
+    AtomicFile& file;
+    uint64_t size = 0;
+    bool Append(const void* data, size_t count)
+    {
+        size += count;
+        return AppendToAtomicFile(file, data, count);
+    }
+    bool Patch(uint64_t offset, const void* data, size_t count)
+    {
+        return OverwriteAtomicFile(file, offset, data, count);
+    }
+    uint64_t Size() const { return size; }
+};
+
+enum class EncodeResult
+{
+    Done,
+    Refused, // the set cannot be saved: why says so
+    WriteFailed,
+};
+
+void StoreLittleEndian32(uint8_t* bytes, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+    {
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+template <typename Sink> bool AppendI32To(Sink& sink, int32_t value)
+{
+    uint8_t bytes[4];
+    StoreLittleEndian32(bytes, static_cast<uint32_t>(value));
+    return sink.Append(bytes, sizeof bytes);
+}
+
+// One clip's record: its compressed length, then a zlib stream of its S sample bytes made as
+// one deflate call with room S * 1.001 + 12 makes it (level 9, 15-bit window, memory level 8),
+// taken a piece at a time; the length is filled in once the stream is complete.
+template <typename Sink>
+EncodeResult AppendRecord(Sink& sink, const int16_t* samples, int32_t byteSize, int kind,
+                          int position, std::vector<uint8_t>& piece, MessageFormat& why)
+{
+    DeflateStream stream;
+    if (deflateInit2(&stream.z, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    {
+        why = {YUMO_TEXT("ボイスデータファイルを保存できません。圧縮を開始できません。"), {}};
+        return EncodeResult::Refused;
+    }
+    stream.live = true;
+    uint8_t none = 0;
+    stream.z.next_in =
+        byteSize > 0 ? reinterpret_cast<Bytef*>(const_cast<int16_t*>(samples)) : &none;
+    stream.z.avail_in = static_cast<uInt>(byteSize);
+    const uint64_t lengthAt = sink.Size();
+    if (!AppendI32To(sink, 0))
+    {
+        return EncodeResult::WriteFailed;
+    }
+    int result = Z_OK;
+    while (result != Z_STREAM_END)
+    {
+        stream.z.next_out = piece.data();
+        stream.z.avail_out = static_cast<uInt>(piece.size());
+        result = deflate(&stream.z, Z_FINISH);
+        if (result != Z_OK && result != Z_STREAM_END)
+        {
+            why = {YUMO_TEXT("ボイスデータファイルを保存できません。種類 %1・位置 %2 "
+                             "のボイスを圧縮できません。"),
+                   {std::to_string(kind), std::to_string(position)}};
+            return EncodeResult::Refused;
+        }
+        if (!sink.Append(piece.data(), piece.size() - stream.z.avail_out))
+        {
+            return EncodeResult::WriteFailed;
+        }
+    }
+    uint8_t length[4];
+    StoreLittleEndian32(length, static_cast<uint32_t>(stream.z.total_out));
+    return sink.Patch(lengthAt, length, sizeof length) ? EncodeResult::Done
+                                                       : EncodeResult::WriteFailed;
+}
+
+// Why a set cannot be saved: whole messages, as the save reports them.
+bool CheckVoiceDataSavable(const VoiceSet& set, MessageFormat& why)
+{
     for (int kind = 0; kind < kKindsWithRecords; ++kind)
     {
         const int32_t count = set.clipCounts[kind];
@@ -415,77 +511,108 @@ bool EncodeVoiceDataImage(const VoiceSet& set, std::vector<uint8_t>& out, Messag
         {
             const int slot = ClipSlot(kind, position);
             const int32_t byteSize = set.catalog.byteSize[slot];
-            const std::vector<int16_t>& samples = set.samples[slot];
             // Never read past the clip's samples, whatever its catalogue entry says.
-            if (byteSize < 0 || static_cast<size_t>(byteSize) > samples.size() * sizeof(int16_t))
+            if (byteSize < 0 ||
+                static_cast<size_t>(byteSize) > set.samples[slot].size() * sizeof(int16_t))
             {
                 why = {YUMO_TEXT("ボイスデータファイルを保存できません。種類 %1・位置 %2 "
                                  "のボイスのバイト数 %3 がサンプルと合いません。"),
                        {std::to_string(kind), std::to_string(position), std::to_string(byteSize)}};
                 return false;
             }
-            // The output room of the one deflate call: S * 1.001 + 12, truncated.
-            const auto room = static_cast<size_t>(static_cast<double>(byteSize) * 1.001 + 12.0);
-            std::vector<uint8_t> compressed(room);
-            DeflateStream stream;
-            if (deflateInit2(&stream.z, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            {
-                why = {YUMO_TEXT("ボイスデータファイルを保存できません。圧縮を開始できません。"),
-                       {}};
-                return false;
-            }
-            stream.live = true;
-            uint8_t none = 0;
-            stream.z.next_in = byteSize > 0
-                                   ? reinterpret_cast<Bytef*>(const_cast<int16_t*>(samples.data()))
-                                   : &none;
-            stream.z.avail_in = static_cast<uInt>(byteSize);
-            stream.z.next_out = compressed.data();
-            stream.z.avail_out = static_cast<uInt>(room);
-            // One call must finish the stream; a record cannot be written otherwise.
-            if (deflate(&stream.z, Z_FINISH) != Z_STREAM_END)
-            {
-                why = {YUMO_TEXT("ボイスデータファイルを保存できません。種類 %1・位置 %2 "
-                                 "のボイスを圧縮できません。"),
-                       {std::to_string(kind), std::to_string(position)}};
-                return false;
-            }
-            AppendI32(image, static_cast<int32_t>(stream.z.total_out));
-            AppendBytes(image, compressed.data(), stream.z.total_out);
         }
     }
-    out = std::move(image);
+    // A file that the reader would refuse is never written.
+    if (const int64_t room = VoiceDataRoomBytes(set); room < 0)
+    {
+        why = DescribeVoiceDataOverLimit(room);
+        return false;
+    }
     return true;
+}
+
+template <typename Sink>
+EncodeResult EncodeVoiceDataTo(const VoiceSet& set, Sink& sink, MessageFormat& why)
+{
+    if (!CheckVoiceDataSavable(set, why))
+    {
+        return EncodeResult::Refused;
+    }
+    bool ok = AppendI32To(sink, kVoiceDataWriteVersion) &&
+              sink.Append(set.ownerName.data(), sizeof(VoiceText));
+    for (int32_t count : set.clipCounts)
+    {
+        ok = ok && AppendI32To(sink, count);
+    }
+    ok = ok && sink.Append(&set.catalog, sizeof(ClipCatalog)) &&
+         sink.Append(&set.tracks, sizeof(VoiceTrackTable));
+    if (!ok)
+    {
+        return EncodeResult::WriteFailed;
+    }
+    std::vector<uint8_t> piece(kDeflatePieceBytes);
+    for (int kind = 0; kind < kKindsWithRecords; ++kind)
+    {
+        for (int position = 0; position < set.clipCounts[kind]; ++position)
+        {
+            const int slot = ClipSlot(kind, position);
+            const EncodeResult result =
+                AppendRecord(sink, set.samples[slot].data(), set.catalog.byteSize[slot], kind,
+                             position, piece, why);
+            if (result != EncodeResult::Done)
+            {
+                return result;
+            }
+        }
+    }
+    return EncodeResult::Done;
 }
 
 } // namespace
 
 bool EncodeVoiceData(const VoiceSet& set, std::vector<uint8_t>& out, std::string& why)
 {
+    std::vector<uint8_t> image;
+    image.reserve(kVoiceDataHeaderSize);
+    MemorySink sink{image};
     MessageFormat message;
-    if (!EncodeVoiceDataImage(set, out, message))
+    if (EncodeVoiceDataTo(set, sink, message) != EncodeResult::Done)
     {
         why = FillMessageFormat(message.format, message.arguments);
         return false;
     }
+    out = std::move(image);
     return true;
 }
 
 int WriteVoiceDataFile(const std::string& path, const VoiceSet& set, Reporter& reporter)
 {
-    std::vector<uint8_t> image;
+    // Whatever is wrong with the set is found before anything is created.
     MessageFormat why;
-    if (!EncodeVoiceDataImage(set, image, why))
+    if (!CheckVoiceDataSavable(set, why))
     {
         ReportFormatted(reporter, why, kSaveErrorCaption);
         return kWriteFailed;
     }
-    if (!WriteFileAtomically(path, image))
+    AtomicFile file;
+    EncodeResult result = EncodeResult::WriteFailed;
+    if (OpenAtomicFile(file, path))
     {
-        ReportMessage(
-            reporter,
-            YUMO_TEXT("ボイスデータファイルを書き込めませんでした。以前のファイルはそのままです。"),
-            kSaveErrorCaption);
+        FileSink sink{file};
+        result = EncodeVoiceDataTo(set, sink, why);
+    }
+    if (result == EncodeResult::Refused)
+    {
+        ReportFormatted(reporter, why, kSaveErrorCaption);
+        return kWriteFailed;
+    }
+    if (result != EncodeResult::Done || !CommitAtomicFile(file))
+    {
+        ReportFormatted(reporter,
+                        {YUMO_TEXT("ボイスデータファイルを書き込めませんでした。%1"
+                                   "以前のファイルはそのままです。"),
+                         {DescribeAtomicFileFailure(file)}},
+                        kSaveErrorCaption);
         return kWriteFailed;
     }
     return kOk;

@@ -1,9 +1,12 @@
 // Saves replace their target whole or not at all, whoever else writes beside them.
 
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/atomic_file.h"
 #include "common/wav_writer.h"
@@ -79,6 +82,123 @@ TEST(AtomicFile, AReplacedFileKeepsItsPermissionsAndANewOneFollowsTheUmask)
     ASSERT_TRUE(written && closed);
     EXPECT_EQ(PermissionBits(dir / "new.bin"), 0640u);
     EXPECT_EQ(PermissionBits(dir / "new.wav"), 0640u);
+}
+
+size_t OpenDescriptors()
+{
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                             std::filesystem::directory_iterator()));
+}
+
+TEST(AtomicFile, ASaveThroughALinkReplacesTheLinksFileAndKeepsTheLinkAndTheMode)
+{
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "real");
+    const auto file = dir / "real" / "set.ymv";
+    test::WriteBytesFile(file, {1});
+    ASSERT_EQ(chmod(file.c_str(), 0604), 0);
+    // A relative link, and a link to that link.
+    std::filesystem::create_symlink("real/set.ymv", dir / "link.ymv");
+    std::filesystem::create_symlink("link.ymv", dir / "link2.ymv");
+
+    ASSERT_TRUE(WriteFileAtomically(dir / "link.ymv", {2, 3}));
+    ASSERT_TRUE(WriteFileAtomically(dir / "link2.ymv", {4, 5, 6}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ymv"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link2.ymv"));
+    EXPECT_EQ(test::ReadBytesFile(file), (std::vector<uint8_t>{4, 5, 6}));
+    EXPECT_EQ(PermissionBits(file), 0604u);
+    EXPECT_EQ(FolderNames(dir / "real"), std::vector<std::string>{"set.ymv"});
+
+    // A link that leads nowhere is refused, and nothing is made where it points.
+    std::filesystem::create_symlink("real/gone.ymv", dir / "dangling.ymv");
+    AtomicFile dangling;
+    EXPECT_FALSE(OpenAtomicFile(dangling, dir / "dangling.ymv"));
+    EXPECT_EQ(dangling.problem, AtomicFileProblem::DanglingLink);
+    EXPECT_FALSE(DescribeAtomicFileFailure(dangling).empty());
+    EXPECT_EQ(FolderNames(dir / "real"), std::vector<std::string>{"set.ymv"});
+    EXPECT_EQ(FolderNames(dir.path()),
+              (std::vector<std::string>{"dangling.ymv", "link.ymv", "link2.ymv", "real"}));
+}
+
+TEST(AtomicFile, OnlyRegularFilesAreWrittenNeverADevicePipeOrFolder)
+{
+    test::TempDir dir;
+    const auto fifo = dir / "pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A reader is present, so a write to the pipe could not block the test.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::filesystem::create_symlink("/dev/null", dir / "null.wav");
+    std::filesystem::create_directories(dir / "folder.wav");
+
+    for (const char* name : {"pipe.wav", "null.wav", "folder.wav"})
+    {
+        AtomicFile file;
+        EXPECT_FALSE(OpenAtomicFile(file, dir / name)) << name;
+        EXPECT_EQ(file.problem, AtomicFileProblem::NotRegularFile) << name;
+        WavWriter writer;
+        EXPECT_FALSE(OpenWavWriter(writer, dir / name, 2, 44100)) << name;
+    }
+    char byte = 0;
+    EXPECT_EQ(read(reader, &byte, 1), 0); // nothing was written into the pipe
+    close(reader);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "null.wav"));
+    EXPECT_EQ(FolderNames(dir.path()),
+              (std::vector<std::string>{"folder.wav", "null.wav", "pipe.wav"}));
+}
+
+TEST(AtomicFile, ASaveRemovesTheTemporaryFilesOfKilledSavesButNotOfRunningOnes)
+{
+    test::TempDir dir;
+    const auto target = dir / "out.bin";
+    test::WriteBytesFile(target, {1});
+    // Left by saves that died: nobody holds them.
+    test::WriteBytesFile(dir / "out.bin.tmp-aB3dE9", std::vector<uint8_t>(4096, 7));
+    test::WriteBytesFile(dir / "out.bin.tmp-000000", {7});
+    // Not this target's, or not names a save makes.
+    for (const char* name : {"other.bin.tmp-aB3dE9", "out.bin.tmp-aB3dE", "out.bin.tmp-aB3dE9x",
+                             "out.bin.tmp-aB3d.9", "xout.bin.tmp-aB3dE9"})
+    {
+        test::WriteBytesFile(dir / name, {8});
+    }
+    // A save of the same target that is still being written, by another instance.
+    AtomicFile running;
+    ASSERT_TRUE(OpenAtomicFile(running, target));
+    ASSERT_TRUE(AppendToAtomicFile(running, "run", 3));
+    const std::string runningName = running.tempPath.filename().string();
+
+    ASSERT_TRUE(WriteFileAtomically(target, {2}));
+    std::vector<std::string> expected{
+        "other.bin.tmp-aB3dE9", "out.bin",   "out.bin.tmp-aB3d.9", "out.bin.tmp-aB3dE",
+        "out.bin.tmp-aB3dE9x",  runningName, "xout.bin.tmp-aB3dE9"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(dir.path()), expected);
+
+    ASSERT_TRUE(CommitAtomicFile(running));
+    EXPECT_EQ(test::ReadBytesFile(target), (std::vector<uint8_t>{'r', 'u', 'n'}));
+}
+
+TEST(AtomicFile, AFileOrWriterLeftUnfinishedIsAbandonedWithItsDescriptor)
+{
+    test::TempDir dir;
+    test::WriteBytesFile(dir / "kept.wav", {9});
+    const size_t descriptors = OpenDescriptors();
+    {
+        AtomicFile file;
+        ASSERT_TRUE(OpenAtomicFile(file, dir / "kept.wav"));
+        ASSERT_TRUE(AppendToAtomicFile(file, "abc", 3));
+        WavWriter writer;
+        ASSERT_TRUE(OpenWavWriter(writer, dir / "kept.wav", 1, 44100));
+        // Opening again abandons what the writer had open.
+        ASSERT_TRUE(OpenWavWriter(writer, dir / "other.wav", 1, 44100));
+        EXPECT_EQ(FolderNames(dir.path()).size(), 3u); // kept.wav and two temporary files
+        AtomicFile moved = std::move(file);
+        EXPECT_EQ(file.fd, -1);
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"kept.wav"});
+    EXPECT_EQ(test::ReadBytesFile(dir / "kept.wav"), std::vector<uint8_t>{9});
 }
 
 TEST(AtomicFile, AWriteThatFailsHalfwayLeavesTheTargetAndNoTemporaryFile)

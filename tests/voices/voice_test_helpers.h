@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/utf16.h"
@@ -13,7 +14,7 @@ namespace yumo::test
 {
 
 // Appends a clip the way the editor records one, without padding, so any length can be made.
-inline void PutClip(VoiceSet& set, int kind, const std::vector<int16_t>& samples,
+inline void PutClip(VoiceSet& set, int kind, std::vector<int16_t> samples,
                     const std::u16string& path = u"")
 {
     const int slot = ClipSlot(kind, set.clipCounts[kind]);
@@ -25,7 +26,7 @@ inline void PutClip(VoiceSet& set, int kind, const std::vector<int16_t>& samples
     VoiceText& text = set.catalog.sourcePath[slot];
     set.catalog.pathLength[slot] =
         static_cast<int32_t>(StoreUtf16Field(path, text.data(), text.size()));
-    set.samples[slot] = samples;
+    set.samples[slot] = std::move(samples);
     ++set.clipCounts[kind];
 }
 

@@ -29,17 +29,9 @@ int PrintUsage()
 bool WriteClip(const std::filesystem::path& path, const std::vector<int16_t>& samples)
 {
     yumo::WavWriter writer;
-    if (!yumo::OpenWavWriter(writer, path, 1, yumo::kSampleRate))
-    {
-        yumo::AbortWavWriter(writer);
-        return false;
-    }
-    if (!yumo::WriteWavSamples(writer, samples.data(), samples.size()))
-    {
-        yumo::AbortWavWriter(writer);
-        return false;
-    }
-    return yumo::CloseWavWriter(writer);
+    return yumo::OpenWavWriter(writer, path, 1, yumo::kSampleRate) &&
+           yumo::WriteWavSamples(writer, samples.data(), samples.size()) &&
+           yumo::CloseWavWriter(writer);
 }
 
 } // namespace
