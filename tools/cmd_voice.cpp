@@ -15,6 +15,7 @@
 #include "tools/command.h"
 #include "voices/add_clip.h"
 #include "voices/voice_data_file.h"
+#include "voices/voice_data_room.h"
 
 namespace yumo::tool
 {
@@ -166,6 +167,11 @@ int RunInfo(const std::vector<std::string>& args)
                         set->tracks.playPosition[slot], SourcePathUtf8(*set, slot).c_str());
         }
     }
+    const int64_t room = VoiceDataRoomBytes(*set);
+    std::printf(
+        "room: %lld bytes (%s)\n", static_cast<long long>(room),
+        FillMessageFormat(DescribeVoiceDataRoom(room).format, DescribeVoiceDataRoom(room).arguments)
+            .c_str());
     return kExitOk;
 }
 
@@ -217,10 +223,11 @@ int RunCheckYmv(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const CommandRegistration kInfo({"voice", "info", "FILE.ymv",
-                                 "print a voice-data file's version, owner and, per kind, its "
-                                 "clips: slot, samples, bytes, play position, source path",
-                                 RunInfo});
+const CommandRegistration
+    kInfo({"voice", "info", "FILE.ymv",
+           "print a voice-data file's version, owner and, per kind, its clips: slot, "
+           "samples, bytes, play position, source path; then the room left for clips",
+           RunInfo});
 const CommandRegistration kNew({"voice", "new", "OUT.ymv --owner NAME KIND=FILE...",
                                 "make a voice-data file from WAV/MP3 clips (KIND 0-11 or its "
                                 "label, e.g. おやすみ=a.wav 起きて=b.wav; both are required)",
