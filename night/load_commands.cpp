@@ -43,30 +43,62 @@ void PlaceVoiceBesideListener(BlockTracks& tracks)
 
 } // namespace
 
-int LoadVoiceSet(AppState& state, const std::string& path, AudioDevice& device)
+PreparedVoiceData PrepareVoiceData(const std::string& path)
+{
+    PreparedVoiceData prepared;
+    prepared.path = path;
+    prepared.set = std::make_unique<VoiceSet>();
+    CapturingReporter reporter;
+    prepared.result = ReadVoiceDataFile(path, *prepared.set, reporter);
+    prepared.messages = std::move(reporter.messages);
+    return prepared;
+}
+
+int InstallVoiceData(AppState& state, PreparedVoiceData prepared, AudioDevice& device)
 {
     DrainRunningNight(state);
-    ClearVoiceClips(state.voices);
-    state.voices.ownerName.fill(0);
-    const int result = ReadVoiceDataFile(path, state.voices, *state.reporter);
-    if (result != kOk)
+    state.voices = std::move(*prepared.set);
+    prepared.set.reset();
+    for (const UserMessage& message : prepared.messages)
+    {
+        state.reporter->Report(message);
+    }
+    if (prepared.result != kOk)
     {
         EnterNightPhase(state, NightPhase::NoVoice); // nothing to start, nothing to close
-        return result;
+        return prepared.result;
     }
     PlaceVoiceBesideListener(state.blockTracks);
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    state.voiceDataPath = error ? path : absolute.lexically_normal().string();
+    const std::filesystem::path absolute = std::filesystem::absolute(prepared.path, error);
+    state.voiceDataPath = error ? prepared.path : absolute.lexically_normal().string();
     OpenOutputStream(state, device);
     EnterNightPhase(state, NightPhase::Loaded);
     return kOk;
 }
 
-int32_t LoadMusic(AppState& state, const std::string& path)
+int LoadVoiceSet(AppState& state, const std::string& path, AudioDevice& device)
+{
+    return InstallVoiceData(state, PrepareVoiceData(path), device);
+}
+
+PreparedMusicLoad PrepareMusicLoad(const std::string& path)
+{
+    PreparedMusicLoad prepared;
+    CapturingReporter reporter;
+    prepared.music = PrepareMusic(path, reporter);
+    prepared.messages = std::move(reporter.messages);
+    return prepared;
+}
+
+int32_t InstallMusicLoad(AppState& state, PreparedMusicLoad prepared)
 {
     DrainRunningNight(state);
-    const int32_t bytes = LoadMusicFile(state, path);
+    for (const UserMessage& message : prepared.messages)
+    {
+        state.reporter->Report(message);
+    }
+    const int32_t bytes = InstallMusic(state, std::move(prepared.music));
     // A night drained or ended by itself may be followed by a new one, as after 起きます;
     // music alone, without voice data, starts nothing.
     if (NightStarted(state.phase))
@@ -74,6 +106,11 @@ int32_t LoadMusic(AppState& state, const std::string& path)
         EnterNightPhase(state, NightPhase::Stopped);
     }
     return bytes;
+}
+
+int32_t LoadMusic(AppState& state, const std::string& path)
+{
+    return InstallMusicLoad(state, PrepareMusicLoad(path));
 }
 
 } // namespace yumo

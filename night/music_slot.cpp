@@ -41,12 +41,12 @@ bool IsUsableFormat(const PcmFormat& format)
 
 } // namespace
 
-bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
-                const PcmFormat& format)
+bool SplitMusic(const std::string& path, const ImportedAudio& audio, const PcmFormat& format,
+                PreparedMusic& out, Reporter& reporter)
 {
     if (!IsUsableFormat(format))
     {
-        ReportMessage(*state.reporter, kMusicNot16BitText, kMusicErrorCaption);
+        ReportMessage(reporter, kMusicNot16BitText, kMusicErrorCaption);
         return false;
     }
     // One frame of output per frame of the source: a mono source is heard on both sides, and a
@@ -60,23 +60,37 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
     // Both the length and the cursor, which runs a block past it, are 32-bit byte counts.
     if (frames * kBytesPerFrame > std::numeric_limits<int32_t>::max() - kBytesPerBlock)
     {
-        ReportMessage(*state.reporter, kMusicTooLongText, kMusicErrorCaption);
+        ReportMessage(reporter, kMusicTooLongText, kMusicErrorCaption);
         return false;
     }
-
-    MusicSlot& music = state.music;
     const int rightChannel = format.channels >= 2 ? 1 : 0;
-    music.left.assign(static_cast<size_t>(frames), 0);
-    music.right.assign(static_cast<size_t>(frames), 0);
+    out.left.assign(static_cast<size_t>(frames), 0);
+    out.right.assign(static_cast<size_t>(frames), 0);
     for (int64_t f = 0; f < sourceFrames; ++f)
     {
-        music.left[static_cast<size_t>(f)] = SampleAt(audio, available, f, 0, format);
-        music.right[static_cast<size_t>(f)] = SampleAt(audio, available, f, rightChannel, format);
+        out.left[static_cast<size_t>(f)] = SampleAt(audio, available, f, 0, format);
+        out.right[static_cast<size_t>(f)] = SampleAt(audio, available, f, rightChannel, format);
     }
-    music.path = path;
-    music.format = format;
-    music.lengthFrames = static_cast<int32_t>(frames);
-    music.lengthBytes = static_cast<int32_t>(frames * kBytesPerFrame);
+    out.importedBytes = std::max<int32_t>(audio.byteLength, 1);
+    out.path = path;
+    out.format = format;
+    return true;
+}
+
+int32_t InstallMusic(AppState& state, PreparedMusic prepared)
+{
+    if (prepared.importedBytes <= 0)
+    {
+        return 0;
+    }
+    MusicSlot& music = state.music;
+    const auto frames = static_cast<int32_t>(prepared.left.size());
+    music.left = std::move(prepared.left);
+    music.right = std::move(prepared.right);
+    music.path = std::move(prepared.path);
+    music.format = prepared.format;
+    music.lengthFrames = frames;
+    music.lengthBytes = frames * kBytesPerFrame;
     music.cursorFrames = 0;
     music.cursorBytes = 0;
 
@@ -86,17 +100,38 @@ bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& a
     state.stream.format.avgBytesPerSecond = kSampleRate * kOutputChannels * kBytesPerSample;
     state.referenceDistance[kKindGoodNight] = 1.0;
     music.musicOn = 1;
-    return true;
+    return prepared.importedBytes;
+}
+
+bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+                const PcmFormat& format)
+{
+    PreparedMusic prepared;
+    return SplitMusic(path, audio, format, prepared, *state.reporter) &&
+           InstallMusic(state, std::move(prepared)) > 0;
+}
+
+PreparedMusic PrepareMusic(const std::string& path, Reporter& reporter)
+{
+    PreparedMusic prepared;
+    ImportedAudio audio;
+    PcmFormat format;
+    const int32_t bytes = ImportAudioByExtension(path, audio, format, reporter);
+    if (bytes > 0 && SplitMusic(path, audio, format, prepared, reporter))
+    {
+        prepared.importedBytes = bytes;
+    }
+    else
+    {
+        prepared = PreparedMusic{};
+    }
+    ReleaseImportedAudio(audio);
+    return prepared;
 }
 
 int32_t LoadMusicFile(AppState& state, const std::string& path)
 {
-    ImportedAudio audio;
-    PcmFormat format;
-    const int32_t bytes = ImportAudioByExtension(path, audio, format, *state.reporter);
-    const bool stored = bytes > 0 && StoreMusic(state, path, audio, format);
-    ReleaseImportedAudio(audio);
-    return stored ? bytes : 0;
+    return InstallMusic(state, PrepareMusic(path, *state.reporter));
 }
 
 } // namespace yumo

@@ -50,6 +50,26 @@ int32_t LoadMusicFile(AppState& state, const std::string& path);
 bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
                 const PcmFormat& format);
 
+// Music made ready for the slot away from the night: imported, split into the slot's left and
+// right arrays of whole blocks. Touches no AppState, so it may run on another thread.
+struct PreparedMusic
+{
+    int32_t importedBytes = 0; // the import's byte length; 0 when the file was refused
+    std::string path;
+    PcmFormat format;
+    std::vector<int16_t> left; // the slot's arrays, lengthFrames each
+    std::vector<int16_t> right;
+};
+
+// The import and the split; a refusal's messages go to `reporter`.
+PreparedMusic PrepareMusic(const std::string& path, Reporter& reporter);
+// The split alone, of audio already imported: false, with a message, as StoreMusic refuses.
+bool SplitMusic(const std::string& path, const ImportedAudio& audio, const PcmFormat& format,
+                PreparedMusic& out, Reporter& reporter);
+// Moves prepared music into the slot and sets up the slot, tracks and stream. Quick: nothing is
+// copied. Returns the imported byte length, or 0 (nothing changed) for refused music.
+int32_t InstallMusic(AppState& state, PreparedMusic prepared);
+
 // Linear gain of a volume in tenths of a decibel, 10^(volume / 200), rounded to single
 // precision: the mix multiplies in single precision.
 float VolumeGain(double tenthsOfDecibel);

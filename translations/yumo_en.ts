@@ -259,6 +259,12 @@
         <source>プレビューエラー</source>
         <translation>Preview Error</translation>
     </message>
+    <message>
+        <source>ボイスデータを保存できませんでした。別の場所に保存しますか？
+「いいえ」を選ぶと、追加したボイスを保存せずに終了します。</source>
+        <translation>The voice data could not be saved. Save it somewhere else?
+Choose No to quit without the voices you added.</translation>
+    </message>
 </context>
 <context>
     <name>yumo</name>
@@ -700,7 +706,7 @@ Distance=%2.1fm</translation>
     </message>
     <message>
         <source>保存先のフォルダがありません。</source>
-        <translation>The target's folder does not exist.</translation>
+        <translation>The target&apos;s folder does not exist.</translation>
     </message>
     <message>
         <source>ファイルが大きすぎます。</source>
@@ -708,7 +714,7 @@ Distance=%2.1fm</translation>
     </message>
     <message>
         <source>保存先の名前が長すぎます。</source>
-        <translation>The target's name is too long.</translation>
+        <translation>The target&apos;s name is too long.</translation>
     </message>
     <message>
         <source>ボイスデータファイルを書き込めませんでした。%1以前のファイルはそのままです。</source>

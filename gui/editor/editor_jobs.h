@@ -1,12 +1,17 @@
 #pragma once
-// The voice editor's slow work, run on a worker thread so that the window's thread keeps
-// refilling the stream: importing a file to preview, importing and converting a file to add,
-// and writing a copy of the set. Each works only on what it is given and keeps the messages it
-// would show, for the editor to show when the result arrives.
+// The voice editor's slow work, run on a worker thread (as are the main window's loads) so that the
+// window's thread keeps refilling the stream: importing a file to preview, importing and converting
+// a file to add, and writing a copy of the set. Each works only on what it is given and keeps the
+// messages it would show, for the editor to show when the result arrives.
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/report.h"
 #include "import/pcm_audio.h"
@@ -15,6 +20,19 @@
 
 namespace yumo
 {
+
+// Runs `work` on the worker threads and hands its result to `done` on the thread of `owner`;
+// the result is dropped when `owner` is gone by then.
+template <typename Result, typename Work, typename Done>
+void RunOnWorker(QObject* owner, Work work, Done done)
+{
+    auto* watcher = new QFutureWatcher<Result>(owner);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, owner, [watcher, done] {
+        watcher->deleteLater();
+        done(watcher->future().takeResult());
+    });
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
 
 struct PreviewImport
 {

@@ -16,6 +16,8 @@
 #include "gui/editor/path_field.h"
 #include "gui/sound/preview_player.h"
 #include "gui/texts/live_texts.h"
+#include "gui/texts/texts.h"
+#include "voices/voice_data_room.h"
 
 namespace yumo
 {
@@ -70,8 +72,8 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
                          QWidget* owner)
     : QDialog(owner), state_(state), prompts_(prompts), reporter_(prompts, this),
       ownPreview_(std::make_unique<PreviewPlayer>(reporter_)), preview_(ownPreview_.get()),
-      owner_(new ElidedLabel(this)), newDialog_(new NewVoiceDialog(this)),
-      voiceFile_(AbsoluteOrEmpty(voiceFile))
+      owner_(new ElidedLabel(this)), room_(new QLabel(this)), saveProgress_(new QProgressBar(this)),
+      newDialog_(new NewVoiceDialog(this)), voiceFile_(AbsoluteOrEmpty(voiceFile))
 {
     setObjectName(QStringLiteral("VOICE_EDIT"));
     ShowText(this, UiText::EditorCaption);
@@ -89,6 +91,8 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     ShowText(ownerLabel, UiText::EditorOwner);
     ownerRow->addWidget(ownerLabel);
     ownerRow->addWidget(owner_, 1);
+    room_->setObjectName(QStringLiteral("roomLabel"));
+    ownerRow->addWidget(room_);
 
     QPushButton* newVoice = MakeButton(this, UiText::EditorNewVoice, QStringLiteral("newButton"));
     QPushButton* save = MakeButton(this, UiText::EditorSave, QStringLiteral("saveButton"));
@@ -102,9 +106,15 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     setTabOrder(rows_.back().add, newVoice);
     setTabOrder(newVoice, save);
     setTabOrder(save, cancel);
+    saveProgress_->setObjectName(QStringLiteral("saveProgress"));
+    saveProgress_->setRange(0, 0); // busy: the write cannot tell how far it is
+    saveProgress_->setTextVisible(false);
+    saveProgress_->setFixedWidth(save->sizeHint().width());
+    saveProgress_->hide();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(newVoice);
     buttons->addStretch();
+    buttons->addWidget(saveProgress_);
     buttons->addWidget(save);
     buttons->addWidget(cancel);
 
@@ -259,6 +269,9 @@ void VoiceEditor::ShowCounts()
                                                             .arg(state_.voices.clipCounts[kind])
                                                             .arg(kMaxClipsPerKind));
     }
+    const MessageFormat room = DescribeVoiceDataRoom(VoiceDataRoomBytes(state_.voices));
+    room_->setText(TranslateCoreMessage(
+        UserMessage{{}, {}, MessageKind::Information, room.format, room.arguments}));
 }
 
 // A row whose file is being imported shows it; while it is added the row takes no other file.

@@ -73,6 +73,11 @@ public:
     bool HasUnsavedClips() const;
     // An import or a save is running on the worker thread.
     bool IsBusy() const;
+    // A save is under way: its copy is being taken or its file written.
+    bool IsSaving() const { return saving_; }
+    // 保存... as the button does it: the check, the chooser, the write. False when no save
+    // started (one is under way, the set cannot be saved, or the chooser was cancelled).
+    bool Save();
     // Previews play here instead of on the editor's own player (tests).
     void UsePreview(PreviewOutput& preview) { preview_ = &preview; }
 
@@ -83,6 +88,8 @@ public:
 signals:
     // The owner name changed or the night was ended: the main window repaints what it shows.
     void SetChanged();
+    // A save is done, its messages shown; `saved` is false when nothing was written.
+    void SaveFinished(bool saved);
 
 public slots:
     // キャンセル, Escape, the close box: the preview stops, the editor hides.
@@ -95,7 +102,7 @@ private:
     void BuildRows(QWidget* group);
     void ShowRowTexts();
     void ShowOwner();
-    void ShowCounts();
+    void ShowCounts(); // and the room left in the set
     void ShowRowBusy(int kind);
 
     // The commands (voice_editor_commands.cpp).
@@ -104,7 +111,6 @@ private:
     void Preview(int kind);
     void StartNewSet();
     void TakeNewOwner(const QString& name);
-    void Save();
     void StopPreview();
     void FinishAdd(int kind, uint64_t generation, const QString& path, ClipImport job);
     void FinishPreview(uint64_t job, const QString& path, PreviewImport import);
@@ -120,6 +126,8 @@ private:
     PreviewOutput* preview_;
     std::array<EditorRow, kEditableVoiceKindCount> rows_;
     ElidedLabel* owner_;
+    QLabel* room_;               // what the set may still take
+    QProgressBar* saveProgress_; // shown while a save is under way
     NewVoiceDialog* newDialog_;
     QString voiceFile_;          // where the set was loaded from or saved to last
     bool unsavedClips_ = false;  // clips added since

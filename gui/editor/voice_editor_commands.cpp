@@ -8,9 +8,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
+#include <QProgressBar>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "gui/editor/new_voice_dialog.h"
 #include "gui/editor/path_field.h"
@@ -26,19 +25,6 @@ namespace
 {
 
 std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// Runs `work` on the worker threads and hands its result to `done` on the editor's thread; the
-// result is dropped when the editor is gone by then.
-template <typename Result, typename Work, typename Done>
-void RunOnWorker(QObject* editor, Work work, Done done)
-{
-    auto* watcher = new QFutureWatcher<Result>(editor);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, editor, [watcher, done] {
-        watcher->deleteLater();
-        done(watcher->future().takeResult());
-    });
-    watcher->setFuture(QtConcurrent::run(std::move(work)));
-}
 
 } // namespace
 
@@ -187,13 +173,13 @@ void VoiceEditor::TakeNewOwner(const QString& name)
 // The check comes before any chooser; the chooser offers the set's own file or its owner's
 // name, never a clip's path; the file is written on the worker from a copy taken in slices, so
 // a night goes on.
-void VoiceEditor::Save()
+bool VoiceEditor::Save()
 {
     // One save at a time. The button stays enabled: disabling it would push the keyboard focus
     // on to キャンセル.
     if (saving_ || !CheckVoiceSetSavable(state_.voices, reporter_))
     {
-        return;
+        return false;
     }
     StopPreview();
     const QString offered =
@@ -202,12 +188,14 @@ void VoiceEditor::Save()
     const QString path = prompts_.ChooseFile(this, FileChooserKind::SaveVoice, offered);
     if (path.isEmpty())
     {
-        return;
+        return false;
     }
     saving_ = true;
+    saveProgress_->show();
     pendingSave_ = std::make_unique<PendingSave>(
         PendingSave{BeginVoiceSetCopy(state_.voices), path, setGeneration_, changes_});
     CopyForSave();
+    return true;
 }
 
 // A slice of the copy per turn of the event loop; the worker writes it once it is whole. A set
@@ -223,6 +211,8 @@ void VoiceEditor::CopyForSave(size_t maxSamples)
     {
         pendingSave_.reset();
         saving_ = false;
+        saveProgress_->hide();
+        emit SaveFinished(false);
         return;
     }
     if (!ContinueVoiceSetCopy(state_.voices, pendingSave_->copy, maxSamples))
@@ -247,17 +237,18 @@ void VoiceEditor::FinishSave(uint64_t generation, uint64_t changes, const QStrin
                              VoiceSave job)
 {
     saving_ = false;
+    saveProgress_->hide();
     reporter_.ReportAll(job.messages);
-    if (!job.ok || generation != setGeneration_)
+    if (job.ok && generation == setGeneration_)
     {
-        return;
+        voiceFile_ = path;
+        // Clips added while it was written are not in the file.
+        if (changes == changes_)
+        {
+            unsavedClips_ = false;
+        }
     }
-    voiceFile_ = path;
-    // Clips added while it was written are not in the file.
-    if (changes == changes_)
-    {
-        unsavedClips_ = false;
-    }
+    emit SaveFinished(job.ok);
 }
 
 } // namespace yumo

@@ -84,6 +84,8 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "キャンセル"),
     QT_TRANSLATE_NOOP("Yumo", "追加したボイスが保存されていません。保存せずに続行しますか？"),
     QT_TRANSLATE_NOOP("Yumo", "確認"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイスデータを保存できませんでした。別の場所に保存しますか？\n"
+                              "「いいえ」を選ぶと、追加したボイスを保存せずに終了します。"),
     QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスを開けませんでした。音を出さずに続けます。"),
     QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスエラー"),
     QT_TRANSLATE_NOOP("Yumo", "このファイルの形式はプレビューできません。"),

@@ -88,6 +88,7 @@ enum class UiText
     NewDialogCancel,
     UnsavedClipsQuestion,
     UnsavedClipsCaption,
+    SaveFailedAtQuitQuestion,
     // The sound output and the editor's previews.
     SoundSilentFallback,
     SoundDeviceErrorCaption,

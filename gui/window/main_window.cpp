@@ -1,6 +1,7 @@
 #include "gui/window/main_window.h"
 
 #include <filesystem>
+#include <utility>
 
 #include <QCloseEvent>
 #include <QDropEvent>
@@ -346,7 +347,13 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!ConfirmDiscardClips())
+    // A save's result must come while its message can still be shown.
+    if (WaitForSaveBeforeClosing())
+    {
+        event->ignore();
+        return;
+    }
+    if (!std::exchange(clipsGivenUp_, false) && !ConfirmDiscardClips())
     {
         event->ignore();
         return;

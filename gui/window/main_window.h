@@ -4,6 +4,7 @@
 // repaints what changed. It works on the AppState, output device and prompts it is given and
 // owns none of them; its wake-up dialog is its child.
 
+#include <cstdint>
 #include <optional>
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include "gui/window/main_menu.h"
 #include "night/app_state.h"
 #include "night/audio_device.h"
+#include "night/load_commands.h"
 
 namespace yumo
 {
@@ -69,6 +71,10 @@ public:
     const MainMenu& menu() const { return menu_; }
     ClientArea& client() const { return *client_; }
     WakeDialog& wakeDialog() const { return *wakeDialog_; }
+    // A voice-data or music load is being read on a worker; the night and the set are as they
+    // were until its result is in.
+    bool IsLoading() const { return voiceLoadJob_ != 0 || musicLoadJob_ != 0; }
+
     // The voice editor, made by the first ボイス情報の編集...; null before.
     VoiceEditor* voiceEditor() const { return voiceEditor_; }
 
@@ -104,6 +110,9 @@ private:
     void LoadVoiceData(std::optional<QString> dropped = std::nullopt);
     void CloseVoiceData();
     void LoadMusicFile(std::optional<QString> dropped = std::nullopt);
+    void FinishVoiceLoad(uint64_t job, const QString& path, bool firstLoad,
+                         PreparedVoiceData prepared);
+    void FinishMusicLoad(uint64_t job, const QString& path, PreparedMusicLoad prepared);
     bool SavePositionRecord();
     void EndNightBeforeLoad();
     void StepVolume(bool music, int step);
@@ -116,6 +125,10 @@ private:
     void CloseVoiceEditor();
     // True when nothing unsaved would be lost, or the user agrees to lose it.
     bool ConfirmDiscardClips();
+    // A close while the editor saves waits for it: true (the close is to be ignored, and is
+    // made again once the save is done).
+    bool WaitForSaveBeforeClosing();
+    void FollowSaveAtQuit(bool saved);
     void PrepareEditorForOtherSet();
     void TellEditorOfOtherSet(const QString& voiceFile);
 
@@ -138,8 +151,13 @@ private:
     QString musicPath_;          // the last music loaded, offered by the music chooser
     QString positionRecordPath_; // where the position record was saved last
     int loadGeneration_ = 0;     // counts loads, so the status pane repaints a new owner
+    uint64_t loadJobs_ = 0;      // numbers the loads
+    uint64_t voiceLoadJob_ = 0;  // the voice-data load under way; 0 when none
+    uint64_t musicLoadJob_ = 0;  // the music load under way; 0 when none
     VoiceEditor* voiceEditor_ = nullptr;
-    QString voiceFile_; // the voice-data file the live set was loaded from
+    bool closeAfterSave_ = false; // a close waits for the editor's save
+    bool clipsGivenUp_ = false;   // its save failed and the user chose to quit without it
+    QString voiceFile_;           // the voice-data file the live set was loaded from
 };
 
 } // namespace yumo

@@ -9,6 +9,7 @@
 #include <QSlider>
 
 #include "common/results.h"
+#include "gui/editor/editor_jobs.h"
 #include "gui/texts/texts.h"
 #include "gui/window/client_area.h"
 #include "gui/window/main_window.h"
@@ -46,6 +47,9 @@ void MainWindow::LoadDefaultVoiceData(const QString& path)
     LoadVoiceData();
 }
 
+// The file is read and checked on a worker while the night goes on; the night ends and the set
+// is replaced only when the result is in. The start-up load, before anything plays, is read at
+// once. A later load or a close supersedes a load still under way.
 void MainWindow::LoadVoiceData(std::optional<QString> dropped)
 {
     QString path;
@@ -73,17 +77,36 @@ void MainWindow::LoadVoiceData(std::optional<QString> dropped)
     }
     // The start-up load leaves no name behind, so the first chooser offers none.
     pathBuffer_ = firstLoad ? QString() : path;
+    const uint64_t job = ++loadJobs_;
+    voiceLoadJob_ = job;
+    if (firstLoad)
+    {
+        FinishVoiceLoad(job, path, true, PrepareVoiceData(FilePath(path)));
+        return;
+    }
+    RunOnWorker<PreparedVoiceData>(
+        this, [file = FilePath(path)] { return PrepareVoiceData(file); },
+        [this, job, path](PreparedVoiceData prepared) {
+            FinishVoiceLoad(job, path, false, std::move(prepared));
+        });
+}
+
+void MainWindow::FinishVoiceLoad(uint64_t job, const QString& path, bool firstLoad,
+                                 PreparedVoiceData prepared)
+{
+    if (job != voiceLoadJob_)
+    {
+        return; // superseded
+    }
+    voiceLoadJob_ = 0;
     EndNightBeforeLoad();
     PrepareEditorForOtherSet();
-    const int result = LoadVoiceSet(state_, FilePath(path), device_);
+    const int result = InstallVoiceData(state_, std::move(prepared), device_);
     TellEditorOfOtherSet(result == kOk ? path : QString());
-    if (result != kOk)
+    if (result == kFileNotOpened && !firstLoad)
     {
-        if (result == kFileNotOpened && !firstLoad)
-        {
-            prompts_.ShowMessage(this, Text(UiText::FileOpenErrorCaption),
-                                 Text(UiText::VoiceNotOpened).arg(path), MessageKind::Error);
-        }
+        prompts_.ShowMessage(this, Text(UiText::FileOpenErrorCaption),
+                             Text(UiText::VoiceNotOpened).arg(path), MessageKind::Error);
     }
     RepaintAll();
 }
@@ -94,6 +117,7 @@ void MainWindow::CloseVoiceData()
     {
         return;
     }
+    voiceLoadJob_ = 0; // a load under way would bring back what the user just closed
     PrepareEditorForOtherSet();
     ClearVoiceClips(state_.voices);
     state_.voices.ownerName.fill(0);
@@ -102,6 +126,7 @@ void MainWindow::CloseVoiceData()
     RepaintAll();
 }
 
+// Imported and split on a worker, as the voice data is read; the night ends when it is in.
 void MainWindow::LoadMusicFile(std::optional<QString> dropped)
 {
     // The music chooser offers the last music file, never the voice data the shared buffer
@@ -117,8 +142,24 @@ void MainWindow::LoadMusicFile(std::optional<QString> dropped)
         }
         return;
     }
+    const uint64_t job = ++loadJobs_;
+    musicLoadJob_ = job;
+    RunOnWorker<PreparedMusicLoad>(
+        this, [file = FilePath(path)] { return PrepareMusicLoad(file); },
+        [this, job, path](PreparedMusicLoad prepared) {
+            FinishMusicLoad(job, path, std::move(prepared));
+        });
+}
+
+void MainWindow::FinishMusicLoad(uint64_t job, const QString& path, PreparedMusicLoad prepared)
+{
+    if (job != musicLoadJob_)
+    {
+        return; // superseded
+    }
+    musicLoadJob_ = 0;
     EndNightBeforeLoad();
-    if (LoadMusic(state_, FilePath(path)) > 0)
+    if (InstallMusicLoad(state_, std::move(prepared)) > 0)
     {
         client_->musicOnButton->setChecked(false);
         musicPath_ = path;

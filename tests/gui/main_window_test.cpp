@@ -127,6 +127,12 @@ TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFile
     const QString rain = QString::fromStdString(WriteMusicFile("rain.wav").string());
     prompts.files.push_back(rain);
     QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
+    // The file is read on a worker: until its result is in, the night and the menu go on.
+    EXPECT_TRUE(window->IsLoading());
+    EXPECT_EQ(state->music.loadCount, 0);
+    EXPECT_TRUE(NightPlays(state->phase));
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Running);
+    WaitForLoads();
     EXPECT_EQ(state->music.loadCount, 1);
     EXPECT_FALSE(NightPlays(state->phase));
     EXPECT_EQ(MenuStateOf(state->phase), MenuState::Stopped);
@@ -134,6 +140,8 @@ TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFile
     prompts.files.push_back(QString::fromStdString(WriteVoiceFile("other.ymv").string()));
     PressKey(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(prompts.chooserKinds.back(), FileChooserKind::OpenVoice);
+    EXPECT_EQ(MenuStateOf(state->phase), MenuState::Stopped);
+    WaitForLoads();
     EXPECT_EQ(MenuStateOf(state->phase), MenuState::Loaded);
 
     // After a voice load the music chooser offers the last music, not the voice data.
@@ -145,6 +153,7 @@ TEST_F(WindowTest, CtrlOAndTheMenuLoadThroughTheChooserAndEndANightOnlyWhenAFile
     // A file that cannot be read: nothing stays loaded, and the user hears why.
     prompts.files.push_back(QString::fromStdString((dir / "missing.ymv").string()));
     window->menu().loadVoice->trigger();
+    WaitForLoads();
     EXPECT_FALSE(VoiceLoaded(state->phase));
     EXPECT_EQ(MenuStateOf(state->phase), MenuState::NoVoice);
     EXPECT_FALSE(window->menu().goodNight->isEnabled());
@@ -171,6 +180,7 @@ TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
     Drop({QUrl::fromLocalFile(lower), QUrl::fromLocalFile(voice)});
     EXPECT_FALSE(VoiceLoaded(state->phase)); // not inside the drop event
     QCoreApplication::processEvents();
+    WaitForLoads();
     EXPECT_TRUE(VoiceLoaded(state->phase));
     EXPECT_TRUE(prompts.chooserKinds.empty());
 
@@ -178,6 +188,7 @@ TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
     PressKey(Qt::Key_W, Qt::ControlModifier);
     Drop({QUrl::fromLocalFile(QString::fromStdString(WriteMusicFile("a.mp3.wav").string()))});
     QCoreApplication::processEvents();
+    WaitForLoads();
     EXPECT_EQ(state->music.loadCount, 1);
     EXPECT_EQ(state->phase, NightPhase::NoVoice);
     EXPECT_EQ(PlayPaneState(state->phase), 0);
@@ -221,6 +232,7 @@ TEST_F(WindowTest, VolumeArrowsStepATenthOfADecibelWithinThirtyAndTheSliderFollo
     EXPECT_EQ(state->music.musicOn, 0);
     prompts.files.push_back(QString::fromStdString(WriteMusicFile("m.wav").string()));
     QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
+    WaitForLoads();
     EXPECT_FALSE(m->isChecked());
     EXPECT_EQ(state->music.musicOn, 1);
     QTest::mouseClick(m, Qt::LeftButton);

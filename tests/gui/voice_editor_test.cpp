@@ -26,6 +26,7 @@
 #include "gui/sound/preview_player.h"
 #include "gui/test_application.h"
 #include "gui/texts/language.h"
+#include "gui/texts/texts.h"
 #include "gui/window_fixture.h"
 #include "support/night_data.h"
 #include "voices/voice_data_file.h"
@@ -136,11 +137,20 @@ TEST_F(EditorTest, AddEmptiesTheFieldOnlyOnSuccessAndItsMessagesStandOverTheEdit
     ShowWithDefaultVoice();
     VoiceEditor& editor = OpenEditor();
     EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("1/10"));
+    // The room left, in minutes of mono audio: a one-minute clip takes one of them.
+    const auto minutesLeft = [&editor] {
+        const QString text = editor.findChild<QLabel*>(QStringLiteral("roomLabel"))->text();
+        const qsizetype at = text.indexOf(QStringLiteral("約 "));
+        return at < 0 ? -1 : text.mid(at + 2).section(QLatin1Char(' '), 0, 0).toInt();
+    };
+    const int before = minutesLeft();
+    EXPECT_GT(before, 200);
 
-    const QString wav = Clip("おやすみ.wav");
+    const QString wav = Clip("おやすみ.wav", 60 * 44100);
     Press(editor, kKindGoodNight, &EditorRow::add, wav);
     EXPECT_TRUE(editor.row(kKindGoodNight).path->text().isEmpty());
     EXPECT_EQ(Count(editor, kKindGoodNight), QStringLiteral("2/10"));
+    EXPECT_EQ(minutesLeft(), before - 1);
     EXPECT_EQ(SourcePathUtf8(state->voices, ClipSlot(kKindGoodNight, 1)), wav.toStdString());
 
     // A capitalised ".MP3" goes to the WAV import, which refuses it.
@@ -280,6 +290,55 @@ TEST_F(EditorTest, ASaveConfirmedJustBeforeQuittingIsStillWritten)
               state->voices.samples[ClipSlot(kKindSnore, 1)]);
 }
 
+// A path the save cannot write to: its folder is a file.
+QString UnwritablePath(const std::filesystem::path& dir)
+{
+    WriteBytesFile(dir / "file", {1});
+    return QString::fromStdString((dir / "file" / "set.ymv").string());
+}
+
+TEST_F(EditorTest, AQuitWaitsForTheSaveAndOffersAnotherPlaceWhenItFailed)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    Press(editor, kKindSnore, &EditorRow::add, Clip("s.wav"));
+    const std::filesystem::path elsewhere = dir / "elsewhere.ymv";
+    prompts.files = {UnwritablePath(dir.path()), QString::fromStdString(elsewhere.string())};
+    prompts.answers = {Answer::Yes}; // save elsewhere
+    editor.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    ASSERT_TRUE(editor.IsSaving());
+    window->close();
+    EXPECT_TRUE(window->isVisible()); // waiting for the save
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 20000));
+
+    // The failure was shown, then the question, then the save elsewhere; no other question.
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0],
+              QStringLiteral("ymv保存エラー: ボイスデータファイルを書き込めませんでした。"
+                             "保存先のフォルダがありません。以前のファイルはそのままです。"));
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0], Text(UiText::SaveFailedAtQuitQuestion));
+    auto saved = std::make_unique<VoiceSet>();
+    SilentReporter silent;
+    ASSERT_EQ(ReadVoiceDataFile(elsewhere.string(), *saved, silent), 0);
+    EXPECT_EQ(saved->clipCounts[kKindSnore], 1);
+}
+
+TEST_F(EditorTest, AQuitAfterAFailedSaveMayGiveTheClipsUp)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    Press(editor, kKindSnore, &EditorRow::add, Clip("s.wav"));
+    prompts.files = {UnwritablePath(dir.path())};
+    prompts.answers = {Answer::No}; // quit anyway
+    editor.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 20000));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.questions.size(), 1u); // not asked again about the unsaved clips
+}
+
 TEST_F(EditorTest, NewSetEndsTheNightAndTheOwnerDisplayWaitsForTheName)
 {
     ShowWithDefaultVoice();
@@ -345,6 +404,7 @@ TEST_F(EditorTest, ALoadStopsThePreviewFirstAndCountsFollowLoadsAndCloses)
 
     prompts.files = {QString::fromStdString(WriteVoiceFile("other.ymv").string())};
     window->menu().loadVoice->trigger();
+    WaitForLoads();
     EXPECT_FALSE(editor.newVoiceDialog().isVisible()); // its OK cannot rename the loaded set
     EXPECT_FALSE(preview.playing);
     EXPECT_EQ(countAtStop, 2); // stopped while the old set was still whole

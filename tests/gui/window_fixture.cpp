@@ -61,6 +61,11 @@ void WindowTest::ShowWithDefaultVoice()
     ASSERT_TRUE(VoiceLoaded(state->phase));
 }
 
+void WindowTest::WaitForLoads()
+{
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->IsLoading(); }, 20000));
+}
+
 void WindowTest::PressKey(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat)
 {
     // Where the window's keyboard focus is, as the platform would deliver it.

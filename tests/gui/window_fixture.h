@@ -78,6 +78,8 @@ protected:
     void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                   bool autoRepeat = false);
     void Drop(const QList<QUrl>& urls);
+    // Until the loads read on the worker are in.
+    void WaitForLoads();
 
     TempDir dir;
     std::filesystem::path previousDir;
