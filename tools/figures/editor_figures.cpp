@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -21,12 +20,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "common/byte_io.h"
 #include "gui/editor/path_field.h"
 #include "gui/editor/voice_editor.h"
 #include "gui/texts/user_prompts.h"
-#include "import/mp3_import.h"
 #include "night/app_state.h"
+#include "tools/figures/repeated_mp3.h"
 #include "voices/add_clip.h"
 
 namespace
@@ -54,35 +52,6 @@ public:
 private:
     QString target_;
 };
-
-// MP3 frames of `source` repeated until they last at least `seconds`; empty when unreadable.
-std::vector<uint8_t> RepeatFrames(const std::string& source, double seconds)
-{
-    std::vector<uint8_t> bytes;
-    if (ReadWholeFile(source, bytes, 1 << 24) != FileReadResult::Ok)
-    {
-        return {};
-    }
-    Mp3File file;
-    SilentReporter silent;
-    ImportedAudio audio;
-    PcmFormat format;
-    if (ReadMp3Bytes(bytes, file) != Mp3HeaderProblem::None ||
-        ImportMp3Bytes(bytes, audio, format, silent) <= 0 || format.avgBytesPerSecond == 0)
-    {
-        return {};
-    }
-    const double once = static_cast<double>(audio.byteLength) / format.avgBytesPerSecond;
-    // After the tag and the first frame, which may be an information frame.
-    const auto frames =
-        bytes.begin() + static_cast<long>(file.audioOffset + file.descriptor.blockSize);
-    std::vector<uint8_t> out;
-    for (double total = 0; total < seconds; total += once)
-    {
-        out.insert(out.end(), frames, bytes.end());
-    }
-    return out;
-}
 
 struct Stall
 {
@@ -131,15 +100,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const std::string source =
         argc > 1 ? argv[1] : std::string(YUMO_SOURCE_DIR) + "/tests/data/mp3/stereo_44k.mp3";
-    const std::vector<uint8_t> mp3 = RepeatFrames(source, kTenMinutes);
     const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                       ("yumo-editor-figures-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::filesystem::path clip = dir / "ten_minutes.mp3";
-    std::ofstream out(clip, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(mp3.data()), static_cast<std::streamsize>(mp3.size()));
-    out.close();
-    if (mp3.empty() || !out)
+    if (!WriteRepeatedMp3(source, kTenMinutes, clip))
     {
         std::fprintf(stderr, "could not make a ten-minute MP3 from %s\n", source.c_str());
         return 1;
