@@ -125,7 +125,9 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
     {
         return kFileNotOpened;
     }
-    std::string why = "the file is too large or cannot be read";
+    std::string why = read == FileReadResult::NotRegular
+                          ? "it is a folder, pipe or device, not a file"
+                          : "the file is too large or cannot be read";
     auto pictures = std::make_unique<CharacterPictures>();
     if (read != FileReadResult::Ok || !ParseCharacterData(bytes, state.character, *pictures, why))
     {

@@ -200,7 +200,9 @@ int ReadCharacterFile(const std::string& path, CharacterAnimation& table,
     if (read != FileReadResult::Ok)
     {
         return Refuse(path + (read == FileReadResult::TooLarge ? ": the file is too large"
-                                                               : ": the file could not be read"));
+                              : read == FileReadResult::NotRegular
+                                  ? ": not a file"
+                                  : ": the file could not be read"));
     }
     std::string why;
     if (!ParseCharacterData(bytes, table, pictures, why, &layout))
