@@ -182,6 +182,10 @@ int RunBuild(const std::vector<std::string>& args)
     {
         std::fprintf(stderr, "note: the picture list ends early: %s\n", build.listEnd.c_str());
     }
+    if (!build.maskProblem.empty())
+    {
+        std::fprintf(stderr, "note: a mask is not used: %s\n", build.maskProblem.c_str());
+    }
     if (!WriteFileAtomically(args[2], EncodeCharacterData(*table, *pictures)))
     {
         return Refuse(args[2] + ": could not be written");
