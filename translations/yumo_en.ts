@@ -686,5 +686,15 @@ Distance=%2.1fm</translation>
         <source>深い</source>
         <translation>Deep</translation>
     </message>
+    <message>
+        <source>キャラクターの画像のうち %1 枚を読み込めないため表示しません。</source>
+        <translation>%1 of the character pictures cannot be loaded and are not shown.</translation>
+    </message>
+    <message>
+        <source>img/Image.txt と img/Mask.txt の画像の一部を使いません。
+(%1)</source>
+        <translation>Some of the pictures in img/Image.txt and img/Mask.txt are not used.
+(%1)</translation>
+    </message>
 </context>
 </TS>

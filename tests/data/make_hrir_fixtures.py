@@ -98,6 +98,7 @@ def main():
     write(corpus + "fuzz_hrir_file", "trailing_byte.bir", bad_hrir["trailing_byte.bir"])
     write(corpus + "fuzz_hrir_file", "azimuths_not_ascending.bir",
           bad_hrir["azimuths_not_ascending.bir"])
+    write(corpus + "fuzz_hrir_file", "huge_tap.bir", bad_hrir["huge_tap.bir"])
 
     # The text target splits its input at '|' into the four tables.
     taps = " ".join("%.2g" % (0.9 ** k) for k in range(128))
