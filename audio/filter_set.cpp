@@ -4,10 +4,13 @@
 
 #include "audio/filter_set.h"
 
-#include <fstream>
+#include <algorithm>
+#include <iterator>
+#include <sstream>
 
 #include "common/byte_io.h"
 #include "common/results.h"
+#include "common/text_numbers.h"
 
 namespace yumo
 {
@@ -15,13 +18,19 @@ namespace yumo
 int LoadFilterSet(FilterSet& set, const std::filesystem::path& workDir, Reporter& /*reporter*/)
 {
     set = FilterSet{};
-    std::ifstream cutoffs(workDir / "cutoff.txt");
-    std::ifstream lowPass(workDir / "lp128.txt");
-    std::ifstream highPass(workDir / "hp128.txt");
+    std::istringstream cutoffs;
+    std::istringstream lowPass;
+    std::istringstream highPass;
+    const FileReadResult opened[3] = {OpenTextTable(workDir / "cutoff.txt", cutoffs),
+                                      OpenTextTable(workDir / "lp128.txt", lowPass),
+                                      OpenTextTable(workDir / "hp128.txt", highPass)};
     std::string why;
-    if (cutoffs && lowPass && highPass)
+    if (std::none_of(std::begin(opened), std::end(opened),
+                     [](FileReadResult r) { return r == FileReadResult::NotOpened; }))
     {
-        if (!ImportFilterText(cutoffs, lowPass, highPass, set, why))
+        if (std::any_of(std::begin(opened), std::end(opened),
+                        [](FileReadResult r) { return r != FileReadResult::Ok; }) ||
+            !ImportFilterText(cutoffs, lowPass, highPass, set, why))
         {
             set = FilterSet{};
             return kFileDamaged;
@@ -36,6 +45,7 @@ int LoadFilterSet(FilterSet& set, const std::filesystem::path& workDir, Reporter
     case FileReadResult::Ok:
         break;
     case FileReadResult::TooLarge:
+    case FileReadResult::NotRegular:
         return kFileDamaged;
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:

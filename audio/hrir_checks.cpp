@@ -2,6 +2,7 @@
 // text tables, measured data), so the lookup and the renderer can rely on them.
 
 #include <cmath>
+#include <cstdio>
 
 #include "audio/hrir_set.h"
 
@@ -29,6 +30,15 @@ bool CheckResponse(const std::vector<double>& taps, const char* ear, int row, in
         if (!std::isfinite(taps[k]))
         {
             why = Where(row, column) + " " + ear + " tap " + std::to_string(k) + " is not finite";
+            return false;
+        }
+        if (std::abs(taps[k]) > kMaxHrirTapMagnitude)
+        {
+            char value[32];
+            std::snprintf(value, sizeof value, "%g", taps[k]);
+            why = Where(row, column) + " " + ear + " tap " + std::to_string(k) + " is " + value +
+                  ", beyond the 16-bit range the renderer can carry (at most " +
+                  std::to_string(static_cast<int64_t>(kMaxHrirTapMagnitude)) + " in magnitude)";
             return false;
         }
     }

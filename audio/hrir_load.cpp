@@ -1,10 +1,11 @@
 // Start-up loading of the response set: from the four text tables when all are present (and
 // then also written out as "head_out.bir"), otherwise from "hrtf/head01.bir".
 
-#include <fstream>
+#include <sstream>
 
 #include "audio/hrir_set.h"
 #include "common/results.h"
+#include "common/text_numbers.h"
 #include "common/ui_text.h"
 
 namespace yumo
@@ -31,14 +32,28 @@ int RefuseDamaged(HrirSet& set, Reporter& reporter, const std::string& source,
 int LoadHrirSet(HrirSet& set, const std::filesystem::path& workDir, Reporter& reporter)
 {
     set = HrirSet{};
-    std::ifstream elevations(workDir / "IR_elev.txt");
-    std::ifstream azimuths(workDir / "IR_azim.txt");
-    std::ifstream lefts(workDir / "IR_L.txt");
-    std::ifstream rights(workDir / "IR_R.txt");
-    if (elevations && azimuths && lefts && rights)
+    const char* const names[4] = {"IR_elev.txt", "IR_azim.txt", "IR_L.txt", "IR_R.txt"};
+    std::istringstream tables[4];
+    FileReadResult opened[4];
+    bool allFound = true;
+    for (int i = 0; i < 4; ++i)
     {
+        opened[i] = OpenTextTable(workDir / names[i], tables[i]);
+        allFound = allFound && opened[i] != FileReadResult::NotOpened;
+    }
+    if (allFound)
+    {
+        for (int i = 0; i < 4; ++i)
+        {
+            if (opened[i] != FileReadResult::Ok)
+            {
+                return RefuseDamaged(set, reporter, names[i],
+                                     std::string("the table ") +
+                                         DescribeTextTableProblem(opened[i]));
+            }
+        }
         std::string why;
-        if (!ImportHrirText(elevations, azimuths, lefts, rights, set, why))
+        if (!ImportHrirText(tables[0], tables[1], tables[2], tables[3], set, why))
         {
             return RefuseDamaged(set, reporter, "IR_elev.txt, IR_azim.txt, IR_L.txt, IR_R.txt",
                                  why);

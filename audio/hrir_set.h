@@ -44,6 +44,9 @@ struct HrirSet
 // A lone tap of this value reproduces the source at its own level: the renderer divides its
 // convolution sums by 65538 and then by 1.25. "Unit scale" elsewhere means taps / this value.
 constexpr double kHrirUnityTap = 65538.0 * 1.25;
+// The largest tap magnitude a set may hold: beyond it a single step of the 16-bit input alone
+// would already exceed the whole 16-bit output range. Such a set can only be damaged.
+constexpr double kMaxHrirTapMagnitude = 32768.0 * kHrirUnityTap;
 
 // The largest response-set file the data model can describe: every row full, 128 taps each.
 constexpr size_t kMaxHrirFileBytes =

@@ -56,6 +56,9 @@ HrirFileStatus ReadHrirSetFile(const std::filesystem::path& path, HrirSet& set, 
         why = "file is larger than the " + std::to_string(kMaxHrirFileBytes) +
               " bytes of the largest possible set";
         return HrirFileStatus::Damaged;
+    case FileReadResult::NotRegular:
+        why = path.string() + " is a folder, pipe or device, not a file";
+        return HrirFileStatus::Damaged;
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:
         why = "cannot read " + path.string();

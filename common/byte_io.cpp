@@ -1,6 +1,5 @@
 #include "common/byte_io.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace yumo
@@ -105,36 +104,27 @@ void AppendF64(std::vector<uint8_t>& out, double value)
 }
 
 FileReadResult ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& out,
-                             size_t maxBytes)
+                             size_t maxBytes, size_t spareBytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    RegularFile file;
+    if (const FileReadResult opened = file.Open(path); opened != FileReadResult::Ok)
     {
-        return FileReadResult::NotOpened;
+        return opened;
+    }
+    if (file.Size() > maxBytes)
+    {
+        return FileReadResult::TooLarge;
     }
     std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    FileReadResult result = FileReadResult::Ok;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.reserve(static_cast<size_t>(file.Size()) + spareBytes);
+    bytes.resize(static_cast<size_t>(file.Size()));
+    // A file that changes while it is read is read as its size stood when it was opened.
+    if (!file.ReadAt(0, bytes.data(), bytes.size()))
     {
-        if (bytes.size() + got > maxBytes)
-        {
-            result = FileReadResult::TooLarge;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
+        return FileReadResult::ReadError;
     }
-    if (result == FileReadResult::Ok && std::ferror(file))
-    {
-        result = FileReadResult::ReadError;
-    }
-    std::fclose(file);
-    if (result == FileReadResult::Ok)
-    {
-        out = std::move(bytes);
-    }
-    return result;
+    out = std::move(bytes);
+    return FileReadResult::Ok;
 }
 
 } // namespace yumo

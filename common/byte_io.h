@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/regular_file.h"
+
 namespace yumo
 {
 
@@ -40,16 +42,11 @@ uint16_t LoadU16(const uint8_t* p);
 uint32_t LoadU32(const uint8_t* p);
 int32_t LoadI32(const uint8_t* p);
 
-enum class FileReadResult
-{
-    Ok,
-    NotOpened, // missing or unreadable
-    TooLarge,  // larger than the caller's limit; nothing was read
-    ReadError,
-};
-
-// Reads a whole file. `maxBytes` guards against absurd sizes before anything is allocated.
+// Reads a whole regular file into one allocation of its size. `maxBytes` guards against absurd
+// sizes before anything is allocated; pipes, devices and folders are refused unread. The
+// allocation has room for `spareBytes` more, so a caller that pads the bytes in place does not
+// allocate again.
 FileReadResult ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& out,
-                             size_t maxBytes);
+                             size_t maxBytes, size_t spareBytes = 0);
 
 } // namespace yumo

@@ -8,6 +8,8 @@
 #include <istream>
 #include <streambuf>
 
+#include "common/byte_io.h"
+
 namespace yumo
 {
 namespace
@@ -202,6 +204,33 @@ std::string DescribeTextNumberProblem(TextNumberStatus status, const std::string
                (wantInteger ? " for a 32-bit integer" : "");
     }
     return "unreadable";
+}
+
+FileReadResult OpenTextTable(const std::filesystem::path& path, std::istringstream& table)
+{
+    std::vector<uint8_t> bytes;
+    const FileReadResult result = ReadWholeFile(path, bytes, kMaxTextTableBytes);
+    table = std::istringstream(
+        result == FileReadResult::Ok ? std::string(bytes.begin(), bytes.end()) : std::string());
+    return result;
+}
+
+std::string DescribeTextTableProblem(FileReadResult result)
+{
+    switch (result)
+    {
+    case FileReadResult::Ok:
+        return "can be read";
+    case FileReadResult::NotOpened:
+        return "cannot be opened";
+    case FileReadResult::NotRegular:
+        return "is a folder, pipe or device, not a file";
+    case FileReadResult::TooLarge:
+        return "is larger than " + std::to_string(kMaxTextTableBytes) + " bytes";
+    case FileReadResult::ReadError:
+        break;
+    }
+    return "cannot be read";
 }
 
 } // namespace yumo

@@ -8,8 +8,12 @@
 // leading '+' is allowed. Reading never runs past the end of the stream.
 
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
+#include <sstream>
 #include <string>
+
+#include "common/regular_file.h"
 
 namespace yumo
 {
@@ -36,6 +40,17 @@ TextNumberStatus ReadTextDouble(std::istream& in, double& value, std::string& it
 
 // Skips a UTF-8 byte order mark at the current position, if there is one.
 void SkipUtf8ByteOrderMark(std::istream& in);
+
+// No table the program reads needs more: 1500 directions of 128 numbers of 64 characters each
+// are under 13 MB.
+constexpr size_t kMaxTextTableBytes = 64u << 20;
+
+// A text table read whole from a regular file of at most kMaxTextTableBytes, as a stream to read
+// the numbers from. Ok, NotOpened, NotRegular, TooLarge or ReadError (the stream then empty).
+FileReadResult OpenTextTable(const std::filesystem::path& path, std::istringstream& table);
+
+// Words for a table that OpenTextTable did not open: "is a folder, pipe or device", ...
+std::string DescribeTextTableProblem(FileReadResult result);
 
 // "'abc'" with unprintable bytes shown as \xNN, for quoting an item in a message.
 std::string QuoteTextItem(const std::string& item);

@@ -88,10 +88,14 @@ public:
         return Read::Problem;
     }
 
-    void Skip(const std::string& why)
+    // Only the first problem is kept, so later ones are counted without being put into words.
+    template <typename Why> void Skip(Why why)
     {
         ++reading_.skipped;
-        Note("line " + std::to_string(Line(last_)) + ": " + why + " (left out)");
+        if (reading_.problem.empty())
+        {
+            Note("line " + std::to_string(Line(last_)) + ": " + std::string(why()) + " (left out)");
+        }
     }
 
     // The text ended inside a block: what came before is kept, the rest is lost.
@@ -127,15 +131,25 @@ private:
         return pos < 0 ? text_.size() : static_cast<size_t>(pos);
     }
 
-    // The line of the next item at or after `pos`.
-    int Line(size_t pos) const
+    // The line of the next item at or after `pos`. Lines are counted on from the position asked
+    // last, so asking in reading order costs one pass over the text in all.
+    int Line(size_t pos)
     {
         while (pos < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos])))
         {
             ++pos;
         }
         pos = std::min(pos, text_.size());
-        return 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + pos, '\n'));
+        if (pos < countedTo_)
+        {
+            countedTo_ = 0;
+            linesBefore_ = 0;
+        }
+        linesBefore_ +=
+            static_cast<int>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(countedTo_),
+                                        text_.begin() + static_cast<std::ptrdiff_t>(pos), '\n'));
+        countedTo_ = pos;
+        return 1 + linesBefore_;
     }
 
     void Note(const std::string& why)
@@ -147,7 +161,9 @@ private:
     }
 
     std::string_view text_;
-    size_t last_ = 0; // where the number read last begins, or white space before it
+    size_t last_ = 0;      // where the number read last begins, or white space before it
+    size_t countedTo_ = 0; // the line breaks before this position are counted in linesBefore_
+    int linesBefore_ = 0;
     std::istringstream in_;
     ScriptReading& reading_;
 };
@@ -181,11 +197,11 @@ Read ReadExplicitSteps(ScriptTokens& tokens, CharacterAnimation& table, int id, 
         }
         if (!IsAnimationStep(step))
         {
-            tokens.Skip("step " + std::to_string(step) + " is outside 0-127");
+            tokens.Skip([&] { return "step " + std::to_string(step) + " is outside 0-127"; });
         }
         else if (!IsPictureIndex(picture))
         {
-            tokens.Skip("picture " + std::to_string(picture) + " is outside 0-254");
+            tokens.Skip([&] { return "picture " + std::to_string(picture) + " is outside 0-254"; });
         }
         else
         {
@@ -246,7 +262,7 @@ Read ReadGeneratedSteps(ScriptTokens& tokens, CharacterAnimation& table, int id,
         repeats > 0 && patternLength > 0 ? int64_t{repeats} * int64_t{patternLength} : 0;
     if (keep && firstStep < 0)
     {
-        tokens.Skip("first step " + std::to_string(firstStep) + " is negative");
+        tokens.Skip([&] { return "first step " + std::to_string(firstStep) + " is negative"; });
         keep = false;
     }
     if (keep)
@@ -260,7 +276,8 @@ Read ReadGeneratedSteps(ScriptTokens& tokens, CharacterAnimation& table, int id,
                 entry == -1 ? choices[static_cast<size_t>(DrawRandom(rng) % choiceCount)] : entry;
             if (!IsPictureIndex(picture))
             {
-                tokens.Skip("picture " + std::to_string(picture) + " is outside 0-254");
+                tokens.Skip(
+                    [&] { return "picture " + std::to_string(picture) + " is outside 0-254"; });
                 continue;
             }
             StoreStep(table, id, firstStep + k - 1, picture,
@@ -282,11 +299,13 @@ Read ReadGeneratedSteps(ScriptTokens& tokens, CharacterAnimation& table, int id,
     const int64_t closingStep = int64_t{firstStep} + count;
     if (!IsAnimationStep(closingStep))
     {
-        tokens.Skip("closing step " + std::to_string(closingStep) + " is outside 0-127");
+        tokens.Skip(
+            [&] { return "closing step " + std::to_string(closingStep) + " is outside 0-127"; });
     }
     else if (!IsPictureIndex(closingPicture))
     {
-        tokens.Skip("picture " + std::to_string(closingPicture) + " is outside 0-254");
+        tokens.Skip(
+            [&] { return "picture " + std::to_string(closingPicture) + " is outside 0-254"; });
     }
     else
     {
@@ -328,7 +347,7 @@ ScriptReading ParseAnimationScript(std::string_view text, CharacterAnimation& ta
         const bool keep = IsAnimationId(id);
         if (!keep)
         {
-            tokens.Skip("animation id " + std::to_string(id) + " is outside 0-127");
+            tokens.Skip([&] { return "animation id " + std::to_string(id) + " is outside 0-127"; });
         }
         Read read = tokens.Int(duration);
         if (read == Read::Ok)

@@ -1,5 +1,6 @@
 #include "display/character_data_file.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -26,8 +27,9 @@ float ReadF32(ByteReader& reader)
     return value;
 }
 
+// Reads one entry; `decoded` receives what its picture takes once decoded (0 when empty).
 bool ReadEntry(ByteReader& reader, const char* what, int index, std::vector<uint8_t>& file,
-               CharacterDataEntry& entry, std::string& why)
+               CharacterDataEntry& entry, int64_t& decoded, std::string& why)
 {
     entry.offset = reader.pos;
     entry.bytes = ReadI32(reader);
@@ -43,6 +45,7 @@ bool ReadEntry(ByteReader& reader, const char* what, int index, std::vector<uint
               std::to_string(RemainingBytes(reader)) + " follow";
         return false;
     }
+    decoded = 0;
     file.resize(static_cast<size_t>(entry.bytes));
     ReadBytes(reader, file.data(), file.size());
     if (file.empty())
@@ -56,6 +59,7 @@ bool ReadEntry(ByteReader& reader, const char* what, int index, std::vector<uint
         why = name + " is " + problem;
         return false;
     }
+    decoded = DecodedPictureBytes(info);
     return true;
 }
 
@@ -128,14 +132,20 @@ bool ParseCharacterData(const std::vector<uint8_t>& bytes, CharacterAnimation& t
     CharacterDataLayout newLayout;
     newLayout.pictures.resize(static_cast<size_t>(count));
     newLayout.masks.resize(static_cast<size_t>(count));
+    // What the window will hold once it decodes them: each picture, and each mask, its own or
+    // one of the picture's size. Bounded here too, so that a file written from pictures that
+    // were never checked cannot make every later start decode too much.
+    std::array<int64_t, kPictureSlotCount> pictureBytes{};
+    int64_t total = 0;
     for (int i = 0; i < count; ++i)
     {
         const size_t slot = static_cast<size_t>(i);
         if (!ReadEntry(reader, "picture", i, newPictures->pictureFiles[slot],
-                       newLayout.pictures[slot], why))
+                       newLayout.pictures[slot], pictureBytes[slot], why))
         {
             return false;
         }
+        total += pictureBytes[slot];
         if (newPictures->pictureFiles[slot].empty())
         {
             why = "picture " + std::to_string(i) + " is empty";
@@ -145,10 +155,19 @@ bool ParseCharacterData(const std::vector<uint8_t>& bytes, CharacterAnimation& t
     for (int i = 0; i < count; ++i)
     {
         const size_t slot = static_cast<size_t>(i);
-        if (!ReadEntry(reader, "mask", i, newPictures->maskFiles[slot], newLayout.masks[slot], why))
+        int64_t maskBytes = 0;
+        if (!ReadEntry(reader, "mask", i, newPictures->maskFiles[slot], newLayout.masks[slot],
+                       maskBytes, why))
         {
             return false;
         }
+        total += newPictures->maskFiles[slot].empty() ? pictureBytes[slot] : maskBytes;
+    }
+    if (total > kMaxDecodedCharacterBytes)
+    {
+        why = "the pictures and masks take " + std::to_string(total >> 20) +
+              " MB decoded, more than " + std::to_string(kMaxDecodedCharacterBytes >> 20) + " MB";
+        return false;
     }
     if (RemainingBytes(reader) != 0)
     {

@@ -1,5 +1,8 @@
 #include "display/character_pictures.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -19,22 +22,64 @@ namespace
 
 const char* const kCharacterCaption = YUMO_TEXT("キャラクターデータエラー");
 
-// The file a list line names, when it is a picture; empty otherwise.
-std::vector<uint8_t> ReadPictureFile(const std::filesystem::path& baseDir, const std::string& line)
+// True when `file`, with symbolic links and ".." resolved, lies inside the folder `base`.
+bool LiesInside(const std::filesystem::path& base, const std::filesystem::path& file)
 {
-    std::vector<uint8_t> bytes;
-    if (line.empty() ||
-        ReadWholeFile(baseDir / line, bytes, kMaxPictureFileBytes) != FileReadResult::Ok)
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::weakly_canonical(base, error);
+    if (error)
     {
-        return {};
+        return false;
     }
-    PictureInfo info;
-    std::string why;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(file, error);
+    if (error)
+    {
+        return false;
+    }
+    const auto [inFolder, inFile] =
+        std::mismatch(folder.begin(), folder.end(), resolved.begin(), resolved.end());
+    // "a/b/" ends in an empty element; a file directly in the folder still lies inside it.
+    return inFolder == folder.end() || (std::next(inFolder) == folder.end() && inFolder->empty());
+}
+
+enum class PictureRead
+{
+    Ok,
+    Unreadable, // missing, unreadable or empty: the list simply ends
+    Refused,    // there, but not to be used: the user is told
+};
+
+// The file a list line names into `bytes`, when it is a picture inside the data folder; `why`
+// says what is wrong otherwise. `info` receives the picture's header.
+PictureRead ReadPictureFile(const std::filesystem::path& baseDir, const std::string& line,
+                            std::vector<uint8_t>& bytes, PictureInfo& info, std::string& why)
+{
+    bytes.clear();
+    if (line.empty())
+    {
+        why = "the line is empty";
+        return PictureRead::Unreadable;
+    }
+    // An absolute path replaces the folder here; it is refused like any path leading out.
+    const std::filesystem::path path = baseDir / line;
+    if (!LiesInside(baseDir, path))
+    {
+        why = "'" + line + "' lies outside the data folder";
+        return PictureRead::Refused;
+    }
+    if (ReadWholeFile(path, bytes, kMaxPictureFileBytes) != FileReadResult::Ok)
+    {
+        bytes.clear();
+        why = "'" + line + "' cannot be read";
+        return PictureRead::Unreadable;
+    }
     if (!RecognisePicture(bytes, info, why))
     {
-        return {};
+        bytes.clear();
+        why = "'" + line + "' is " + why;
+        return PictureRead::Refused;
     }
-    return bytes;
+    return PictureRead::Ok;
 }
 
 // A list that cannot be read counts as absent.
@@ -60,16 +105,34 @@ PictureBuild BuildCharacterPictures(std::string_view imageList, const std::strin
     const PictureList images = ParsePictureList(imageList);
     const PictureList masks = maskList != nullptr ? ParsePictureList(*maskList) : PictureList{};
     build.listEnd = images.cutShort;
+    // What the window will hold once it decodes them: each picture, and for each a mask, of
+    // the picture's size until a mask of its own is read.
+    std::array<int64_t, kPictureSlotCount> pictureBytes{};
+    int64_t total = 0;
     for (const std::string& line : images.paths)
     {
-        std::vector<uint8_t> file = ReadPictureFile(baseDir, line);
-        if (file.empty())
+        const std::string where = " (line " + std::to_string(build.count + 1) + ")";
+        PictureInfo info;
+        std::string why;
+        std::vector<uint8_t> file;
+        PictureRead read = ReadPictureFile(baseDir, line, file, info, why);
+        const int64_t bytes = read == PictureRead::Ok ? DecodedPictureBytes(info) : 0;
+        if (read == PictureRead::Ok && total + 2 * bytes > kMaxDecodedCharacterBytes)
         {
-            build.listEnd = "'" + line + "' (line " + std::to_string(build.count + 1) +
-                            ") cannot be read or is not a picture";
+            why = "'" + line + "' would take the pictures and masks past " +
+                  std::to_string(kMaxDecodedCharacterBytes >> 20) + " MB decoded";
+            read = PictureRead::Refused;
+        }
+        if (read != PictureRead::Ok)
+        {
+            build.listEnd = why + where;
+            build.refused = read == PictureRead::Refused;
             break;
         }
-        pictures.pictureFiles[static_cast<size_t>(build.count)] = std::move(file);
+        const size_t slot = static_cast<size_t>(build.count);
+        pictureBytes[slot] = bytes;
+        total += 2 * bytes;
+        pictures.pictureFiles[slot] = std::move(file);
         ++build.count;
     }
     pictures.count = build.count;
@@ -78,7 +141,27 @@ PictureBuild BuildCharacterPictures(std::string_view imageList, const std::strin
         const size_t slot = static_cast<size_t>(i);
         if (slot < masks.paths.size())
         {
-            pictures.maskFiles[slot] = ReadPictureFile(baseDir, masks.paths[slot]);
+            PictureInfo info;
+            std::string why;
+            std::vector<uint8_t> mask;
+            PictureRead read = ReadPictureFile(baseDir, masks.paths[slot], mask, info, why);
+            const int64_t change =
+                read == PictureRead::Ok ? DecodedPictureBytes(info) - pictureBytes[slot] : 0;
+            if (read == PictureRead::Ok && total + change > kMaxDecodedCharacterBytes)
+            {
+                why = "mask '" + masks.paths[slot] + "' would take the pictures and masks past " +
+                      std::to_string(kMaxDecodedCharacterBytes >> 20) + " MB decoded";
+                read = PictureRead::Refused;
+            }
+            if (read == PictureRead::Refused && build.maskProblem.empty())
+            {
+                build.maskProblem = why + " (mask line " + std::to_string(i + 1) + ")";
+            }
+            if (read == PictureRead::Ok)
+            {
+                total += change;
+                pictures.maskFiles[slot] = std::move(mask);
+            }
         }
         build.masksMissing += pictures.maskFiles[slot].empty() ? 1 : 0;
     }
@@ -103,6 +186,19 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
         auto built = std::make_unique<CharacterPictures>();
         const PictureBuild build =
             BuildCharacterPictures(imageList, haveMasks ? &masks : nullptr, workDir, *built);
+        // A picture refused for its size or its place is told; the rest are used.
+        for (const std::string* problem :
+             {build.refused ? &build.listEnd : nullptr,
+              build.maskProblem.empty() ? nullptr : &build.maskProblem})
+        {
+            if (problem != nullptr)
+            {
+                ReportFormatted(
+                    *state.reporter,
+                    YUMO_TEXT("img/Image.txt と img/Mask.txt の画像の一部を使いません。\n(%1)"),
+                    {*problem}, kCharacterCaption, MessageKind::Warning);
+            }
+        }
         if (build.count > 0)
         {
             // Written whole, then renamed: a failed write leaves the previous file as it was.
@@ -125,7 +221,9 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
     {
         return kFileNotOpened;
     }
-    std::string why = "the file is too large or cannot be read";
+    std::string why = read == FileReadResult::NotRegular
+                          ? "it is a folder, pipe or device, not a file"
+                          : "the file is too large or cannot be read";
     auto pictures = std::make_unique<CharacterPictures>();
     if (read != FileReadResult::Ok || !ParseCharacterData(bytes, state.character, *pictures, why))
     {

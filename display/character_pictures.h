@@ -15,14 +15,19 @@ namespace yumo
 
 struct PictureBuild
 {
-    int count = 0;        // pictures stored, 0-255
-    int masksMissing = 0; // of those, pictures without a usable mask
-    std::string listEnd;  // why the picture list ended before its text did; empty if it did not
+    int count = 0;           // pictures stored, 0-255
+    int masksMissing = 0;    // of those, pictures without a usable mask
+    std::string listEnd;     // why the picture list ended before its text did; empty if it did not
+    bool refused = false;    // it ended at a picture refused (too large, outside the folder), not
+                             // merely unreadable
+    std::string maskProblem; // the first mask refused so, if any
 };
 
 // Reads the files the lists name, paths resolved against `baseDir`. The pictures end at the
-// first line whose file cannot be read or is not a PNG, JPEG, BMP or GIF picture; mask i is
-// stored only when it is one, and is left empty otherwise (also when `maskList` is null).
+// first line whose file cannot be read, is not a PNG, JPEG, BMP or GIF picture, lies outside
+// `baseDir` (after ".." and symbolic links), or would take the decoded pictures and masks past
+// kMaxDecodedCharacterBytes; mask i is stored only when it passes the same checks, and is left
+// empty otherwise (also when `maskList` is null).
 PictureBuild BuildCharacterPictures(std::string_view imageList, const std::string_view* maskList,
                                     const std::filesystem::path& baseDir,
                                     CharacterPictures& pictures);

@@ -1,5 +1,6 @@
 #include "display/picture_format.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/byte_io.h"
@@ -22,19 +23,24 @@ bool StartsWith(const std::vector<uint8_t>& bytes, const char* magic, size_t len
 }
 
 // PNG: signature, then the IHDR chunk with big-endian width and height at 16 and 20.
-bool ReadPngSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height)
+// Then the bit depth (24) and colour type (25): grey, -, RGB, palette, grey+alpha, -, RGBA.
+bool ReadPngSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height, int& bits)
 {
-    if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0)
+    if (bytes.size() < 26 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0)
     {
         return false;
     }
     width = LoadU32Big(bytes.data() + 16);
     height = LoadU32Big(bytes.data() + 20);
-    return true;
+    static constexpr int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+    const uint8_t colourType = bytes[25];
+    const int channels = colourType < 7 ? kChannels[colourType] : 0;
+    bits = bytes[24] * channels;
+    return channels > 0;
 }
 
 // JPEG: segments after the start marker until a start-of-frame, which holds the size.
-bool ReadJpegSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height)
+bool ReadJpegSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height, int& bits)
 {
     size_t pos = 2;
     while (pos + 4 <= bytes.size())
@@ -67,12 +73,14 @@ bool ReadJpegSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& he
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame)
         {
+            // Precision, height, width, then the component count (which only sets the depth).
             if (length < 7 || pos + 9 > bytes.size())
             {
                 return false;
             }
             height = LoadU16Big(bytes.data() + pos + 5);
             width = LoadU16Big(bytes.data() + pos + 7);
+            bits = pos + 10 <= bytes.size() ? bytes[pos + 4] * bytes[pos + 9] : 0;
             return true;
         }
         pos += 2 + length;
@@ -81,8 +89,8 @@ bool ReadJpegSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& he
 }
 
 // BMP: the file header, then an info header of 12 bytes (16-bit sizes) or 40 and more (32-bit
-// sizes; a negative height means rows are stored top down).
-bool ReadBmpSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height)
+// sizes; a negative height means rows are stored top down), each with its bits per pixel.
+bool ReadBmpSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height, int& bits)
 {
     if (bytes.size() < 26)
     {
@@ -93,6 +101,7 @@ bool ReadBmpSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& hei
     {
         width = LoadU16(bytes.data() + 18);
         height = LoadU16(bytes.data() + 20);
+        bits = LoadU16(bytes.data() + 24);
         return true;
     }
     if (headerSize < 40)
@@ -102,10 +111,13 @@ bool ReadBmpSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& hei
     width = LoadI32(bytes.data() + 18);
     height = LoadI32(bytes.data() + 22);
     height = height < 0 ? -height : height;
+    bits = bytes.size() >= 30 ? LoadU16(bytes.data() + 28) : 0;
     return true;
 }
 
-bool ReadGifSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height)
+// The logical screen: width, height, then a packed byte whose low three bits give the colour
+// table's size, 2^(n+1) entries.
+bool ReadGifSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& height, int& bits)
 {
     if (bytes.size() < 10)
     {
@@ -113,6 +125,7 @@ bool ReadGifSize(const std::vector<uint8_t>& bytes, int64_t& width, int64_t& hei
     }
     width = LoadU16(bytes.data() + 6);
     height = LoadU16(bytes.data() + 8);
+    bits = bytes.size() >= 11 ? (bytes[10] & 0x07) + 1 : 0;
     return true;
 }
 
@@ -123,26 +136,27 @@ bool RecognisePicture(const std::vector<uint8_t>& bytes, PictureInfo& info, std:
     info = PictureInfo{};
     int64_t width = 0;
     int64_t height = 0;
+    int bits = 0;
     bool sized = false;
     if (StartsWith(bytes, "\x89PNG\r\n\x1A\n", 8))
     {
         info.format = PictureFormat::Png;
-        sized = ReadPngSize(bytes, width, height);
+        sized = ReadPngSize(bytes, width, height, bits);
     }
     else if (StartsWith(bytes, "\xFF\xD8\xFF", 3))
     {
         info.format = PictureFormat::Jpeg;
-        sized = ReadJpegSize(bytes, width, height);
+        sized = ReadJpegSize(bytes, width, height, bits);
     }
     else if (StartsWith(bytes, "BM", 2))
     {
         info.format = PictureFormat::Bmp;
-        sized = ReadBmpSize(bytes, width, height);
+        sized = ReadBmpSize(bytes, width, height, bits);
     }
     else if (StartsWith(bytes, "GIF87a", 6) || StartsWith(bytes, "GIF89a", 6))
     {
         info.format = PictureFormat::Gif;
-        sized = ReadGifSize(bytes, width, height);
+        sized = ReadGifSize(bytes, width, height, bits);
     }
     else
     {
@@ -164,7 +178,22 @@ bool RecognisePicture(const std::vector<uint8_t>& bytes, PictureInfo& info, std:
     }
     info.width = static_cast<int>(width);
     info.height = static_cast<int>(height);
+    info.bitsPerPixel = bits;
+    if (DecodedPictureBytes(info) > kMaxDecodedPictureBytes)
+    {
+        why = "a " + name + " picture of " + std::to_string(width) + " x " +
+              std::to_string(height) + " pixels, " +
+              std::to_string(DecodedPictureBytes(info) >> 20) + " MB decoded (at most " +
+              std::to_string(kMaxDecodedPictureBytes >> 20) + " MB)";
+        return false;
+    }
     return true;
+}
+
+int64_t DecodedPictureBytes(const PictureInfo& info)
+{
+    const int64_t bytesPerPixel = (std::max(32, info.bitsPerPixel) + 7) / 8;
+    return int64_t{info.width} * int64_t{info.height} * bytesPerPixel;
 }
 
 const char* PictureFormatName(PictureFormat format)

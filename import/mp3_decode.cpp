@@ -90,6 +90,12 @@ Mpg123Handle OpenDecoder(const Mp3FormatDescriptor& descriptor, MemoryStream& st
     return ok ? std::move(handle) : nullptr;
 }
 
+struct SoxrDeleter
+{
+    void operator()(soxr* resampler) const { soxr_delete(resampler); }
+};
+using SoxrHandle = std::unique_ptr<soxr, SoxrDeleter>;
+
 enum class DecodeOutcome
 {
     Decoded,
@@ -97,65 +103,181 @@ enum class DecodeOutcome
     TooLarge,
 };
 
-// Decodes until the end of the stream or the first unrecoverable error, keeping everything
-// decoded before it. Gapless decoding drops the encoder's delay and padding where the stream
-// says how long they are.
-DecodeOutcome DecodeAll(mpg123_handle* handle, std::vector<int16_t>& samples)
-{
-    constexpr size_t kChunkSamples = 32768;
-    constexpr size_t kMaxSamples = kMaxImportBytes / sizeof(int16_t);
-    size_t used = 0;
-    for (;;)
-    {
-        if (used > kMaxSamples)
-        {
-            return DecodeOutcome::TooLarge;
-        }
-        samples.resize(used + kChunkSamples);
-        size_t done = 0;
-        int result =
-            mpg123_read(handle, samples.data() + used, kChunkSamples * sizeof(int16_t), &done);
-        used += done / sizeof(int16_t);
-        if (result == MPG123_OK || result == MPG123_NEW_FORMAT)
-        {
-            continue;
-        }
-        break; // MPG123_DONE, or an error that ends the stream
-    }
-    samples.resize(used);
-    if (used > kMaxSamples)
-    {
-        return DecodeOutcome::TooLarge;
-    }
-    return used == 0 ? DecodeOutcome::NothingDecoded : DecodeOutcome::Decoded;
-}
-
 // Frames at 44.1 kHz that the same duration takes, rounded to the nearest frame.
 uint64_t ResampledFrames(uint64_t frames, uint32_t rate)
 {
     return (frames * static_cast<uint64_t>(kSampleRate) + rate / 2) / rate;
 }
 
-bool ResampleTo44100(std::vector<int16_t>& samples, unsigned channels, uint32_t rate)
+// The stream's length in frames at its own rate, from a scan of its frame headers (no audio is
+// decoded); -1 when the stream does not tell.
+int64_t ScanFrameCount(mpg123_handle* handle)
 {
-    size_t frames = samples.size() / channels;
-    size_t outFrames = static_cast<size_t>(ResampledFrames(frames, rate));
-    std::vector<int16_t> out(outFrames * channels);
-    // Without dither the same file always imports to the same bytes.
-    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
-    io.flags |= SOXR_NO_DITHER;
-    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    size_t outDone = 0;
-    soxr_error_t error = soxr_oneshot(static_cast<double>(rate), static_cast<double>(kSampleRate),
-                                      channels, samples.data(), frames, nullptr, out.data(),
-                                      outFrames, &outDone, &io, &quality, nullptr);
-    if (error != nullptr)
+    if (mpg123_scan(handle) != MPG123_OK)
     {
-        return false;
+        return -1;
     }
-    out.resize(outDone * channels);
-    samples = std::move(out);
-    return true;
+    const off_t frames = mpg123_length(handle);
+    return frames < 0 ? -1 : static_cast<int64_t>(frames);
+}
+
+// Decoded audio goes straight into the final buffer, at 44.1 kHz: either as the decoder gives
+// it or through a stream resampler, a piece at a time, so nothing but the result is ever held
+// whole. The limit on the result is checked as it grows.
+class PcmWriter
+{
+public:
+    PcmWriter(std::vector<uint8_t>& pcm, unsigned channels, uint32_t rate)
+        : pcm_(pcm), channels_(channels)
+    {
+        if (rate == static_cast<uint32_t>(kSampleRate))
+        {
+            return;
+        }
+        // Without dither the same file always imports to the same bytes.
+        soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+        io.flags |= SOXR_NO_DITHER;
+        soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        soxr_error_t error = nullptr;
+        resampler_.reset(soxr_create(static_cast<double>(rate), static_cast<double>(kSampleRate),
+                                     channels, &error, &io, &quality, nullptr));
+        failed_ = error != nullptr || !resampler_;
+        ratio_ = static_cast<double>(kSampleRate) / static_cast<double>(rate);
+    }
+
+    bool Failed() const { return failed_; }
+    bool TooLarge() const { return tooLarge_; }
+
+    // `frames` interleaved frames from the decoder; null at the end of the stream.
+    void Write(const int16_t* samples, size_t frames)
+    {
+        if (failed_ || tooLarge_)
+        {
+            return;
+        }
+        if (!resampler_)
+        {
+            if (samples != nullptr)
+            {
+                Append(samples, frames);
+            }
+            return;
+        }
+        const size_t room = static_cast<size_t>(static_cast<double>(frames) * ratio_) + 1024;
+        out_.resize(room * channels_);
+        size_t used = 0;
+        for (;;)
+        {
+            size_t taken = 0;
+            size_t given = 0;
+            const int16_t* in = samples != nullptr ? samples + used * channels_ : nullptr;
+            if (soxr_process(resampler_.get(), in, samples != nullptr ? frames - used : 0, &taken,
+                             out_.data(), room, &given) != nullptr)
+            {
+                failed_ = true;
+                return;
+            }
+            used += taken;
+            Append(out_.data(), given);
+            // Input goes in whole; at the end the resampler is drained until it gives nothing.
+            const bool done = samples != nullptr ? used >= frames : given == 0;
+            if (done || tooLarge_)
+            {
+                return;
+            }
+        }
+    }
+
+private:
+    void Append(const int16_t* samples, size_t frames)
+    {
+        const size_t bytes = frames * channels_ * sizeof(int16_t);
+        if (bytes > kMaxImportBytes - pcm_.size())
+        {
+            tooLarge_ = true;
+            return;
+        }
+        const auto* p = reinterpret_cast<const uint8_t*>(samples);
+        pcm_.insert(pcm_.end(), p, p + bytes);
+    }
+
+    std::vector<uint8_t>& pcm_;
+    unsigned channels_;
+    SoxrHandle resampler_;
+    double ratio_ = 1.0;
+    std::vector<int16_t> out_;
+    bool failed_ = false;
+    bool tooLarge_ = false;
+};
+
+// Decodes until the end of the stream or the first unrecoverable error, keeping everything
+// decoded before it. Gapless decoding drops the encoder's delay and padding where the stream
+// says how long they are. When the length is known from a scan, the result is refused before
+// anything is decoded if it would exceed the limit, and its buffer is taken once, whole.
+constexpr size_t kResamplerTailRoom = 16384; // frames
+
+DecodeOutcome DecodeAll(mpg123_handle* handle, unsigned channels, uint32_t rate,
+                        std::vector<uint8_t>& pcm)
+{
+    const bool resampled = rate != static_cast<uint32_t>(kSampleRate);
+    const int64_t scanned = ScanFrameCount(handle);
+    if (scanned >= 0)
+    {
+        const uint64_t frames = resampled ? ResampledFrames(static_cast<uint64_t>(scanned), rate)
+                                          : static_cast<uint64_t>(scanned);
+        const uint64_t bytes = frames * channels * sizeof(int16_t);
+        if (bytes > kMaxImportBytes)
+        {
+            return DecodeOutcome::TooLarge;
+        }
+        // A little room past the length: the resampler's tail may go a few frames beyond it
+        // before it is cut, and must not make the buffer move.
+        pcm.reserve(static_cast<size_t>(bytes) + kResamplerTailRoom * channels * sizeof(int16_t));
+    }
+    constexpr size_t kChunkSamples = 32768;
+    std::vector<int16_t> chunk(kChunkSamples);
+    PcmWriter writer(pcm, channels, rate);
+    uint64_t decodedFrames = 0;
+    for (;;)
+    {
+        size_t done = 0;
+        const int result =
+            mpg123_read(handle, chunk.data(), kChunkSamples * sizeof(int16_t), &done);
+        const size_t frames = done / sizeof(int16_t) / channels;
+        decodedFrames += frames;
+        writer.Write(chunk.data(), frames);
+        if (writer.Failed() || writer.TooLarge())
+        {
+            break;
+        }
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+        {
+            break; // MPG123_DONE, or an error that ends the stream
+        }
+    }
+    if (!writer.Failed() && !writer.TooLarge())
+    {
+        writer.Write(nullptr, 0);
+    }
+    if (writer.TooLarge())
+    {
+        return DecodeOutcome::TooLarge;
+    }
+    if (writer.Failed())
+    {
+        return DecodeOutcome::NothingDecoded;
+    }
+    // The resampler's tail may run a little past the duration decoded: cut it there (a
+    // shrink, never a new buffer).
+    if (resampled)
+    {
+        const uint64_t bytes = ResampledFrames(decodedFrames, rate) * channels * sizeof(int16_t);
+        if (pcm.size() > bytes)
+        {
+            pcm.resize(static_cast<size_t>(bytes));
+        }
+    }
+    return pcm.empty() ? DecodeOutcome::NothingDecoded : DecodeOutcome::Decoded;
 }
 
 } // namespace
@@ -187,22 +309,9 @@ bool DecodeToPcm(const Mp3FormatDescriptor& descriptor, const uint8_t* audio, si
         ReportMp3Failure(reporter, kMp3StreamFailedText);
         return false;
     }
-    std::vector<int16_t> samples;
-    DecodeOutcome outcome = DecodeAll(decoder.get(), samples);
+    std::vector<uint8_t> decoded;
+    const DecodeOutcome outcome = DecodeAll(decoder.get(), channels, rate, decoded);
     decoder.reset();
-    if (outcome == DecodeOutcome::Decoded && rate != static_cast<uint32_t>(kSampleRate))
-    {
-        uint64_t outBytes =
-            ResampledFrames(samples.size() / channels, rate) * channels * sizeof(int16_t);
-        if (outBytes > kMaxImportBytes)
-        {
-            outcome = DecodeOutcome::TooLarge;
-        }
-        else if (!ResampleTo44100(samples, channels, rate) || samples.empty())
-        {
-            outcome = DecodeOutcome::NothingDecoded;
-        }
-    }
     if (outcome == DecodeOutcome::TooLarge)
     {
         ReportMp3Failure(reporter, kImportTooLargeText);
@@ -213,8 +322,7 @@ bool DecodeToPcm(const Mp3FormatDescriptor& descriptor, const uint8_t* audio, si
         ReportMp3Failure(reporter, kMp3StreamFailedText);
         return false;
     }
-    pcm.resize(samples.size() * sizeof(int16_t));
-    std::memcpy(pcm.data(), samples.data(), pcm.size());
+    pcm = std::move(decoded);
     return true;
 }
 

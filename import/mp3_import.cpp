@@ -1,7 +1,5 @@
 #include "import/mp3_import.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "common/byte_io.h"
@@ -34,21 +32,15 @@ int32_t DecodeIntoRecords(const Mp3File& file, ImportedAudio& audio, PcmFormat& 
 
 bool ReadMp3File(const std::string& path, Mp3File& file, Reporter& reporter)
 {
-    std::error_code error;
-    uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size > kMaxImportBytes)
-    {
-        ReportMp3Failure(reporter, kImportTooLargeText);
-        return false;
-    }
     std::vector<uint8_t> bytes;
     switch (ReadWholeFile(path, bytes, kMaxImportBytes))
     {
     case FileReadResult::Ok:
         break;
-    case FileReadResult::TooLarge: // grew after the size was asked
+    case FileReadResult::TooLarge:
         ReportMp3Failure(reporter, kImportTooLargeText);
         return false;
+    case FileReadResult::NotRegular: // a folder, pipe or device cannot be opened as audio
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:
         ReportMp3Failure(reporter, kMp3OpenFailedText);

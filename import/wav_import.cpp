@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "common/byte_io.h"
@@ -146,21 +144,16 @@ int32_t ImportWavBytes(std::vector<uint8_t> file, ImportedAudio& audio, PcmForma
 int32_t ImportWavFile(const std::string& path, ImportedAudio& audio, PcmFormat& format,
                       Reporter& reporter)
 {
-    std::error_code error;
-    uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size > kMaxImportBytes)
-    {
-        ReportWavRefusal(reporter, kImportTooLargeText);
-        return kImportFailed;
-    }
     std::vector<uint8_t> file;
-    switch (ReadWholeFile(path, file, kMaxImportBytes))
+    // Room for the padding to whole blocks, which is added in place.
+    switch (ReadWholeFile(path, file, kMaxImportBytes, size_t{kBytesPerBlock}))
     {
     case FileReadResult::Ok:
         break;
-    case FileReadResult::TooLarge: // grew after the size was asked
+    case FileReadResult::TooLarge:
         ReportWavRefusal(reporter, kImportTooLargeText);
         return kImportFailed;
+    case FileReadResult::NotRegular: // a folder, pipe or device cannot be opened as a file
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:
         GiveEmptyBuffer(audio);

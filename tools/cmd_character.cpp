@@ -182,6 +182,10 @@ int RunBuild(const std::vector<std::string>& args)
     {
         std::fprintf(stderr, "note: the picture list ends early: %s\n", build.listEnd.c_str());
     }
+    if (!build.maskProblem.empty())
+    {
+        std::fprintf(stderr, "note: a mask is not used: %s\n", build.maskProblem.c_str());
+    }
     if (!WriteFileAtomically(args[2], EncodeCharacterData(*table, *pictures)))
     {
         return Refuse(args[2] + ": could not be written");
@@ -200,7 +204,9 @@ int ReadCharacterFile(const std::string& path, CharacterAnimation& table,
     if (read != FileReadResult::Ok)
     {
         return Refuse(path + (read == FileReadResult::TooLarge ? ": the file is too large"
-                                                               : ": the file could not be read"));
+                              : read == FileReadResult::NotRegular
+                                  ? ": not a file"
+                                  : ": the file could not be read"));
     }
     std::string why;
     if (!ParseCharacterData(bytes, table, pictures, why, &layout))

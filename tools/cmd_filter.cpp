@@ -2,13 +2,14 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "audio/filter_set.h"
 #include "common/byte_io.h"
+#include "common/text_numbers.h"
 #include "tools/command.h"
 
 namespace yumo::tool
@@ -26,6 +27,9 @@ bool ReadFilterFile(const std::string& path, FilterSet& set, std::string& why)
     case FileReadResult::TooLarge:
         why = "file is larger than the " + std::to_string(kMaxFilterFileBytes) +
               " bytes of the largest possible filter set";
+        return false;
+    case FileReadResult::NotRegular:
+        why = path + " is a folder, pipe or device, not a file";
         return false;
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:
@@ -82,14 +86,14 @@ int RunImportText(const std::vector<std::string>& args)
         return UsageError("filter", "import-text", "expected DIR and OUT.bir");
     }
     const std::filesystem::path dir = args[0];
-    std::ifstream tables[3];
+    std::istringstream tables[3];
     const char* names[3] = {"cutoff.txt", "lp128.txt", "hp128.txt"};
     for (int i = 0; i < 3; ++i)
     {
-        tables[i].open(dir / names[i]);
-        if (!tables[i])
+        if (const FileReadResult opened = OpenTextTable(dir / names[i], tables[i]);
+            opened != FileReadResult::Ok)
         {
-            return Refuse("cannot open " + (dir / names[i]).string());
+            return Refuse((dir / names[i]).string() + " " + DescribeTextTableProblem(opened));
         }
     }
     auto set = std::make_unique<FilterSet>();

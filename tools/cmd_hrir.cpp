@@ -3,11 +3,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "audio/hrir_set.h"
+#include "common/text_numbers.h"
 #include "tools/command.h"
 #include "tools/hrir/hrir_measured.h"
 #include "tools/hrir/hrir_stats.h"
@@ -112,14 +113,14 @@ int RunImportText(const std::vector<std::string>& args)
         return UsageError("hrir", "import-text", "expected DIR and OUT.bir");
     }
     const std::filesystem::path dir = args[0];
-    std::ifstream tables[4];
+    std::istringstream tables[4];
     const char* names[4] = {"IR_elev.txt", "IR_azim.txt", "IR_L.txt", "IR_R.txt"};
     for (int i = 0; i < 4; ++i)
     {
-        tables[i].open(dir / names[i]);
-        if (!tables[i])
+        if (const FileReadResult opened = OpenTextTable(dir / names[i], tables[i]);
+            opened != FileReadResult::Ok)
         {
-            return Refuse("cannot open " + (dir / names[i]).string());
+            return Refuse((dir / names[i]).string() + " " + DescribeTextTableProblem(opened));
         }
     }
     HrirSet set;

@@ -135,6 +135,9 @@ bool ReadPathFile(const std::string& path, std::vector<PathPosition>& positions,
     case FileReadResult::TooLarge:
         why = path + " is larger than " + std::to_string(kMaxPathFileBytes) + " bytes";
         return false;
+    case FileReadResult::NotRegular:
+        why = path + " is a folder, pipe or device, not a file";
+        return false;
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:
         why = "cannot read " + path;

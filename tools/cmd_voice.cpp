@@ -11,6 +11,7 @@
 #include "common/report.h"
 #include "common/results.h"
 #include "common/text_numbers.h"
+#include "common/utf16.h"
 #include "common/wav_writer.h"
 #include "tools/command.h"
 #include "voices/add_clip.h"
@@ -37,6 +38,42 @@ int LoadSet(const std::string& path, VoiceSet& set, int32_t* version)
                                                 : reporter.messages.back().text);
     }
     return kExitOk;
+}
+
+// A name or path from a file as the terminal should show it: control characters (C0, DEL, C1)
+// and the bidirectional embeddings, overrides and isolates, which would move the cursor, clear
+// the line or reorder it, are written as \xNN or \uNNNN, and a backslash is doubled so an
+// escape cannot be faked.
+std::string PrintableText(std::u16string_view text)
+{
+    std::u16string shown;
+    for (char16_t unit : text)
+    {
+        const bool control = unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+        const bool bidi = (unit >= 0x202A && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069);
+        if (!control && !bidi)
+        {
+            shown += unit;
+            if (unit == u'\\')
+            {
+                shown += u'\\';
+            }
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, control ? "\\x%02X" : "\\u%04X",
+                      static_cast<unsigned>(unit));
+        for (const char* p = escape; *p != '\0'; ++p)
+        {
+            shown += static_cast<char16_t>(*p);
+        }
+    }
+    return Utf16ToUtf8(shown);
+}
+
+std::string PrintableField(const VoiceText& field)
+{
+    return PrintableText(TerminatedUtf16(field.data(), field.size()));
 }
 
 struct ClipArgument
@@ -148,7 +185,7 @@ int RunInfo(const std::vector<std::string>& args)
         return status;
     }
     std::printf("version: %d\n", version);
-    std::printf("owner: %s\n", OwnerNameUtf8(*set).c_str());
+    std::printf("owner: %s\n", PrintableField(set->ownerName).c_str());
     for (int kind = 0; kind < kVoiceKindCount; ++kind)
     {
         const char* label = VoiceKindLabel(kind);
@@ -164,7 +201,8 @@ int RunInfo(const std::vector<std::string>& args)
             const int slot = ClipSlot(kind, position);
             std::printf("  slot %d: samples %d, bytes %d, play position %d, path %s\n", slot,
                         set->catalog.sampleCount[slot], set->catalog.byteSize[slot],
-                        set->tracks.playPosition[slot], SourcePathUtf8(*set, slot).c_str());
+                        set->tracks.playPosition[slot],
+                        PrintableField(set->catalog.sourcePath[slot]).c_str());
         }
     }
     const int64_t room = VoiceDataRoomBytes(*set);

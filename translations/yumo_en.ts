@@ -736,5 +736,15 @@ Distance=%2.1fm</translation>
         <source>ボイスデータファイルを保存できません。種類 %1・位置 %2 のボイスを圧縮できません。</source>
         <translation>Cannot save the voice data file: voice %2 of kind %1 cannot be compressed.</translation>
     </message>
+    <message>
+        <source>キャラクターの画像のうち %1 枚を読み込めないため表示しません。</source>
+        <translation>%1 of the character pictures cannot be loaded and are not shown.</translation>
+    </message>
+    <message>
+        <source>img/Image.txt と img/Mask.txt の画像の一部を使いません。
+(%1)</source>
+        <translation>Some of the pictures in img/Image.txt and img/Mask.txt are not used.
+(%1)</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 #include "voices/voice_data_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -7,6 +8,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_io.h"
+#include "common/regular_file.h"
 #include "common/results.h"
 #include "common/ui_text.h"
 #include "voices/voice_data_layout.h"
@@ -71,8 +73,44 @@ bool Refuse(VoiceDataRefusal& refusal, VoiceDataProblem problem, int kind = -1, 
     return false;
 }
 
-// Checks the header fields of every clip that carries a record, before any is allocated.
-bool CheckClipFields(const VoiceSet& set, int kinds, VoiceDataRefusal& refusal)
+// Where the records are read from: a whole image in memory, or an open file read piece by
+// piece, so that only the header and the records are ever read and nothing after them.
+struct RecordSource
+{
+    const uint8_t* image = nullptr;
+    const RegularFile* file = nullptr;
+    uint64_t size = 0;
+
+    bool Read(uint64_t offset, void* out, size_t count) const
+    {
+        if (offset > size || count > size - offset)
+        {
+            return false;
+        }
+        if (image != nullptr)
+        {
+            if (count > 0)
+            {
+                std::memcpy(out, image + offset, count);
+            }
+            return true;
+        }
+        return file->ReadAt(offset, out, count);
+    }
+};
+
+// Compressed input is handed to zlib this much at a time from a file.
+constexpr size_t kInflateInputChunk = size_t{1} << 20;
+// The samples grow by this much as the stream fills them: a clip claiming more than its
+// stream holds never costs more than what the stream really gives. Even: whole samples.
+constexpr size_t kInflateOutputStep = size_t{4} << 20;
+static_assert(kInflateOutputStep % kBytesPerSample == 0);
+
+// Checks the header fields of every clip that carries a record, and that the file is long
+// enough for what they claim, before any clip is allocated. `recordBytes` is the length of the
+// file after the header.
+bool CheckClipFields(const VoiceSet& set, int kinds, bool compressed, uint64_t recordBytes,
+                     VoiceDataRefusal& refusal)
 {
     for (int kind = 0; kind < kinds; ++kind)
     {
@@ -116,12 +154,31 @@ bool CheckClipFields(const VoiceSet& set, int kinds, VoiceDataRefusal& refusal)
         }
     }
     // Every record may be small and still inflate a thousandfold: the sum decides the memory.
+    // The least each record takes of the file: its samples, or its length field and the
+    // shortest stream that could inflate to its byte size.
     int64_t total = 0;
+    uint64_t least = 0;
     for (int kind = 0; kind < kinds; ++kind)
     {
         for (int position = 0; position < set.clipCounts[kind]; ++position)
         {
-            total += set.catalog.byteSize[ClipSlot(kind, position)];
+            const int32_t byteSize = set.catalog.byteSize[ClipSlot(kind, position)];
+            total += byteSize;
+            least += compressed ? sizeof(int32_t) : static_cast<uint64_t>(byteSize);
+            if (least > recordBytes)
+            {
+                return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
+            }
+            if (compressed)
+            {
+                least +=
+                    (static_cast<uint64_t>(byteSize) + kMaxInflateRatio - 1) / kMaxInflateRatio;
+                if (least > recordBytes)
+                {
+                    return Refuse(refusal, VoiceDataProblem::ByteSizeTooLarge, kind, position,
+                                  byteSize);
+                }
+            }
         }
     }
     if (total > kMaxVoiceDataSampleBytes)
@@ -131,42 +188,90 @@ bool CheckClipFields(const VoiceSet& set, int kinds, VoiceDataRefusal& refusal)
     return true;
 }
 
-// Inflates one record into `samples` (exactly byteSize bytes), insisting on one complete stream
-// of exactly that size.
-bool InflateRecord(const uint8_t* data, uint32_t length, std::vector<int16_t>& samples,
-                   size_t byteSize, int kind, int position, VoiceDataRefusal& refusal)
+// Inflates the record of `length` bytes at `offset` into `samples` (exactly byteSize bytes),
+// insisting on one complete stream of exactly that size. The samples are reserved whole but
+// filled step by step, so memory is taken only as the stream yields bytes.
+bool InflateRecord(const RecordSource& source, uint64_t offset, uint32_t length,
+                   std::vector<int16_t>& samples, size_t byteSize, int kind, int position,
+                   VoiceDataRefusal& refusal)
 {
     InflateStream stream;
-    stream.z.next_in = const_cast<Bytef*>(data);
-    stream.z.avail_in = length;
     if (inflateInit(&stream.z) != Z_OK)
     {
         return Refuse(refusal, VoiceDataProblem::StreamDamaged, kind, position);
     }
     stream.live = true;
-    // zlib refuses a null output pointer even when there is no room; a 0-byte clip still
-    // has to find its stream's end.
-    uint8_t spare = 0;
-    stream.z.next_out = byteSize > 0 ? reinterpret_cast<Bytef*>(samples.data()) : &spare;
-    stream.z.avail_out = static_cast<uInt>(byteSize);
-    int result = inflate(&stream.z, Z_FINISH);
-    if (result != Z_STREAM_END && stream.z.avail_out == 0 &&
-        (result == Z_OK || result == Z_BUF_ERROR))
+    samples.clear();
+    samples.reserve(byteSize / kBytesPerSample);
+    std::vector<uint8_t> chunk;
+    if (source.image == nullptr)
     {
-        // The room is used up before the stream's end was seen: the stream goes on past the
-        // byte size, is cut off there, or only its trailer is left. One byte more room tells.
-        stream.z.next_out = &spare;
-        stream.z.avail_out = 1;
-        result = inflate(&stream.z, Z_FINISH);
+        chunk.resize(std::min<size_t>(length, kInflateInputChunk));
+    }
+    uint64_t inputLeft = length;
+    size_t room = 0;   // bytes of samples handed to zlib so far
+    uint8_t spare = 0; // one byte past the byte size: a stream that fills it is too long
+    bool probing = false;
+    for (;;)
+    {
+        if (stream.z.avail_in == 0 && inputLeft > 0)
+        {
+            const size_t take =
+                source.image != nullptr
+                    ? static_cast<size_t>(inputLeft)
+                    : static_cast<size_t>(std::min<uint64_t>(inputLeft, chunk.size()));
+            const uint8_t* in = source.image != nullptr ? source.image + offset : chunk.data();
+            if (source.image == nullptr && !source.Read(offset, chunk.data(), take))
+            {
+                return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
+            }
+            stream.z.next_in = const_cast<Bytef*>(in);
+            stream.z.avail_in = static_cast<uInt>(take);
+            offset += take;
+            inputLeft -= take;
+        }
         if (stream.z.avail_out == 0)
         {
-            return Refuse(refusal, VoiceDataProblem::InflatedSizeMismatch, kind, position,
-                          static_cast<int64_t>(byteSize) + 1);
+            if (probing)
+            {
+                return Refuse(refusal, VoiceDataProblem::InflatedSizeMismatch, kind, position,
+                              static_cast<int64_t>(byteSize) + 1);
+            }
+            if (room < byteSize)
+            {
+                const size_t grown = std::min(byteSize, room + kInflateOutputStep);
+                samples.resize(grown / kBytesPerSample); // within the reserve: never moves
+                stream.z.next_out = reinterpret_cast<Bytef*>(samples.data()) + room;
+                stream.z.avail_out = static_cast<uInt>(grown - room);
+                room = grown;
+            }
+            else
+            {
+                // The room is used up before the stream's end was seen: the stream goes on
+                // past the byte size, is cut off there, or only its trailer is left.
+                stream.z.next_out = &spare;
+                stream.z.avail_out = 1;
+                probing = true;
+            }
+        }
+        const int result = inflate(&stream.z, Z_NO_FLUSH);
+        if (result == Z_STREAM_END)
+        {
+            break;
+        }
+        if (result == Z_BUF_ERROR && stream.z.avail_in == 0 && inputLeft == 0)
+        {
+            return Refuse(refusal, VoiceDataProblem::StreamDamaged, kind, position); // cut off
+        }
+        if (result != Z_OK && result != Z_BUF_ERROR)
+        {
+            return Refuse(refusal, VoiceDataProblem::StreamDamaged, kind, position);
         }
     }
-    if (result != Z_STREAM_END)
+    if (probing && stream.z.avail_out == 0)
     {
-        return Refuse(refusal, VoiceDataProblem::StreamDamaged, kind, position);
+        return Refuse(refusal, VoiceDataProblem::InflatedSizeMismatch, kind, position,
+                      static_cast<int64_t>(byteSize) + 1);
     }
     if (stream.z.total_out != byteSize)
     {
@@ -176,9 +281,11 @@ bool InflateRecord(const uint8_t* data, uint32_t length, std::vector<int16_t>& s
     return true;
 }
 
-bool ReadRecords(ByteReader& reader, int32_t version, VoiceSet& set, VoiceDataRefusal& refusal)
+bool ReadRecords(const RecordSource& source, int32_t version, VoiceSet& set,
+                 VoiceDataRefusal& refusal)
 {
     const bool compressed = version >= kFirstCompressedVersion;
+    uint64_t offset = kVoiceDataHeaderSize;
     for (int kind = 0; kind < KindsWithRecords(version); ++kind)
     {
         for (int position = 0; position < set.clipCounts[kind]; ++position)
@@ -186,22 +293,30 @@ bool ReadRecords(ByteReader& reader, int32_t version, VoiceSet& set, VoiceDataRe
             const int slot = ClipSlot(kind, position);
             const auto byteSize = static_cast<size_t>(set.catalog.byteSize[slot]);
             std::vector<int16_t>& samples = set.samples[slot];
+            const uint64_t remaining = source.size - offset;
             if (!compressed)
             {
-                if (byteSize > RemainingBytes(reader))
+                if (byteSize > remaining)
                 {
                     return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
                 }
                 samples.resize(byteSize / kBytesPerSample);
-                ReadBytes(reader, samples.data(), byteSize);
+                if (!source.Read(offset, samples.data(), byteSize))
+                {
+                    return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
+                }
+                offset += byteSize;
                 continue;
             }
-            if (RemainingBytes(reader) < sizeof(int32_t))
+            uint8_t lengthField[4];
+            if (remaining < sizeof lengthField ||
+                !source.Read(offset, lengthField, sizeof lengthField))
             {
                 return Refuse(refusal, VoiceDataProblem::RecordTruncated, kind, position);
             }
-            const int32_t length = ReadI32(reader);
-            if (length < 0 || static_cast<size_t>(length) > RemainingBytes(reader))
+            offset += sizeof lengthField;
+            const int32_t length = LoadI32(lengthField);
+            if (length < 0 || static_cast<uint64_t>(length) > remaining - sizeof lengthField)
             {
                 return Refuse(refusal, VoiceDataProblem::CompressedLengthBad, kind, position,
                               length);
@@ -211,13 +326,12 @@ bool ReadRecords(ByteReader& reader, int32_t version, VoiceSet& set, VoiceDataRe
                 return Refuse(refusal, VoiceDataProblem::ByteSizeTooLarge, kind, position,
                               static_cast<int64_t>(byteSize));
             }
-            samples.resize(byteSize / kBytesPerSample);
-            if (!InflateRecord(reader.data + reader.pos, static_cast<uint32_t>(length), samples,
-                               byteSize, kind, position, refusal))
+            if (!InflateRecord(source, offset, static_cast<uint32_t>(length), samples, byteSize,
+                               kind, position, refusal))
             {
                 return false;
             }
-            reader.pos += static_cast<size_t>(length);
+            offset += static_cast<uint64_t>(length);
         }
     }
     return true;
@@ -231,23 +345,29 @@ void EmptyVoiceSet(VoiceSet& set)
     EstablishBuiltInSilences(set);
 }
 
-} // namespace
-
 // The reader walks the layout drawn in voices/voice_data_layout.h in file order: version, owner
 // name, counts, catalogue and track table as whole images (offsets 0-161375), then the records.
-bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& version,
-                    VoiceDataRefusal& refusal)
+bool ParseVoiceSource(const RecordSource& source, VoiceSet& out, int32_t& version,
+                      VoiceDataRefusal& refusal)
 {
     refusal = VoiceDataRefusal{};
-    if (size > kMaxVoiceDataFileBytes)
+    if (source.size > kMaxVoiceDataFileBytes)
     {
-        return Refuse(refusal, VoiceDataProblem::TooLarge, -1, -1, static_cast<int64_t>(size));
+        return Refuse(refusal, VoiceDataProblem::TooLarge, -1, -1,
+                      static_cast<int64_t>(source.size));
     }
-    if (size < kVoiceDataHeaderSize)
+    if (source.size < kVoiceDataHeaderSize)
     {
-        return Refuse(refusal, VoiceDataProblem::ShortHeader, -1, -1, static_cast<int64_t>(size));
+        return Refuse(refusal, VoiceDataProblem::ShortHeader, -1, -1,
+                      static_cast<int64_t>(source.size));
     }
-    ByteReader reader{data, size, 0, true};
+    std::vector<uint8_t> header(kVoiceDataHeaderSize);
+    if (!source.Read(0, header.data(), header.size()))
+    {
+        return Refuse(refusal, VoiceDataProblem::ShortHeader, -1, -1,
+                      static_cast<int64_t>(source.size));
+    }
+    ByteReader reader = MakeByteReader(header);
     out = VoiceSet{};
     version = ReadI32(reader);
     ReadBytes(reader, out.ownerName.data(), sizeof(VoiceText));
@@ -265,14 +385,44 @@ bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& ve
     {
         out.clipCounts[kKindFileOnly] = 0;
     }
-    if (!CheckClipFields(out, KindsWithRecords(version), refusal) ||
-        !ReadRecords(reader, version, out, refusal))
+    if (!CheckClipFields(out, KindsWithRecords(version), version >= kFirstCompressedVersion,
+                         source.size - kVoiceDataHeaderSize, refusal) ||
+        !ReadRecords(source, version, out, refusal))
     {
         return false;
     }
-    // Bytes after the last record (records for kinds 13 and 14, say) are ignored.
+    // Bytes after the last record (records for kinds 13 and 14, say) are ignored, unread.
     EstablishBuiltInSilences(out);
     return true;
+}
+
+// Parses into a scratch set, so that a refused file changes nothing but the emptied set.
+int LoadVoiceSource(const RecordSource& source, VoiceSet& set, Reporter& reporter, int32_t* version)
+{
+    auto scratch = std::make_unique<VoiceSet>();
+    int32_t fileVersion = 0;
+    VoiceDataRefusal refusal;
+    if (!ParseVoiceSource(source, *scratch, fileVersion, refusal))
+    {
+        scratch.reset();
+        EmptyVoiceSet(set);
+        ReportFormatted(reporter, DescribeVoiceDataRefusalFormat(refusal), kVoiceOpenErrorCaption);
+        return kFileDamaged;
+    }
+    set = std::move(*scratch);
+    if (version != nullptr)
+    {
+        *version = fileVersion;
+    }
+    return kOk;
+}
+
+} // namespace
+
+bool ParseVoiceData(const uint8_t* data, size_t size, VoiceSet& out, int32_t& version,
+                    VoiceDataRefusal& refusal)
+{
+    return ParseVoiceSource(RecordSource{data, nullptr, size}, out, version, refusal);
 }
 
 MessageFormat DescribeVoiceDataRefusalFormat(const VoiceDataRefusal& refusal)
@@ -344,44 +494,23 @@ std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal)
 int ReadVoiceDataBytes(const uint8_t* data, size_t size, VoiceSet& set, Reporter& reporter,
                        int32_t* version)
 {
-    auto scratch = std::make_unique<VoiceSet>();
-    int32_t fileVersion = 0;
-    VoiceDataRefusal refusal;
-    if (!ParseVoiceData(data, size, *scratch, fileVersion, refusal))
-    {
-        EmptyVoiceSet(set);
-        ReportFormatted(reporter, DescribeVoiceDataRefusalFormat(refusal), kVoiceOpenErrorCaption);
-        return kFileDamaged;
-    }
-    set = std::move(*scratch);
-    if (version != nullptr)
-    {
-        *version = fileVersion;
-    }
-    return kOk;
+    return LoadVoiceSource(RecordSource{data, nullptr, size}, set, reporter, version);
 }
 
+// The file is read as the layout asks, header first, each record straight into its clip:
+// never whole, so bytes after the records cost nothing and a claim the file cannot hold is
+// refused before anything is allocated for it.
 int ReadVoiceDataFile(const std::string& path, VoiceSet& set, Reporter& reporter, int32_t* version)
 {
-    std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes, kMaxVoiceDataFileBytes))
+    RegularFile file;
+    if (file.Open(path) != FileReadResult::Ok)
     {
-    case FileReadResult::Ok:
-        return ReadVoiceDataBytes(bytes.data(), bytes.size(), set, reporter, version);
-    case FileReadResult::TooLarge:
-    {
+        // A folder, pipe or device named like voice data is no more a voice-data file than a
+        // missing one.
         EmptyVoiceSet(set);
-        VoiceDataRefusal refusal{VoiceDataProblem::TooLarge, -1, -1,
-                                 static_cast<int64_t>(kMaxVoiceDataFileBytes)};
-        ReportFormatted(reporter, DescribeVoiceDataRefusalFormat(refusal), kVoiceOpenErrorCaption);
-        return kFileDamaged;
+        return kFileNotOpened;
     }
-    case FileReadResult::NotOpened:
-    case FileReadResult::ReadError:
-        break;
-    }
-    EmptyVoiceSet(set);
-    return kFileNotOpened;
+    return LoadVoiceSource(RecordSource{nullptr, &file, file.Size()}, set, reporter, version);
 }
 
 // The writer produces the same layout (voices/voice_data_layout.h), always as version 101.

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
 #include <QPainter>
 
+#include "common/ui_text.h"
 #include "display/animation_script.h"
 #include "display/character_pictures.h"
 #include "display/character_tick.h"
@@ -15,10 +19,17 @@ namespace yumo
 namespace
 {
 
+// Core-style texts, translated where the window shows the core's messages.
+const char* const kPicturesLostText =
+    YUMO_TEXT("キャラクターの画像のうち %1 枚を読み込めないため表示しません。");
+const char* const kCharacterCaption = YUMO_TEXT("キャラクターデータエラー");
+
 constexpr QRgb kMaskWhite = 0xFFFFFFFFu;
 constexpr QRgb kMaskBlack = 0xFF000000u;
 
-// Only the four formats the character build accepts, each by its own decoder.
+// Only the four formats the character build accepts, each by its own decoder. The size the
+// decoder finds in the header is checked again before it decodes: the core read the header
+// its own way, and a decoder that sees a larger picture must not allocate it.
 QImage DecodeFile(const std::vector<uint8_t>& file)
 {
     PictureInfo info;
@@ -27,16 +38,38 @@ QImage DecodeFile(const std::vector<uint8_t>& file)
     {
         return {};
     }
-    QImage image;
-    image.loadFromData(file.data(), static_cast<int>(file.size()), PictureFormatName(info.format));
-    return image;
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
+                                                     static_cast<qsizetype>(file.size()));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer, PictureFormatName(info.format));
+    const QSize size = reader.size();
+    info.width = size.width();
+    info.height = size.height();
+    if (!size.isValid() || size.isEmpty() || DecodedPictureBytes(info) > kMaxDecodedPictureBytes)
+    {
+        return {};
+    }
+    return reader.read(); // null when it does not decode or its memory cannot be had
+}
+
+// A blank image of `size`, or a null one when its memory cannot be had: Qt then gives an
+// image without pixels, and writing its rows would crash.
+QImage NewImage(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    return image.isNull() || image.bits() == nullptr ? QImage() : image;
 }
 
 // White where alpha is at least half and, when `byColour`, the colour is light.
 QImage ThresholdMask(const QImage& source, bool byColour)
 {
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
-    QImage mask(argb.size(), QImage::Format_RGB32);
+    QImage mask = argb.isNull() ? QImage() : NewImage(argb.size());
+    if (mask.isNull())
+    {
+        return {};
+    }
     for (int y = 0; y < argb.height(); ++y)
     {
         const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
@@ -73,7 +106,11 @@ QImage DecodeCharacterPicture(const std::vector<uint8_t>& file)
     }
     // Over white, so that the AND leaves the background wherever the picture is not figure.
     const QImage argb = raw.convertToFormat(QImage::Format_ARGB32);
-    QImage picture(argb.size(), QImage::Format_RGB32);
+    QImage picture = argb.isNull() ? QImage() : NewImage(argb.size());
+    if (picture.isNull())
+    {
+        return {};
+    }
     for (int y = 0; y < argb.height(); ++y)
     {
         const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
@@ -105,8 +142,11 @@ QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
     {
         return ThresholdMask(picture, false);
     }
-    QImage whole(picture.size(), QImage::Format_RGB32);
-    whole.fill(kMaskWhite);
+    QImage whole = NewImage(picture.size());
+    if (!whole.isNull())
+    {
+        whole.fill(kMaskWhite);
+    }
     return whole;
 }
 
@@ -162,18 +202,32 @@ void CharacterPane::Load(AppState& state, const std::filesystem::path& workDir,
 {
     LoadAnimationScript(state, workDir);
     LoadCharacterPictures(state, workDir, rebuiltDir);
-    SetPictures(state.characterPictures);
+    if (const int lost = SetPictures(state.characterPictures); lost > 0)
+    {
+        ReportFormatted(*state.reporter, kPicturesLostText, {std::to_string(lost)},
+                        kCharacterCaption, MessageKind::Warning);
+    }
 }
 
-void CharacterPane::SetPictures(const CharacterPictures& pictures)
+int CharacterPane::SetPictures(const CharacterPictures& pictures)
 {
+    int lost = 0;
     for (size_t i = 0; i < pictures_.size(); ++i)
     {
         pictures_[i] = DecodeCharacterPicture(pictures.pictureFiles[i]);
         masks_[i] = pictures_[i].isNull()
                         ? QImage()
                         : DecodeCharacterMask(pictures.maskFiles[i], pictures.pictureFiles[i]);
+        // A picture without the mask it needs is not drawn either.
+        if (pictures_[i].isNull() != pictures.pictureFiles[i].empty() ||
+            pictures_[i].isNull() != masks_[i].isNull())
+        {
+            pictures_[i] = QImage();
+            masks_[i] = QImage();
+            ++lost;
+        }
     }
+    return lost;
 }
 
 bool CharacterPane::Paint(QPainter& painter, int width, int height, AppState& state)

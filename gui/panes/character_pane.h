@@ -47,8 +47,9 @@ public:
     void Load(AppState& state, const std::filesystem::path& workDir,
               const std::filesystem::path& rebuiltDir);
 
-    // Decodes every picture and mask; a slot that does not decode stays empty.
-    void SetPictures(const CharacterPictures& pictures);
+    // Decodes every picture and mask; a slot that does not decode (or whose memory cannot be
+    // had) stays empty. Returns how many pictures were lost so.
+    int SetPictures(const CharacterPictures& pictures);
 
     // One paint of a pane of `width` x `height`: moves the animation's step counter once,
     // chooses the picture and draws the frame at (0, 0). A picture that is missing or did not

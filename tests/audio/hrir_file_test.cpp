@@ -211,6 +211,9 @@ TEST(HrirSetFile, DamagedImagesAreRefusedWithTheirReasonAndLeaveTheSetUntouched)
         {"NaN coefficient", [nan](auto& b) { PutF64(b, 3124 + 8 * 5, nan); }, "not finite"},
         {"infinite coefficient",
          [](auto& b) { PutF64(b, 52, std::numeric_limits<double>::infinity()); }, "not finite"},
+        {"finite tap beyond the 16-bit range",
+         [](auto& b) { PutF64(b, 3124 + 8 * 7, -kMaxHrirTapMagnitude * 1.000001); },
+         "right tap 7 is -2.68444e+09, beyond the 16-bit range"},
     };
     for (const Damage& damage : damages)
     {
@@ -223,6 +226,17 @@ TEST(HrirSetFile, DamagedImagesAreRefusedWithTheirReasonAndLeaveTheSetUntouched)
         std::string difference;
         EXPECT_TRUE(test::SameHrirSet(set, test::MakeSmallSet(), difference)) << damage.name;
     }
+}
+
+TEST(HrirSetFile, TapsUpToTheLargestMagnitudeAreKept)
+{
+    std::vector<uint8_t> bytes = SerializeHrirSet(test::MakeGridSet({{-10, {0, 90}}, {90, {45}}}));
+    PutF64(bytes, 52, kMaxHrirTapMagnitude);
+    PutF64(bytes, 3124, -kMaxHrirTapMagnitude);
+    HrirSet set;
+    std::string why;
+    ASSERT_TRUE(ParseHrirSetFile(bytes, set, why)) << why;
+    EXPECT_EQ(set.directions[0][0].left[0], kMaxHrirTapMagnitude);
 }
 
 TEST(HrirSetFile, LargestPossibleSetIsAcceptedAndOneByteMoreIsNot)

@@ -11,6 +11,12 @@ HEADER = 8 + TABLE
 PNG = b'\x89PNG\r\n\x1a\n' + struct.pack('>I', 13) + b'IHDR' + struct.pack('>II', 4, 3) + bytes(5)
 
 
+def png(width, height, depth=8, colour_type=6):
+    """A PNG header of any size: a few bytes can describe a picture of hundreds of megabytes."""
+    return (b'\x89PNG\r\n\x1a\n' + struct.pack('>I', 13) + b'IHDR' +
+            struct.pack('>IIBB', width, height, depth, colour_type) + bytes(3))
+
+
 def write(folder, name, data):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), 'wb') as f:
@@ -53,6 +59,11 @@ BAD_YMI = {
     'mask_not_a_picture.ymi': ymi([PNG], [b'GIF89a']),
     'trailing_byte.ymi': ymi([PNG], [PNG]) + b'\0',
     'count_beyond_entries.ymi': ymi([PNG], [PNG], count=2),
+    # 5700 x 5700 in 1 bit a pixel: 33 bytes, 124 MB once decoded.
+    'picture_decodes_too_large.ymi': ymi([png(5700, 5700, 1, 0)]),
+    'mask_decodes_too_large.ymi': ymi([PNG], [png(5700, 5700, 1, 0)]),
+    # Four of 3000 x 3000 with the masks made from them: 275 MB decoded.
+    'pictures_together_too_large.ymi': ymi([png(3000, 3000)] * 4),
 }
 
 BAD_SCRIPTS = {
@@ -97,6 +108,8 @@ def main():
     write(corpus + 'fuzz_character_data', 'two_pictures.ymi',
           ymi([PNG, PNG], [PNG, b''], steps=[(1, 0, 1, 0.5), (1, 1, 0, 1.0)]))
     write(corpus + 'fuzz_character_data', 'trailing_byte.ymi', BAD_YMI['trailing_byte.ymi'])
+    write(corpus + 'fuzz_character_data', 'large_pictures.ymi',
+          ymi([png(3000, 3000), png(4096, 4096, 1, 0)], [b'', png(16, 16, 16, 2)]))
     write(corpus + 'fuzz_animation_script', 'explicit.txt', '1 50 0 0 3 0.5 1 4 1 -1\n')
     write(corpus + 'fuzz_animation_script', 'generated.txt', '21 0 2 5 6 3 -1 7 -1 2 0 8 1\n')
     write(corpus + 'fuzz_animation_script', 'fractions_crlf.txt',

@@ -50,6 +50,9 @@ def main():
     good_two = hrir_image(two_rows)
     nan = bytearray(good_two)
     nan[3124 + 40:3124 + 48] = struct.pack("<d", float("nan"))
+    # Finite, but far beyond what the 16-bit output can carry: 1e300 times unity.
+    huge = bytearray(good_two)
+    huge[3124 + 40:3124 + 48] = struct.pack("<d", 1e300)
 
     bad_hrir = {
         "empty.bir": b"",
@@ -68,6 +71,7 @@ def main():
         "no_zenith.bir": hrir_image([(-10, [0]), (0, [0])]),
         "rows_descending.bir": hrir_image([(10, [0]), (0, [0]), (90, [0])]),
         "nan_coefficient.bir": bytes(nan),
+        "huge_tap.bir": bytes(huge),
     }
     for name, data in bad_hrir.items():
         write("tests/data/bad/hrir", name, data)
@@ -94,6 +98,7 @@ def main():
     write(corpus + "fuzz_hrir_file", "trailing_byte.bir", bad_hrir["trailing_byte.bir"])
     write(corpus + "fuzz_hrir_file", "azimuths_not_ascending.bir",
           bad_hrir["azimuths_not_ascending.bir"])
+    write(corpus + "fuzz_hrir_file", "huge_tap.bir", bad_hrir["huge_tap.bir"])
 
     # The text target splits its input at '|' into the four tables.
     taps = " ".join("%.2g" % (0.9 ** k) for k in range(128))

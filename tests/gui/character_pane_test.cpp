@@ -2,10 +2,12 @@
 #include <memory>
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 
 #include "display/character_tick.h"
 #include "gui/panes/character_pane.h"
+#include "support/test_support.h"
 
 namespace yumo
 {
@@ -205,6 +207,38 @@ TEST(CharacterDecoding, TransparencyFlattensOntoWhiteAndGivesTheMask)
                                       0,   1,   0,    0,    2,    2,    0x44, 1, 0,    0x3B};
     EXPECT_EQ(DecodeCharacterPicture(gif).pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_TRUE(DecodeCharacterPicture({'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}).isNull());
+}
+
+// A picture whose memory cannot be had is left out of the pane, and the user told, instead of a
+// write into an image without pixels. Qt's own limit on what a decoder may allocate stands in
+// for memory running out.
+TEST(CharacterDecoding, APictureThatCannotBeAllocatedIsLeftOutAndTold)
+{
+    QImage big(1024, 512, QImage::Format_RGB32); // 2 MB decoded
+    big.fill(Qt::white);
+    QImage small(4, 2, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "img");
+    std::filesystem::create_directories(dir / "ymv");
+    test::WriteBytesFile(dir / "img" / "big.png", Encode(big, "PNG"));
+    test::WriteBytesFile(dir / "img" / "small.png", Encode(small, "PNG"));
+    test::WriteTextFile(dir / "img" / "Image.txt", "img/small.png\nimg/big.png\n");
+
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1); // megabytes
+    CapturingReporter reporter;
+    auto state = CreateAppState(reporter);
+    auto pane = std::make_unique<CharacterPane>();
+    pane->Load(*state, dir.path());
+    QImageReader::setAllocationLimit(limit);
+
+    EXPECT_EQ(state->characterPictures.count, 2);
+    EXPECT_EQ(pane->DecodedPictureCount(), 1);
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].text,
+              "キャラクターの画像のうち 1 枚を読み込めないため表示しません。");
+    EXPECT_EQ(pane->SetPictures(state->characterPictures), 0); // with the memory to spare
 }
 
 } // namespace

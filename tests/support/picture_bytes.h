@@ -9,8 +9,10 @@
 namespace yumo::test
 {
 
+// `depth` and `colourType` are the IHDR's bit depth and colour type (0 0: read as grey).
 inline std::vector<uint8_t> MakePngHeaderBytes(uint32_t width, uint32_t height,
-                                               size_t totalBytes = 33)
+                                               size_t totalBytes = 33, uint8_t depth = 0,
+                                               uint8_t colourType = 0)
 {
     std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
                                   0,    0,   0,   13,  'I',  'H',  'D',  'R'};
@@ -21,6 +23,8 @@ inline std::vector<uint8_t> MakePngHeaderBytes(uint32_t width, uint32_t height,
             bytes.push_back(static_cast<uint8_t>(value >> shift));
         }
     }
+    bytes.push_back(depth);
+    bytes.push_back(colourType);
     bytes.resize(totalBytes < bytes.size() ? bytes.size() : totalBytes, 0);
     return bytes;
 }

@@ -83,4 +83,56 @@ std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t 
     return MakeWavImage(samples.data(), samples.size(), channels, sampleRate);
 }
 
+namespace
+{
+
+// A field of /proc/self/status ("VmRSS", "VmHWM") in bytes, or -1.
+long long StatusBytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind(field + ":", 0) == 0)
+        {
+            return std::atoll(line.c_str() + field.size() + 1) * 1024;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+PeakResidentGrowth::PeakResidentGrowth()
+{
+    std::ofstream reset("/proc/self/clear_refs");
+    reset << "5";
+    reset.close();
+    if (reset)
+    {
+        start_ = StatusBytes("VmRSS");
+    }
+}
+
+long long PeakResidentGrowth::Bytes() const
+{
+    const long long peak = StatusBytes("VmHWM");
+    return start_ < 0 || peak < 0 ? -1 : peak - start_;
+}
+
+bool ResidentSizesAreMeaningful()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}
+
 } // namespace yumo::test

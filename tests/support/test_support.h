@@ -33,6 +33,23 @@ std::vector<uint8_t> ReadBytesFile(const std::filesystem::path& path);
 int RunCommand(const std::string& commandLine, std::string* out = nullptr,
                std::string* err = nullptr);
 
+// How much the resident memory of this process grew above what it held when the measurement
+// began, at its highest: what a reader really touched, whatever address space it reserved.
+// (Linux: the peak is reset through /proc/self/clear_refs.) -1 when it cannot be measured.
+class PeakResidentGrowth
+{
+public:
+    PeakResidentGrowth();
+    long long Bytes() const;
+
+private:
+    long long start_ = -1;
+};
+
+// True in a build with the address sanitizer, whose shadow memory makes resident sizes
+// meaningless for such a measurement.
+bool ResidentSizesAreMeaningful();
+
 // A mono 16-bit 44.1 kHz canonical WAV image of the given samples.
 std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t channels = 1,
                                   uint32_t sampleRate = 44100);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -149,6 +150,24 @@ TEST_F(VoiceToolTest, RefusalsExitOneAndLeaveNoFile)
     EXPECT_EQ(err.rfind("refused: ボイスデータファイルが壊れています。", 0), 0u) << err;
     EXPECT_EQ(Run("check ymv " + Quote(Path("none.ymv")), nullptr, &err), 1);
     EXPECT_NE(err.find("could not be opened"), std::string::npos);
+}
+
+TEST_F(VoiceToolTest, InfoShowsControlCharactersInNamesEscaped)
+{
+    // The owner and the path are the file's own: an escape sequence there would clear the
+    // terminal, a line feed fake a line, a right-to-left override reorder what follows.
+    ASSERT_EQ(Run("voice new " + Quote(dir_ / "v.ymv") + " --owner " +
+                  Quote(std::string("a\x1b[2Jb\\x41\u202Ec")) + " 0=" + Quote(dir_ / "night.wav") +
+                  " 10=" + Quote(dir_ / "wake.wav")),
+              0);
+    std::vector<uint8_t> bytes = test::ReadBytesFile(dir_ / "v.ymv");
+    const uint8_t newline[2] = {'\n', 0};
+    std::copy(newline, newline + 2, bytes.begin() + 576 + 2); // slot 0's path, second unit
+    test::WriteBytesFile(dir_ / "v.ymv", bytes);
+    std::string out;
+    ASSERT_EQ(Run("voice info " + Quote(dir_ / "v.ymv"), &out), 0);
+    EXPECT_NE(out.find("owner: a\\x1B[2Jb\\\\x41\\u202Ec\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("path /\\x0A"), std::string::npos) << out;
 }
 
 TEST(VoiceToolBadFiles, EveryDamagedFixtureIsRefused)

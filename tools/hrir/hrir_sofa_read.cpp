@@ -1,6 +1,8 @@
 // Reading measured responses from a SOFA (AES69) file through libmysofa.
 //
-// mysofa_load rather than mysofa_open: the "easy" entry point normalises the loudness (it
+// The file is read here, as every other outside file is (only a regular file, of bounded size),
+// and handed to the library in memory.
+// mysofa_load_data rather than mysofa_open: the "easy" entry point normalises the loudness (it
 // scales every response so the frontal one has unit energy) and turns the responses into
 // minimum-phase ones with their delays cut off - that would lose the interaural time
 // differences and leave the level to the library. Here the set keeps its measured scale and
@@ -15,6 +17,7 @@
 
 #include <mysofa.h>
 
+#include "common/byte_io.h"
 #include "tools/hrir/hrir_measured.h"
 
 namespace yumo
@@ -27,6 +30,9 @@ struct SofaFree
     void operator()(MYSOFA_HRTF* hrtf) const { mysofa_free(hrtf); }
 };
 using SofaHandle = std::unique_ptr<MYSOFA_HRTF, SofaFree>;
+
+// Measured sets are a few megabytes; the largest in use are under 100 MB.
+constexpr size_t kMaxSofaFileBytes = 256u << 20;
 
 constexpr int kMaxDelaySamples = 1024;
 
@@ -178,8 +184,26 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
                           std::string& why)
 {
     measured = MeasuredHrir{};
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(path, bytes, kMaxSofaFileBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::NotRegular:
+        why = path.string() + " is a folder, pipe or device, not a file";
+        return false;
+    case FileReadResult::TooLarge:
+        why = path.string() + " is larger than " + std::to_string(kMaxSofaFileBytes) + " bytes";
+        return false;
+    case FileReadResult::NotOpened:
+    case FileReadResult::ReadError:
+        why = "cannot read " + path.string();
+        return false;
+    }
     int error = MYSOFA_OK;
-    SofaHandle hrtf(mysofa_load(path.c_str(), &error));
+    SofaHandle hrtf(
+        mysofa_load_data(reinterpret_cast<const char*>(bytes.data()), bytes.size(), &error));
+    bytes = {};
     if (!hrtf || error != MYSOFA_OK)
     {
         why = "cannot read " + path.string() + " as SOFA: " + SofaErrorName(error);
