@@ -113,12 +113,20 @@ bool ParseClipArgument(const std::string& text, ClipArgument& clip)
 }
 
 // Adds every clip, then checks and saves the set as the editor's save does.
+// With --convert, a WAV the import refuses for its rate, width or sample type is converted to
+// mono 44.1 kHz 16 bits; the import's message is printed first.
 int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector<std::string>& args,
                     size_t firstClip, const std::string& outPath)
 {
     std::vector<ClipArgument> clips;
+    bool convert = false;
     for (size_t i = firstClip; i < args.size(); ++i)
     {
+        if (args[i] == "--convert")
+        {
+            convert = true;
+            continue;
+        }
         ClipArgument clip;
         if (!ParseClipArgument(args[i], clip))
         {
@@ -130,11 +138,19 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
     for (const ClipArgument& clip : clips)
     {
         CapturingReporter reporter;
-        if (AddVoiceClip(set, clip.kind, clip.path, reporter) != AddClipResult::Added)
+        const AddClipResult added =
+            convert ? AddVoiceClipConverting(set, clip.kind, clip.path, reporter)
+                    : AddVoiceClip(set, clip.kind, clip.path, reporter);
+        if (added != AddClipResult::Added)
         {
             return Refuse(clip.path + ": " +
                           (reporter.messages.empty() ? std::string("could not be imported")
                                                      : reporter.messages.back().text));
+        }
+        if (!reporter.messages.empty())
+        {
+            std::fprintf(stderr, "%s: %s\nconverted to mono 44.1 kHz 16-bit\n", clip.path.c_str(),
+                         reporter.messages.front().text.c_str());
         }
     }
     CapturingReporter reporter;
@@ -266,12 +282,14 @@ const CommandRegistration
            "print a voice-data file's version, owner and, per kind, its clips: slot, "
            "samples, bytes, play position, source path; then the room left for clips",
            RunInfo});
-const CommandRegistration kNew({"voice", "new", "OUT.ymv --owner NAME KIND=FILE...",
+const CommandRegistration kNew({"voice", "new", "OUT.ymv --owner NAME [--convert] KIND=FILE...",
                                 "make a voice-data file from WAV/MP3 clips (KIND 0-11 or its "
                                 "label, e.g. おやすみ=a.wav 起きて=b.wav; both are required)",
                                 RunNew});
-const CommandRegistration kAdd({"voice", "add", "FILE.ymv KIND=FILE...",
-                                "append WAV/MP3 clips to a voice-data file and save it again",
+const CommandRegistration kAdd({"voice", "add", "FILE.ymv [--convert] KIND=FILE...",
+                                "append WAV/MP3 clips to a voice-data file and save it again "
+                                "(--convert: WAVs of other rates, widths or float samples are "
+                                "converted to mono 44.1 kHz 16-bit)",
                                 RunAdd});
 const CommandRegistration kExtract({"voice", "extract", "FILE.ymv DIR",
                                     "write every clip as a mono 44.1 kHz WAV named kKK_P.wav",

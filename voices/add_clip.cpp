@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "common/byte_io.h"
 #include "common/ui_text.h"
 #include "common/utf16.h"
 #include "import/mp3_import.h"
+#include "import/wav_convert.h"
 #include "voices/voice_data_room.h"
 
 namespace yumo
@@ -110,6 +112,20 @@ AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& sam
     return result;
 }
 
+AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>& samples,
+                                  Reporter& reporter)
+{
+    if (!ConvertWavFile(path, samples, reporter))
+    {
+        samples.clear();
+        return AddClipResult::ImportFailed;
+    }
+    const size_t padded =
+        (samples.size() + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
+    samples.resize(padded, 0);
+    return AddClipResult::Added;
+}
+
 AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> samples,
                                 std::u16string_view sourcePath, Reporter& reporter)
 {
@@ -181,6 +197,26 @@ AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Rep
     std::vector<int16_t> samples;
     if (const AddClipResult imported = ImportVoiceClip(path, samples, reporter);
         imported != AddClipResult::Added)
+    {
+        return imported;
+    }
+    return AppendClipSamples(set, kind, std::move(samples), Utf8ToUtf16(path), reporter);
+}
+
+AddClipResult AddVoiceClipConverting(VoiceSet& set, int kind, const std::string& path,
+                                     Reporter& reporter)
+{
+    if (const AddClipResult room = CheckClipRoom(set, kind, reporter); room != AddClipResult::Added)
+    {
+        return room;
+    }
+    std::vector<int16_t> samples;
+    AddClipResult imported = ImportVoiceClip(path, samples, reporter);
+    if (imported == AddClipResult::ImportFailed && WavFileConvertible(path))
+    {
+        imported = ImportConvertedClip(path, samples, reporter);
+    }
+    if (imported != AddClipResult::Added)
     {
         return imported;
     }

@@ -41,6 +41,11 @@ AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& f
 AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
                               Reporter& reporter);
 
+// The conversion of a WAV file the import refuses (import/wav_convert.h) into a clip's
+// samples, padded with zeros to whole blocks.
+AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>& samples,
+                                  Reporter& reporter);
+
 // Appends converted samples (a multiple of 512) to `kind` after CheckClipRoom and, with their
 // size, the room left in the set: records the catalogue and track fields and the source path
 // (at most 255 UTF-16 units).
@@ -55,6 +60,11 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
 // The whole add: the limit of 10 clips, the import by extension, the conversion. The source
 // path is stored as given (UTF-8, converted to UTF-16).
 AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter);
+
+// The same add, with a WAV the import refuses for its rate, width or sample type converted
+// instead (after the import's message).
+AddClipResult AddVoiceClipConverting(VoiceSet& set, int kind, const std::string& path,
+                                     Reporter& reporter);
 
 // A set can be saved only with at least one おやすみ and one 起きて clip, and only while it
 // fits the file's limits; otherwise the save error is reported and false returned.

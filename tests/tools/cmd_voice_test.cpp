@@ -120,6 +120,30 @@ TEST_F(VoiceToolTest, StereoClipsAreMixedDownOnTheWayIn)
     EXPECT_EQ(test::ReadBytesFile(Path("out/k00_0.wav")), test::MakeWavBytes(mono));
 }
 
+// A 96 kHz file: refused as it stands; with --convert the import's message is printed and the
+// clip added at half its frames.
+TEST_F(VoiceToolTest, ConvertAddsWhatTheImportRefuses)
+{
+    const std::string set = Quote(Path("set.ymv"));
+    ASSERT_EQ(Run("voice new " + set + " --owner x 0=" + Quote(Path("night.wav")) +
+                  " 10=" + Quote(Path("wake.wav"))),
+              0);
+    test::WriteBytesFile(Path("96k.wav"),
+                         test::MakeWavBytes(std::vector<int16_t>(4096, 500), 1, 96000));
+    std::string err;
+    EXPECT_EQ(Run("voice add " + set + " 4=" + Quote(Path("96k.wav")), nullptr, &err), 1);
+    EXPECT_NE(err.find("44.1kHz、16ビットに変換してください。"), std::string::npos) << err;
+    ASSERT_EQ(Run("voice add " + set + " --convert 4=" + Quote(Path("96k.wav")), nullptr, &err), 0)
+        << err;
+    EXPECT_NE(err.find("44.1kHz、16ビットに変換してください。\nconverted"), std::string::npos)
+        << err;
+    std::string out;
+    ASSERT_EQ(Run("voice info " + set, &out), 0);
+    // 4096 frames at 96 kHz are 1882 at 44.1 kHz, in whole blocks 2048.
+    EXPECT_NE(out.find("kind 4 (ぐぅぐぅ): count 1\n  slot 40: samples 2048,"), std::string::npos)
+        << out;
+}
+
 TEST_F(VoiceToolTest, RefusalsExitOneAndLeaveNoFile)
 {
     std::string err;

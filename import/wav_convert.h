@@ -1,0 +1,51 @@
+#pragma once
+// Converting WAV files the import refuses (other rates, 8/24/32-bit integers, float samples,
+// extensible headers) into a clip's form: mono, 44.1 kHz, 16 bits. Unlike the import, which
+// reads the fixed offsets of a canonical header, this walks the chunks and reads an extensible
+// header for the format its sub-format names.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/report.h"
+
+namespace yumo
+{
+
+enum class WavSampleType
+{
+    Integer, // 8 bits unsigned, 16/24/32 bits signed
+    Float,   // IEEE 754, 32 or 64 bits
+};
+
+struct WavLayout
+{
+    WavSampleType type = WavSampleType::Integer;
+    uint16_t channels = 0;
+    uint32_t sampleRate = 0;
+    uint16_t bitsPerSample = 0; // the container's width: 8, 16, 24, 32 or 64
+    uint16_t blockAlign = 0;
+    bool extensible = false;
+    size_t dataOffset = 0; // the first sample byte
+    size_t dataBytes = 0;  // whole frames present in the file
+};
+
+// Reads the "fmt " and "data" chunks; false when the file is no WAV this conversion can read.
+bool ReadWavLayout(const std::vector<uint8_t>& file, WavLayout& layout);
+
+// Whether the import takes the file as it stands (canonical PCM at 44.1 kHz, 16 bits).
+bool ImportTakesLayout(const WavLayout& layout);
+
+// Whether the file at `path` is a WAV the import refuses but the conversion can read.
+bool WavFileConvertible(const std::string& path);
+
+// The file's samples, every channel mixed to their mean, resampled to 44.1 kHz (very high
+// quality) and brought to 16 bits with triangular dither; a mono 16-bit file at 44.1 kHz is
+// taken as it stands. False after reporting why under "ファイルオープンエラー".
+bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mono,
+                     Reporter& reporter);
+bool ConvertWavFile(const std::string& path, std::vector<int16_t>& mono, Reporter& reporter);
+
+} // namespace yumo
