@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` and the Debian package (cpack -G DEB):
-#   bin/yumo, bin/yumo-tool
+#   bin/yumo, bin/yumo-tool, libexec/yumo/yumo-plot (the night's picture, run by yumo-tool)
 #   share/yumo/           the data made at set-up (scripts/setup.sh), read-only: the response
 #                         set, the filter set when there is one, the default voice and the
 #                         companion (her compiled character-data file and animation script; the
@@ -64,6 +64,8 @@ install(FILES ${yumo_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 if(YUMO_GUI)
     install(TARGETS yumo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # Run by yumo-tool (plot, night --plot), which looks for it beside itself, then here.
+    install(TARGETS yumo-plot RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/yumo)
     install(FILES ${CMAKE_SOURCE_DIR}/packaging/org.yumo.Yumo.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

@@ -17,8 +17,7 @@ namespace
 constexpr int kMinutesPerDay = 1440;
 constexpr int kElapsedFold = 720; // past half a day the clock is read the other way round
 constexpr int kNightLengthMinutes = 600;
-constexpr int kWakeWindowMinutes = 15; // the alarm acts while |now - wake time| is below this
-constexpr int kLightSleep = 20;        // below this depth she may wake, start from a dream or call
+constexpr int kLightSleep = 20; // below this depth she may wake, start from a dream or call
 
 // Depth, dreams and the alarm move only in these two windows of each minute.
 bool InUpdateWindow(int second)

@@ -7,6 +7,9 @@
 namespace yumo
 {
 
+// The alarm acts while |now - wake time| is below this many minutes.
+inline constexpr int kWakeWindowMinutes = 15;
+
 // おやすみなさい: only when a night may start (MayStartNight) and the set has a good-night clip
 // that can play; the phase becomes Running.
 void StartNight(AppState& state);

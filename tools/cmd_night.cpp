@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -17,10 +19,12 @@
 #include "night/app_state.h"
 #include "night/behaviour.h"
 #include "night/load_commands.h"
+#include "night/night_events.h"
 #include "night/offline_device.h"
 #include "night/output_stream.h"
 #include "tools/command.h"
 #include "tools/night_options.h"
+#include "tools/plot_runner.h"
 
 namespace yumo::tool
 {
@@ -38,46 +42,28 @@ LocalTime ClockAfterBlocks(int startSeconds, uint64_t k)
     return LocalTime{seconds / 3600, seconds / 60 % 60, seconds % 60};
 }
 
-// One line per clip chosen, in milliseconds of output since the start.
+// The night's events, with the clock the night sees after each block.
 class EventLog final : public ClipObserver
 {
 public:
-    EventLog(AtomicFile& file, int startSeconds, const uint64_t& returnedBlocks)
-        : file_(file), startSeconds_(startSeconds), returnedBlocks_(returnedBlocks)
+    EventLog(int startSeconds, const uint64_t& returnedBlocks)
+        : recorder_(4096, SIZE_MAX), startSeconds_(startSeconds), returnedBlocks_(returnedBlocks)
     {
-    }
-
-    void WriteHeader()
-    {
-        static constexpr char kHeader[] = "block\tclock\tstate\tclipIndex\tdepth\tdreaming"
-                                          "\talertness\tfacing\trolledOver\tazimuth\televation\n";
-        AppendToAtomicFile(file_, kHeader, sizeof kHeader - 1);
     }
 
     void OnClipChosen(const AppState& state) override
     {
         const uint64_t k = returnedBlocks_;
-        const uint64_t dayMs = uint64_t{kSecondsPerDay} * 1000;
-        const uint64_t ms = (uint64_t{static_cast<uint32_t>(startSeconds_)} * 1000 +
-                             uint64_t{kFramesPerBlock} * 1000 * k / kSampleRate) %
-                            dayMs;
-        const SleepRecord& sleep = state.sleep;
-        char line[256];
-        const int length = std::snprintf(
-            line, sizeof line, "%llu\t%02d:%02d:%02d.%03d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%g\t%g\n",
-            static_cast<unsigned long long>(k), static_cast<int>(ms / 3600000),
-            static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
-            static_cast<int>(ms % 1000), state.behaviourState, state.clipIndex, sleep.depth,
-            sleep.dreaming, sleep.alertness, sleep.facing, sleep.rolledOver,
-            state.blockTracks.values[kTrackAzimuth][0],
-            state.blockTracks.values[kTrackElevation][0]);
-        // A failed write marks the file failed; the night goes on and the tool reports it.
-        AppendToAtomicFile(file_, line,
-                           std::min(static_cast<size_t>(std::max(length, 0)), sizeof line - 1));
+        const uint64_t ms = uint64_t{static_cast<uint32_t>(startSeconds_)} * 1000 +
+                            uint64_t{kFramesPerBlock} * 1000 * k / kSampleRate;
+        recorder_.RecordClip(state, k,
+                             static_cast<uint32_t>(ms % (uint64_t{kSecondsPerDay} * 1000)));
     }
 
+    const std::vector<NightEvent>& Events() const { return recorder_.Events(); }
+
 private:
-    AtomicFile& file_;
+    NightEventRecorder recorder_;
     int startSeconds_;
     const uint64_t& returnedBlocks_;
 };
@@ -236,6 +222,28 @@ void PrintSummary(const NightOptions& options, const AppState& state, const WavW
                 static_cast<unsigned long long>(meter.longestRun));
 }
 
+// The picture is drawn from the events file; without --events, from a temporary one.
+int PlotEvents(const NightOptions& options, const std::vector<NightEvent>& events)
+{
+    if (!options.eventsPath.empty())
+    {
+        return RunPlotProgram(options.eventsPath, options.plotPath);
+    }
+    std::string temp = (std::filesystem::temp_directory_path() / "yumo-night-XXXXXX").string();
+    const int fd = mkstemp(temp.data());
+    if (fd < 0)
+    {
+        return Refuse("cannot make a temporary events file for the picture");
+    }
+    close(fd);
+    const int status = WriteNightEventsFile(temp, events)
+                           ? RunPlotProgram(temp, options.plotPath)
+                           : Refuse("cannot write a temporary events file for the picture");
+    std::error_code error;
+    std::filesystem::remove(temp, error);
+    return status;
+}
+
 int RunNight(const std::vector<std::string>& args)
 {
     NightOptions options;
@@ -280,13 +288,13 @@ int RunNight(const std::vector<std::string>& args)
     uint64_t returned = 0;
     SetClockTime(state->clock, ClockAfterBlocks(options.startSeconds, 0));
     AtomicFile events;
-    const bool withEvents = !options.eventsPath.empty();
-    if (withEvents && !OpenAtomicFile(events, options.eventsPath))
+    if (!options.eventsPath.empty() && !OpenAtomicFile(events, options.eventsPath))
     {
         return Refuse("cannot write events file " + options.eventsPath + ": " +
                       DescribeAtomicFileFailure(events));
     }
-    EventLog log(events, options.startSeconds, returned);
+    const bool withEvents = !options.eventsPath.empty() || !options.plotPath.empty();
+    EventLog log(options.startSeconds, returned);
     NightTally tally(withEvents ? &log : nullptr);
     state->stream.clipObserver = &tally;
 
@@ -295,10 +303,6 @@ int RunNight(const std::vector<std::string>& args)
     {
         return Refuse("the night did not start: the voice set has no good-night clip that can "
                       "play (none, or its stored play position is at its end)");
-    }
-    if (withEvents)
-    {
-        log.WriteHeader();
     }
     tally.OnClipChosen(*state);
 
@@ -347,12 +351,16 @@ int RunNight(const std::vector<std::string>& args)
         return Refuse("writing " + options.outPath + " failed (" +
                       DescribeAtomicFileFailure(writer.file) + "); nothing was replaced");
     }
-    if (withEvents && !CommitAtomicFile(events))
+    if (!options.eventsPath.empty() && !CommitNightEvents(events, log.Events()))
     {
         return Refuse("writing events file " + options.eventsPath + " failed (" +
                       DescribeAtomicFileFailure(events) + ")");
     }
     PrintSummary(options, night, writer, returned, tally, meter);
+    if (!options.plotPath.empty())
+    {
+        return PlotEvents(options, log.Events());
+    }
     return kExitOk;
 }
 

@@ -14,7 +14,7 @@ namespace yumo::tool
 const char* const kNightUsage =
     "--voice V.ymv [--hrir H.bir] --start HH:MM[:SS] --minutes M --out OUT.wav "
     "[--sliders NETSUKI,SUIMIN,NEZOU,NEOKI] [--wake HH:MM] [--music FILE] "
-    "[--voice-volume DB] [--music-volume DB] [--events FILE.tsv]";
+    "[--voice-volume DB] [--music-volume DB] [--events FILE.tsv] [--plot FILE.png]";
 
 const char* const kNightSummary =
     "render a night offline into OUT.wav (16-bit stereo 44.1 kHz): the voice set is loaded,\n"
@@ -31,7 +31,9 @@ const char* const kNightSummary =
     "      --voice-volume, --music-volume: decibels, -30 to +30, kept to 0.1 dB (default 0)\n"
     "      --events: a header line, then one tab-separated line per clip chosen: block (blocks\n"
     "        back when chosen), clock (HH:MM:SS.mmm), state, clipIndex, depth, dreaming,\n"
-    "        alertness, facing, rolledOver, azimuth, elevation\n"
+    "        alertness, facing, rolledOver, azimuth, elevation, event (clip); and a line\n"
+    "        with event wake-window at the first clip inside a wake time's window\n"
+    "      --plot: the night's events drawn as a picture (as yumo-tool plot draws them)\n"
     "      OUT.wav is replaced only once complete; output beyond 4 GiB (about 6.8 hours) is\n"
     "        written as RF64 (a JUNK chunk that becomes ds64); a link is written through to its\n"
     "        file; a device or pipe (/dev/null) is refused: only regular files are written\n"
@@ -153,6 +155,10 @@ bool ParseNightOptions(const std::vector<std::string>& args, NightOptions& optio
         else if (name == "--events")
         {
             options.eventsPath = value;
+        }
+        else if (name == "--plot")
+        {
+            options.plotPath = value;
         }
         else if (name == "--start")
         {

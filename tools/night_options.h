@@ -26,6 +26,7 @@ struct NightOptions
     double voiceVolume = 0; // tenths of a decibel, -300 to 300
     double musicVolume = 0;
     std::string eventsPath;
+    std::string plotPath;
 };
 
 // False with the problem in `problem` on a missing, unknown or out-of-range option.

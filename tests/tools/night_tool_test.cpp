@@ -32,6 +32,7 @@ struct EventLine
     double azimuth = 0;
     double elevation = 0;
     int fields = 0;
+    std::string event;
 };
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -60,8 +61,9 @@ std::vector<EventLine> ParseEvents(const std::string& text, std::string& header)
         const std::vector<std::string> f = Split(lines[i], '\t');
         EventLine e;
         e.fields = static_cast<int>(f.size());
-        if (f.size() == 11)
+        if (f.size() == 12)
         {
+            e.event = f[11];
             e.block = std::stoull(f[0]);
             e.clock = f[1];
             e.state = std::stoi(f[2]);
@@ -183,7 +185,7 @@ TEST_F(NightTool, EventsListEveryClipWithItsBlockAndClock)
                                 ReadBytesFile(dir / "n.tsv").size()),
                     header);
     EXPECT_EQ(header, "block\tclock\tstate\tclipIndex\tdepth\tdreaming\talertness\tfacing\t"
-                      "rolledOver\tazimuth\televation");
+                      "rolledOver\tazimuth\televation\tevent");
     ASSERT_GT(events.size(), 20u);
 
     // The good-night clip, chosen by the night's start before any block came back.
@@ -203,7 +205,8 @@ TEST_F(NightTool, EventsListEveryClipWithItsBlockAndClock)
     for (size_t i = 0; i < events.size(); ++i)
     {
         const EventLine& e = events[i];
-        ASSERT_EQ(e.fields, 11) << "line " << i + 2;
+        ASSERT_EQ(e.fields, 12) << "line " << i + 2;
+        EXPECT_EQ(e.event, "clip") << "line " << i + 2;
         EXPECT_EQ(e.clock, ExpectedClock(start, e.block)) << "line " << i + 2;
         EXPECT_TRUE((e.state >= 0 && e.state <= 11) || e.state == 13 || e.state == 14);
         EXPECT_LE(e.block, lastBlock);
@@ -235,18 +238,28 @@ TEST_F(NightTool, AWakeTimeBringsTheWakeCall)
         return ParseEvents(std::string(bytes.begin(), bytes.end()), header);
     };
     int calls = 0;
+    int windows = 0;
     for (const EventLine& e : read("wake.tsv"))
     {
-        if (e.state == 10)
+        if (e.event == "wake-window")
+        {
+            // The window 05:54-06:22 is open from the start, before any call.
+            EXPECT_EQ(calls, 0);
+            EXPECT_EQ(e.clock, "06:00:00.000");
+            ++windows;
+        }
+        if (e.state == 10 && e.event == "clip")
         {
             EXPECT_GE(e.clock, "06:08:00.000");
             ++calls;
         }
     }
     EXPECT_GT(calls, 0);
+    EXPECT_EQ(windows, 1);
     for (const EventLine& e : read("none.tsv"))
     {
         EXPECT_NE(e.state, 10) << e.clock;
+        EXPECT_EQ(e.event, "clip");
     }
 }
 

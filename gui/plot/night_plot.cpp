@@ -1,0 +1,291 @@
+#include "gui/plot/night_plot.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QString>
+
+#include "common/constants.h"
+#include "night/behaviour.h"
+#include "voices/voice_set.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr int kMargin = 96; // the labels' column
+constexpr int kTitleHeight = 26;
+constexpr int kEventsRowHeight = 22;
+constexpr int kAxisHeight = 30;
+constexpr int kMarkWidth = 3;
+constexpr double kWakeWindowSeconds = 2.0 * kWakeWindowMinutes * 60;
+constexpr int kDepthShallow = -10;
+constexpr int kDepthDeep = 110;
+const QColor kInk(60, 60, 60);
+const QColor kCurve(20, 40, 120);
+
+double SecondsOf(const NightEvent& e)
+{
+    return static_cast<double>(e.block) * kFramesPerBlock / kSampleRate;
+}
+
+bool Is(const NightEvent& e, const char* word) { return e.event == word; }
+
+struct TimeScale
+{
+    double first = 0;
+    double span = 1;
+    int left = 0;
+    int width = 1;
+    int X(double seconds) const
+    {
+        return left + static_cast<int>((seconds - first) / span * (width - kMarkWidth));
+    }
+};
+
+QString ClockText(uint32_t ms)
+{
+    return QString::asprintf("%02u:%02u", ms / 3600000 % 24, ms / 60000 % 60);
+}
+
+// Spans from an event where `opens` holds until the next one where it does not (or the end).
+template <typename Opens>
+void FillSpans(QPainter& painter, const std::vector<NightEvent>& events, const TimeScale& time,
+               int top, int height, const QColor& colour, Opens opens, double endSeconds)
+{
+    bool open = false;
+    double from = 0;
+    for (const NightEvent& e : events)
+    {
+        const int state = opens(e);
+        if (state == 1 && !open)
+        {
+            open = true;
+            from = SecondsOf(e);
+        }
+        else if (state == 0 && open)
+        {
+            open = false;
+            painter.fillRect(
+                QRect(QPoint(time.X(from), top), QPoint(time.X(SecondsOf(e)), top + height - 1)),
+                colour);
+        }
+    }
+    if (open)
+    {
+        painter.fillRect(
+            QRect(QPoint(time.X(from), top), QPoint(time.X(endSeconds), top + height - 1)), colour);
+    }
+}
+
+void DrawLine(QPainter& painter, const TimeScale& time, double seconds, int top, int bottom,
+              const QColor& colour)
+{
+    painter.fillRect(QRect(time.X(seconds), top, kMarkWidth, bottom - top), colour);
+}
+
+} // namespace
+
+QColor ActivityColour(int kind)
+{
+    static const std::array<QColor, kEditableVoiceKindCount> kColours = {
+        QColor(230, 25, 75),  QColor(60, 180, 75),  QColor(0, 130, 200),  QColor(245, 130, 48),
+        QColor(145, 30, 180), QColor(70, 200, 220), QColor(240, 50, 230), QColor(170, 110, 40),
+        QColor(128, 0, 0),    QColor(0, 128, 128),  QColor(255, 0, 0),    QColor(128, 128, 0),
+    };
+    return kind >= 0 && kind < kEditableVoiceKindCount ? kColours[static_cast<size_t>(kind)]
+                                                       : QColor();
+}
+QColor RollOverColour() { return QColor(0, 0, 0); }
+QColor WakeCallColour() { return QColor(255, 0, 0); }
+QColor TimerEndColour() { return QColor(0, 0, 255); }
+QColor SoundAwayColour() { return QColor(255, 170, 150); }
+QColor WakeWindowColour() { return QColor(255, 240, 160); }
+QColor DreamColour() { return QColor(225, 210, 250); }
+
+int NightPlotLayout::RowHeight() const { return activity.height() / kEditableVoiceKindCount; }
+int NightPlotLayout::RowTop(int kind) const { return activity.top() + kind * RowHeight(); }
+
+NightPlotLayout LayoutNightPlot(QRect area)
+{
+    NightPlotLayout layout;
+    const int left = area.left() + kMargin;
+    const int width = area.width() - kMargin - 12;
+    const int rowHeight =
+        std::max(6, (area.height() - kTitleHeight - kEventsRowHeight - kAxisHeight) / 2 /
+                        (kEditableVoiceKindCount + 1));
+    const int depthTop = area.top() + kTitleHeight + kEventsRowHeight;
+    const int depthHeight = area.height() - kTitleHeight - kEventsRowHeight - kAxisHeight -
+                            rowHeight * (kEditableVoiceKindCount + 1) - 8;
+    layout.events = QRect(left, depthTop - kEventsRowHeight, width, kEventsRowHeight);
+    layout.depth = QRect(left, depthTop, width, depthHeight);
+    layout.activity =
+        QRect(left, layout.depth.bottom() + 5, width, rowHeight * kEditableVoiceKindCount);
+    layout.rollOver = QRect(left, layout.activity.bottom() + 1, width, rowHeight);
+    layout.axis = QRect(left, layout.rollOver.bottom() + 3, width, kAxisHeight);
+    return layout;
+}
+
+void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(area, Qt::white);
+    const NightPlotLayout layout = LayoutNightPlot(area);
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.setPen(kInk);
+    if (events.empty())
+    {
+        painter.drawText(area, Qt::AlignCenter, QStringLiteral("—"));
+        painter.restore();
+        return;
+    }
+
+    TimeScale time;
+    time.first = SecondsOf(events.front());
+    const double last = SecondsOf(events.back());
+    time.span = std::max(60.0, last - time.first);
+    time.left = layout.depth.left();
+    time.width = layout.depth.width();
+    const double end = time.first + time.span;
+    const int eventsTop = layout.events.top();
+    const int markBottom = layout.depth.bottom();
+
+    painter.drawText(QRect(area.left() + 8, area.top(), area.width() - 16, kTitleHeight),
+                     Qt::AlignVCenter | Qt::AlignLeft,
+                     ClockText(events.front().clockMs) + QStringLiteral(" – ") +
+                         ClockText(events.back().clockMs));
+
+    // Bands first: the wake window, the sound's absences, dreams.
+    for (const NightEvent& e : events)
+    {
+        if (Is(e, kEventWakeWindow))
+        {
+            const QRect band(
+                QPoint(time.X(SecondsOf(e)), eventsTop),
+                QPoint(time.X(std::min(end, SecondsOf(e) + kWakeWindowSeconds)), markBottom));
+            painter.fillRect(band, WakeWindowColour());
+        }
+    }
+    FillSpans(
+        painter, events, time, eventsTop + 2, kEventsRowHeight - 4, SoundAwayColour(),
+        [](const NightEvent& e) {
+            return Is(e, kEventSoundAway) ? 1 : Is(e, kEventSoundBack) ? 0 : -1;
+        },
+        end);
+    FillSpans(
+        painter, events, time, layout.depth.top(), layout.depth.height(), DreamColour(),
+        [](const NightEvent& e) { return Is(e, kEventClip) ? (e.dreaming != 0 ? 1 : 0) : -1; },
+        end);
+
+    // The depth curve: deeper sleep lower down.
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPainterPath curve;
+    bool started = false;
+    for (const NightEvent& e : events)
+    {
+        if (!Is(e, kEventClip))
+        {
+            continue;
+        }
+        const int depth = std::clamp(e.depth, kDepthShallow, kDepthDeep);
+        const double y = layout.depth.top() + static_cast<double>(depth - kDepthShallow) /
+                                                  (kDepthDeep - kDepthShallow) *
+                                                  layout.depth.height();
+        const QPointF point(time.X(SecondsOf(e)) + kMarkWidth / 2.0, y);
+        started ? curve.lineTo(point) : curve.moveTo(point);
+        started = true;
+    }
+    painter.setPen(QPen(kCurve, 1.5));
+    painter.drawPath(curve);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    // Lines over everything above the rows: the sleep timer's end and her calls.
+    for (const NightEvent& e : events)
+    {
+        if (Is(e, kEventTimerEnd))
+        {
+            DrawLine(painter, time, SecondsOf(e), eventsTop, markBottom, TimerEndColour());
+        }
+        else if (Is(e, kEventClip) && e.state == kKindWakeCall)
+        {
+            DrawLine(painter, time, SecondsOf(e), eventsTop, markBottom, WakeCallColour());
+        }
+    }
+
+    // One row per activity, and the roll-overs.
+    for (const NightEvent& e : events)
+    {
+        if (!Is(e, kEventClip))
+        {
+            continue;
+        }
+        const int x = time.X(SecondsOf(e));
+        if (e.state >= 0 && e.state < kEditableVoiceKindCount)
+        {
+            painter.fillRect(
+                QRect(x, layout.RowTop(e.state) + 1, kMarkWidth, layout.RowHeight() - 2),
+                ActivityColour(e.state));
+        }
+        if (e.rolledOver != 0)
+        {
+            painter.fillRect(
+                QRect(x, layout.rollOver.top() + 1, kMarkWidth, layout.rollOver.height() - 2),
+                RollOverColour());
+        }
+    }
+
+    // Frames, labels and the hours.
+    painter.setPen(kInk);
+    painter.drawRect(layout.depth.adjusted(0, 0, -1, -1));
+    const QRect labels(area.left() + 4, 0, kMargin - 10, 0);
+    painter.drawText(QRect(labels.left(), eventsTop, labels.width(), kEventsRowHeight),
+                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("音"));
+    painter.drawText(QRect(labels.left(), layout.depth.top(), labels.width(), 20),
+                     Qt::AlignRight | Qt::AlignTop, QStringLiteral("浅い"));
+    painter.drawText(QRect(labels.left(), layout.depth.bottom() - 20, labels.width(), 20),
+                     Qt::AlignRight | Qt::AlignBottom, QStringLiteral("深い"));
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        painter.drawText(
+            QRect(labels.left(), layout.RowTop(kind), labels.width(), layout.RowHeight()),
+            Qt::AlignRight | Qt::AlignVCenter, QString::fromUtf8(VoiceKindLabel(kind)));
+    }
+    painter.drawText(
+        QRect(labels.left(), layout.rollOver.top(), labels.width(), layout.rollOver.height()),
+        Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("寝返り"));
+    const uint32_t firstMs = events.front().clockMs;
+    const double step = time.span > 4 * 3600 ? 3600
+                        : time.span > 3600   ? 1800
+                        : time.span > 600    ? 300
+                                             : 60;
+    // Ticks at whole steps of the clock, not of the elapsed time.
+    const double firstOffset =
+        step - static_cast<double>(firstMs % static_cast<uint32_t>(step * 1000)) / 1000;
+    for (double t = firstOffset == step ? 0 : firstOffset; t <= time.span; t += step)
+    {
+        const int x = time.X(time.first + t);
+        painter.drawLine(x, layout.axis.top(), x, layout.axis.top() + 4);
+        const auto ms = static_cast<uint32_t>(firstMs + static_cast<uint32_t>(t * 1000));
+        painter.drawText(QRect(x - 30, layout.axis.top() + 5, 60, 16), Qt::AlignCenter,
+                         ClockText(ms));
+    }
+    painter.restore();
+}
+
+QImage DrawNightPlot(const std::vector<NightEvent>& events)
+{
+    QImage image(kNightPlotWidth, kNightPlotHeight, QImage::Format_RGB32);
+    QPainter painter(&image);
+    PaintNightPlot(painter, image.rect(), events);
+    painter.end();
+    return image;
+}
+
+} // namespace yumo

@@ -1,0 +1,49 @@
+#pragma once
+// The night in a picture: the sleep-depth curve over the hours, dream spans, one row of marks
+// per activity, roll-overs, the wake window and her call, the sleep timer's end and the spans
+// the sound was away. Drawn with QPainter, without a display, by the window's 昨夜の様子
+// dialog and by yumo-plot alike. Marks are drawn without smoothing in the exact colours below,
+// so that the picture can be read back.
+
+#include <vector>
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+#include "night/night_events.h"
+
+class QPainter;
+
+namespace yumo
+{
+
+inline constexpr int kNightPlotWidth = 1200;
+inline constexpr int kNightPlotHeight = 560;
+
+// The colour of an activity's marks (voice kinds 0-11); built-in silences have no marks.
+QColor ActivityColour(int kind);
+QColor RollOverColour();
+QColor WakeCallColour();
+QColor TimerEndColour();
+QColor SoundAwayColour();
+QColor WakeWindowColour();
+QColor DreamColour();
+
+// Where each part of the picture lies for an area of the given size.
+struct NightPlotLayout
+{
+    QRect events;   // the sound's absences, the sleep timer's end, her calls
+    QRect depth;    // the depth curve, dream spans behind it
+    QRect activity; // twelve rows of marks, one per activity
+    QRect rollOver; // the roll-overs' row
+    QRect axis;     // the hours
+    int RowTop(int kind) const;
+    int RowHeight() const;
+};
+NightPlotLayout LayoutNightPlot(QRect area);
+
+void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events);
+QImage DrawNightPlot(const std::vector<NightEvent>& events);
+
+} // namespace yumo

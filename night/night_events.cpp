@@ -1,0 +1,284 @@
+#include "night/night_events.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+
+#include "common/atomic_file.h"
+#include "common/byte_io.h"
+#include "common/text_numbers.h"
+#include "night/app_state.h"
+#include "night/behaviour.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr size_t kColumnsWithEvent = 12;
+constexpr size_t kColumnsWithoutEvent = 11;
+constexpr size_t kMaxEventsFileBytes = size_t{256} << 20;
+constexpr uint32_t kMsPerDay = 24u * 60u * 60u * 1000u;
+
+std::string_view TrimLineEnd(std::string_view line)
+{
+    return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;)
+    {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos)
+        {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
+bool ParseBlock(std::string_view text, uint64_t& value)
+{
+    if (text.empty() || text.size() > 19)
+    {
+        return false;
+    }
+    value = 0;
+    for (char c : text)
+    {
+        if (c < '0' || c > '9')
+        {
+            return false;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
+// HH:MM:SS.mmm, each field exactly that wide.
+bool ParseClock(std::string_view text, uint32_t& ms)
+{
+    if (text.size() != 12 || text[2] != ':' || text[5] != ':' || text[8] != '.')
+    {
+        return false;
+    }
+    auto digits = [&](size_t at, size_t count, uint32_t& out) {
+        out = 0;
+        for (size_t i = at; i < at + count; ++i)
+        {
+            if (text[i] < '0' || text[i] > '9')
+            {
+                return false;
+            }
+            out = out * 10 + static_cast<uint32_t>(text[i] - '0');
+        }
+        return true;
+    };
+    uint32_t h = 0;
+    uint32_t m = 0;
+    uint32_t s = 0;
+    uint32_t f = 0;
+    if (!digits(0, 2, h) || !digits(3, 2, m) || !digits(6, 2, s) || !digits(9, 3, f) || h > 23 ||
+        m > 59 || s > 59)
+    {
+        return false;
+    }
+    ms = ((h * 60 + m) * 60 + s) * 1000 + f;
+    return true;
+}
+
+bool ParseInt(std::string_view text, int32_t& value)
+{
+    return ParseTextInt32(std::string(text), value) == TextNumberStatus::Ok;
+}
+
+bool ParseDouble(std::string_view text, double& value)
+{
+    return ParseTextDouble(std::string(text), value) == TextNumberStatus::Ok;
+}
+
+bool ParseLine(const std::vector<std::string_view>& f, NightEvent& e)
+{
+    if (!ParseBlock(f[0], e.block) || !ParseClock(f[1], e.clockMs) || !ParseInt(f[2], e.state) ||
+        !ParseInt(f[3], e.clipIndex) || !ParseInt(f[4], e.depth) || !ParseInt(f[5], e.dreaming) ||
+        !ParseInt(f[6], e.alertness) || !ParseInt(f[7], e.facing) ||
+        !ParseInt(f[8], e.rolledOver) || !ParseDouble(f[9], e.azimuth) ||
+        !ParseDouble(f[10], e.elevation))
+    {
+        return false;
+    }
+    if (f.size() == kColumnsWithEvent)
+    {
+        if (f[11].empty())
+        {
+            return false;
+        }
+        e.event.assign(f[11]);
+    }
+    else
+    {
+        e.event = kEventClip;
+    }
+    return true;
+}
+
+} // namespace
+
+NightEvent NightEventOf(const AppState& state, uint64_t block, uint32_t clockMs,
+                        std::string_view event)
+{
+    NightEvent e;
+    e.block = block;
+    e.clockMs = clockMs % kMsPerDay;
+    e.state = state.behaviourState;
+    e.clipIndex = state.clipIndex;
+    e.depth = state.sleep.depth;
+    e.dreaming = state.sleep.dreaming;
+    e.alertness = state.sleep.alertness;
+    e.facing = state.sleep.facing;
+    e.rolledOver = state.sleep.rolledOver;
+    e.azimuth = state.blockTracks.values[kTrackAzimuth][0];
+    e.elevation = state.blockTracks.values[kTrackElevation][0];
+    e.event.assign(event);
+    return e;
+}
+
+size_t FormatNightEvent(const NightEvent& e, char* out, size_t room)
+{
+    const uint32_t ms = e.clockMs % kMsPerDay;
+    const int length = std::snprintf(
+        out, room, "%" PRIu64 "\t%02u:%02u:%02u.%03u\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%g\t%g\t%s\n",
+        e.block, ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000, e.state, e.clipIndex,
+        e.depth, e.dreaming, e.alertness, e.facing, e.rolledOver, e.azimuth, e.elevation,
+        e.event.c_str());
+    if (length < 0 || static_cast<size_t>(length) >= room)
+    {
+        return 0;
+    }
+    return static_cast<size_t>(length);
+}
+
+bool WriteNightEventsFile(const std::filesystem::path& path, const std::vector<NightEvent>& events)
+{
+    AtomicFile file;
+    return OpenAtomicFile(file, path) && CommitNightEvents(file, events);
+}
+
+bool CommitNightEvents(AtomicFile& file, const std::vector<NightEvent>& events)
+{
+    AppendToAtomicFile(file, kNightEventsHeader, sizeof kNightEventsHeader - 1);
+    std::vector<char> line(256);
+    for (const NightEvent& e : events)
+    {
+        line.resize(std::max<size_t>(line.size(), e.event.size() + 256));
+        AppendToAtomicFile(file, line.data(), FormatNightEvent(e, line.data(), line.size()));
+    }
+    return CommitAtomicFile(file);
+}
+
+bool ParseNightEvents(std::string_view text, std::vector<NightEvent>& events, std::string& why)
+{
+    events.clear();
+    const size_t headerEnd = text.find('\n');
+    const std::string_view header = TrimLineEnd(text.substr(0, headerEnd));
+    const std::string_view full(kNightEventsHeader, sizeof kNightEventsHeader - 2);
+    const std::string_view older = full.substr(0, full.rfind('\t'));
+    size_t columns = 0;
+    if (header == full)
+    {
+        columns = kColumnsWithEvent;
+    }
+    else if (header == older)
+    {
+        columns = kColumnsWithoutEvent;
+    }
+    else
+    {
+        why = "line 1 is not the events header";
+        return false;
+    }
+    size_t lineNumber = 1;
+    for (size_t at = headerEnd; at != std::string_view::npos && at + 1 < text.size();)
+    {
+        const size_t end = text.find('\n', at + 1);
+        const std::string_view line = TrimLineEnd(text.substr(at + 1, end - at - 1));
+        at = end;
+        ++lineNumber;
+        if (line.empty() && end == std::string_view::npos)
+        {
+            break;
+        }
+        const std::vector<std::string_view> fields = SplitTabs(line);
+        NightEvent event;
+        if (fields.size() != columns || !ParseLine(fields, event))
+        {
+            why = "line " + std::to_string(lineNumber) + " is not " + std::to_string(columns) +
+                  " valid columns";
+            events.clear();
+            return false;
+        }
+        events.push_back(std::move(event));
+    }
+    return true;
+}
+
+bool ReadNightEventsFile(const std::filesystem::path& path, std::vector<NightEvent>& events,
+                         std::string& why)
+{
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(path, bytes, kMaxEventsFileBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::TooLarge:
+        why = "the events file is larger than 256 MB";
+        return false;
+    default:
+        why = "cannot read the events file";
+        return false;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return ParseNightEvents(text, events, why);
+}
+
+NightEventRecorder::NightEventRecorder(size_t reserved, size_t capacity) : capacity_(capacity)
+{
+    events_.reserve(std::min(reserved, capacity));
+}
+
+void NightEventRecorder::Begin()
+{
+    events_.clear();
+    dropped_ = 0;
+    wakeMarked_ = false;
+}
+
+void NightEventRecorder::Record(const AppState& state, uint64_t block, uint32_t clockMs,
+                                std::string_view event)
+{
+    if (events_.size() >= capacity_)
+    {
+        ++dropped_;
+        return;
+    }
+    events_.push_back(NightEventOf(state, block, clockMs, event));
+}
+
+void NightEventRecorder::RecordClip(const AppState& state, uint64_t block, uint32_t clockMs)
+{
+    const int now = static_cast<int>(clockMs % kMsPerDay / 60000);
+    // As the behaviour compares them: minutes of the day, without a wrap at midnight.
+    if (!wakeMarked_ && state.alarm.mode == kWakeUserSet &&
+        std::abs(now - state.alarm.minuteOfDay) < kWakeWindowMinutes)
+    {
+        wakeMarked_ = true;
+        Record(state, block, clockMs, kEventWakeWindow);
+    }
+    Record(state, block, clockMs, kEventClip);
+}
+
+} // namespace yumo
