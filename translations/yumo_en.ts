@@ -260,6 +260,92 @@
         <translation>Preview Error</translation>
     </message>
     <message>
+        <source>44.1kHz、16ビット、モノラルに変換して追加しますか？</source>
+        <translation>Convert it to 44.1 kHz, 16-bit mono and add it?</translation>
+    </message>
+    <message>
+        <source>変換の確認</source>
+        <translation>Convert</translation>
+    </message>
+    <message>
+        <source>昨夜の様子...</source>
+        <translation>Last Night...</translation>
+    </message>
+    <message>
+        <source>昨夜の様子</source>
+        <translation>Last Night</translation>
+    </message>
+    <message>
+        <source>PNGで保存...</source>
+        <translation>Save as PNG...</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>昨夜の記録はありません。</source>
+        <translation>There is no record of last night.</translation>
+    </message>
+    <message>
+        <source>画像を保存できませんでした。
+%1</source>
+        <translation>Cannot save the picture.
+%1</translation>
+    </message>
+    <message>
+        <source>PNG image(*.png)</source>
+        <translation>PNG image(*.png)</translation>
+    </message>
+    <message>
+        <source>頭の形...</source>
+        <translation>Head...</translation>
+    </message>
+    <message>
+        <source>頭の形</source>
+        <translation>Head</translation>
+    </message>
+    <message>
+        <source>KEMAR (内蔵)</source>
+        <translation>KEMAR (built in)</translation>
+    </message>
+    <message>
+        <source>追加...</source>
+        <translation>Add...</translation>
+    </message>
+    <message>
+        <source>試聴</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>使う</source>
+        <translation>Use</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>変換中…</source>
+        <translation>Converting…</translation>
+    </message>
+    <message>
+        <source>この測定データから頭の形を作れませんでした。
+%1</source>
+        <translation>No head could be made from these measurements.
+%1</translation>
+    </message>
+    <message>
+        <source>この頭の形は読めません。
+%1</source>
+        <translation>This head cannot be read.
+%1</translation>
+    </message>
+    <message>
+        <source>SOFA(*.sofa)</source>
+        <translation>SOFA(*.sofa)</translation>
+    </message>
+    <message>
         <source>ボイスデータを保存できませんでした。別の場所に保存しますか？
 「いいえ」を選ぶと、追加したボイスを保存せずに終了します。</source>
         <translation>The voice data could not be saved. Save it somewhere else?

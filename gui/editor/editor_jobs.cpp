@@ -5,6 +5,7 @@
 
 #include "common/results.h"
 #include "import/mp3_import.h"
+#include "import/wav_convert.h"
 #include "voices/voice_data_file.h"
 
 namespace yumo
@@ -28,6 +29,16 @@ ClipImport ImportForAdd(const std::string& path)
     ClipImport job;
     CapturingReporter reporter;
     job.result = ImportVoiceClip(path, job.samples, reporter);
+    job.convertible = job.result == AddClipResult::ImportFailed && WavFileConvertible(path);
+    job.messages = std::move(reporter.messages);
+    return job;
+}
+
+ClipImport ConvertForAdd(const std::string& path)
+{
+    ClipImport job;
+    CapturingReporter reporter;
+    job.result = ImportConvertedClip(path, job.samples, reporter);
     job.messages = std::move(reporter.messages);
     return job;
 }

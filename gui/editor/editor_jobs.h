@@ -45,6 +45,7 @@ struct PreviewImport
 struct ClipImport
 {
     AddClipResult result = AddClipResult::ImportFailed;
+    bool convertible = false; // a WAV refused for its rate, width or samples that can be converted
     std::vector<int16_t> samples; // the new clip, padded to whole blocks
     std::vector<UserMessage> messages;
 };
@@ -74,6 +75,8 @@ bool ContinueVoiceSetCopy(const VoiceSet& from, VoiceSetCopy& copy, size_t maxSa
 PreviewImport ImportForPreview(const std::string& path);
 // The file imported by its extension and converted to a clip.
 ClipImport ImportForAdd(const std::string& path);
+// The WAV at `path` converted to mono 44.1 kHz 16 bits and made a clip.
+ClipImport ConvertForAdd(const std::string& path);
 // Writes `set` (a copy the caller no longer touches) to `path` through a temporary file.
 VoiceSave SaveVoiceSetCopy(const std::string& path, std::shared_ptr<const VoiceSet> set);
 

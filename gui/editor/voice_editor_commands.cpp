@@ -75,6 +75,20 @@ void VoiceEditor::FinishAdd(int kind, uint64_t generation, const QString& path, 
     {
         ReportNotOpened(path);
     }
+    // The refusal has been shown; a file that can be converted is then offered for it.
+    if (job.convertible &&
+        prompts_.AskYesNo(this, Text(UiText::ConvertCaption), Text(UiText::ConvertQuestion)) &&
+        generation == setGeneration_)
+    {
+        addGeneration_[static_cast<size_t>(kind)] = generation;
+        ShowRowBusy(kind);
+        RunOnWorker<ClipImport>(
+            this, [file = FilePath(path)] { return ConvertForAdd(file); },
+            [this, kind, generation, path](ClipImport converted) {
+                FinishAdd(kind, generation, path, std::move(converted));
+            });
+        return;
+    }
     if (job.result != AddClipResult::Added ||
         AppendClipSamples(state_.voices, kind, std::move(job.samples), path.toStdU16String(),
                           reporter_) != AddClipResult::Added)

@@ -95,6 +95,29 @@ enum class UiText
     PreviewFormatRefused,
     PreviewNoDevice,
     PreviewErrorCaption,
+    // Converting a WAV the import refused, in the voice editor.
+    ConvertQuestion,
+    ConvertCaption,
+    // The night's picture (再生 → 昨夜の様子).
+    MenuLastNight,
+    LastNightCaption,
+    LastNightSave,
+    LastNightClose,
+    LastNightMissing,
+    LastNightSaveFailed,
+    FilterPng,
+    // Choosing a head (設定 → 頭の形).
+    MenuHead,
+    HeadCaption,
+    HeadBuiltIn,
+    HeadAdd,
+    HeadListen,
+    HeadUse,
+    HeadCancel,
+    HeadConverting,
+    HeadFailed,
+    HeadNotRead,
+    FilterSofa,
     Count,
 };
 

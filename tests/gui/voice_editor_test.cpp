@@ -175,6 +175,33 @@ TEST_F(EditorTest, AddEmptiesTheFieldOnlyOnSuccessAndItsMessagesStandOverTheEdit
     EXPECT_EQ(state->voices.catalog.sampleCount[ClipSlot(kKindSnore, 0)] % kFramesPerBlock, 0);
 }
 
+// A 48 kHz file: the import's refusal, then the offer to convert it; declined, nothing is
+// added; accepted, the clip is converted to 44.1 kHz mono and added.
+TEST_F(EditorTest, ARefusedRateIsOfferedForConversionAfterItsMessage)
+{
+    ShowWithDefaultVoice();
+    VoiceEditor& editor = OpenEditor();
+    WriteBytesFile(dir / "48k.wav", MakeWavBytes(std::vector<int16_t>(2 * 9600, 1000), 2, 48000));
+    const QString path = QString::fromStdString((dir / "48k.wav").string());
+    prompts.answers = {Answer::No};
+    Press(editor, kKindSnore, &EditorRow::add, path);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0], QStringLiteral("ファイルオープンエラー: このファイルは開けません。"
+                                               "44.1kHz、16ビットに変換してください。"));
+    EXPECT_EQ(prompts.shown[1], Text(UiText::ConvertQuestion));
+    EXPECT_EQ(Count(editor, kKindSnore), QStringLiteral("0/10"));
+    EXPECT_EQ(editor.row(kKindSnore).path->text(), path);
+
+    prompts.answers = {Answer::Yes};
+    Press(editor, kKindSnore, &EditorRow::add, path);
+    EXPECT_EQ(prompts.shown.size(), 4u);
+    EXPECT_EQ(Count(editor, kKindSnore), QStringLiteral("1/10"));
+    EXPECT_TRUE(editor.row(kKindSnore).path->text().isEmpty());
+    const int slot = ClipSlot(kKindSnore, 0);
+    EXPECT_EQ(state->voices.catalog.sampleCount[slot], 9216); // 8820 frames in whole blocks
+    EXPECT_NEAR(state->voices.samples[slot][4000], 1000, 2);
+}
+
 TEST_F(EditorTest, TheLimitMessageComesFirstAndAPreviewGoesOnUntilAnAddStopsIt)
 {
     ShowWithDefaultVoice();

@@ -27,10 +27,12 @@ public:
     {
         messages.push_back(caption + QStringLiteral(": ") + text);
         messageOwners.push_back(owner);
+        shown.push_back(messages.back());
     }
     Answer AskYesNoCancel(QWidget*, const QString&, const QString& text) override
     {
         questions.push_back(text);
+        shown.push_back(text);
         Answer answer = answers.empty() ? Answer::Cancel : answers.front();
         if (!answers.empty())
         {
@@ -58,6 +60,7 @@ public:
     std::vector<QString> messages;
     std::vector<QWidget*> messageOwners;
     std::vector<QString> questions;
+    std::vector<QString> shown; // messages and questions in the order they came
     std::deque<Answer> answers;
     std::vector<FileChooserKind> chooserKinds;
     std::vector<QString> offeredNames;
