@@ -1,18 +1,26 @@
 #include "gui/desktop_session.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "display/status_texts.h"
 #include "gui/desktop/change_bell.h"
 #include "gui/desktop/mpris.h"
+#include "gui/sound/preview_player.h"
 #include "gui/texts/language.h"
 #include "gui/texts/live_texts.h"
 #include "gui/texts/texts.h"
+#include "gui/texts/user_prompts.h"
 #include "gui/window/client_area.h"
+#include "gui/window/head_chooser.h"
 #include "gui/window/main_window.h"
+#include "gui/window/night_picture_dialog.h"
 
 namespace yumo
 {
@@ -27,7 +35,9 @@ DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& s
           settingsPath.isEmpty() ? SettingsKeeper::Writer([](const SavedSettings&) { return true; })
                                  : SettingsFileWriter(settingsPath),
           saved, parts.reporter, timings.settings, this)),
-      inhibitor_(new SleepInhibitor(buses.system, this, timings.sleepLock))
+      inhibitor_(new SleepInhibitor(buses.system, this, timings.sleepLock)),
+      headPreview_(new PreviewPlayer(parts.reporter, this)),
+      prompts_(std::make_unique<DialogPrompts>())
 {
     MainWindow* window = &window_;
     MprisActions actions;
@@ -38,6 +48,8 @@ DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& s
     actions.quit = [window] { window->close(); };
     mediaPlayer_ = new MediaPlayerService(buses.session, std::move(actions), this);
     AddSettingsMenu();
+    nightPicture_ = new NightPictureDialog(&window_);
+    connect(window_.menu().lastNight, &QAction::triggered, this, &DesktopSession::ShowLastNight);
 
     connect(bell_, &ChangeBell::Rung, this, [this] {
         ++heard_;
@@ -58,6 +70,10 @@ DesktopSession::~DesktopSession()
 {
     state_.phaseObserver = nullptr;
     state_.stream.clipObserver = nullptr;
+    if (nightLog_.recording())
+    {
+        WriteLastNight(nightLog_.Finish()); // quitting during a night keeps it too
+    }
     inhibitor_->Release();
     FollowSettings(); // what changed last, e.g. the window's place, is written now
     keeper_->Flush();
@@ -65,10 +81,18 @@ DesktopSession::~DesktopSession()
 
 int DesktopSession::wakeUps() const { return heard_ + keeper_->wakeUps() + inhibitor_->wakeUps(); }
 
-void DesktopSession::OnPhaseChanged(const AppState&) { bell_->Ring(); }
+void DesktopSession::OnPhaseChanged(const AppState& state)
+{
+    if (NightPlays(state.phase) && !nightLog_.recording())
+    {
+        nightLog_.Begin(state);
+    }
+    bell_->Ring();
+}
 
 void DesktopSession::OnClipChosen(const AppState& state)
 {
+    nightLog_.Clip(state);
     // Most clips keep her activity (a breath follows a breath): only a new title is news.
     if (ClassifyActivity(state.behaviourState, state.sleep) != titleActivity_)
     {
@@ -92,6 +116,10 @@ void DesktopSession::AddSettingsMenu()
     keepAwake_->setCheckable(true);
     keepAwake_->setChecked(settings_.keepAwake);
     ShowText(keepAwake_, UiText::MenuKeepAwake);
+    head_ = menu->addAction(QString());
+    head_->setObjectName(QStringLiteral("headAction"));
+    ShowText(head_, UiText::MenuHead);
+    connect(head_, &QAction::triggered, this, [this] { OpenHeadChooser(); });
     // Before ヘルプ, which stays last.
     const QList<QAction*> menus = bar->actions();
     bar->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
@@ -153,6 +181,66 @@ void DesktopSession::FollowNight()
     }
     // Enter starts a night whenever voice data is loaded and none plays.
     mediaPlayer_->Show(plays, !plays && voiceLoaded, title_);
+    if (nightLog_.recording() && !NightStarted(state_.phase))
+    {
+        FinishNightLog(true);
+    }
+    if (pendingHead_ != nullptr && !NightStarted(state_.phase))
+    {
+        state_.hrir = std::move(*pendingHead_);
+        pendingHead_.reset();
+    }
+}
+
+HeadChooser* DesktopSession::OpenHeadChooser()
+{
+    if (headChooser_ == nullptr)
+    {
+        const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/yumo-tool");
+        headChooser_ = new HeadChooser(state_.hrir, settings_.headPath, tool, *headPreview_,
+                                       *prompts_, &window_);
+        connect(headChooser_, &HeadChooser::Chosen, this,
+                [this](const QString& path, const HrirSet& set) {
+                    settings_.headPath = path;
+                    // The night plays on with the head it started with.
+                    if (NightStarted(state_.phase))
+                    {
+                        pendingHead_ = std::make_unique<HrirSet>(set);
+                    }
+                    else
+                    {
+                        state_.hrir = set;
+                    }
+                    FollowSettings();
+                });
+    }
+    headChooser_->show();
+    headChooser_->raise();
+    return headChooser_;
+}
+
+void DesktopSession::FinishNightLog(bool show)
+{
+    std::vector<NightEvent> events = nightLog_.Finish();
+    // A 10-hour night is a few MB to sync: not on the window's thread.
+    (void)QtConcurrent::run([copy = events] { WriteLastNight(copy); });
+    if (show)
+    {
+        nightPicture_->ShowEvents(std::move(events));
+    }
+}
+
+void DesktopSession::ShowLastNight()
+{
+    std::vector<NightEvent> events;
+    std::string why;
+    if (!ReadNightEventsFile(QFile::encodeName(LastNightPath()).toStdString(), events, why))
+    {
+        QMessageBox::information(&window_, Text(UiText::LastNightCaption),
+                                 Text(UiText::LastNightMissing));
+        return;
+    }
+    nightPicture_->ShowEvents(std::move(events));
 }
 
 void DesktopSession::FollowSettings()

@@ -7,11 +7,14 @@
 // on the next turn of the event loop), a command or control of the window, the window's size
 // and place — and drives the window only through its commands.
 
+#include <memory>
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
 #include "display/status_words.h"
+#include "gui/desktop/night_log.h"
 #include "gui/desktop/settings.h"
 #include "gui/desktop/settings_keeper.h"
 #include "gui/desktop/sleep_inhibitor.h"
@@ -27,6 +30,10 @@ class ChangeBell;
 class LanguageSwitch;
 class MainWindow;
 class MediaPlayerService;
+class NightPictureDialog;
+class HeadChooser;
+class PreviewPlayer;
+class DialogPrompts;
 
 struct DesktopBuses
 {
@@ -69,6 +76,13 @@ public:
     const SleepInhibitor& inhibitor() const { return *inhibitor_; }
     const MediaPlayerService& mediaPlayer() const { return *mediaPlayer_; }
     const SettingsKeeper& keeper() const { return *keeper_; }
+    // 昨夜の様子: shown after each night and from the 再生 menu.
+    NightPictureDialog* nightPicture() const { return nightPicture_; }
+    // Reads last-night.tsv and shows it (or says there is none).
+    void ShowLastNight();
+    // 設定 → 頭の形: the chooser, made when first opened.
+    HeadChooser* OpenHeadChooser();
+    QAction* headAction() const { return head_; }
     // How often the session was woken up: changes heard and its timers' firings.
     int wakeUps() const;
 
@@ -84,6 +98,8 @@ private:
     void FollowNight();
     // The settings as they stand, offered to the keeper.
     void FollowSettings();
+    // Once a night is over: its events kept in last-night.tsv (on a worker), and its picture.
+    void FinishNightLog(bool show);
 
     AppState& state_;
     MainWindow& window_;
@@ -102,6 +118,13 @@ private:
     bool titleValid_ = false;
     QString title_;
     int heard_ = 0; // rings answered and window changes followed
+    NightLog nightLog_;
+    QAction* head_ = nullptr;
+    HeadChooser* headChooser_ = nullptr;
+    PreviewPlayer* headPreview_ = nullptr;
+    std::unique_ptr<DialogPrompts> prompts_;
+    std::unique_ptr<HrirSet> pendingHead_; // chosen during a night: used from the next one
+    NightPictureDialog* nightPicture_ = nullptr;
 };
 
 } // namespace yumo

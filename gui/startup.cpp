@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
 #include <QSlider>
 
@@ -81,6 +83,17 @@ bool StartProgram(QApplication& application, Program& program, const SavedSettin
     {
         program.reporter->ShowWaitingMessages();
         return false;
+    }
+    // A head of the user's own, chosen earlier, replaces the built-in one when it still reads.
+    if (!settings.headPath.isEmpty())
+    {
+        HrirSet own;
+        std::string why;
+        if (ReadHrirSetFile(QFile::encodeName(settings.headPath).toStdString(), own, why) ==
+            HrirFileStatus::Ok)
+        {
+            state.hrir = std::move(own);
+        }
     }
     LoadFilterSet(state.filters, std::filesystem::path("."), *program.reporter);
     program.output = CreateSoundOutput(*program.reporter);

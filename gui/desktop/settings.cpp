@@ -84,6 +84,11 @@ SavedSettings ReadSettings(QSettings& settings)
     saved.language = ParseLanguage(settings.value(QStringLiteral("display/language")).toString())
                          .value_or(Language::Japanese);
     saved.keepAwake = ReadBool(settings, "night/keepAwake").value_or(true);
+    const QVariant head = settings.value(QStringLiteral("head/path"));
+    if (head.userType() == QMetaType::QString)
+    {
+        saved.headPath = head.toString();
+    }
     return saved;
 }
 
@@ -110,6 +115,7 @@ bool WriteSettings(QSettings& settings, const SavedSettings& saved)
     settings.setValue(QStringLiteral("voice/lastLoaded"), saved.lastVoicePath);
     settings.setValue(QStringLiteral("window/geometry"), saved.windowGeometry);
     settings.setValue(QStringLiteral("display/language"), LanguageCode(saved.language));
+    settings.setValue(QStringLiteral("head/path"), saved.headPath);
     settings.setValue(QStringLiteral("night/keepAwake"),
                       saved.keepAwake ? QStringLiteral("true") : QStringLiteral("false"));
     settings.sync();

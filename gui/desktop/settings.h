@@ -31,6 +31,7 @@ struct SavedSettings
     QByteArray windowGeometry;              // QWidget::saveGeometry
     Language language = Language::Japanese; //
     bool keepAwake = true;                  // ask the system not to suspend during a night
+    QString headPath;                       // the chosen response set; empty: the built-in head
 
     bool operator==(const SavedSettings&) const = default;
 };

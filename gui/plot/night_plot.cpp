@@ -17,7 +17,7 @@ namespace yumo
 namespace
 {
 
-constexpr int kMargin = 96; // the labels' column
+constexpr int kMargin = 132; // the labels' column
 constexpr int kTitleHeight = 26;
 constexpr int kEventsRowHeight = 22;
 constexpr int kAxisHeight = 30;

@@ -53,6 +53,8 @@ MainMenu BuildMainMenu(QMenuBar& bar)
     play->addSeparator();
     menu.beWoken = AddItem(*play, UiText::MenuBeWoken, "beWokenAction");
     menu.beWoken->setEnabled(false);
+    play->addSeparator();
+    menu.lastNight = AddItem(*play, UiText::MenuLastNight, "lastNightAction");
 
     QMenu* help = AddMenu(bar, UiText::MenuHelp);
     menu.version = AddItem(*help, UiText::MenuVersion, "versionAction");

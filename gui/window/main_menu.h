@@ -20,6 +20,7 @@ struct MainMenu
     QAction* goodNight = nullptr;  // 301 おやすみなさい
     QAction* wakeUp = nullptr;     // 302 起きます
     QAction* beWoken = nullptr;    // 303, never enabled
+    QAction* lastNight = nullptr;  // 昨夜の様子, always enabled
     QAction* version = nullptr;    // 701
 };
 

@@ -1,0 +1,71 @@
+#include "gui/desktop/night_log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "common/constants.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr uint32_t kMsPerDay = 24u * 60u * 60u * 1000u;
+
+} // namespace
+
+uint32_t NightLog::NowMs(const AppState& state) const
+{
+    const LocalTime now = ReadLocalTime(state.clock);
+    return static_cast<uint32_t>(((now.hour * 60 + now.minute) * 60 + now.second) * 1000);
+}
+
+void NightLog::Begin(const AppState& state)
+{
+    recorder_.Begin();
+    recording_ = true;
+    startMs_ = NowMs(state);
+    recorder_.RecordClip(state, 0, startMs_);
+}
+
+void NightLog::Clip(const AppState& state)
+{
+    if (!recording_)
+    {
+        return;
+    }
+    const uint32_t now = NowMs(state);
+    // The blocks the night has played, from the clock: a night past midnight wraps once.
+    const uint64_t elapsedMs = (now + kMsPerDay - startMs_) % kMsPerDay;
+    const uint64_t block = elapsedMs * kSampleRate / (1000u * kFramesPerBlock);
+    recorder_.RecordClip(state, block, now);
+}
+
+std::vector<NightEvent> NightLog::Finish()
+{
+    recording_ = false;
+    return recorder_.Events();
+}
+
+QString LastNightPath()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+    {
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    return state + QStringLiteral("/yumo/last-night.tsv");
+}
+
+bool WriteLastNight(const std::vector<NightEvent>& events)
+{
+    const QString path = LastNightPath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    {
+        return false;
+    }
+    return WriteNightEventsFile(QFile::encodeName(path).toStdString(), events);
+}
+
+} // namespace yumo

@@ -1,0 +1,267 @@
+#include "gui/window/head_chooser.h"
+
+#include <string>
+#include <utility>
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "audio/head_preview.h"
+#include "common/constants.h"
+#include "gui/sound/preview_player.h"
+#include "gui/texts/live_texts.h"
+#include "gui/texts/texts.h"
+#include "gui/texts/user_prompts.h"
+
+namespace yumo
+{
+namespace
+{
+
+constexpr int kPathRole = Qt::UserRole;
+
+} // namespace
+
+QString OwnHeadFolder()
+{
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+    {
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    return data + QStringLiteral("/yumo/hrtf");
+}
+
+HeadChooser::HeadChooser(const HrirSet& current, const QString& chosenPath, const QString& toolPath,
+                         PreviewOutput& preview, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), current_(current), toolPath_(toolPath), preview_(preview), prompts_(prompts),
+      list_(new QListWidget(this)), add_(new QPushButton(this)), listen_(new QPushButton(this)),
+      use_(new QPushButton(this)), close_(new QPushButton(this)), progress_(new QProgressBar(this)),
+      cancel_(new QPushButton(this)), status_(new QLabel(this))
+{
+    setObjectName(QStringLiteral("headChooser"));
+    ShowText(this, UiText::HeadCaption);
+    ShowText(add_, UiText::HeadAdd);
+    ShowText(listen_, UiText::HeadListen);
+    ShowText(use_, UiText::HeadUse);
+    ShowText(close_, UiText::LastNightClose);
+    ShowText(cancel_, UiText::HeadCancel);
+    add_->setObjectName(QStringLiteral("headAddButton"));
+    listen_->setObjectName(QStringLiteral("headListenButton"));
+    use_->setObjectName(QStringLiteral("headUseButton"));
+    cancel_->setObjectName(QStringLiteral("headCancelButton"));
+    progress_->setRange(0, 0); // the tool tells no fraction: a bar that shows it works
+    auto* busy = new QHBoxLayout;
+    busy->addWidget(progress_, 1);
+    busy->addWidget(cancel_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add_);
+    buttons->addWidget(listen_);
+    buttons->addStretch();
+    buttons->addWidget(use_);
+    buttons->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list_, 1);
+    layout->addWidget(status_);
+    layout->addLayout(busy);
+    layout->addLayout(buttons);
+    resize(420, 320);
+    ShowBusy(false);
+    Refill();
+    Select(chosenPath);
+
+    connect(add_, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, Text(UiText::HeadAdd), QString(),
+                                                          Text(UiText::FilterSofa));
+        if (!path.isEmpty())
+        {
+            Convert(path);
+        }
+    });
+    connect(listen_, &QPushButton::clicked, this, [this] { PlayComparison(); });
+    connect(cancel_, &QPushButton::clicked, this, &HeadChooser::CancelConversion);
+    connect(close_, &QPushButton::clicked, this, &QDialog::close);
+    connect(use_, &QPushButton::clicked, this, [this] {
+        HrirSet set;
+        if (ReadSelected(set))
+        {
+            preview_.Stop();
+            emit Chosen(SelectedPath(), set);
+        }
+    });
+}
+
+HeadChooser::~HeadChooser() { CancelConversion(); }
+
+void HeadChooser::Refill()
+{
+    list_->clear();
+    auto* builtIn = new QListWidgetItem(Text(UiText::HeadBuiltIn), list_);
+    builtIn->setData(kPathRole, QString());
+    const QDir folder(OwnHeadFolder());
+    for (const QFileInfo& file :
+         folder.entryInfoList({QStringLiteral("*.bir")}, QDir::Files, QDir::Name))
+    {
+        auto* item = new QListWidgetItem(file.completeBaseName(), list_);
+        item->setData(kPathRole, file.absoluteFilePath());
+    }
+}
+
+QStringList HeadChooser::Paths() const
+{
+    QStringList paths;
+    for (int i = 0; i < list_->count(); ++i)
+    {
+        paths << list_->item(i)->data(kPathRole).toString();
+    }
+    return paths;
+}
+
+void HeadChooser::Select(const QString& path)
+{
+    const int row = static_cast<int>(Paths().indexOf(path));
+    list_->setCurrentRow(row < 0 ? 0 : row);
+}
+
+QString HeadChooser::SelectedPath() const
+{
+    const QListWidgetItem* item = list_->currentItem();
+    return item == nullptr ? QString() : item->data(kPathRole).toString();
+}
+
+bool HeadChooser::ReadSelected(HrirSet& set) const
+{
+    const QString path =
+        SelectedPath().isEmpty() ? QStringLiteral("hrtf/head01.bir") : SelectedPath();
+    std::string why;
+    if (ReadHrirSetFile(QFile::encodeName(path).toStdString(), set, why) != HrirFileStatus::Ok)
+    {
+        prompts_.ShowMessage(const_cast<HeadChooser*>(this), Text(UiText::HeadCaption),
+                             Text(UiText::HeadNotRead).arg(QString::fromStdString(why)),
+                             MessageKind::Error);
+        return false;
+    }
+    return true;
+}
+
+bool HeadChooser::PlayComparison()
+{
+    HrirSet chosen;
+    if (!ReadSelected(chosen))
+    {
+        return false;
+    }
+    const std::vector<int16_t> stereo =
+        RenderHeadComparison(chosen, current_, MakeHeadPreviewPhrase());
+    ImportedAudio audio;
+    audio.allocated = true;
+    audio.buffer.resize(stereo.size() * sizeof(int16_t));
+    for (size_t i = 0; i < stereo.size(); ++i)
+    {
+        const auto value = static_cast<uint16_t>(stereo[i]);
+        audio.buffer[2 * i] = static_cast<uint8_t>(value & 0xFFu);
+        audio.buffer[2 * i + 1] = static_cast<uint8_t>(value >> 8);
+    }
+    audio.byteLength = static_cast<int32_t>(audio.buffer.size());
+    const PcmFormat format{kLinearPcmTag,
+                           kOutputChannels,
+                           kSampleRate,
+                           kSampleRate * kBytesPerFrame,
+                           kBytesPerFrame,
+                           16,
+                           0};
+    return preview_.Play(std::move(audio), format);
+}
+
+void HeadChooser::Convert(const QString& sofaPath)
+{
+    if (Converting())
+    {
+        return;
+    }
+    QDir().mkpath(OwnHeadFolder());
+    target_ = OwnHeadFolder() + QLatin1Char('/') + QFileInfo(sofaPath).completeBaseName() +
+              QStringLiteral(".bir");
+    // Written beside its place under another name, so a cancelled or failed conversion leaves
+    // nothing the list would show.
+    partial_ = target_ + QStringLiteral(".part");
+    process_ = new QProcess(this);
+    process_->setProcessChannelMode(QProcess::SeparateChannels);
+    connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        Finish(code, status == QProcess::CrashExit);
+    });
+    connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+        {
+            Finish(-1, true);
+        }
+    });
+    ShowBusy(true);
+    process_->start(toolPath_,
+                    {QStringLiteral("hrir"), QStringLiteral("from-sofa"), sofaPath, partial_});
+}
+
+bool HeadChooser::Converting() const { return process_ != nullptr; }
+
+void HeadChooser::CancelConversion()
+{
+    if (process_ == nullptr)
+    {
+        return;
+    }
+    QProcess* process = std::exchange(process_, nullptr);
+    process->disconnect(this);
+    process->kill();
+    process->waitForFinished(2000);
+    process->deleteLater();
+    QFile::remove(partial_);
+    ShowBusy(false);
+    emit ConversionFinished(false);
+}
+
+void HeadChooser::Finish(int exitCode, bool crashed)
+{
+    if (process_ == nullptr)
+    {
+        return;
+    }
+    QProcess* process = std::exchange(process_, nullptr);
+    const QString said = QString::fromUtf8(process->readAllStandardError()).trimmed();
+    process->deleteLater();
+    ShowBusy(false);
+    const bool placed = !crashed && exitCode == 0 && QFile::exists(partial_) &&
+                        (!QFile::exists(target_) || QFile::remove(target_)) &&
+                        QFile::rename(partial_, target_);
+    if (!placed)
+    {
+        QFile::remove(partial_);
+        // The tool's own words: its last line says why.
+        const QString why = said.isEmpty() ? toolPath_ : said.section(QLatin1Char('\n'), -1);
+        prompts_.ShowMessage(this, Text(UiText::HeadCaption), Text(UiText::HeadFailed).arg(why),
+                             MessageKind::Error);
+        emit ConversionFinished(false);
+        return;
+    }
+    Refill();
+    Select(target_);
+    emit ConversionFinished(true);
+}
+
+void HeadChooser::ShowBusy(bool busy)
+{
+    progress_->setVisible(busy);
+    cancel_->setVisible(busy);
+    status_->setText(busy ? Text(UiText::HeadConverting) : QString());
+    add_->setEnabled(!busy);
+}
+
+} // namespace yumo

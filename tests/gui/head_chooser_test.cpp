@@ -1,0 +1,127 @@
+// The head chooser: a SOFA file converted by yumo-tool in a process of its own while the
+// window's event loop goes on, a refusal in the tool's words, a cancel, and the comparison.
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include "audio/head_preview.h"
+#include "gui/sound/preview_player.h"
+#include "gui/test_application.h"
+#include "gui/window/head_chooser.h"
+#include "gui/window_fixture.h"
+#include "support/night_data.h"
+
+namespace yumo
+{
+namespace
+{
+
+class RecordingPreview final : public PreviewOutput
+{
+public:
+    bool Play(ImportedAudio audio, const PcmFormat& played) override
+    {
+        bytes = audio.byteLength;
+        format = played;
+        return true;
+    }
+    void Stop() override {}
+    bool IsPlaying() const override { return false; }
+
+    int32_t bytes = 0;
+    PcmFormat format;
+};
+
+class HeadChooserTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        test::EnsureTestApplication();
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path().string()));
+        current = test::MakePassThroughHrirSet();
+    }
+    void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
+
+    // Waits for the conversion's end; the longest gap between two turns of the event loop.
+    std::chrono::milliseconds WaitForConversion(HeadChooser& chooser, bool& placed)
+    {
+        bool finished = false;
+        const QMetaObject::Connection heard =
+            QObject::connect(&chooser, &HeadChooser::ConversionFinished, &chooser, [&](bool ok) {
+                finished = true;
+                placed = ok;
+            });
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        qint64 longest = 0;
+        QTimer probe;
+        probe.setInterval(1);
+        QObject::connect(&probe, &QTimer::timeout,
+                         [&] { longest = std::max(longest, sinceTick.restart()); });
+        probe.start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }, 60000));
+        QObject::disconnect(heard);
+        return std::chrono::milliseconds(longest);
+    }
+
+    test::TempDir dir;
+    HrirSet current;
+    RecordingPreview preview;
+    test::FakePrompts prompts;
+};
+
+TEST_F(HeadChooserTest, ALargeSetConvertsWhileTheEventLoopGoesOn)
+{
+    HeadChooser chooser(current, QString(), YUMO_TOOL_PATH, preview, prompts);
+    EXPECT_EQ(chooser.Paths(), QStringList{QString()});
+    chooser.Convert(QStringLiteral("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa"));
+    ASSERT_TRUE(chooser.Converting());
+    bool placed = false;
+    const std::chrono::milliseconds longest = WaitForConversion(chooser, placed);
+    ASSERT_TRUE(placed) << (prompts.messages.empty() ? "" : prompts.messages.back().toStdString());
+    EXPECT_LT(longest.count(), 50);
+    const QString made = OwnHeadFolder() + QStringLiteral("/MIT_KEMAR_normal_pinna.bir");
+    EXPECT_EQ(chooser.Paths(), (QStringList{QString(), made}));
+
+    // The new set, selected, is compared with the current one: both heads' three directions.
+    chooser.Select(made);
+    ASSERT_TRUE(chooser.PlayComparison());
+    EXPECT_EQ(preview.format.channels, 2);
+    EXPECT_EQ(static_cast<size_t>(preview.bytes),
+              HeadPreviewOffset(MakeHeadPreviewPhrase().size(), 2, 0) * 4);
+
+    // A chooser opened later lists it, with the remembered choice selected.
+    HeadChooser again(current, made, YUMO_TOOL_PATH, preview, prompts);
+    EXPECT_EQ(again.Paths().size(), 2);
+}
+
+TEST_F(HeadChooserTest, ARefusalIsToldInTheToolsWordsAndACancelLeavesNothing)
+{
+    HeadChooser chooser(current, QString(), YUMO_TOOL_PATH, preview, prompts);
+    test::WriteTextFile(dir / "not.sofa", "no measurements here\n");
+    chooser.Convert(QString::fromStdString((dir / "not.sofa").string()));
+    bool placed = true;
+    WaitForConversion(chooser, placed);
+    EXPECT_FALSE(placed);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].contains(QStringLiteral("\nrefused: ")))
+        << prompts.messages[0].toStdString();
+    EXPECT_EQ(chooser.Paths().size(), 1);
+
+    chooser.Convert(QStringLiteral("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa"));
+    chooser.CancelConversion();
+    EXPECT_FALSE(chooser.Converting());
+    EXPECT_EQ(chooser.Paths().size(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(OwnHeadFolder().toStdString()));
+    EXPECT_EQ(prompts.messages.size(), 1u); // a cancel is no failure to report
+}
+
+} // namespace
+} // namespace yumo
