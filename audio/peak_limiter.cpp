@@ -54,7 +54,11 @@ uint32_t WindowMinimum(PeakLimiter& limiter, uint32_t gain)
 
 } // namespace
 
-double LimiterCeiling() { return 32767.0 * std::pow(10.0, kLimiterCeilingDb / 20.0); }
+double LimiterCeiling()
+{
+    // A whole number, so that rounding to 16 bits never lands above it.
+    return std::floor(32767.0 * std::pow(10.0, kLimiterCeilingDb / 20.0));
+}
 
 void ResetPeakLimiter(PeakLimiter& limiter)
 {

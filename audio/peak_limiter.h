@@ -12,7 +12,7 @@ namespace yumo
 constexpr int kLimiterLookAheadFrames = 176; // 4 ms at 44.1 kHz
 constexpr double kLimiterCeilingDb = -1.0;   // dBFS, against a 16-bit full scale of 32767
 
-// 32767 * 10^(-1/20).
+// 32767 * 10^(-1/20), rounded down to a whole sample value: 29203.
 double LimiterCeiling();
 
 struct PeakLimiter

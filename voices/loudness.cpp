@@ -20,6 +20,40 @@ struct MeterDeleter
 
 // The limiter works in blocks of this many frames.
 constexpr int kChunkFrames = 512;
+constexpr int kMatchRounds = 6;
+constexpr double kMatchToleranceLu = 0.2;
+
+// The clip scaled by `gain` and limited, into `out`, as long as the clip.
+void ScaleAndLimit(const std::vector<int16_t>& clip, double gain, std::vector<int16_t>& out)
+{
+    out.assign(clip.size(), 0);
+    // The limiter is stereo: the clip runs on both sides, then through the limiter's delay.
+    PeakLimiter limiter;
+    ResetPeakLimiter(limiter);
+    std::vector<float> frames(2 * kChunkFrames);
+    const size_t total = clip.size() + kLimiterLookAheadFrames;
+    for (size_t start = 0; start < total; start += kChunkFrames)
+    {
+        const size_t count = std::min<size_t>(kChunkFrames, total - start);
+        for (size_t i = 0; i < count; ++i)
+        {
+            const size_t at = start + i;
+            const float x = at < clip.size() ? static_cast<float>(clip[at] * gain) : 0.0f;
+            frames[2 * i] = x;
+            frames[2 * i + 1] = x;
+        }
+        LimitFrames(limiter, frames.data(), static_cast<int>(count));
+        for (size_t i = 0; i < count; ++i)
+        {
+            const size_t at = start + i;
+            if (at >= kLimiterLookAheadFrames)
+            {
+                out[at - kLimiterLookAheadFrames] =
+                    static_cast<int16_t>(std::clamp(std::lround(frames[2 * i]), -32767l, 32767l));
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -51,36 +85,23 @@ bool MatchClipLoudness(std::vector<int16_t>& clip, double target)
     {
         return false;
     }
-    const double gain = std::pow(10.0, (target - loudness) / 20.0);
-    // The limiter is stereo: the clip runs on both sides, then through the limiter's delay.
-    PeakLimiter limiter;
-    ResetPeakLimiter(limiter);
-    std::vector<float> frames(2 * kChunkFrames);
-    const size_t total = clip.size() + kLimiterLookAheadFrames;
-    size_t written = 0;
-    for (size_t start = 0; start < total; start += kChunkFrames)
+    // Limited peaks take loudness with them (a clip of sparse clicks most of all), so the gain
+    // is raised by what is still missing, from the original samples each time.
+    double gainDb = target - loudness;
+    std::vector<int16_t> out;
+    for (int round = 0; round < kMatchRounds; ++round)
     {
-        const size_t count = std::min<size_t>(kChunkFrames, total - start);
-        for (size_t i = 0; i < count; ++i)
+        ScaleAndLimit(clip, std::pow(10.0, gainDb / 20.0), out);
+        double reached = 0;
+        if (!MeasureLoudness(out.data(), out.size(), 1, reached) ||
+            std::fabs(target - reached) < kMatchToleranceLu)
         {
-            const size_t at = start + i;
-            const float x = at < clip.size() ? static_cast<float>(clip[at] * gain) : 0.0f;
-            frames[2 * i] = x;
-            frames[2 * i + 1] = x;
+            break;
         }
-        LimitFrames(limiter, frames.data(), static_cast<int>(count));
-        for (size_t i = 0; i < count; ++i)
-        {
-            const size_t at = start + i;
-            if (at >= kLimiterLookAheadFrames)
-            {
-                clip[at - kLimiterLookAheadFrames] =
-                    static_cast<int16_t>(std::clamp(std::lround(frames[2 * i]), -32767l, 32767l));
-                ++written;
-            }
-        }
+        gainDb += target - reached;
     }
-    return written == clip.size();
+    clip = std::move(out);
+    return true;
 }
 
 } // namespace yumo
