@@ -13,7 +13,6 @@
 #include "common/text_numbers.h"
 #include "common/utf16.h"
 #include "common/wav_writer.h"
-#include "import/wav_convert.h"
 #include "tools/command.h"
 #include "voices/add_clip.h"
 #include "voices/voice_data_file.h"
@@ -169,7 +168,7 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
         if (result == AddClipResult::Added)
         {
             result = ImportVoiceClip(clip.path, samples, reporter, level);
-            if (convert && result == AddClipResult::ImportFailed && WavFileConvertible(clip.path))
+            if (convert && result == AddClipResult::ImportFailed)
             {
                 result = ImportConvertedClip(clip.path, samples, reporter);
                 if (result == AddClipResult::Added && level == ClipLevel::Matched)

@@ -35,7 +35,6 @@ struct EventLine
     double elevation = 0;
     std::string event;
     int fields = 0;
-    std::string event;
 };
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -74,7 +73,6 @@ std::vector<EventLine> ParseEvents(const std::string& text, std::string& header)
             e.depth = std::stoi(f[4]);
             e.azimuth = std::stod(f[9]);
             e.elevation = std::stod(f[10]);
-            e.event = f[11];
         }
         events.push_back(e);
     }
