@@ -69,12 +69,19 @@ HoursMinutes CountdownValue(const WakeAlarm& alarm, int minutesToWaking, const M
 }
 
 ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
-                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music)
+                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music,
+                                 int timerMinutesLeft)
 {
     const int left = MinutesToWaking(alarm, now);
     ClockPaneTexts texts;
     texts.clock = ClockText(words, now);
-    if (nightPlays && left < 0)
+    if (alarm.mode != kWakeUserSet && timerMinutesLeft > 0)
+    {
+        texts.countdown =
+            FormatWords(words.countdownFormat,
+                        {timerMinutesLeft / 60, timerMinutesLeft % 60, words.countdownAbout});
+    }
+    else if (nightPlays && left < 0)
     {
         texts.countdown = words.countdownUnknown;
     }

@@ -38,8 +38,11 @@ struct ClockPaneTexts
     bool wakeAhead = false; // a night runs and its wake time is still to come
 };
 
+// While no wake time is set by the user, a running sleep timer's minutes left
+// (`timerMinutesLeft` above 0) take the countdown's place.
 ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
-                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music);
+                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music,
+                                 int timerMinutesLeft = 0);
 
 // The owner line: the name with control characters shown as spaces, so that a name read from a
 // file cannot break the pane's lines.

@@ -1,6 +1,10 @@
 #include "gui/desktop_session.h"
 
+#include <vector>
+
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenu>
@@ -93,8 +97,10 @@ void DesktopSession::OnPhaseChanged(const AppState& state)
 void DesktopSession::OnClipChosen(const AppState& state)
 {
     nightLog_.Clip(state);
-    // Most clips keep her activity (a breath follows a breath): only a new title is news.
-    if (ClassifyActivity(state.behaviourState, state.sleep) != titleActivity_)
+    // Most clips keep her activity (a breath follows a breath): only a new title is news, or
+    // another minute on the sleep timer.
+    if (ClassifyActivity(state.behaviourState, state.sleep) != titleActivity_ ||
+        (NightStarted(state.phase) ? SleepTimerMinutesLeft(state.gentle) : 0) != titleTimerLeft_)
     {
         bell_->Ring();
     }
@@ -120,11 +126,90 @@ void DesktopSession::AddSettingsMenu()
     head_->setObjectName(QStringLiteral("headAction"));
     ShowText(head_, UiText::MenuHead);
     connect(head_, &QAction::triggered, this, [this] { OpenHeadChooser(); });
+    AddGentleEntries(*menu);
     // Before ヘルプ, which stays last.
     const QList<QAction*> menus = bar->actions();
     bar->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
     connect(english_, &QAction::toggled, this, &DesktopSession::SetEnglish);
     connect(keepAwake_, &QAction::toggled, this, &DesktopSession::SetKeepAwake);
+}
+
+// A submenu of exclusive choices; `chosen` is called with the value of the one picked.
+template <typename Chosen>
+QMenu* AddChoices(QMenu& parent, UiText title, const std::vector<std::pair<int, UiText>>& items,
+                  int current, const QString& name, Chosen chosen)
+{
+    auto* sub = parent.addMenu(QString());
+    ShowText(sub->menuAction(), title);
+    sub->setObjectName(name);
+    auto* group = new QActionGroup(sub);
+    for (const auto& [value, text] : items)
+    {
+        QAction* action = sub->addAction(QString());
+        action->setCheckable(true);
+        action->setChecked(value == current);
+        action->setData(value);
+        group->addAction(action);
+        // The number goes into the translated text each time the language changes.
+        const auto show = [action, text = text, value = value] {
+            QString shown = Text(text);
+            action->setText(shown.contains(QLatin1String("%1")) ? shown.arg(value) : shown);
+        };
+        show();
+        QObject::connect(sub, &QMenu::aboutToShow, action, show);
+        QObject::connect(action, &QAction::triggered, sub,
+                         [chosen, value = value] { chosen(value); });
+    }
+    return sub;
+}
+
+void DesktopSession::AddGentleEntries(QMenu& menu)
+{
+    std::vector<std::pair<int, UiText>> timers = {{0, UiText::MenuTimerOff}};
+    for (int minutes = kSleepTimerStepMinutes; minutes <= kSleepTimerMostMinutes;
+         minutes += kSleepTimerStepMinutes)
+    {
+        timers.emplace_back(minutes, UiText::MenuTimerMinutes);
+    }
+    timerMenu_ = AddChoices(menu, UiText::MenuSleepTimer, timers, window_.SleepTimerMinutes(),
+                            QStringLiteral("sleepTimerMenu"),
+                            [this](int minutes) { window_.SetSleepTimer(minutes); });
+    // The window's buttons change the timer too: the ticks follow them when the menu opens.
+    connect(timerMenu_, &QMenu::aboutToShow, this, [this] {
+        for (QAction* action : timerMenu_->actions())
+        {
+            action->setChecked(action->data().toInt() == window_.SleepTimerMinutes());
+        }
+    });
+    oneEar_ = menu.addAction(QString());
+    oneEar_->setObjectName(QStringLiteral("oneEarAction"));
+    oneEar_->setCheckable(true);
+    oneEar_->setChecked(state_.gentle.settings.mono);
+    ShowText(oneEar_, UiText::MenuOneEar);
+    swapSides_ = menu.addAction(QString());
+    swapSides_->setObjectName(QStringLiteral("swapSidesAction"));
+    swapSides_->setCheckable(true);
+    swapSides_->setChecked(state_.gentle.settings.swap);
+    ShowText(swapSides_, UiText::MenuSwapSides);
+    connect(oneEar_, &QAction::toggled, this, [this](bool on) {
+        state_.gentle.settings.mono = on;
+        FollowSettings();
+    });
+    connect(swapSides_, &QAction::toggled, this, [this](bool on) {
+        state_.gentle.settings.swap = on;
+        FollowSettings();
+    });
+    AddChoices(menu, UiText::MenuWakeRamp,
+               {{0, UiText::MenuWakeRampNone},
+                {30, UiText::MenuWakeRampSeconds},
+                {60, UiText::MenuWakeRampSeconds},
+                {120, UiText::MenuWakeRampSeconds},
+                {300, UiText::MenuWakeRampSeconds}},
+               state_.gentle.settings.wakeRampFrames / kSampleRate, QStringLiteral("wakeRampMenu"),
+               [this](int seconds) {
+                   state_.gentle.settings.wakeRampFrames = seconds * kSampleRate;
+                   FollowSettings();
+               });
 }
 
 void DesktopSession::SetEnglish(bool english)
@@ -169,15 +254,24 @@ void DesktopSession::FollowNight()
 
     const bool voiceLoaded = VoiceLoaded(state_.phase);
     const Activity activity = ClassifyActivity(state_.behaviourState, state_.sleep);
-    if (!titleValid_ || activity != titleActivity_ || voiceLoaded != titleVoiceLoaded_)
+    const int timerLeft = window_.TimerMinutesLeft();
+    if (!titleValid_ || activity != titleActivity_ || voiceLoaded != titleVoiceLoaded_ ||
+        timerLeft != titleTimerLeft_)
     {
         titleValid_ = true;
         titleActivity_ = activity;
         titleVoiceLoaded_ = voiceLoaded;
+        titleTimerLeft_ = timerLeft;
         title_ = voiceLoaded
                      ? QString::fromStdString(ActivityText(TranslatedStatusWords(), activity))
                            .simplified()
                      : QStringLiteral("Yumo");
+        // The media player shows the sleep timer as the countdown does: the minutes left.
+        if (voiceLoaded && timerLeft > 0)
+        {
+            title_ += QStringLiteral(" · ") + Text(UiText::MenuSleepTimer) + QStringLiteral(" ") +
+                      Text(UiText::MenuTimerMinutes).arg(timerLeft);
+        }
     }
     // Enter starts a night whenever voice data is loaded and none plays.
     mediaPlayer_->Show(plays, !plays && voiceLoaded, title_);

@@ -22,6 +22,7 @@
 #include "night/output_stream.h"
 
 class QAction;
+class QMenu;
 
 namespace yumo
 {
@@ -73,6 +74,9 @@ public:
 
     QAction* englishAction() const { return english_; }
     QAction* keepAwakeAction() const { return keepAwake_; }
+    QAction* oneEarAction() const { return oneEar_; }
+    QAction* swapSidesAction() const { return swapSides_; }
+    QMenu* sleepTimerMenu() const { return timerMenu_; }
     const SleepInhibitor& inhibitor() const { return *inhibitor_; }
     const MediaPlayerService& mediaPlayer() const { return *mediaPlayer_; }
     const SettingsKeeper& keeper() const { return *keeper_; }
@@ -92,6 +96,8 @@ private:
     void OnClipChosen(const AppState& state) override;
 
     void AddSettingsMenu();
+    // The sleep timer, one ear, swapped sides and the wake-up call's rise.
+    void AddGentleEntries(QMenu& menu);
     void SetEnglish(bool english);
     void SetKeepAwake(bool keepAwake);
     // The lock and the media-player interface after the night's phase or activity changed.
@@ -108,6 +114,9 @@ private:
     QString startUpVoicePath_;
     QAction* english_ = nullptr;
     QAction* keepAwake_ = nullptr;
+    QMenu* timerMenu_ = nullptr;
+    QAction* oneEar_ = nullptr;
+    QAction* swapSides_ = nullptr;
     ChangeBell* bell_;
     SettingsKeeper* keeper_;
     SleepInhibitor* inhibitor_;
@@ -116,6 +125,7 @@ private:
     Activity titleActivity_ = Activity::Preparing;
     bool titleVoiceLoaded_ = false;
     bool titleValid_ = false;
+    int titleTimerLeft_ = 0;
     QString title_;
     int heard_ = 0; // rings answered and window changes followed
     NightLog nightLog_;

@@ -15,6 +15,7 @@
 #include "common/report.h"
 #include "common/rng.h"
 #include "import/pcm_audio.h"
+#include "night/gentle_stage.h"
 #include "night/night_phase.h"
 #include "voices/character_animation.h"
 #include "voices/voice_set.h"
@@ -132,6 +133,7 @@ struct AppState
     int32_t positionRecordSaved = 1; // 0: closing the window asks to save the position record
 
     OutputStream stream;
+    GentleStage gentle; // fades, timer, one ear and limiter after the mix
     MusicSlot music;
 
     CharacterAnimation character; // the picture's animation table, tick and step counters

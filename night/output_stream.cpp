@@ -108,10 +108,23 @@ void MixBlock(AppState& state, int blockIndex)
     OutputStream& stream = state.stream;
     const MusicSlot& music = state.music;
     int16_t* mix = stream.mixBlock.samples.data();
-    ScaleVoice(mix, VolumeGain(stream.voiceVolume));
     const bool withMusic = music.loadCount > 0 && music.musicOn == 1 && music.cursorFrames >= 0 &&
                            static_cast<size_t>(music.cursorFrames) + kFramesPerBlock <=
                                std::min(music.left.size(), music.right.size());
+    if (GentleStageActive(state.gentle.settings))
+    {
+        GentleMusic cut;
+        if (withMusic)
+        {
+            cut = GentleMusic{music.left.data() + music.cursorFrames,
+                              music.right.data() + music.cursorFrames,
+                              VolumeGain(stream.musicVolume)};
+        }
+        MixGentleBlock(state, mix, VolumeGain(stream.voiceVolume), cut);
+        stream.peaks[static_cast<size_t>(blockIndex)] = MeasurePeaks(mix);
+        return;
+    }
+    ScaleVoice(mix, VolumeGain(stream.voiceVolume));
     if (withMusic)
     {
         AddMusic(mix, music.left.data() + music.cursorFrames,
@@ -171,6 +184,7 @@ bool OpenOutputStream(AppState& state, AudioDevice& device)
 bool PrimeStream(AppState& state)
 {
     OutputStream& stream = state.stream;
+    ResetGentleStage(state.gentle);
     for (int i = 0; i < kOutputBlockCount; ++i)
     {
         OutputBlock& block = stream.blocks[static_cast<size_t>(i)];
@@ -237,6 +251,10 @@ int RefillBlock(AppState& state, int blockIndex)
         !stream.device->Write(blockIndex, block.samples.data(), kBytesPerBlock))
     {
         EndNightOnDeviceFailure(state);
+    }
+    else if (GentleStageEndsNight(state.gentle))
+    {
+        StopNight(state); // the fade-out has been heard to its end
     }
     return 0;
 }

@@ -71,5 +71,7 @@ while read -r kind path; do
     arguments+=("$kind=$path")
 done <<<"$synthesised"
 
-"$tool" voice new "$output" --owner "$OWNER" "${arguments[@]}"
+# Each clip matched to the loudness target; names relative to the data folder, so the set does
+# not carry the build machine's folders.
+"$tool" voice new "$output" --owner "$OWNER" --names-from "$build_dir/data" "${arguments[@]}"
 echo "default voice: $output (${#arguments[@]} clips)"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +44,7 @@ LocalTime ClockAfterBlocks(int startSeconds, uint64_t k)
 }
 
 // The night's events, with the clock the night sees after each block.
-class EventLog final : public ClipObserver
+class EventLog final : public ClipObserver, public GentleObserver
 {
 public:
     EventLog(int startSeconds, const uint64_t& returnedBlocks)
@@ -53,11 +54,21 @@ public:
 
     void OnClipChosen(const AppState& state) override
     {
+        recorder_.RecordClip(state, returnedBlocks_, ClockMs());
+    }
+
+    // The gentle stage's fades and the sleep timer's end, with the current values.
+    void OnGentleMark(const AppState& state, GentleMark mark) override
+    {
+        recorder_.Record(state, returnedBlocks_, ClockMs(), GentleMarkName(mark));
+    }
+
+    uint32_t ClockMs() const
+    {
         const uint64_t k = returnedBlocks_;
         const uint64_t ms = uint64_t{static_cast<uint32_t>(startSeconds_)} * 1000 +
                             uint64_t{kFramesPerBlock} * 1000 * k / kSampleRate;
-        recorder_.RecordClip(state, k,
-                             static_cast<uint32_t>(ms % (uint64_t{kSecondsPerDay} * 1000)));
+        return static_cast<uint32_t>(ms % (uint64_t{kSecondsPerDay} * 1000));
     }
 
     const std::vector<NightEvent>& Events() const { return recorder_.Events(); }
@@ -186,6 +197,15 @@ void ApplyOptions(AppState& state, const NightOptions& options)
     state.personality.neoki = options.sliders[3];
     state.stream.voiceVolume = options.voiceVolume;
     state.stream.musicVolume = options.musicVolume;
+    GentleSettings& gentle = state.gentle.settings;
+    gentle.fadeFrames = static_cast<int>(std::lround(options.fadeSeconds * kSampleRate));
+    gentle.timerFadeFrames = gentle.fadeFrames > 0 ? gentle.fadeFrames : kDefaultFadeFrames;
+    gentle.sleepTimerFrames =
+        static_cast<int64_t>(std::llround(options.sleepTimerMinutes * 60 * kSampleRate));
+    gentle.wakeRampFrames = static_cast<int>(std::lround(options.wakeRampSeconds * kSampleRate));
+    gentle.limit = options.limit;
+    gentle.mono = options.mono;
+    gentle.swap = options.swap;
     if (options.hasWake)
     {
         state.alarm.mode = kWakeUserSet;
@@ -203,7 +223,8 @@ void PrintSummary(const NightOptions& options, const AppState& state, const WavW
     const char* form = writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64" : "RIFF";
     std::printf("wrote %s: %llu blocks, %.3f s, %s\n", options.outPath.c_str(),
                 static_cast<unsigned long long>(blocks), seconds, form);
-    std::printf("night: %s\n", state.behaviourState == kStateNotAsleep
+    std::printf("night: %s\n", state.phase == NightPhase::Stopped ? "ended by the sleep timer"
+                               : state.behaviourState == kStateNotAsleep
                                    ? "ended by itself after ten hours"
                                    : "still running when the output was complete");
     std::printf("clips chosen: %llu, roll-overs: %llu, depth %d to %d\n",
@@ -297,6 +318,7 @@ int RunNight(const std::vector<std::string>& args)
     EventLog log(options.startSeconds, returned);
     NightTally tally(withEvents ? &log : nullptr);
     state->stream.clipObserver = &tally;
+    state->gentle.observer = withEvents ? &log : nullptr;
 
     StartNight(*state);
     if (!NightPlays(state->phase))

@@ -120,11 +120,27 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
 {
     std::vector<ClipArgument> clips;
     bool convert = false;
+    ClipLevel level = ClipLevel::Matched;
+    std::filesystem::path base;
     for (size_t i = firstClip; i < args.size(); ++i)
     {
         if (args[i] == "--convert")
         {
             convert = true;
+            continue;
+        }
+        if (args[i] == "--keep-level")
+        {
+            level = ClipLevel::Kept;
+            continue;
+        }
+        if (args[i] == "--names-from")
+        {
+            if (i + 1 >= args.size())
+            {
+                return UsageError("voice", command, "--names-from needs a folder");
+            }
+            base = std::filesystem::absolute(args[++i]).lexically_normal();
             continue;
         }
         ClipArgument clip;
@@ -138,10 +154,35 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
     for (const ClipArgument& clip : clips)
     {
         CapturingReporter reporter;
-        const AddClipResult added =
-            convert ? AddVoiceClipConverting(set, clip.kind, clip.path, reporter)
-                    : AddVoiceClip(set, clip.kind, clip.path, reporter);
-        if (added != AddClipResult::Added)
+        // The stored name is the path as given, or relative to the folder it was asked from.
+        std::string name = clip.path;
+        if (!base.empty())
+        {
+            name = std::filesystem::absolute(clip.path)
+                       .lexically_normal()
+                       .lexically_relative(base)
+                       .generic_string();
+        }
+        std::vector<int16_t> samples;
+        AddClipResult result = CheckClipRoom(set, clip.kind, reporter);
+        if (result == AddClipResult::Added)
+        {
+            result = ImportVoiceClip(clip.path, samples, reporter, level);
+            if (convert && result == AddClipResult::ImportFailed)
+            {
+                result = ImportConvertedClip(clip.path, samples, reporter);
+                if (result == AddClipResult::Added && level == ClipLevel::Matched)
+                {
+                    MatchClipLoudness(samples);
+                }
+            }
+        }
+        if (result == AddClipResult::Added)
+        {
+            result =
+                AppendClipSamples(set, clip.kind, std::move(samples), Utf8ToUtf16(name), reporter);
+        }
+        if (result != AddClipResult::Added)
         {
             return Refuse(clip.path + ": " +
                           (reporter.messages.empty() ? std::string("could not be imported")
@@ -282,15 +323,20 @@ const CommandRegistration
            "print a voice-data file's version, owner and, per kind, its clips: slot, "
            "samples, bytes, play position, source path; then the room left for clips",
            RunInfo});
-const CommandRegistration kNew({"voice", "new", "OUT.ymv --owner NAME [--convert] KIND=FILE...",
-                                "make a voice-data file from WAV/MP3 clips (KIND 0-11 or its "
-                                "label, e.g. おやすみ=a.wav 起きて=b.wav; both are required)",
-                                RunNew});
-const CommandRegistration kAdd({"voice", "add", "FILE.ymv [--convert] KIND=FILE...",
-                                "append WAV/MP3 clips to a voice-data file and save it again "
-                                "(--convert: WAVs of other rates, widths or float samples are "
-                                "converted to mono 44.1 kHz 16-bit)",
-                                RunAdd});
+const CommandRegistration
+    kNew({"voice", "new",
+          "OUT.ymv --owner NAME [--convert] [--keep-level] [--names-from DIR] KIND=FILE...",
+          "make a voice-data file from WAV/MP3 clips (KIND 0-11 or its label, e.g. "
+          "おやすみ=a.wav 起きて=b.wav; both are required); each clip is matched to -23 LUFS "
+          "(EBU R128), peaks limited at -1 dBFS, unless --keep-level; --names-from stores the "
+          "source names relative to DIR",
+          RunNew});
+const CommandRegistration
+    kAdd({"voice", "add", "FILE.ymv [--convert] [--keep-level] [--names-from DIR] KIND=FILE...",
+          "append WAV/MP3 clips to a voice-data file and save it again (--convert: WAVs of "
+          "other rates, widths or float samples are converted to mono 44.1 kHz 16-bit); levels "
+          "and names as for voice new",
+          RunAdd});
 const CommandRegistration kExtract({"voice", "extract", "FILE.ymv DIR",
                                     "write every clip as a mono 44.1 kHz WAV named kKK_P.wav",
                                     RunExtract});

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "common/constants.h"
@@ -14,7 +15,9 @@ namespace yumo::tool
 const char* const kNightUsage =
     "--voice V.ymv [--hrir H.bir] --start HH:MM[:SS] --minutes M --out OUT.wav "
     "[--sliders NETSUKI,SUIMIN,NEZOU,NEOKI] [--wake HH:MM] [--music FILE] "
-    "[--voice-volume DB] [--music-volume DB] [--events FILE.tsv] [--plot FILE.png]";
+    "[--voice-volume DB] [--music-volume DB] [--events FILE.tsv] [--plot FILE.png] "
+    "[--fade SECONDS] "
+    "[--sleep-timer MINUTES] [--wake-ramp SECONDS] [--limit] [--mono] [--swap]";
 
 const char* const kNightSummary =
     "render a night offline into OUT.wav (16-bit stereo 44.1 kHz): the voice set is loaded,\n"
@@ -34,6 +37,18 @@ const char* const kNightSummary =
     "        alertness, facing, rolledOver, azimuth, elevation, event (clip); and a line\n"
     "        with event wake-window at the first clip inside a wake time's window\n"
     "      --plot: the night's events drawn as a picture (as yumo-tool plot draws them)\n"
+    "        the gentle stage's marks are lines of the same columns with event fade-in,\n"
+    "        fade-out, wake-ramp or timer-end\n"
+    "      --fade: the first clip fades in, the sleep timer's end fades out over SECONDS (0-60,\n"
+    "        default 0: none; the timer then fades over 3 s)\n"
+    "      --sleep-timer: she falls asleep for good after MINUTES (up to 1440): the output fades\n"
+    "        out and the night ends, unless --wake is given: then it goes on silently until the\n"
+    "        wake-up call, which fades back in\n"
+    "      --wake-ramp: the wake-up call rises from -20 dB to full over its first SECONDS (0-600)\n"
+    "      --limit: a look-ahead peak limiter at -1 dBFS instead of clipping\n"
+    "      --mono: both channels carry the mix summed to one, at the stereo level; --swap: left\n"
+    "        and right change places\n"
+    "      Without these options the output is the plain mix, byte for byte\n"
     "      OUT.wav is replaced only once complete; output beyond 4 GiB (about 6.8 hours) is\n"
     "        written as RF64 (a JUNK chunk that becomes ds64); a link is written through to its\n"
     "        file; a device or pipe (/dev/null) is refused: only regular files are written\n"
@@ -130,6 +145,13 @@ bool ParseNightOptions(const std::vector<std::string>& args, NightOptions& optio
     for (size_t i = 0; i < args.size(); ++i)
     {
         const std::string& name = args[i];
+        if (name == "--limit" || name == "--mono" || name == "--swap")
+        {
+            (name == "--limit"  ? options.limit
+             : name == "--mono" ? options.mono
+                                : options.swap) = true;
+            continue;
+        }
         if (i + 1 >= args.size())
         {
             problem = name.rfind("--", 0) == 0 ? name + " needs a value" : "unexpected " + name;
@@ -196,6 +218,20 @@ bool ParseNightOptions(const std::vector<std::string>& args, NightOptions& optio
             {
                 problem =
                     "--sliders must be four whole numbers 0-10 separated by commas, not " + value;
+                return false;
+            }
+        }
+        else if (name == "--fade" || name == "--sleep-timer" || name == "--wake-ramp")
+        {
+            double& number = name == "--fade"          ? options.fadeSeconds
+                             : name == "--sleep-timer" ? options.sleepTimerMinutes
+                                                       : options.wakeRampSeconds;
+            const double most = name == "--fade" ? 60 : name == "--sleep-timer" ? kMaxMinutes : 600;
+            if (ParseTextDouble(value, number) != TextNumberStatus::Ok ||
+                !(number >= 0 && number <= most))
+            {
+                problem = name + " must be from 0 to " + std::to_string(static_cast<int>(most)) +
+                          ", not " + value;
                 return false;
             }
         }

@@ -27,6 +27,12 @@ struct NightOptions
     double musicVolume = 0;
     std::string eventsPath;
     std::string plotPath;
+    double fadeSeconds = 0;       // 0: no fades
+    double sleepTimerMinutes = 0; // 0: no sleep timer
+    double wakeRampSeconds = 0;   // 0: the wake-up call at full level at once
+    bool limit = false;
+    bool mono = false;
+    bool swap = false;
 };
 
 // False with the problem in `problem` on a missing, unknown or out-of-range option.

@@ -170,6 +170,46 @@
         <translation>Keep the Computer Awake During a Night</translation>
     </message>
     <message>
+        <source>そのまま眠ってしまう</source>
+        <translation>she falls asleep for good</translation>
+    </message>
+    <message>
+        <source>タイマーなし</source>
+        <translation>No Timer</translation>
+    </message>
+    <message>
+        <source>%1分後</source>
+        <translation>After %1 Minutes</translation>
+    </message>
+    <message>
+        <source>片耳で聴く</source>
+        <translation>One Ear</translation>
+    </message>
+    <message>
+        <source>左右を入れ替える</source>
+        <translation>Swap Left and Right</translation>
+    </message>
+    <message>
+        <source>起こす声の立ち上がり</source>
+        <translation>Wake-up Call Rises Over</translation>
+    </message>
+    <message>
+        <source>すぐに</source>
+        <translation>At Once</translation>
+    </message>
+    <message>
+        <source>%1秒</source>
+        <translation>%1 Seconds</translation>
+    </message>
+    <message>
+        <source>-15分</source>
+        <translation>-15 min</translation>
+    </message>
+    <message>
+        <source>+15分</source>
+        <translation>+15 min</translation>
+    </message>
+    <message>
         <source>ボイス編集</source>
         <translation>Edit Voice Data</translation>
     </message>
@@ -204,6 +244,10 @@
     <message>
         <source>%1/%2</source>
         <translation>%1/%2</translation>
+    </message>
+    <message>
+        <source>元の音量のまま追加</source>
+        <translation>Keep the Original Level</translation>
     </message>
     <message>
         <source>読み込み中…</source>

@@ -98,7 +98,7 @@ AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& f
 }
 
 AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
-                              Reporter& reporter)
+                              Reporter& reporter, ClipLevel level)
 {
     ImportedAudio audio;
     PcmFormat format;
@@ -109,6 +109,10 @@ AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& sam
     }
     const AddClipResult result = ConvertImportToClip(audio, format, samples, reporter);
     ReleaseImportedAudio(audio);
+    if (result == AddClipResult::Added && level == ClipLevel::Matched)
+    {
+        MatchClipLoudness(samples);
+    }
     return result;
 }
 
@@ -187,7 +191,8 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
     return AppendClipSamples(set, kind, std::move(samples), sourcePath, reporter);
 }
 
-AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter)
+AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter,
+                           ClipLevel level)
 {
     // The limit is checked before anything is imported, so a full kind imports nothing.
     if (const AddClipResult room = CheckClipRoom(set, kind, reporter); room != AddClipResult::Added)
@@ -195,7 +200,7 @@ AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Rep
         return room;
     }
     std::vector<int16_t> samples;
-    if (const AddClipResult imported = ImportVoiceClip(path, samples, reporter);
+    if (const AddClipResult imported = ImportVoiceClip(path, samples, reporter, level);
         imported != AddClipResult::Added)
     {
         return imported;

@@ -11,6 +11,7 @@
 
 #include "common/report.h"
 #include "import/pcm_audio.h"
+#include "voices/loudness.h"
 #include "voices/voice_set.h"
 
 namespace yumo
@@ -37,9 +38,11 @@ AddClipResult CheckClipRoom(const VoiceSet& set, int kind, Reporter& reporter);
 AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& format,
                                   std::vector<int16_t>& samples, Reporter& reporter);
 
-// The import by extension and the conversion of the file at `path` (UTF-8).
+// The import by extension and the conversion of the file at `path` (UTF-8); with
+// ClipLevel::Matched the clip is then matched to the loudness target (a clip too short or too
+// quiet to measure keeps its level).
 AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
-                              Reporter& reporter);
+                              Reporter& reporter, ClipLevel level = ClipLevel::Kept);
 
 // The conversion of a WAV file the import refuses (import/wav_convert.h) into a clip's
 // samples, padded with zeros to whole blocks.
@@ -59,7 +62,8 @@ AddClipResult AppendImportedClip(VoiceSet& set, int kind, const ImportedAudio& a
 
 // The whole add: the limit of 10 clips, the import by extension, the conversion. The source
 // path is stored as given (UTF-8, converted to UTF-16).
-AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter);
+AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Reporter& reporter,
+                           ClipLevel level = ClipLevel::Kept);
 
 // The same add, with a WAV the import refuses for its rate, width or sample type converted
 // instead (after the import's message).

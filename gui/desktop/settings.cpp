@@ -1,5 +1,7 @@
 #include "gui/desktop/settings.h"
 
+#include <algorithm>
+
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -13,6 +15,7 @@ namespace
 constexpr int kPersonalityMax = 10;
 constexpr int kVolumeLimit = 300;
 constexpr int kMinutesPerDay = 24 * 60;
+constexpr int kWakeRampMostSeconds = 600;
 constexpr std::array<const char*, 4> kPersonalityKeys = {
     "personality/netsuki", "personality/suimin", "personality/nezou", "personality/neoki"};
 
@@ -89,6 +92,12 @@ SavedSettings ReadSettings(QSettings& settings)
     {
         saved.headPath = head.toString();
     }
+    saved.sleepTimerMinutes = ClampSleepTimerMinutes(
+        ReadInt(settings, "night/sleepTimerMinutes", 0, kSleepTimerMostMinutes).value_or(0));
+    saved.wakeRampSeconds =
+        ReadInt(settings, "night/wakeRampSeconds", 0, kWakeRampMostSeconds).value_or(60);
+    saved.oneEar = ReadBool(settings, "sound/oneEar").value_or(false);
+    saved.swapSides = ReadBool(settings, "sound/swapSides").value_or(false);
     return saved;
 }
 
@@ -118,6 +127,14 @@ bool WriteSettings(QSettings& settings, const SavedSettings& saved)
     settings.setValue(QStringLiteral("head/path"), saved.headPath);
     settings.setValue(QStringLiteral("night/keepAwake"),
                       saved.keepAwake ? QStringLiteral("true") : QStringLiteral("false"));
+    settings.setValue(QStringLiteral("night/sleepTimerMinutes"),
+                      QString::number(saved.sleepTimerMinutes));
+    settings.setValue(QStringLiteral("night/wakeRampSeconds"),
+                      QString::number(saved.wakeRampSeconds));
+    settings.setValue(QStringLiteral("sound/oneEar"),
+                      saved.oneEar ? QStringLiteral("true") : QStringLiteral("false"));
+    settings.setValue(QStringLiteral("sound/swapSides"),
+                      saved.swapSides ? QStringLiteral("true") : QStringLiteral("false"));
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
@@ -140,6 +157,14 @@ void ApplySettings(const SavedSettings& saved, AppState& state)
         alarm.minute = alarm.minuteOfDay % 60;
         alarm.pm = alarm.hour >= 12 ? 1 : 0;
     }
+    GentleSettings& gentle = state.gentle.settings;
+    gentle.fadeFrames = kDefaultFadeFrames;
+    gentle.timerFadeFrames = kDefaultFadeFrames;
+    gentle.limit = true;
+    gentle.wakeRampFrames = saved.wakeRampSeconds * kSampleRate;
+    gentle.sleepTimerFrames = int64_t{saved.sleepTimerMinutes} * 60 * kSampleRate;
+    gentle.mono = saved.oneEar;
+    gentle.swap = saved.swapSides;
 }
 
 SavedSettings TakeSettings(const AppState& state, SavedSettings saved)
@@ -157,6 +182,12 @@ SavedSettings TakeSettings(const AppState& state, SavedSettings saved)
         saved.wakeMinuteOfDay.reset();
     }
     // An automatic wake time is the night's own choice: the user's setting stays as it was.
+    const GentleSettings& gentle = state.gentle.settings;
+    saved.sleepTimerMinutes =
+        static_cast<int>(gentle.sleepTimerFrames / (int64_t{60} * kSampleRate));
+    saved.wakeRampSeconds = gentle.wakeRampFrames / kSampleRate;
+    saved.oneEar = gentle.mono;
+    saved.swapSides = gentle.swap;
     return saved;
 }
 

@@ -32,6 +32,10 @@ struct SavedSettings
     Language language = Language::Japanese; //
     bool keepAwake = true;                  // ask the system not to suspend during a night
     QString headPath;                       // the chosen response set; empty: the built-in head
+    int sleepTimerMinutes = 0;              // 0: off, else 15-120 in steps of 15
+    int wakeRampSeconds = 60;               // the wake-up call's rise from -20 dB, 0-600
+    bool oneEar = false;                    // both sides carry the mix summed to one
+    bool swapSides = false;                 // left and right change places
 
     bool operator==(const SavedSettings&) const = default;
 };
@@ -44,7 +48,8 @@ SavedSettings ReadSettings(QSettings& settings);
 // Writes every value and flushes the file. False when it could not be written.
 bool WriteSettings(QSettings& settings, const SavedSettings& saved);
 
-// The sliders, volumes and wake time of `saved` into the state (the window is made after).
+// The sliders, volumes, wake time and the gentle stage's settings of `saved` into the state
+// (the window is made after); the window's nights always fade and limit.
 void ApplySettings(const SavedSettings& saved, AppState& state);
 // The sliders, volumes and the user's wake time as they stand, over `saved`'s other values.
 SavedSettings TakeSettings(const AppState& state, SavedSettings saved);

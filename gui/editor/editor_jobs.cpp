@@ -24,11 +24,11 @@ PreviewImport ImportForPreview(const std::string& path)
     return job;
 }
 
-ClipImport ImportForAdd(const std::string& path)
+ClipImport ImportForAdd(const std::string& path, ClipLevel level)
 {
     ClipImport job;
     CapturingReporter reporter;
-    job.result = ImportVoiceClip(path, job.samples, reporter);
+    job.result = ImportVoiceClip(path, job.samples, reporter, level);
     job.convertible = job.result == AddClipResult::ImportFailed && WavFileConvertible(path);
     job.messages = std::move(reporter.messages);
     return job;

@@ -73,9 +73,10 @@ bool ContinueVoiceSetCopy(const VoiceSet& from, VoiceSetCopy& copy, size_t maxSa
 
 // The file as imported, by its extension.
 PreviewImport ImportForPreview(const std::string& path);
-// The file imported by its extension and converted to a clip.
-ClipImport ImportForAdd(const std::string& path);
-// The WAV at `path` converted to mono 44.1 kHz 16 bits and made a clip.
+// The file imported by its extension and converted to a clip, matched to the loudness target
+// unless its level is kept.
+ClipImport ImportForAdd(const std::string& path, ClipLevel level);
+// The WAV at `path` converted to mono 44.1 kHz 16 bits and made a clip (its level kept).
 ClipImport ConvertForAdd(const std::string& path);
 // Writes `set` (a copy the caller no longer touches) to `path` through a temporary file.
 VoiceSave SaveVoiceSetCopy(const std::string& path, std::shared_ptr<const VoiceSet> set);

@@ -72,8 +72,9 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
                          QWidget* owner)
     : QDialog(owner), state_(state), prompts_(prompts), reporter_(prompts, this),
       ownPreview_(std::make_unique<PreviewPlayer>(reporter_)), preview_(ownPreview_.get()),
-      owner_(new ElidedLabel(this)), room_(new QLabel(this)), saveProgress_(new QProgressBar(this)),
-      newDialog_(new NewVoiceDialog(this)), voiceFile_(AbsoluteOrEmpty(voiceFile))
+      owner_(new ElidedLabel(this)), room_(new QLabel(this)), keepLevel_(new QCheckBox(this)),
+      saveProgress_(new QProgressBar(this)), newDialog_(new NewVoiceDialog(this)),
+      voiceFile_(AbsoluteOrEmpty(voiceFile))
 {
     setObjectName(QStringLiteral("VOICE_EDIT"));
     ShowText(this, UiText::EditorCaption);
@@ -113,6 +114,9 @@ VoiceEditor::VoiceEditor(AppState& state, UserPrompts& prompts, const QString& v
     saveProgress_->hide();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(newVoice);
+    keepLevel_->setObjectName(QStringLiteral("keepLevelBox"));
+    ShowText(keepLevel_, UiText::EditorKeepLevel);
+    buttons->addWidget(keepLevel_);
     buttons->addStretch();
     buttons->addWidget(saveProgress_);
     buttons->addWidget(save);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QString>
 
@@ -127,6 +128,7 @@ private:
     std::array<EditorRow, kEditableVoiceKindCount> rows_;
     ElidedLabel* owner_;
     QLabel* room_;               // what the set may still take
+    QCheckBox* keepLevel_;       // checked: clips are added at their own level, not matched
     QProgressBar* saveProgress_; // shown while a save is under way
     NewVoiceDialog* newDialog_;
     QString voiceFile_;          // where the set was loaded from or saved to last

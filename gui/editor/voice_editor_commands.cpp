@@ -56,7 +56,11 @@ void VoiceEditor::Add(int kind)
     addGeneration_[static_cast<size_t>(kind)] = generation;
     ShowRowBusy(kind);
     RunOnWorker<ClipImport>(
-        this, [file = FilePath(path)] { return ImportForAdd(file); },
+        this,
+        [file = FilePath(path),
+         level = keepLevel_->isChecked() ? ClipLevel::Kept : ClipLevel::Matched] {
+            return ImportForAdd(file, level);
+        },
         [this, kind, generation, path](ClipImport job) {
             FinishAdd(kind, generation, path, std::move(job));
         });

@@ -108,13 +108,14 @@ QFont PaneFont(int pixelSize, int weight)
 
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
                     const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
-                    const MusicSlot& music)
+                    const MusicSlot& music, int timerMinutesLeft)
 {
     if (width <= 0 || height <= 0)
     {
         return;
     }
-    const ClockPaneTexts texts = DescribeClockPane(words, now, alarm, nightPlays, music);
+    const ClockPaneTexts texts =
+        DescribeClockPane(words, now, alarm, nightPlays, music, timerMinutesLeft);
     const Rgb background = ClockBackground(texts.wakeAhead);
     painter.save();
     FillFramedPane(painter, width, height, background);

@@ -22,7 +22,7 @@ namespace yumo
 
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
                     const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
-                    const MusicSlot& music);
+                    const MusicSlot& music, int timerMinutesLeft = 0);
 // Sets stream.overLeft / overRight when a bar reaches the end of its scale.
 void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks,
                      OutputStream& stream);

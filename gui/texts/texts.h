@@ -66,6 +66,17 @@ enum class UiText
     MenuSettings,
     MenuEnglish,
     MenuKeepAwake,
+    // The gentler nights: the sleep timer, one ear, swapped sides, the wake-up call's rise.
+    MenuSleepTimer,
+    MenuTimerOff,
+    MenuTimerMinutes, // "%1": minutes
+    MenuOneEar,
+    MenuSwapSides,
+    MenuWakeRamp,
+    MenuWakeRampNone,
+    MenuWakeRampSeconds, // "%1": seconds
+    TimerShorter,
+    TimerLonger,
     // The voice editor (VOICE_EDIT), its new-set dialog (VOICE_NEW) and their questions.
     EditorCaption,
     EditorGroup,
@@ -77,6 +88,7 @@ enum class UiText
     EditorSave,
     EditorCancel,
     EditorClipCount, // "%1/%2": clips of a kind, of at most
+    EditorKeepLevel,
     EditorImporting,
     EditorClipNotOpened,
     DefaultOwnerName,

@@ -1,5 +1,7 @@
 #include "gui/window/client_area.h"
 
+#include <algorithm>
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -95,6 +97,8 @@ ClientArea::ClientArea(QWidget* parent)
       musicButton(MakeButton(this, UiText::ButtonMusic, "musicButton")),
       comeHereButton(MakeButton(this, UiText::ButtonComeHere, "comeHereButton")),
       musicOnButton(MakeButton(this, UiText::ButtonMusicOff, "musicOnButton")),
+      timerShorter(MakeButton(this, UiText::TimerShorter, "timerShorterButton")),
+      timerLonger(MakeButton(this, UiText::TimerLonger, "timerLongerButton")),
       voice(MakeVolumeRow(this, "voice", "VolDisp")), music(MakeVolumeRow(this, "music", "BGMDisp"))
 {
     setObjectName(QStringLiteral("ClientArea"));
@@ -131,6 +135,30 @@ void ClientArea::paintEvent(QPaintEvent* event)
     painter.fillRect(event->rect(), QColor(kClientGrey, kClientGrey, kClientGrey));
 }
 
+// Two small buttons in the clock pane's top right corner, beside the countdown's label; hidden
+// when the pane is too small to hold them.
+void ClientArea::PlaceTimerButtons(const PaneRect& pane)
+{
+    constexpr int kButtonWidth = 46;
+    const int height = std::min(18, pane.height * 2 / 5);
+    const bool fits = IsPaintable(pane) && pane.width >= 6 * kButtonWidth && height >= 12;
+    for (QPushButton* button : {timerShorter, timerLonger})
+    {
+        button->setVisible(fits);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    if (!fits)
+    {
+        return;
+    }
+    const int top = pane.top + 2;
+    const int right = pane.left + pane.width - 2;
+    timerShorter->setGeometry(right - 2 * kButtonWidth, top, kButtonWidth, height);
+    timerLonger->setGeometry(right - kButtonWidth, top, kButtonWidth, height);
+    timerShorter->raise();
+    timerLonger->raise();
+}
+
 void ClientArea::Place(const WindowLayout& layout)
 {
     PlaceWidget(status, layout.status);
@@ -138,6 +166,7 @@ void ClientArea::Place(const WindowLayout& layout)
     PlaceWidget(gauge, layout.gauge);
     PlaceWidget(position, layout.position);
     PlaceWidget(clock, layout.clock);
+    PlaceTimerButtons(layout.clock);
     PlaceWidget(play, layout.play);
     PlaceWidget(stop, layout.stop);
     PlaceWidget(wakeButton, layout.wakeButton);

@@ -56,6 +56,8 @@ public:
     QPushButton* musicButton;    // BGM
     QPushButton* comeHereButton; // おいで
     QPushButton* musicOnButton;  // M: checked while the music is off
+    QPushButton* timerShorter;   // the sleep timer 15 minutes shorter, in the clock pane
+    QPushButton* timerLonger;    // and longer
     VolumeRow voice;
     VolumeRow music;
     std::array<PersonalityRowWidgets, kPersonalityRowCount> personality;
@@ -66,6 +68,7 @@ protected:
 
 private:
     void Place(const WindowLayout& layout);
+    void PlaceTimerButtons(const PaneRect& pane);
 };
 
 } // namespace yumo

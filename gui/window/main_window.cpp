@@ -95,6 +95,8 @@ void MainWindow::ConnectControls()
         RefreshPanes();
     });
     connect(c.musicButton, &QPushButton::clicked, this, [this] { LoadMusicFile(); });
+    connect(c.timerShorter, &QPushButton::clicked, this, [this] { StepSleepTimer(-1); });
+    connect(c.timerLonger, &QPushButton::clicked, this, [this] { StepSleepTimer(1); });
     connect(c.comeHereButton, &QPushButton::clicked, this, [this] { LoadVoiceData(); });
     connect(c.musicOnButton, &QPushButton::clicked, this, &MainWindow::SetMusicOff);
     connect(c.play, &PaneWidget::Clicked, this, &MainWindow::StartNightCommand);
@@ -139,6 +141,13 @@ void MainWindow::ReturnFocus() { client_->setFocus(Qt::OtherFocusReason); }
 
 void MainWindow::Tick()
 {
+    if (closeAfterFade_ && !NightPlays(state_.phase))
+    {
+        closeAfterFade_ = false;
+        fadeClosed_ = true;
+        close();
+        return;
+    }
     if (!isVisible() || isMinimized())
     {
         return;
@@ -347,6 +356,20 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The questions were answered before the fade; the window now only waits for its end.
+    if (std::exchange(fadeClosed_, false))
+    {
+        wakeDialog_->hide();
+        CloseVoiceEditor();
+        timer_.stop();
+        event->accept();
+        return;
+    }
+    if (closeAfterFade_)
+    {
+        event->ignore();
+        return;
+    }
     // A save's result must come while its message can still be shown.
     if (WaitForSaveBeforeClosing())
     {
@@ -380,6 +403,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+    }
+    if (NightPlays(state_.phase) && state_.gentle.stopAtFrame >= 0)
+    {
+        closeAfterFade_ = true; // Tick closes once the night has faded out
+        event->ignore();
+        return;
     }
     wakeDialog_->hide();
     CloseVoiceEditor();

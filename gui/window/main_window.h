@@ -54,9 +54,17 @@ public:
     void LoadDefaultVoiceData(const QString& path = QLatin1String(kDefaultVoicePath));
 
     // The night's commands, also for the desktop's media keys: おやすみなさい, 起きます, and
-    // Enter's toggle between them.
+    // Enter's toggle between them. 起きます fades the night out when the stage runs (a second
+    // 起きます during the fade ends it at once).
     void StartNightCommand();
     void StopNightCommand();
+    // The sleep timer's length, 0 (off) or 15-120 minutes; steps of 15 from the window's
+    // buttons. Counted from the night's start, so a change during a night moves its end.
+    void SetSleepTimer(int minutes);
+    void StepSleepTimer(int steps);
+    int SleepTimerMinutes() const;
+    // Minutes left on the running timer; 0 when none runs.
+    int TimerMinutesLeft() const;
     void ToggleNight();
 
     // One tick of the timer: the menu and buttons follow the night, panes whose contents
@@ -157,6 +165,8 @@ private:
     VoiceEditor* voiceEditor_ = nullptr;
     bool closeAfterSave_ = false; // a close waits for the editor's save
     bool clipsGivenUp_ = false;   // its save failed and the user chose to quit without it
+    bool closeAfterFade_ = false; // a close waits for the night's fade-out
+    bool fadeClosed_ = false;     // the fade is over: the close goes through
     QString voiceFile_;           // the voice-data file the live set was loaded from
 };
 

@@ -210,8 +210,31 @@ void MainWindow::StartNightCommand()
 
 void MainWindow::StopNightCommand()
 {
-    StopNight(state_);
+    if (!BeginGentleStop(state_))
+    {
+        StopNight(state_);
+    }
     RepaintAll();
+}
+
+void MainWindow::SetSleepTimer(int minutes)
+{
+    state_.gentle.settings.sleepTimerFrames =
+        int64_t{ClampSleepTimerMinutes(minutes)} * 60 * kSampleRate;
+    RepaintAll();
+    emit Changed();
+}
+
+void MainWindow::StepSleepTimer(int steps) { SetSleepTimer(SleepTimerMinutes() + 15 * steps); }
+
+int MainWindow::SleepTimerMinutes() const
+{
+    return static_cast<int>(state_.gentle.settings.sleepTimerFrames / (int64_t{60} * kSampleRate));
+}
+
+int MainWindow::TimerMinutesLeft() const
+{
+    return NightStarted(state_.phase) ? SleepTimerMinutesLeft(state_.gentle) : 0;
 }
 
 void MainWindow::ToggleNight()

@@ -60,7 +60,7 @@ void MainWindow::InstallPainters()
     });
     c.clock->SetPainter([this](QPainter& painter, int width, int height) {
         PaintClockPane(painter, width, height, words_, ReadLocalTime(state_.clock), state_.alarm,
-                       NightPlays(state_.phase), state_.music);
+                       NightPlays(state_.phase), state_.music, TimerMinutesLeft());
     });
     c.gauge->SetPainter([this](QPainter& painter, int width, int height) {
         PaintLevelGauge(painter, width, height, GaugePeaks(state_.stream), state_.stream);
@@ -123,7 +123,8 @@ void MainWindow::RefreshPanes()
     c.clock->RefreshIfChanged({static_cast<double>(now.hour), static_cast<double>(now.minute),
                                static_cast<double>(now.second), static_cast<double>(alarm.mode),
                                static_cast<double>(alarm.minuteOfDay),
-                               NightPlays(state_.phase) ? 1.0 : 0.0, musicMinute, 0});
+                               NightPlays(state_.phase) ? 1.0 : 0.0, musicMinute,
+                               static_cast<double>(TimerMinutesLeft())});
     // The gauge changes with whole segments and lamps, not with every peak.
     const GaugeBars bars = DescribeLevelGauge(c.gauge->width(), GaugePeaks(state_.stream));
     c.gauge->RefreshIfChanged(

@@ -190,3 +190,25 @@ TEST(WordFormat, DirectivesAreCheckedAgainstTheirArguments)
 
 } // namespace
 } // namespace yumo
+
+namespace yumo
+{
+namespace
+{
+
+TEST(StatusTexts, ASleepTimerShowsItsMinutesLeftUnlessAWakeTimeIsSet)
+{
+    WakeAlarm automatic;
+    automatic.mode = kWakeAutomatic;
+    automatic.minuteOfDay = 7 * 60;
+    const MusicSlot music;
+    EXPECT_EQ(DescribeClockPane(kWords, {23, 0, 0}, automatic, true, music, 75).countdown,
+              " 1時間15分くらい");
+    WakeAlarm set = automatic;
+    set.mode = kWakeUserSet;
+    EXPECT_EQ(DescribeClockPane(kWords, {23, 0, 0}, set, true, music, 75).countdown,
+              " 8時間 0分くらい");
+}
+
+} // namespace
+} // namespace yumo

@@ -46,6 +46,10 @@ TEST(Settings, WrittenSettingsReadBackAndAFirstStartIsThePlainStartUp)
     saved.windowGeometry = QByteArray("\x01\xd9\xd0\xcb\x00\x03", 6);
     saved.language = Language::English;
     saved.keepAwake = false;
+    saved.sleepTimerMinutes = 45;
+    saved.wakeRampSeconds = 120;
+    saved.oneEar = true;
+    saved.swapSides = true;
     {
         QSettings file(PathOf(dir), QSettings::IniFormat);
         ASSERT_TRUE(WriteSettings(file, saved));
@@ -60,6 +64,12 @@ TEST(Settings, WrittenSettingsReadBackAndAFirstStartIsThePlainStartUp)
     EXPECT_EQ(applied->alarm.mode, kWakeUserSet);
     EXPECT_EQ(applied->alarm.hour, 13);
     EXPECT_EQ(applied->alarm.minute, 5);
+    // The window's nights always fade and limit; the timer counts from the night's start.
+    const GentleSettings& gentle = applied->gentle.settings;
+    EXPECT_EQ(gentle.fadeFrames, 3 * 44100);
+    EXPECT_TRUE(gentle.limit && gentle.mono && gentle.swap);
+    EXPECT_EQ(gentle.sleepTimerFrames, int64_t{45} * 60 * 44100);
+    EXPECT_EQ(gentle.wakeRampFrames, 120 * 44100);
     EXPECT_EQ(TakeSettings(*applied, saved), saved);
     // An automatic wake time is the night's, not the user's; turning the alarm off forgets it.
     applied->alarm.mode = kWakeAutomatic;
@@ -77,7 +87,8 @@ TEST(Settings, DamagedValuesAndFilesGiveTheDefaults)
                   "[volume]\nvoice=99999999999999\nmusic=\nmusicOff=maybe\n"
                   "[wake]\nminuteOfDay=1440\n[voice]\nlastLoaded=@Variant(\\0\\0\\0\\x7f)\n"
                   "[window]\ngeometry=not bytes\n[display]\nlanguage=fr\n"
-                  "[night]\nkeepAwake=1\n");
+                  "[night]\nkeepAwake=1\nsleepTimerMinutes=135\nwakeRampSeconds=-5\n"
+                  "[sound]\noneEar=yes\n");
     {
         QSettings file(PathOf(dir), QSettings::IniFormat);
         const SavedSettings read = ReadSettings(file);
@@ -90,6 +101,9 @@ TEST(Settings, DamagedValuesAndFilesGiveTheDefaults)
         EXPECT_TRUE(read.windowGeometry.isEmpty());
         EXPECT_EQ(read.language, Language::Japanese);
         EXPECT_TRUE(read.keepAwake);
+        EXPECT_EQ(read.sleepTimerMinutes, 0);
+        EXPECT_EQ(read.wakeRampSeconds, 60);
+        EXPECT_FALSE(read.oneEar);
     }
     // Bytes that are no settings file at all.
     std::vector<uint8_t> noise(4096);

@@ -1,8 +1,11 @@
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
+#include "voices/loudness.h"
 
 namespace yumo
 {
@@ -47,6 +50,43 @@ protected:
     const std::vector<int16_t> wake_ = Ramp(1024, 101);
     const std::vector<int16_t> snore_ = Ramp(3072, 7);
 };
+
+// The integrated loudness of an extracted clip, skipping the WAV header.
+double ClipLufs(const std::vector<uint8_t>& wav)
+{
+    std::vector<int16_t> samples((wav.size() - 44) / 2);
+    std::memcpy(samples.data(), wav.data() + 44, samples.size() * 2);
+    double lufs = 0;
+    EXPECT_TRUE(MeasureLoudness(samples.data(), samples.size(), 1, lufs));
+    return lufs;
+}
+
+TEST_F(VoiceToolTest, ClipsAreMatchedUnlessTheLevelIsKeptAndNamesCanBeRelative)
+{
+    // One second of a quiet tone, well below the target.
+    std::vector<int16_t> quiet(44032); // whole 1024s, as the other clips
+    for (size_t i = 0; i < quiet.size(); ++i)
+    {
+        quiet[i] = static_cast<int16_t>(std::lround(400 * std::sin(0.05 * static_cast<double>(i))));
+    }
+    std::filesystem::create_directories(Path("data/src"));
+    test::WriteBytesFile(Path("data/src/quiet.wav"), test::MakeWavBytes(quiet));
+    const std::string clips =
+        " 0=" + Quote(Path("data/src/quiet.wav")) + " 10=" + Quote(Path("wake.wav"));
+    ASSERT_EQ(Run("voice new " + Quote(Path("m.ymv")) + " --owner x --names-from " +
+                  Quote(Path("data")) + clips),
+              0);
+    ASSERT_EQ(Run("voice new " + Quote(Path("k.ymv")) + " --owner x --keep-level" + clips), 0);
+    ASSERT_EQ(Run("voice extract " + Quote(Path("m.ymv")) + " " + Quote(Path("m"))), 0);
+    ASSERT_EQ(Run("voice extract " + Quote(Path("k.ymv")) + " " + Quote(Path("k"))), 0);
+    EXPECT_NEAR(ClipLufs(test::ReadBytesFile(Path("m/k00_0.wav"))), kClipLoudnessTarget, 1.0);
+    EXPECT_EQ(test::ReadBytesFile(Path("k/k00_0.wav")), test::MakeWavBytes(quiet));
+
+    std::string info;
+    ASSERT_EQ(Run("voice info " + Quote(Path("m.ymv")), &info), 0);
+    EXPECT_NE(info.find("src/quiet.wav"), std::string::npos) << info;
+    EXPECT_EQ(info.find(dir_.path().string()), std::string::npos) << info;
+}
 
 TEST_F(VoiceToolTest, NewThenExtractGivesTheClipsBackBitForBit)
 {

@@ -1,6 +1,8 @@
 // yumo-tool night: the whole pipeline on the offline device, run as a user runs it.
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -31,8 +33,8 @@ struct EventLine
     int depth = 0;
     double azimuth = 0;
     double elevation = 0;
-    int fields = 0;
     std::string event;
+    int fields = 0;
 };
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -307,7 +309,9 @@ TEST_F(NightTool, OutOfRangeOptionsAreUsageErrors)
           // Numbers as strictly as the tables read them.
           "--start 22:00 --minutes ' 5'", "--start 22:00 --minutes 0x1p3",
           "--start 22:00 --minutes nan", "--start 22:00 --minutes 1 --voice-volume inf",
-          "--start 22:00 --minutes 1 --sliders ' 5,5,5,5'"})
+          "--start 22:00 --minutes 1 --sliders ' 5,5,5,5'", "--start 22:00 --minutes 1 --fade 61",
+          "--start 22:00 --minutes 1 --fade -1", "--start 22:00 --minutes 1 --sleep-timer 1441",
+          "--start 22:00 --minutes 1 --wake-ramp x", "--start 22:00 --minutes 1 --fade"})
     {
         std::string err;
         EXPECT_EQ(Night(bad + out, nullptr, &err), 2) << bad;
@@ -316,9 +320,94 @@ TEST_F(NightTool, OutOfRangeOptionsAreUsageErrors)
     EXPECT_FALSE(std::filesystem::exists(dir / "u.wav"));
     // The range ends themselves are accepted.
     EXPECT_EQ(Night("--start 0:00:59 --minutes 0.01 --sliders 0,10,0,10 --voice-volume -30 "
-                    "--music-volume 30 --wake 23:59" +
+                    "--music-volume 30 --wake 23:59 --fade 60 --sleep-timer 1440 --wake-ramp 600 "
+                    "--limit --mono --swap" +
                     out),
               0);
+}
+
+// The samples of a written night, interleaved, after the canonical header.
+std::vector<int16_t> WavSamples(const std::vector<uint8_t>& wav)
+{
+    std::vector<int16_t> samples((wav.size() - kWavHeaderBytes) / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+    {
+        samples[i] = static_cast<int16_t>(LoadU16(&wav[kWavHeaderBytes + 2 * i]));
+    }
+    return samples;
+}
+
+int PeakOf(const std::vector<int16_t>& samples, size_t from, size_t to)
+{
+    int peak = 0;
+    for (size_t i = from; i < std::min(to, samples.size()); ++i)
+    {
+        peak = std::max(peak, std::abs(int{samples[i]}));
+    }
+    return peak;
+}
+
+TEST_F(NightTool, TheSleepTimerFadesOutAndEndsTheNightWithinABlock)
+{
+    std::string out;
+    ASSERT_EQ(Night("--start 22:00 --minutes 5 --sleep-timer 0.5 --fade 2 --out " + Path("t.wav") +
+                        " --events " + Path("t.tsv"),
+                    &out),
+              0);
+    EXPECT_NE(out.find("night: ended by the sleep timer"), std::string::npos) << out;
+    const std::vector<int16_t> samples = WavSamples(ReadBytesFile(dir / "t.wav"));
+    const int64_t timerEnd = 30 * 44100;
+    const auto frames = static_cast<int64_t>(samples.size() / 2);
+    EXPECT_LE(std::abs(frames - timerEnd), 512) << frames;
+    // Sound up to the fade, silence from its end.
+    EXPECT_GT(PeakOf(samples, 2 * 20 * 44100, 2 * 28 * 44100), 500);
+    EXPECT_EQ(PeakOf(samples, 2 * static_cast<size_t>(timerEnd), samples.size()), 0);
+
+    std::string header;
+    const std::vector<uint8_t> bytes = ReadBytesFile(dir / "t.tsv");
+    std::vector<std::string> marks;
+    uint64_t fadeOutBlock = 0;
+    for (const EventLine& e : ParseEvents(std::string(bytes.begin(), bytes.end()), header))
+    {
+        ASSERT_EQ(e.fields, 12);
+        if (e.event != "clip")
+        {
+            marks.push_back(e.event);
+            fadeOutBlock = e.event == "fade-out" ? e.block : fadeOutBlock;
+        }
+    }
+    EXPECT_EQ(marks, (std::vector<std::string>{"fade-in", "fade-out", "timer-end"}));
+    // The fade-out starts 2 s before the end, marked when its block is refilled: the refill
+    // after k blocks came back writes block k + 9.
+    EXPECT_EQ(fadeOutBlock, (timerEnd - 2 * 44100) / 512 - 9);
+}
+
+TEST_F(NightTool, AWakeTimeStillSoundsAfterTheSleepTimer)
+{
+    ASSERT_EQ(Night("--start 6:00 --sliders 10,5,5,10 --minutes 10 --sleep-timer 1 --wake 06:08 "
+                    "--out " +
+                    Path("w.wav") + " --events " + Path("w.tsv")),
+              0);
+    const std::vector<int16_t> samples = WavSamples(ReadBytesFile(dir / "w.wav"));
+    EXPECT_EQ(samples.size(), 2u * 51680 * 512); // the whole ten minutes
+    std::string header;
+    const std::vector<uint8_t> bytes = ReadBytesFile(dir / "w.tsv");
+    uint64_t firstCall = 0;
+    bool fadedBackIn = false;
+    for (const EventLine& e : ParseEvents(std::string(bytes.begin(), bytes.end()), header))
+    {
+        if (e.event == "clip" && e.state == 10 && firstCall == 0)
+        {
+            firstCall = e.block;
+        }
+        fadedBackIn = fadedBackIn || (firstCall > 0 && e.event == "fade-in");
+    }
+    ASSERT_GT(firstCall, 0u);
+    EXPECT_TRUE(fadedBackIn);
+    // Silent from the timer's end until the call, written nine blocks after it is chosen.
+    const size_t callAt = 2 * 512 * static_cast<size_t>(firstCall + 9);
+    EXPECT_EQ(PeakOf(samples, 2 * 60 * 44100 + 2 * 512, callAt), 0);
+    EXPECT_GT(PeakOf(samples, callAt, samples.size()), 1000);
 }
 
 TEST_F(NightTool, TheDefaultResponseSetIsFoundBesideTheToolThenInTheWorkingDirectory)

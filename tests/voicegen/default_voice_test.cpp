@@ -58,6 +58,14 @@ TEST(DefaultVoiceScript, MakesEveryEditorKindAndSkipsWorkWhenUpToDate)
         EXPECT_GE(counts[kind], 2) << "kind " << kind;
     }
 
+    // Source names relative to the data folder: no trace of the build folder.
+    std::string info;
+    ASSERT_EQ(test::RunCommand(std::string(YUMO_TOOL_PATH) + " voice info '" + voice.string() + "'",
+                               &info),
+              0);
+    EXPECT_NE(info.find("../voice-clips/"), std::string::npos) << info;
+    EXPECT_EQ(info.find(build.path().string()), std::string::npos) << info;
+
     const auto written = std::filesystem::last_write_time(voice);
     ASSERT_EQ(test::RunCommand(command, &out), 0);
     EXPECT_NE(out.find("up to date"), std::string::npos) << out;
