@@ -1,9 +1,9 @@
 #pragma once
 // The sound tests' set-up: a QCoreApplication, and either a private PulseAudio server (its own
 // runtime folder and socket, one 44.1 kHz stereo null sink whose monitor can be recorded) or
-// none at all, chosen before Qt Multimedia first connects. Qt Multimedia connects once per
-// process, so every sound test runs in a process of its own (ctest runs each test so); a
-// second one in the same process fails loudly instead of testing the wrong server.
+// none at all. The server is chosen through the environment, so every sound test runs in a
+// process of its own (ctest runs each test so); a second one in the same process fails loudly
+// instead of testing the wrong server.
 
 #include <chrono>
 #include <cstdint>

@@ -1,0 +1,60 @@
+#pragma once
+// The sound server through libpulse (PulseAudio, or PipeWire through pipewire-pulse): one
+// context and one playback stream, run on the event loop of the thread that made it
+// (PulseLoop). The stream names the program for the mixer (application name "Yumo", its icon,
+// media.role music) and is not pinned to an output, so the server moves it with the default
+// output and rescues it to the default when its output goes away.
+
+#include <chrono>
+#include <string>
+
+#include <pulse/context.h>
+#include <pulse/stream.h>
+
+#include <QObject>
+
+#include "gui/sound/pulse_loop.h"
+#include "gui/sound/server_link.h"
+
+namespace yumo
+{
+
+class PulseLink final : public QObject, public ServerLink
+{
+    Q_OBJECT
+
+public:
+    // `buffer`: how much the stream keeps queued.
+    explicit PulseLink(std::chrono::milliseconds buffer, QObject* parent = nullptr);
+    ~PulseLink() override;
+
+    void SetListener(Listener listener) override { listener_ = std::move(listener); }
+    bool Connect(const PcmFormat& format) override;
+    void Close() override;
+    LinkState State() const override { return state_; }
+    bool RestartStream() override;
+    bool Write(const void* data, size_t byteCount) override;
+    bool PlayedBytes(uint64_t& bytes) override;
+    void SetStreamName(const std::string& name) override;
+    uint64_t Underruns() const override { return underruns_; }
+
+private:
+    static void OnContextState(pa_context* context, void* self);
+    static void OnStreamState(pa_stream* stream, void* self);
+    bool OpenStream();
+    void DropStream();
+    void Become(LinkState state);
+
+    PulseLoop loop_;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    PcmFormat format_;
+    std::chrono::milliseconds buffer_;
+    std::string streamName_ = "Yumo";
+    LinkState state_ = LinkState::Closed;
+    Listener listener_;
+    bool tellPending_ = false;
+    uint64_t underruns_ = 0;
+};
+
+} // namespace yumo
