@@ -62,11 +62,13 @@ void PulseLink::Close()
     if (context_ != nullptr)
     {
         pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_set_subscribe_callback(context_, nullptr, nullptr);
         pa_context_disconnect(context_);
         pa_context_unref(context_);
         context_ = nullptr;
     }
     state_ = LinkState::Closed;
+    defaultOutput_.clear();
 }
 
 bool PulseLink::RestartStream()
@@ -135,7 +137,15 @@ void PulseLink::OnContextState(pa_context* context, void* self)
         if (link->stream_ == nullptr && !link->OpenStream())
         {
             link->Become(LinkState::Lost);
+            break;
         }
+        pa_context_set_subscribe_callback(context, &PulseLink::OnServerEvent, self);
+        if (pa_operation* operation =
+                pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr))
+        {
+            pa_operation_unref(operation);
+        }
+        link->AskServerInfo();
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
@@ -163,14 +173,59 @@ void PulseLink::OnStreamState(pa_stream* stream, void* self)
     }
 }
 
+void PulseLink::AskServerInfo()
+{
+    if (pa_operation* operation =
+            pa_context_get_server_info(context_, &PulseLink::OnServerInfo, this))
+    {
+        pa_operation_unref(operation);
+    }
+}
+
+void PulseLink::OnServerEvent(pa_context*, pa_subscription_event_type_t type, uint32_t, void* self)
+{
+    if ((type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SERVER)
+    {
+        static_cast<PulseLink*>(self)->AskServerInfo();
+    }
+}
+
+void PulseLink::OnServerInfo(pa_context* context, const pa_server_info* info, void* self)
+{
+    auto* link = static_cast<PulseLink*>(self);
+    if (info == nullptr || info->default_sink_name == nullptr)
+    {
+        return;
+    }
+    const std::string now = info->default_sink_name;
+    if (now == link->defaultOutput_)
+    {
+        return;
+    }
+    // A stream still on the old default follows the new one; one the user moved elsewhere stays.
+    if (link->state_ == LinkState::Ready && !link->defaultOutput_.empty())
+    {
+        const char* device = pa_stream_get_device_name(link->stream_);
+        if (device != nullptr && link->defaultOutput_ == device)
+        {
+            if (pa_operation* operation = pa_context_move_sink_input_by_name(
+                    context, pa_stream_get_index(link->stream_), now.c_str(), nullptr, nullptr))
+            {
+                pa_operation_unref(operation);
+            }
+        }
+    }
+    link->defaultOutput_ = now;
+}
+
 bool PulseLink::OpenStream()
 {
     const pa_sample_spec spec{PA_SAMPLE_S16LE, format_.sampleRate,
                               static_cast<uint8_t>(format_.channels)};
     pa_proplist* properties = ProgramProperties();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, streamName_.c_str());
-    stream_ = pa_stream_new_with_proplist(context_, streamName_.c_str(), &spec, nullptr,
-                                          properties);
+    stream_ =
+        pa_stream_new_with_proplist(context_, streamName_.c_str(), &spec, nullptr, properties);
     pa_proplist_free(properties);
     if (stream_ == nullptr)
     {
@@ -187,8 +242,10 @@ bool PulseLink::OpenStream()
     const pa_buffer_attr attributes{static_cast<uint32_t>(-1), target,
                                     static_cast<uint32_t>(format_.blockAlign),
                                     static_cast<uint32_t>(-1), static_cast<uint32_t>(-1)};
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING |
-                                                      PA_STREAM_AUTO_TIMING_UPDATE);
+    // The server sets its output's latency from the buffer asked for: the whole delay to the
+    // ear stays about `buffer_`, within what the owner keeps queued.
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, nullptr, &attributes, flags, nullptr, nullptr) < 0)
     {
         DropStream();

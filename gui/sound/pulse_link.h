@@ -6,10 +6,11 @@
 // output and rescues it to the default when its output goes away.
 
 #include <chrono>
-#include <string>
-
 #include <pulse/context.h>
+#include <pulse/introspect.h>
 #include <pulse/stream.h>
+#include <pulse/subscribe.h>
+#include <string>
 
 #include <QObject>
 
@@ -41,6 +42,10 @@ public:
 private:
     static void OnContextState(pa_context* context, void* self);
     static void OnStreamState(pa_stream* stream, void* self);
+    static void OnServerEvent(pa_context* context, pa_subscription_event_type_t type,
+                              uint32_t index, void* self);
+    static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
+    void AskServerInfo();
     bool OpenStream();
     void DropStream();
     void Become(LinkState state);
@@ -55,6 +60,7 @@ private:
     Listener listener_;
     bool tellPending_ = false;
     uint64_t underruns_ = 0;
+    std::string defaultOutput_; // the server's default output, as last heard
 };
 
 } // namespace yumo

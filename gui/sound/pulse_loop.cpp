@@ -68,8 +68,8 @@ void EnableIo(pa_io_event* event, pa_io_event_flags_t flags)
     event->write->setEnabled((flags & PA_IO_EVENT_OUTPUT) != 0);
 }
 
-pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags, pa_io_event_cb_t callback,
-                   void* userdata)
+pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
+                   pa_io_event_cb_t callback, void* userdata)
 {
     auto* event = new pa_io_event;
     event->setParent(LoopOf(api));
