@@ -61,7 +61,7 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
 
     // Stopped after 100 ms of a second-long sound: no Finished follows.
     ASSERT_TRUE(preview.Play(MakeSound(192000), stereo48k));
-    QTest::qWait(100);
+    test::RunFor(100);
     preview.Stop();
     EXPECT_FALSE(preview.IsPlaying());
     EXPECT_FALSE(finished.wait(1300));

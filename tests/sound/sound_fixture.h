@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/types.h>
@@ -20,6 +21,13 @@ namespace yumo::test
 
 // The time `blocks` blocks of 512 frames take at 44.1 kHz.
 std::chrono::nanoseconds BlocksOfTime(int blocks);
+
+// Runs the event loop until `done` (looked at every 5 ms) or `milliseconds` have passed;
+// returns `done`'s last answer. Unlike QTest::qWaitFor, which sleeps 10 ms between passes, the
+// loop runs as the program's does, so a sound server's round trips are not held back.
+bool RunUntil(const std::function<bool()>& done, int milliseconds);
+// Runs the event loop for `milliseconds`.
+void RunFor(int milliseconds);
 
 class PrivatePulseServer
 {

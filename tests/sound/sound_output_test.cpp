@@ -82,8 +82,8 @@ TEST_F(SoundOutputTest, BlocksComeBackInOrderWhenHeardAndThePlayedSoundIsExactly
     feeder.signal = test::MakeTestSignal(kBlocks);
     ASSERT_TRUE(feeder.Open(device));
     feeder.Prime();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; },
-                                10000));
+    ASSERT_TRUE(
+        test::RunUntil([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; }, 10000));
     EXPECT_EQ(feeder.failedWrites, 0);
     for (int k = 0; k < kBlocks; ++k)
     {
@@ -129,8 +129,8 @@ TEST_F(SoundOutputTest, UnwatchedBlocksComeBackAheadInOrderWithoutAGapAndWatched
     };
     ASSERT_TRUE(feeder.Open(device));
     feeder.Prime();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; },
-                                10000));
+    ASSERT_TRUE(
+        test::RunUntil([&] { return static_cast<int>(feeder.returned.size()) == kBlocks; }, 10000));
     EXPECT_EQ(feeder.failedWrites, 0);
     EXPECT_EQ(underrunsBeforeTheEnd, 0u);
     bool cameBackAhead = false;
@@ -174,20 +174,20 @@ TEST_F(SoundOutputTest, ResetSilencesAtOnceHandsTheBlocksBackAndANewStreamPlaysT
     const Clock::time_point writeTime = Clock::now();
     ASSERT_TRUE(device.Write(0, longSound.data(), longSound.size() * 2));
     ASSERT_TRUE(device.Write(1, shortSound.data(), shortSound.size() * 2));
-    QTest::qWait(400);
+    test::RunFor(400);
     EXPECT_TRUE(returned.empty());
 
     const Clock::time_point resetTime = Clock::now();
     device.Reset();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return returned.size() == 2; }, 1000));
+    ASSERT_TRUE(test::RunUntil([&] { return returned.size() == 2; }, 1000));
     EXPECT_LT(Clock::now() - resetTime, 50ms);
     EXPECT_EQ(returned, (std::vector<int>{0, 1}));
 
     // After the reset a block goes to a new stream and comes back once heard.
-    QTest::qWait(300);
+    test::RunFor(300);
     const Clock::time_point againTime = Clock::now();
     ASSERT_TRUE(device.Write(2, shortSound.data(), shortSound.size() * 2));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return returned.size() == 3; }, 3000));
+    ASSERT_TRUE(test::RunUntil([&] { return returned.size() == 3; }, 3000));
     EXPECT_GE(Clock::now() - againTime, test::BlocksOfTime(4) - 5ms);
     device.Close();
     const std::vector<int16_t> recorded = recorder.Stop();
@@ -221,14 +221,14 @@ TEST_F(SoundOutputTest, AServerKilledInANightLeavesItRunningAndTheRestartedServe
     test::BlockFeeder feeder;
     feeder.signal = test::MakeTestSignal(2000); // 23 s
     ASSERT_TRUE(feeder.Open(output));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 3000));
+    ASSERT_TRUE(test::RunUntil([&] { return output.OnServer(); }, 3000));
     feeder.Prime();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return feeder.returned.size() >= 80; }, 3000));
+    ASSERT_TRUE(test::RunUntil([&] { return feeder.returned.size() >= 80; }, 3000));
 
     server.Kill();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.ServerAway(); }, 4000));
+    ASSERT_TRUE(test::RunUntil([&] { return output.ServerAway(); }, 4000));
     const size_t returnsAtLoss = feeder.returned.size();
-    QTest::qWait(3000);
+    test::RunFor(3000);
     // The night keeps its pace in silence (3 s is 258 blocks) and no block is refused.
     EXPECT_EQ(feeder.failedWrites, 0);
     EXPECT_GT(feeder.returned.size(), returnsAtLoss + 230);
@@ -238,8 +238,8 @@ TEST_F(SoundOutputTest, AServerKilledInANightLeavesItRunningAndTheRestartedServe
     test::MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Start());
     const Clock::time_point recordTime = Clock::now();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 5000));
-    QTest::qWait(1000);
+    ASSERT_TRUE(test::RunUntil([&] { return output.OnServer(); }, 5000));
+    test::RunFor(1000);
     const std::vector<int16_t> recorded = recorder.Stop();
     EXPECT_EQ(feeder.failedWrites, 0);
     EXPECT_FALSE(output.ServerAway());
@@ -264,9 +264,9 @@ TEST_F(NoSoundServerOutputTest, AServerStartedLaterIsFoundAndPlaysTheNight)
     test::BlockFeeder feeder;
     feeder.signal = test::MakeTestSignal(1500);
     ASSERT_TRUE(feeder.Open(output));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.ServerAway(); }, 3000));
+    ASSERT_TRUE(test::RunUntil([&] { return output.ServerAway(); }, 3000));
     feeder.Prime();
-    QTest::qWait(1000);
+    test::RunFor(1000);
     EXPECT_GT(feeder.returned.size(), 70u); // silently, at the pace of play
 
     test::PrivatePulseServer server;
@@ -274,9 +274,9 @@ TEST_F(NoSoundServerOutputTest, AServerStartedLaterIsFoundAndPlaysTheNight)
     const Clock::time_point startTime = Clock::now();
     test::MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Start());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 5000));
+    ASSERT_TRUE(test::RunUntil([&] { return output.OnServer(); }, 5000));
     EXPECT_LT(Clock::now() - startTime, 4500ms);
-    QTest::qWait(500);
+    test::RunFor(500);
     const std::vector<int16_t> recorded = recorder.Stop();
     const Match match = FindStart(recorded, FirstSound(recorded, 0), feeder.signal);
     ASSERT_LT(match.offset, feeder.signal.size()) << "the night was not heard";
