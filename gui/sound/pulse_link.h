@@ -61,6 +61,7 @@ private:
     Listener listener_;
     bool tellPending_ = false;
     uint64_t underruns_ = 0;
+    bool startPending_ = true;  // the next write also starts the stream
     std::string defaultOutput_; // the server's default output, as last heard
 };
 

@@ -57,6 +57,8 @@ SoundOutput::SoundOutput(std::unique_ptr<ServerLink> link, QObject* parent)
     link_->SetListener([this] { OnLinkChanged(); });
     connect(&timer_, &DeadlineTimer::Fired, this, &SoundOutput::Service);
     searchTimer_.setSingleShot(true);
+    // A coarse timer may fire 5 % early: the server is never looked for sooner than promised.
+    searchTimer_.setTimerType(Qt::PreciseTimer);
     connect(&searchTimer_, &QTimer::timeout, this, &SoundOutput::Search);
 }
 
@@ -335,6 +337,17 @@ void SoundOutput::Feed()
         return;
     }
     uint64_t room = timeline_.UnsentByteCount();
+    // A stream that has played all it had may report a clock that ran on while it waited: what
+    // comes now is heard from the stream's present time on.
+    if (room > 0 && PlayedPosition() >= timeline_.SentEnd())
+    {
+        uint64_t streamBytes = 0;
+        if (link_->PlayedBytes(streamBytes))
+        {
+            streamBase_ = timeline_.SentEnd() - streamBytes; // modulo 2^64, as the sums are
+            streamPlayed_ = streamBytes;
+        }
+    }
     if (!watched_)
     {
         // Unwatched, blocks come back once sent, so the backlog is bounded here.
