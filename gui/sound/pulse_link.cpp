@@ -94,16 +94,6 @@ bool PulseLink::Write(const void* data, size_t byteCount)
         Become(LinkState::Lost);
         return false;
     }
-    // The server may wait for a buffer's worth before it starts a stream, or after it ran dry:
-    // a short sound (a preview) would never be heard. It is told to start at once.
-    if (startPending_)
-    {
-        startPending_ = false;
-        if (pa_operation* operation = pa_stream_trigger(stream_, nullptr, nullptr))
-        {
-            pa_operation_unref(operation);
-        }
-    }
     return true;
 }
 
@@ -243,14 +233,7 @@ bool PulseLink::OpenStream()
     }
     pa_stream_set_state_callback(stream_, &PulseLink::OnStreamState, this);
     pa_stream_set_underflow_callback(
-        stream_,
-        [](pa_stream*, void* self) {
-            auto* link = static_cast<PulseLink*>(self);
-            ++link->underruns_;
-            link->startPending_ = true;
-        },
-        this);
-    startPending_ = true;
+        stream_, [](pa_stream*, void* self) { ++static_cast<PulseLink*>(self)->underruns_; }, this);
     // The stream starts with the first frame written (a short preview plays too) and keeps
     // about `buffer_` queued; the server's own requests are not listened to: the owner writes
     // on its own schedule.

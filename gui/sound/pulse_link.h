@@ -2,9 +2,8 @@
 // The sound server through libpulse (PulseAudio, or PipeWire through pipewire-pulse): one
 // context and one playback stream, run on the event loop of the thread that made it
 // (PulseLoop). The stream names the program for the mixer (application name "Yumo", its icon,
-// media.role music) and is not pinned to an output: when the default output changes, the stream
-// moves there unless the user had moved it elsewhere, and the server rescues it to the default
-// when its output goes away.
+// media.role music) and is not pinned to an output, so the server moves it with the default
+// output and rescues it to the default when its output goes away.
 
 #include <chrono>
 #include <pulse/context.h>
@@ -61,7 +60,6 @@ private:
     Listener listener_;
     bool tellPending_ = false;
     uint64_t underruns_ = 0;
-    bool startPending_ = true;  // the next write also starts the stream
     std::string defaultOutput_; // the server's default output, as last heard
 };
 

@@ -203,13 +203,10 @@ uint64_t SoundOutput::PlayedPosition()
     {
     case Mode::Streaming:
     {
-        // A lost stream tells nothing more: it stays where it was last heard.
         uint64_t streamBytes = 0;
-        if (link_->PlayedBytes(streamBytes))
-        {
-            streamPlayed_ = std::max(streamPlayed_, streamBytes);
-        }
-        return std::min(streamBase_ + streamPlayed_, timeline_.SentEnd());
+        const uint64_t played =
+            link_->PlayedBytes(streamBytes) ? streamBase_ + streamBytes : streamBase_;
+        return std::min(played, timeline_.SentEnd());
     }
     case Mode::Holding:
         return std::min(runStart_, written);
@@ -257,7 +254,6 @@ void SoundOutput::StartStreaming()
     uint64_t position = PlayedPosition();
     position -= position % static_cast<uint64_t>(format_.blockAlign);
     streamBase_ = timeline_.RewindTo(position);
-    streamPlayed_ = 0;
     mode_ = Mode::Streaming;
     attempt_ = 0;
     searchTimer_.stop();
@@ -337,17 +333,6 @@ void SoundOutput::Feed()
         return;
     }
     uint64_t room = timeline_.UnsentByteCount();
-    // A stream that has played all it had may report a clock that ran on while it waited: what
-    // comes now is heard from the stream's present time on.
-    if (room > 0 && PlayedPosition() >= timeline_.SentEnd())
-    {
-        uint64_t streamBytes = 0;
-        if (link_->PlayedBytes(streamBytes))
-        {
-            streamBase_ = timeline_.SentEnd() - streamBytes; // modulo 2^64, as the sums are
-            streamPlayed_ = streamBytes;
-        }
-    }
     if (!watched_)
     {
         // Unwatched, blocks come back once sent, so the backlog is bounded here.
