@@ -1,5 +1,6 @@
 #include "gui/sound/pulse_link.h"
 
+#include <algorithm>
 #include <pulse/error.h>
 #include <pulse/proplist.h>
 
@@ -94,10 +95,12 @@ bool PulseLink::Write(const void* data, size_t byteCount)
         Become(LinkState::Lost);
         return false;
     }
+    written_ += byteCount;
+    dry_ = false;
     return true;
 }
 
-bool PulseLink::PlayedBytes(uint64_t& bytes)
+bool PulseLink::StreamClock(uint64_t& bytes) const
 {
     pa_usec_t played = 0;
     if (state_ != LinkState::Ready || pa_stream_get_time(stream_, &played) < 0)
@@ -105,7 +108,31 @@ bool PulseLink::PlayedBytes(uint64_t& bytes)
         return false;
     }
     bytes = BytesInDuration(std::chrono::microseconds{played}, BytesPerSecond(format_));
-    bytes -= bytes % format_.blockAlign;
+    return true;
+}
+
+bool PulseLink::PlayedBytes(uint64_t& bytes)
+{
+    uint64_t clock = 0;
+    if (!StreamClock(clock))
+    {
+        return false;
+    }
+    uint64_t played = std::min(clock, written_);
+    // A stream that ran dry tells a clock standing still short of its end: what the server has
+    // read plays out at the real pace within the output's delay.
+    if (dry_)
+    {
+        const uint64_t since =
+            BytesInDuration(std::chrono::steady_clock::now() - dryTime_, BytesPerSecond(format_));
+        played = std::max(played, std::min(lastTold_ + since, written_));
+    }
+    else
+    {
+        lastTold_ = played;
+    }
+    played -= played % format_.blockAlign;
+    bytes = played;
     return true;
 }
 
@@ -233,7 +260,25 @@ bool PulseLink::OpenStream()
     }
     pa_stream_set_state_callback(stream_, &PulseLink::OnStreamState, this);
     pa_stream_set_underflow_callback(
-        stream_, [](pa_stream*, void* self) { ++static_cast<PulseLink*>(self)->underruns_; }, this);
+        stream_,
+        [](pa_stream*, void* self) {
+            auto* link = static_cast<PulseLink*>(self);
+            ++link->underruns_;
+            if (!link->dry_)
+            {
+                uint64_t clock = 0;
+                if (link->StreamClock(clock))
+                {
+                    link->lastTold_ = std::min(clock, link->written_);
+                }
+                link->dry_ = true;
+                link->dryTime_ = std::chrono::steady_clock::now();
+            }
+        },
+        this);
+    written_ = 0;
+    lastTold_ = 0;
+    dry_ = false;
     // The stream starts with the first frame written (a short preview plays too) and keeps
     // about `buffer_` queued; the server's own requests are not listened to: the owner writes
     // on its own schedule.

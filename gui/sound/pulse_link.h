@@ -6,6 +6,7 @@
 // output and rescues it to the default when its output goes away.
 
 #include <chrono>
+#include <cstdint>
 #include <pulse/context.h>
 #include <pulse/introspect.h>
 #include <pulse/stream.h>
@@ -47,6 +48,7 @@ private:
     static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
     void AskServerInfo();
     bool OpenStream();
+    bool StreamClock(uint64_t& bytes) const;
     void DropStream();
     void Become(LinkState state);
 
@@ -60,6 +62,12 @@ private:
     Listener listener_;
     bool tellPending_ = false;
     uint64_t underruns_ = 0;
+    // The current stream's bytes written. Its clock stands still once the server has read all
+    // it had, short of the output's delay.
+    uint64_t written_ = 0;
+    uint64_t lastTold_ = 0; // the position last told to the owner
+    bool dry_ = false;      // the server read all it had, at `dryTime_`
+    std::chrono::steady_clock::time_point dryTime_{};
     std::string defaultOutput_; // the server's default output, as last heard
 };
 

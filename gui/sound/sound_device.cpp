@@ -203,10 +203,13 @@ uint64_t SoundOutput::PlayedPosition()
     {
     case Mode::Streaming:
     {
+        // A lost stream tells nothing more: it stays where it was last heard.
         uint64_t streamBytes = 0;
-        const uint64_t played =
-            link_->PlayedBytes(streamBytes) ? streamBase_ + streamBytes : streamBase_;
-        return std::min(played, timeline_.SentEnd());
+        if (link_->PlayedBytes(streamBytes))
+        {
+            streamPlayed_ = streamBytes;
+        }
+        return std::min(streamBase_ + streamPlayed_, timeline_.SentEnd());
     }
     case Mode::Holding:
         return std::min(runStart_, written);
@@ -254,6 +257,8 @@ void SoundOutput::StartStreaming()
     uint64_t position = PlayedPosition();
     position -= position % static_cast<uint64_t>(format_.blockAlign);
     streamBase_ = timeline_.RewindTo(position);
+    // A new stream has played nothing yet.
+    streamPlayed_ = 0;
     mode_ = Mode::Streaming;
     attempt_ = 0;
     searchTimer_.stop();

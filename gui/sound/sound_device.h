@@ -130,6 +130,7 @@ private:
     Clock::time_point holdSince_{};
     // Streaming: stream byte s is timeline byte s + streamBase_.
     uint64_t streamBase_ = 0;
+    uint64_t streamPlayed_ = 0; // the stream's bytes heard, as last told
     // Holding and Silent: the timeline position `runStart_` was reached at `runTime_`.
     uint64_t runStart_ = 0;
     Clock::time_point runTime_{};
