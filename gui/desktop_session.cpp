@@ -97,10 +97,12 @@ void DesktopSession::OnPhaseChanged(const AppState& state)
 void DesktopSession::OnClipChosen(const AppState& state)
 {
     nightLog_.Clip(state);
-    // Most clips keep her activity (a breath follows a breath): only a new title is news, or
-    // another minute on the sleep timer.
+    // Most clips keep her activity (a breath follows a breath): only a new title is news,
+    // another minute on the sleep timer, or her wake-up call beginning or ending (it may keep
+    // the title of the silence before it).
     if (ClassifyActivity(state.behaviourState, state.sleep) != titleActivity_ ||
-        (NightStarted(state.phase) ? SleepTimerMinutesLeft(state.gentle) : 0) != titleTimerLeft_)
+        (NightStarted(state.phase) ? SleepTimerMinutesLeft(state.gentle) : 0) != titleTimerLeft_ ||
+        (state.behaviourState == kKindWakeCall) != callSeen_)
     {
         bell_->Ring();
     }
@@ -240,9 +242,50 @@ void DesktopSession::RaiseWindow()
     window_.activateWindow();
 }
 
+void DesktopSession::SetSoundAway(bool away)
+{
+    soundAway_ = away;
+    FollowNight();
+}
+
+QWidget* DesktopSession::wakeNotice() const
+{
+    return wakeNotice_ != nullptr && wakeNotice_->isVisible() ? wakeNotice_.data() : nullptr;
+}
+
+void DesktopSession::ShowWakeNotice()
+{
+    if (wakeNotice_ == nullptr)
+    {
+        auto* box = new QMessageBox(QMessageBox::Information, Text(UiText::WakeNoticeCaption),
+                                    Text(UiText::WakeNoticeText), QMessageBox::Ok, &window_);
+        box->setObjectName(QStringLiteral("wakeNotice"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        // Modeless: the night goes on behind it.
+        box->setModal(false);
+        wakeNotice_ = box;
+    }
+    RaiseWindow();
+    wakeNotice_->show();
+    wakeNotice_->raise();
+    wakeNotice_->activateWindow();
+}
+
 void DesktopSession::FollowNight()
 {
     const bool plays = NightPlays(state_.phase);
+    // Her call cannot be heard without a server: it is shown once for each call.
+    const bool calling = plays && state_.behaviourState == kKindWakeCall;
+    callSeen_ = state_.behaviourState == kKindWakeCall;
+    if (calling && soundAway_ && !wakeNoticed_)
+    {
+        wakeNoticed_ = true;
+        ShowWakeNotice();
+    }
+    else if (!calling)
+    {
+        wakeNoticed_ = false;
+    }
     if (plays && settings_.keepAwake)
     {
         inhibitor_->Hold();
@@ -274,7 +317,7 @@ void DesktopSession::FollowNight()
         }
     }
     // Enter starts a night whenever voice data is loaded and none plays.
-    mediaPlayer_->Show(plays, !plays && voiceLoaded, title_);
+    mediaPlayer_->Show(plays, !plays && voiceLoaded, title_, calling);
     if (nightLog_.recording() && !NightStarted(state_.phase))
     {
         FinishNightLog(true);

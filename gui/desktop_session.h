@@ -11,7 +11,9 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include "display/status_words.h"
 #include "gui/desktop/night_log.h"
@@ -71,6 +73,11 @@ public:
 
     // Brings the window forward (a second start asked for it).
     void RaiseWindow();
+    // Whether the sound output has no server (what it plays is not heard). Her wake-up call
+    // made then is shown instead: a notice on screen and the window raised.
+    void SetSoundAway(bool away);
+    // The notice, while it is shown; nullptr otherwise.
+    QWidget* wakeNotice() const;
 
     QAction* englishAction() const { return english_; }
     QAction* keepAwakeAction() const { return keepAwake_; }
@@ -106,6 +113,7 @@ private:
     void FollowSettings();
     // Once a night is over: its events kept in last-night.tsv (on a worker), and its picture.
     void FinishNightLog(bool show);
+    void ShowWakeNotice();
 
     AppState& state_;
     MainWindow& window_;
@@ -118,6 +126,10 @@ private:
     QAction* oneEar_ = nullptr;
     QAction* swapSides_ = nullptr;
     ChangeBell* bell_;
+    bool soundAway_ = false;
+    bool wakeNoticed_ = false; // the notice was shown for the call under way
+    bool callSeen_ = false;    // her wake-up call was under way when last looked at
+    QPointer<QWidget> wakeNotice_;
     SettingsKeeper* keeper_;
     SleepInhibitor* inhibitor_;
     MediaPlayerService* mediaPlayer_;

@@ -77,24 +77,6 @@ bool ParseOptions(int argc, char** argv, Options& options, int& status)
     return true;
 }
 
-// The sound server learns from these who plays: the volume mixer shows "Yumo" with its icon,
-// and the stream's role is music. They must be set before the first sound stream opens; values
-// the user put in PULSE_PROP come after ours and win.
-void NameTheSoundStream()
-{
-    std::string properties = "application.name='Yumo' application.id='org.yumo.Yumo' "
-                             "application.icon_name='org.yumo.Yumo' media.role='music'";
-    if (const char* user = std::getenv("PULSE_PROP"); user != nullptr && user[0] != '\0')
-    {
-        properties += ' ';
-        properties += user;
-    }
-    setenv("PULSE_PROP", properties.c_str(), 1);
-    // Qt names its sound context itself ("QtPulseAudio:<pid>"), and PULSE_PROP does not replace
-    // a name already given; this variable does, unless the user set it.
-    setenv("PULSE_PROP_OVERRIDE_application.name", "Yumo", 0);
-}
-
 // A settings file that cannot be read is put aside (yumo.conf.damaged) and the defaults used.
 yumo::SavedSettings ReadSavedSettings(const QString& path)
 {
@@ -119,7 +101,6 @@ int main(int argc, char** argv)
     {
         return status;
     }
-    NameTheSoundStream();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yumo"));
     QApplication::setApplicationVersion(QLatin1String(kVersion));
@@ -151,6 +132,9 @@ int main(int argc, char** argv)
     yumo::DesktopSession desktop(
         {*program.state, *program.window, *program.language, *program.reporter}, saved,
         settingsPath, {QDBusConnection::sessionBus(), QDBusConnection::systemBus()});
+    QObject::connect(program.output.get(), &yumo::SoundOutput::ServerAwayChanged, &desktop,
+                     &yumo::DesktopSession::SetSoundAway);
+    desktop.SetSoundAway(program.output->ServerAway());
     QObject::connect(&instance, &yumo::SingleInstance::RaiseRequested, &desktop,
                      &yumo::DesktopSession::RaiseWindow);
     program.window->show();

@@ -16,6 +16,7 @@
 #include "gui/panes/status_panes.h"
 #include "gui/texts/texts.h"
 #include "gui/window/client_area.h"
+#include "voices/voice_set.h"
 
 namespace yumo
 {
@@ -96,10 +97,15 @@ bool StartProgram(QApplication& application, Program& program, const SavedSettin
         }
     }
     LoadFilterSet(state.filters, std::filesystem::path("."), *program.reporter);
-    program.output = CreateSoundOutput(*program.reporter);
+    program.output = CreateSoundOutput();
     program.window = std::make_unique<MainWindow>(state, *program.output, *program.prompts);
-    QObject::connect(program.window.get(), &MainWindow::SeenChanged, program.output.get(),
-                     &SoundOutput::SetWatched);
+    SoundOutput* output = program.output.get();
+    MainWindow* window = program.window.get();
+    QObject::connect(window, &MainWindow::SeenChanged, output, &SoundOutput::SetWatched);
+    QObject::connect(output, &SoundOutput::ServerAwayChanged, window, &MainWindow::ShowSoundAway);
+    // The stream is named in the mixer after the voice set's owner.
+    QObject::connect(window, &MainWindow::Changed, output,
+                     [output, &state] { output->SetStreamName(OwnerNameUtf8(state.voices)); });
     program.reporter->SetOwner(program.window.get());
     RestoreWindow(*program.window, state, settings);
     const QString voicePath = StartUpVoicePath(settings);

@@ -55,6 +55,21 @@ void BlockTimeline::MarkSent(size_t byteCount)
     sentEnd_ = std::min(sentEnd_ + byteCount, writtenEnd_);
 }
 
+uint64_t BlockTimeline::RewindTo(uint64_t position)
+{
+    for (int i = 0; i < count_; ++i)
+    {
+        const TimelineBlock& block = At(i);
+        if (!block.dropped)
+        {
+            // Blocks are contiguous on the timeline: before this one's start nothing is held.
+            sentEnd_ = std::min(sentEnd_, std::max(position, block.end - block.byteCount));
+            break;
+        }
+    }
+    return sentEnd_;
+}
+
 bool BlockTimeline::PopFinished(uint64_t played, TimelineBlock& block)
 {
     if (count_ == 0)

@@ -55,6 +55,10 @@ public:
     // Marks `byteCount` bytes from NextUnsent as sent.
     void MarkSent(size_t byteCount);
     uint64_t UnsentByteCount() const { return writtenEnd_ - sentEnd_; }
+    // Takes back what was sent from `position` on (a new stream replays what the lost one had
+    // not played): at most back to the start of the oldest block still held and not dropped.
+    // Returns the sent end afterwards.
+    uint64_t RewindTo(uint64_t position);
 
     // Removes and returns the oldest block when it was dropped or ends at or before `played`.
     bool PopFinished(uint64_t played, TimelineBlock& block);

@@ -284,12 +284,16 @@
         <translation>The voices you added have not been saved. Continue without saving?</translation>
     </message>
     <message>
-        <source>サウンドデバイスを開けませんでした。音を出さずに続けます。</source>
-        <translation>Cannot open the sound device. Yumo goes on without sound.</translation>
+        <source>Yumo - 音が出ていません（サウンドサーバーを探しています）</source>
+        <translation>Yumo - no sound (looking for the sound server)</translation>
     </message>
     <message>
-        <source>サウンドデバイスエラー</source>
-        <translation>Sound Device Error</translation>
+        <source>Yumo - 音が戻りました</source>
+        <translation>Yumo - the sound is back</translation>
+    </message>
+    <message>
+        <source>起きる時間です。</source>
+        <translation>It is time to get up.</translation>
     </message>
     <message>
         <source>このファイルの形式はプレビューできません。</source>

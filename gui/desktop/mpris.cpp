@@ -16,11 +16,14 @@ void Run(const std::function<void()>& action)
     }
 }
 
-QVariantMap NightMetadata(const QString& title)
+// "yumo:wakeCall": she is calling the listener awake (a player's own key, as the
+// specification of the interface allows).
+QVariantMap NightMetadata(const QString& title, bool wakeCall)
 {
     return {{QStringLiteral("mpris:trackid"),
              QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/yumo/Yumo/Night")))},
-            {QStringLiteral("xesam:title"), title}};
+            {QStringLiteral("xesam:title"), title},
+            {QStringLiteral("yumo:wakeCall"), wakeCall}};
 }
 
 } // namespace
@@ -43,7 +46,10 @@ QString MprisPlayerAdaptor::PlaybackStatus() const
     return service_->running() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
 }
 
-QVariantMap MprisPlayerAdaptor::Metadata() const { return NightMetadata(service_->title()); }
+QVariantMap MprisPlayerAdaptor::Metadata() const
+{
+    return NightMetadata(service_->title(), service_->wakeCall());
+}
 
 bool MprisPlayerAdaptor::CanPlay() const { return service_->canStart(); }
 // There is no pause: a night ends and the next one starts afresh, as with the Enter key.
@@ -100,7 +106,7 @@ MediaPlayerService::~MediaPlayerService()
     }
 }
 
-void MediaPlayerService::Show(bool running, bool canStart, const QString& title)
+void MediaPlayerService::Show(bool running, bool canStart, const QString& title, bool wakeCall)
 {
     QVariantMap changed;
     if (running != running_)
@@ -115,10 +121,11 @@ void MediaPlayerService::Show(bool running, bool canStart, const QString& title)
         canStart_ = canStart;
         changed.insert(QStringLiteral("CanPlay"), canStart);
     }
-    if (title != title_)
+    if (title != title_ || wakeCall != wakeCall_)
     {
         title_ = title;
-        changed.insert(QStringLiteral("Metadata"), NightMetadata(title));
+        wakeCall_ = wakeCall;
+        changed.insert(QStringLiteral("Metadata"), NightMetadata(title, wakeCall));
     }
     if (!changed.isEmpty())
     {

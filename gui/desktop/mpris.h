@@ -119,11 +119,12 @@ public:
     bool IsRegistered() const { return registered_; }
 
     // What the night looks like now; changed properties are announced on the bus.
-    void Show(bool running, bool canStart, const QString& title);
+    void Show(bool running, bool canStart, const QString& title, bool wakeCall = false);
 
     bool running() const { return running_; }
     bool canStart() const { return canStart_; }
     const QString& title() const { return title_; }
+    bool wakeCall() const { return wakeCall_; }
     const MprisActions& actions() const { return actions_; }
 
 private:
@@ -135,6 +136,7 @@ private:
     bool running_ = false;
     bool canStart_ = false;
     QString title_;
+    bool wakeCall_ = false;
 };
 
 } // namespace yumo

@@ -9,9 +9,18 @@
 namespace yumo
 {
 
-PreviewPlayer::PreviewPlayer(Reporter& reporter, QObject* parent)
-    : QObject(parent), reporter_(reporter)
+PreviewPlayer::PreviewPlayer(Reporter& reporter, std::unique_ptr<ServerLink> link, QObject* parent)
+    : QObject(parent), reporter_(reporter), device_(std::move(link))
 {
+    device_.SetStreamName(Text(UiText::EditorPreview).toStdString());
+    // A server found missing while a preview plays: it goes on in silence, and the user hears
+    // why once.
+    connect(&device_, &SoundOutput::ServerAwayChanged, this, [this](bool away) {
+        if (away && playing_)
+        {
+            TellMissing();
+        }
+    });
 }
 
 PreviewPlayer::~PreviewPlayer() { Stop(); }
@@ -34,18 +43,17 @@ bool PreviewPlayer::Play(ImportedAudio audio, const PcmFormat& format)
         audio_ = ImportedAudio{};
         return false;
     }
+    // Without a server the preview passes in silence; the server is looked for again by
+    // every preview.
     if (!device_.Open(format, [this](int) { OnHeard(); }))
     {
         audio_ = ImportedAudio{};
-        if (!toldMissing_)
-        {
-            toldMissing_ = true;
-            ReportMessage(reporter_, Text(UiText::PreviewNoDevice).toStdString(),
-                          Text(UiText::PreviewErrorCaption).toStdString(), MessageKind::Warning);
-        }
         return false;
     }
-    toldMissing_ = false;
+    if (device_.ServerAway())
+    {
+        TellMissing();
+    }
     // The device reads the bytes as they play; they stay in audio_ until the preview ends.
     if (!device_.Write(0, reinterpret_cast<const int16_t*>(audio_.buffer.data()), wholeFrames))
     {
@@ -63,8 +71,22 @@ void PreviewPlayer::Stop()
     audio_ = ImportedAudio{};
 }
 
+void PreviewPlayer::TellMissing()
+{
+    if (!toldMissing_)
+    {
+        toldMissing_ = true;
+        ReportMessage(reporter_, Text(UiText::PreviewNoDevice).toStdString(),
+                      Text(UiText::PreviewErrorCaption).toStdString(), MessageKind::Warning);
+    }
+}
+
 void PreviewPlayer::OnHeard()
 {
+    if (device_.OnServer())
+    {
+        toldMissing_ = false;
+    }
     Stop();
     // Told from the event loop, not from inside the device's notification, so that a receiver
     // may delete the player or play the next preview at once.

@@ -1,17 +1,20 @@
 #pragma once
 // The voice editor's preview: plays one imported sound once, as imported (mono or stereo,
-// 16-bit, at its own rate), on a sound-card output of its own, so a preview never disturbs a
-// night. It can be stopped at once and tells when the whole sound has been heard. When no
-// output opens, the user is told once (again only after a preview has played since).
+// 16-bit, at its own rate), on a sound output of its own (its own stream on the server), so a
+// preview never disturbs a night. It can be stopped at once and tells when the whole sound has
+// been heard. When no sound server is there, the user is told once (again only after a preview
+// has been heard since).
 //
 //   PreviewPlayer preview(reporter);
 //   connect(&preview, &PreviewPlayer::Finished, editor, ...);
 //   preview.Play(std::move(scratchAudio), scratchFormat); ... preview.Stop();
 
+#include <memory>
+
 #include <QObject>
 
 #include "common/report.h"
-#include "gui/sound/sound_card_device.h"
+#include "gui/sound/sound_device.h"
 #include "import/pcm_audio.h"
 
 namespace yumo
@@ -35,12 +38,14 @@ class PreviewPlayer final : public QObject, public PreviewOutput
     Q_OBJECT
 
 public:
-    explicit PreviewPlayer(Reporter& reporter, QObject* parent = nullptr);
+    // Without a link, a libpulse one.
+    explicit PreviewPlayer(Reporter& reporter, std::unique_ptr<ServerLink> link = nullptr,
+                           QObject* parent = nullptr);
     // Closes the output before the samples it reads go.
     ~PreviewPlayer() override;
 
     // False also when there is nothing to play (no whole frame), the format is not 16-bit PCM
-    // with one or two channels, or no output opens.
+    // with one or two channels, or no sound server is there.
     bool Play(ImportedAudio audio, const PcmFormat& format) override;
     // No Finished follows.
     void Stop() override;
@@ -52,9 +57,10 @@ signals:
 
 private:
     void OnHeard();
+    void TellMissing();
 
     Reporter& reporter_;
-    SoundCardDevice device_;
+    SoundOutput device_;
     ImportedAudio audio_;
     bool playing_ = false;
     bool toldMissing_ = false;

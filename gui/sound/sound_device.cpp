@@ -1,117 +1,470 @@
 #include "gui/sound/sound_device.h"
 
-#include "gui/texts/texts.h"
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "gui/sound/pulse_link.h"
+#include "night/byte_clock.h"
 
 namespace yumo
 {
-
-SoundOutput::SoundOutput(Reporter& reporter, QObject* parent) : QObject(parent), reporter_(reporter)
+namespace
 {
+
+// While bytes wait to go out, the stream is topped up at least this often.
+constexpr std::chrono::milliseconds kFeedInterval{20};
+// While blocks wait, the stream's progress is looked at at least this often.
+constexpr std::chrono::milliseconds kWatchInterval{100};
+// How soon a wake-up that is due already comes round.
+constexpr std::chrono::milliseconds kGrace{2};
+// How often the stream is topped up while nobody watches: eight blocks' time.
+constexpr std::chrono::microseconds kUnwatchedInterval{92880};
+// How far beyond its buffer the stream is filled while nobody watches: two wake-ups, so it
+// still holds well over 100 ms when the output wakes.
+constexpr std::chrono::microseconds kUnwatchedLead = 2 * kUnwatchedInterval;
+// Unwatched, the output wakes early when less than this is left to be heard: at the start of
+// a night the ten queued blocks (116 ms) are all the stream has.
+constexpr std::chrono::milliseconds kUnwatchedFloor{60};
+
+bool SameFormat(const PcmFormat& a, const PcmFormat& b)
+{
+    return a.sampleRate == b.sampleRate && a.channels == b.channels &&
+           a.blockAlign == b.blockAlign && a.bitsPerSample == b.bitsPerSample;
+}
+
+} // namespace
+
+std::chrono::milliseconds ReconnectWait(int attempt)
+{
+    constexpr std::array<std::chrono::milliseconds, 3> kFirstWaits{std::chrono::milliseconds{2000},
+                                                                   std::chrono::milliseconds{2000},
+                                                                   std::chrono::milliseconds{3000}};
+    if (attempt >= 0 && attempt < static_cast<int>(kFirstWaits.size()))
+    {
+        return kFirstWaits[static_cast<size_t>(attempt)];
+    }
+    return std::chrono::milliseconds{4000};
+}
+
+SoundOutput::SoundOutput(std::unique_ptr<ServerLink> link, QObject* parent)
+    : QObject(parent), link_(std::move(link))
+{
+    if (link_ == nullptr)
+    {
+        link_ = std::make_unique<PulseLink>(kServerBufferMilliseconds);
+    }
+    link_->SetListener([this] { OnLinkChanged(); });
+    connect(&timer_, &DeadlineTimer::Fired, this, &SoundOutput::Service);
+    searchTimer_.setSingleShot(true);
+    // A coarse timer may fire 5 % early: the server is never looked for sooner than promised.
+    searchTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&searchTimer_, &QTimer::timeout, this, &SoundOutput::Search);
+}
+
+SoundOutput::~SoundOutput()
+{
+    link_->SetListener(nullptr);
+    link_->Close();
 }
 
 bool SoundOutput::Open(const PcmFormat& format, BlockDone onBlockDone)
 {
     Close();
+    bytesPerSecond_ = BytesPerSecond(format);
+    if (bytesPerSecond_ == 0 || !timer_.IsValid())
+    {
+        return false;
+    }
+    const bool formatChanged = !SameFormat(format, format_);
     format_ = format;
     onBlockDone_ = std::move(onBlockDone);
-    return UseSoundCard() || FallBackToSilence();
+    open_ = true;
+    mode_ = Mode::Holding;
+    runStart_ = timeline_.WrittenEnd();
+    runTime_ = Clock::now();
+    if (formatChanged && link_->State() != LinkState::Closed)
+    {
+        link_->Close();
+    }
+    switch (link_->State())
+    {
+    case LinkState::Ready:
+        StartStreaming();
+        break;
+    case LinkState::Connecting:
+        searchTimer_.start(kConnectLimit);
+        break;
+    case LinkState::Closed:
+    case LinkState::Lost:
+        link_->Close();
+        if (link_->Connect(format_))
+        {
+            searchTimer_.start(kConnectLimit);
+        }
+        else
+        {
+            GoSilent(true);
+        }
+        break;
+    }
+    return true;
 }
 
 bool SoundOutput::Write(int blockIndex, const int16_t* data, size_t byteCount)
 {
-    if (active_ == nullptr)
+    if (!open_ || byteCount % static_cast<size_t>(format_.blockAlign) != 0)
     {
         return false;
     }
-    // A block written while nothing is queued starts a new run (a night): the moment to leave
-    // the silent device, or a failed sink, for a new sink.
-    if (PendingBlocks() == 0)
+    const Clock::time_point now = Clock::now();
+    // In silence, a block written after everything has passed starts a new run now, as a
+    // server plays nothing while it has nothing and goes on when it gets more.
+    if (mode_ == Mode::Silent && PlayedPosition() >= timeline_.WrittenEnd())
     {
-        if (active_ == &silent_)
-        {
-            UseSoundCard();
-        }
-        else if (card_.HasFailed() && !UseSoundCard())
-        {
-            FallBackToSilence();
-        }
+        runStart_ = timeline_.WrittenEnd();
+        runTime_ = now;
     }
-    return active_ != nullptr && active_->Write(blockIndex, data, byteCount);
+    if (!timeline_.Push(blockIndex, data, byteCount))
+    {
+        return false;
+    }
+    // Blocks written by notifications go out together once the notifications are done.
+    if (!inService_)
+    {
+        Feed();
+        Schedule();
+    }
+    return true;
 }
 
 void SoundOutput::Reset()
 {
-    if (active_ != nullptr)
+    timeline_.DropAll();
+    runStart_ = timeline_.WrittenEnd();
+    runTime_ = Clock::now();
+    // A new stream silences what the server still holds at once.
+    if (mode_ == Mode::Streaming)
     {
-        active_->Reset();
+        if (link_->RestartStream())
+        {
+            mode_ = Mode::Holding;
+            searchTimer_.start(kConnectLimit);
+        }
+        else
+        {
+            GoSilent(true);
+        }
     }
-}
-
-void SoundOutput::SetWatched(bool watched)
-{
-    card_.SetWatched(watched);
-    silent_.SetWatched(watched);
+    if (!inService_)
+    {
+        Schedule();
+    }
 }
 
 void SoundOutput::Close()
 {
-    card_.Close();
-    silent_.Close();
-    active_ = nullptr;
+    open_ = false;
+    ++generation_;
+    onBlockDone_ = nullptr;
+    timeline_.Clear();
+    timer_.Disarm();
+    searchTimer_.stop();
+    if (mode_ == Mode::Streaming && !link_->RestartStream())
+    {
+        link_->Close();
+    }
+    mode_ = Mode::Holding;
 }
 
-bool SoundOutput::UseSoundCard()
+void SoundOutput::SetWatched(bool watched)
 {
-    if (!card_.Open(format_, onBlockDone_))
+    if (watched == watched_)
     {
-        return false;
+        return;
     }
-    silent_.Close();
-    const bool changed = active_ != &card_;
-    active_ = &card_;
-    toldSilent_ = false;
-    if (changed)
+    watched_ = watched;
+    if (!inService_)
     {
-        emit OutputChanged(true);
+        Schedule();
     }
-    return true;
 }
 
-bool SoundOutput::FallBackToSilence()
+void SoundOutput::SetStreamName(const std::string& name)
 {
-    card_.Close();
-    if (!silent_.Open(format_, onBlockDone_))
-    {
-        active_ = nullptr;
-        return false;
-    }
-    const bool changed = active_ != &silent_;
-    active_ = &silent_;
-    if (!toldSilent_)
-    {
-        toldSilent_ = true;
-        ReportMessage(reporter_, Text(UiText::SoundSilentFallback).toStdString(),
-                      Text(UiText::SoundDeviceErrorCaption).toStdString(), MessageKind::Warning);
-    }
-    if (changed)
-    {
-        emit OutputChanged(false);
-    }
-    return true;
+    streamName_ = name;
+    link_->SetStreamName(name);
 }
 
-int SoundOutput::PendingBlocks() const
+uint64_t SoundOutput::PlayedPosition()
 {
-    if (active_ == &card_)
+    const uint64_t written = timeline_.WrittenEnd();
+    switch (mode_)
     {
-        return card_.PendingBlocks();
+    case Mode::Streaming:
+    {
+        // A lost stream tells nothing more: it stays where it was last heard.
+        uint64_t streamBytes = 0;
+        if (link_->PlayedBytes(streamBytes))
+        {
+            streamPlayed_ = streamBytes;
+        }
+        return std::min(streamBase_ + streamPlayed_, timeline_.SentEnd());
     }
-    return active_ == &silent_ ? silent_.PendingBlocks() : 0;
+    case Mode::Holding:
+        return std::min(runStart_, written);
+    case Mode::Silent:
+        break;
+    }
+    const Clock::time_point now = Clock::now();
+    if (now <= runTime_)
+    {
+        return std::min(runStart_, written);
+    }
+    return std::min(runStart_ + BytesInDuration(now - runTime_, bytesPerSecond_), written);
 }
 
-std::unique_ptr<SoundOutput> CreateSoundOutput(Reporter& reporter)
+void SoundOutput::OnLinkChanged()
 {
-    return std::make_unique<SoundOutput>(reporter);
+    switch (link_->State())
+    {
+    case LinkState::Ready:
+        if (open_ && mode_ != Mode::Streaming)
+        {
+            StartStreaming();
+        }
+        break;
+    case LinkState::Lost:
+        if (open_)
+        {
+            GoSilent(true);
+        }
+        else
+        {
+            link_->Close();
+        }
+        break;
+    case LinkState::Connecting:
+    case LinkState::Closed:
+        break;
+    }
 }
+
+void SoundOutput::StartStreaming()
+{
+    // What the silent pace has passed is gone; the rest is sent again to the new stream, from
+    // a whole frame (blocks are whole frames on the timeline).
+    uint64_t position = PlayedPosition();
+    position -= position % static_cast<uint64_t>(format_.blockAlign);
+    streamBase_ = timeline_.RewindTo(position);
+    // A new stream has played nothing yet.
+    streamPlayed_ = 0;
+    mode_ = Mode::Streaming;
+    attempt_ = 0;
+    searchTimer_.stop();
+    lastPlayed_ = streamBase_;
+    lastProgress_ = Clock::now();
+    link_->SetStreamName(streamName_);
+    SetAway(false);
+    if (!inService_)
+    {
+        Feed();
+        Schedule();
+    }
+}
+
+void SoundOutput::GoSilent(bool lost)
+{
+    const Clock::time_point now = Clock::now();
+    if (mode_ == Mode::Streaming)
+    {
+        runStart_ = PlayedPosition();
+        runTime_ = now;
+    }
+    else if (mode_ == Mode::Holding)
+    {
+        runTime_ = now;
+    }
+    mode_ = Mode::Silent;
+    if (lost)
+    {
+        link_->Close();
+        SetAway(true);
+        searchTimer_.start(ReconnectWait(attempt_));
+        attempt_ = std::min(attempt_ + 1, 1000);
+    }
+    if (!inService_)
+    {
+        Feed();
+        Schedule();
+    }
+}
+
+void SoundOutput::Search()
+{
+    if (!open_)
+    {
+        return;
+    }
+    // A stream on its way for too long: the server hangs.
+    if (link_->State() == LinkState::Connecting || mode_ == Mode::Holding)
+    {
+        GoSilent(true);
+        return;
+    }
+    if (link_->State() == LinkState::Ready)
+    {
+        return;
+    }
+    link_->Close();
+    if (!link_->Connect(format_))
+    {
+        GoSilent(true);
+        return;
+    }
+    searchTimer_.start(kConnectLimit);
+}
+
+void SoundOutput::Feed()
+{
+    if (mode_ == Mode::Silent)
+    {
+        // Nothing to send to: the bytes pass at the silent pace.
+        timeline_.MarkSent(static_cast<size_t>(timeline_.UnsentByteCount()));
+        return;
+    }
+    if (mode_ != Mode::Streaming)
+    {
+        return;
+    }
+    uint64_t room = timeline_.UnsentByteCount();
+    if (!watched_)
+    {
+        // Unwatched, blocks come back once sent, so the backlog is bounded here.
+        const uint64_t unheard =
+            timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
+        const uint64_t limit = BytesInDuration(kServerBufferMilliseconds, bytesPerSecond_) +
+                               BytesInDuration(kUnwatchedLead, bytesPerSecond_);
+        room = std::min(room, limit - std::min(limit, unheard));
+        room -= room % static_cast<uint64_t>(format_.blockAlign);
+    }
+    while (room > 0)
+    {
+        const UnsentBytes run = timeline_.NextUnsent(static_cast<size_t>(room));
+        if (run.byteCount == 0)
+        {
+            break;
+        }
+        if (!link_->Write(run.data, run.byteCount))
+        {
+            GoSilent(true);
+            return;
+        }
+        timeline_.MarkSent(run.byteCount);
+        room -= run.byteCount;
+    }
+}
+
+void SoundOutput::WatchProgress()
+{
+    const Clock::time_point now = Clock::now();
+    const uint64_t played = PlayedPosition();
+    if (played != lastPlayed_ || timeline_.Empty() || timeline_.OldestDropped())
+    {
+        lastPlayed_ = played;
+        lastProgress_ = now;
+    }
+    else if (now - lastProgress_ > kStallLimit)
+    {
+        GoSilent(true);
+    }
+}
+
+void SoundOutput::Service()
+{
+    // A notification that opens a modal message box runs the event loop inside this one; the
+    // outer pass schedules the next wake-up when it is done.
+    if (inService_)
+    {
+        return;
+    }
+    inService_ = true;
+    if (mode_ == Mode::Streaming)
+    {
+        Feed();
+        WatchProgress();
+    }
+    else
+    {
+        Feed();
+    }
+    // Unwatched, a block on a stream is done once the server has its bytes (they were copied).
+    const uint64_t finished =
+        watched_ || mode_ != Mode::Streaming ? PlayedPosition() : timeline_.SentEnd();
+    DeliverFinishedBlocks(timeline_, finished, onBlockDone_, generation_);
+    inService_ = false;
+    Feed();
+    Schedule();
+}
+
+void SoundOutput::Schedule()
+{
+    if (!open_ || timeline_.Empty())
+    {
+        timer_.Disarm();
+        return;
+    }
+    const Clock::time_point now = Clock::now();
+    if (timeline_.OldestDropped())
+    {
+        timer_.ArmAt(now);
+        return;
+    }
+    switch (mode_)
+    {
+    case Mode::Holding:
+        // Nothing moves until the stream is ready, which schedules again.
+        timer_.Disarm();
+        return;
+    case Mode::Silent:
+    {
+        const uint64_t end =
+            timeline_.WakeUpEnd(watched_ ? kBlocksPerWakeup : kUnwatchedBlocksPerWakeup);
+        timer_.ArmAt(runTime_ + DurationOfBytes(end - std::min(end, runStart_), bytesPerSecond_));
+        return;
+    }
+    case Mode::Streaming:
+        break;
+    }
+    const uint64_t played = PlayedPosition();
+    if (!watched_)
+    {
+        const uint64_t sent = timeline_.SentEnd();
+        const Clock::duration left =
+            DurationOfBytes(sent - std::min(played, sent), bytesPerSecond_);
+        timer_.ArmAt(
+            now + std::clamp<Clock::duration>(left - kUnwatchedFloor, kGrace, kUnwatchedInterval));
+        return;
+    }
+    const uint64_t end = timeline_.WakeUpEnd();
+    Clock::time_point due = now + DurationOfBytes(end - std::min(end, played), bytesPerSecond_);
+    due = std::min(due, now + kWatchInterval);
+    if (timeline_.UnsentByteCount() > 0)
+    {
+        due = std::min(due, now + kFeedInterval);
+    }
+    timer_.ArmAt(due);
+}
+
+void SoundOutput::SetAway(bool away)
+{
+    if (away != away_)
+    {
+        away_ = away;
+        emit ServerAwayChanged(away);
+    }
+}
+
+std::unique_ptr<SoundOutput> CreateSoundOutput() { return std::make_unique<SoundOutput>(); }
 
 } // namespace yumo

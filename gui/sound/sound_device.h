@@ -1,77 +1,144 @@
 #pragma once
-// The window's audio output.
+// The window's audio output: an AudioDevice over a sound-server link (libpulse by default).
 //
-//   std::unique_ptr<SoundOutput> output = CreateSoundOutput(reporter);
+//   std::unique_ptr<SoundOutput> output = CreateSoundOutput();
 //   OpenOutputStream(state, *output); // after each voice-data load, as with any AudioDevice
 //
-// SoundOutput is the AudioDevice the window hands to the output stream. It plays on the sound
-// card (a QAudioSink on the default output) when a sink opens, and otherwise on a real-time
-// silent device, so a night still advances and the panes move; UsesSoundCard() and the
-// OutputChanged signal say which. Falling back to silence is told to the user once, through
-// the Reporter, and not again for every night while it stays silent.
+// A block comes back when it has been heard: the output writes the blocks' bytes to the
+// server's stream and hands each block back once the stream's played position (the server's
+// delay to the ear taken off) has passed its last byte, timed by a DeadlineTimer on the event
+// loop, two blocks per wake-up, never inside Write.
 //
-// Blocks come back when they have been heard (within 12 ms: two per wake-up of the event
-// loop), on the GUI thread through the event loop, never inside Write. When the sound card fails
-// during a night (the server went away), the pending blocks come back at once and the next Write
-// returns false, so the night ends with the core's message and the window never waits on a dead
-// device. The next night (the first block written while nothing is queued) tries a new sink and
-// falls back to silence if none opens; while silent, every new night tries the sound card again.
+// The night never depends on the server. While no server plays (none at start, or it went
+// away) the output goes on as a silent device at the same real-time pace: the blocks come back
+// in time and Write keeps taking them. Meanwhile the server is looked for again, 2 s after it
+// was lost and then at growing intervals of at most 4 s; once a stream is ready again, what
+// the lost one had not played is sent again from the position the silent pace had reached, and
+// the sound goes on there. ServerAwayChanged tells the window, which says so quietly.
 //
 // Lives on the GUI thread and needs a running Qt event loop. Not to be destroyed from inside
-// its own block-done notification. Qt Multimedia 6.4 connects to the sound server once, when
-// first used: a server that only starts later is not found until the program restarts. The previews
-// of the voice editor use a PreviewPlayer (gui/preview_player.h), an output of their own.
+// its own block-done notification.
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include <QObject>
+#include <QTimer>
 
-#include "common/report.h"
-#include "gui/sound/null_audio_device.h"
-#include "gui/sound/sound_card_device.h"
+#include "gui/sound/deadline_timer.h"
+#include "gui/sound/server_link.h"
 #include "night/audio_device.h"
+#include "night/block_timeline.h"
 
 namespace yumo
 {
+
+// The server's stream keeps about this much queued: less than the stream's ten blocks
+// (116 ms), which come back only when heard.
+constexpr std::chrono::milliseconds kServerBufferMilliseconds{90};
+
+// How long a connection may take, and how long the played position may stand still while
+// blocks wait, before the server counts as lost (one that hangs instead of going away). An
+// idle PulseAudio sink waking up takes up to 2 s to start.
+constexpr std::chrono::milliseconds kConnectLimit{3000};
+constexpr std::chrono::milliseconds kStallLimit{3000};
+
+// The wait before the `attempt`-th search (0 first) for a server that was lost or missing:
+// 2 s, 2 s, 3 s, then 4 s each time; never more often than every 2 s, and a server that comes
+// back is found within 4 s.
+std::chrono::milliseconds ReconnectWait(int attempt);
 
 class SoundOutput final : public QObject, public AudioDevice
 {
     Q_OBJECT
 
 public:
-    explicit SoundOutput(Reporter& reporter, QObject* parent = nullptr);
+    // Without a link, a libpulse one.
+    explicit SoundOutput(std::unique_ptr<ServerLink> link = nullptr, QObject* parent = nullptr);
+    ~SoundOutput() override;
 
-    // True on the sound card or, failing that, on the silent device; false only when the
-    // format is not 16-bit PCM with one or two channels (or the system has no timers left).
+    // False only when the format is not 16-bit PCM with one or two channels, or the system
+    // had no timer left. The server is looked for from now on.
     bool Open(const PcmFormat& format, BlockDone onBlockDone) override;
+    // False when not open, `byteCount` is not whole frames, or the queue is full; never
+    // because of the server.
     bool Write(int blockIndex, const int16_t* data, size_t byteCount) override;
     void Reset() override;
     void Close() override;
 
-    bool UsesSoundCard() const { return active_ == &card_; }
-
-    // Whether anybody sees what follows the notifications (the window): unwatched, both
-    // devices wake less often and only keep the pace.
+    // Whether anybody follows the notifications' timing (the window is seen). Unwatched, a
+    // block comes back once the server has its bytes, the output wakes every eight blocks and
+    // keeps the server about 280 ms ahead of the ear. Watched again, blocks come back when
+    // heard, once that lead has played.
     void SetWatched(bool watched);
+    bool IsWatched() const { return watched_; }
+
+    // Whether the sound goes to a server now, and whether it was lost or missing (told to the
+    // user) and has not played since.
+    bool OnServer() const { return mode_ == Mode::Streaming; }
+    bool ServerAway() const { return away_; }
+    // The stream's name in the mixer: what plays.
+    void SetStreamName(const std::string& name);
+
+    bool IsOpen() const { return open_; }
+    int PendingBlocks() const { return timeline_.Count(); }
+    // For figures: bytes on the output's timeline heard (or passed in silence) so far, and how
+    // often the server's stream ran dry.
+    uint64_t PlayedPosition();
+    uint64_t Underruns() const { return link_->Underruns(); }
 
 signals:
-    void OutputChanged(bool soundCard);
+    void ServerAwayChanged(bool away);
 
 private:
-    bool UseSoundCard();
-    bool FallBackToSilence();
-    int PendingBlocks() const;
+    using Clock = DeadlineTimer::Clock;
+    enum class Mode
+    {
+        Holding,   // a stream is on its way: the position waits
+        Streaming, // the server plays the bytes
+        Silent,    // no server: the position runs in real time
+    };
 
-    Reporter& reporter_;
-    SoundCardDevice card_;
-    NullAudioDevice silent_;
-    AudioDevice* active_ = nullptr; // card_, silent_ or nothing while closed
-    PcmFormat format_;
+    void OnLinkChanged();
+    void StartStreaming();
+    void GoSilent(bool lost);
+    void Search();
+    void Feed();
+    void WatchProgress();
+    void Service();
+    void Schedule();
+    void SetAway(bool away);
+
+    std::unique_ptr<ServerLink> link_;
+    DeadlineTimer timer_;
+    QTimer searchTimer_;
+    BlockTimeline timeline_;
     BlockDone onBlockDone_;
-    bool toldSilent_ = false; // the user heard of the fallback since the card last worked
+    PcmFormat format_;
+    uint64_t generation_ = 0; // changes on Open and Close
+    uint64_t bytesPerSecond_ = 0;
+    bool open_ = false;
+    bool inService_ = false;
+    bool watched_ = true;
+    bool away_ = false;
+    int attempt_ = 0;
+    std::string streamName_;
+
+    Mode mode_ = Mode::Holding;
+    Clock::time_point holdSince_{};
+    // Streaming: stream byte s is timeline byte s + streamBase_.
+    uint64_t streamBase_ = 0;
+    uint64_t streamPlayed_ = 0; // the stream's bytes heard, as last told
+    // Holding and Silent: the timeline position `runStart_` was reached at `runTime_`.
+    uint64_t runStart_ = 0;
+    Clock::time_point runTime_{};
+    uint64_t lastPlayed_ = 0;
+    Clock::time_point lastProgress_{};
 };
 
-// The output the window uses for its nights; it opens nothing until the stream opens it.
-std::unique_ptr<SoundOutput> CreateSoundOutput(Reporter& reporter);
+// The output the window uses for its nights; it connects nothing until the stream opens it.
+std::unique_ptr<SoundOutput> CreateSoundOutput();
 
 } // namespace yumo

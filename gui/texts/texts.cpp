@@ -97,8 +97,10 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "確認"),
     QT_TRANSLATE_NOOP("Yumo", "ボイスデータを保存できませんでした。別の場所に保存しますか？\n"
                               "「いいえ」を選ぶと、追加したボイスを保存せずに終了します。"),
-    QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスを開けませんでした。音を出さずに続けます。"),
-    QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスエラー"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumo - 音が出ていません（サウンドサーバーを探しています）"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumo - 音が戻りました"),
+    QT_TRANSLATE_NOOP("Yumo", "起きる時間です。"),
+    QT_TRANSLATE_NOOP("Yumo", "起こして"),
     QT_TRANSLATE_NOOP("Yumo", "このファイルの形式はプレビューできません。"),
     QT_TRANSLATE_NOOP("Yumo", "サウンドデバイスを開けませんでした。プレビューできません。"),
     QT_TRANSLATE_NOOP("Yumo", "プレビューエラー"),

@@ -101,9 +101,12 @@ enum class UiText
     UnsavedClipsQuestion,
     UnsavedClipsCaption,
     SaveFailedAtQuitQuestion,
-    // The sound output and the editor's previews.
-    SoundSilentFallback,
-    SoundDeviceErrorCaption,
+    // The window's quiet line about the sound server, the wake-up notice shown when the call
+    // cannot be heard, and the editor's previews.
+    SoundAwayTitle,
+    SoundBackTitle,
+    WakeNoticeText,
+    WakeNoticeCaption,
     PreviewFormatRefused,
     PreviewNoDevice,
     PreviewErrorCaption,

@@ -27,6 +27,13 @@
 
 namespace yumo
 {
+namespace
+{
+
+// How long the title says that the sound is back.
+constexpr int kSoundBackShownMilliseconds = 10000;
+
+} // namespace
 
 DropTarget ClassifyDroppedFile(const QString& path)
 {
@@ -69,7 +76,23 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
     timer_.setInterval(kTickMilliseconds);
     timer_.setTimerType(Qt::CoarseTimer);
     connect(&timer_, &QTimer::timeout, this, &MainWindow::Tick);
+    soundBackTimer_.setSingleShot(true);
+    soundBackTimer_.setInterval(kSoundBackShownMilliseconds);
+    connect(&soundBackTimer_, &QTimer::timeout, this,
+            [this] { ShowText(this, UiText::WindowTitle); });
     SyncControls();
+}
+
+void MainWindow::ShowSoundAway(bool away)
+{
+    if (away)
+    {
+        soundBackTimer_.stop();
+        ShowText(this, UiText::SoundAwayTitle);
+        return;
+    }
+    ShowText(this, UiText::SoundBackTitle);
+    soundBackTimer_.start();
 }
 
 MainWindow::~MainWindow() = default;

@@ -70,6 +70,9 @@ public:
     // One tick of the timer: the menu and buttons follow the night, panes whose contents
     // changed are repainted. Does nothing while the window is hidden or minimised.
     void Tick();
+    // The quiet line about the sound server, in the title: the sound is away (no server plays
+    // it), or it is back (for a few seconds, then the plain title again).
+    void ShowSoundAway(bool away);
     bool IsTicking() const { return timer_.isActive(); }
 
     // Whether the window is seen (shown, not minimised, exposed): while it is not, nobody
@@ -147,6 +150,7 @@ private:
     MainMenu menu_;
     WakeDialog* wakeDialog_;
     QTimer timer_;
+    QTimer soundBackTimer_;                         // ends the line that the sound is back
     StatusWords words_;                             // translated once
     PlayBarStrips strips_;                          // PBBAR, PBBARON, PBBARP
     CharacterPane picture_;                         // the companion's pictures, decoded once

@@ -109,6 +109,7 @@ void MainWindow::FinishVoiceLoad(uint64_t job, const QString& path, bool firstLo
                              Text(UiText::VoiceNotOpened).arg(path), MessageKind::Error);
     }
     RepaintAll();
+    emit Changed(); // another set: another owner, another file to remember
 }
 
 void MainWindow::CloseVoiceData()
@@ -124,6 +125,7 @@ void MainWindow::CloseVoiceData()
     TellEditorOfOtherSet(QString());
     EnterNightPhase(state_, NightPhase::NoVoice);
     RepaintAll();
+    emit Changed();
 }
 
 // Imported and split on a worker, as the voice data is read; the night ends when it is in.

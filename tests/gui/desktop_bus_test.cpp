@@ -433,6 +433,49 @@ TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }
 
+// Her wake-up call while no sound server plays is shown instead: a notice on screen, with the
+// window brought back from the task bar; once for each call, and never while the sound is heard.
+TEST_F(DesktopSessionTest, AWakeUpCallThatCannotBeHeardIsShownOnceWithTheWindowRaised)
+{
+    ShowWithDefaultVoice();
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
+    {
+        DesktopSession session(Parts(), SavedSettings{}, QString(), {none, none});
+        PressKey(Qt::Key_Return);
+        ASSERT_TRUE(NightPlays(state->phase));
+        const auto choose = [&](int kind) {
+            state->behaviourState = kind;
+            state->stream.clipObserver->OnClipChosen(*state);
+            QTest::qWait(20);
+        };
+        choose(kKindWakeCall); // heard: nothing to show, but told to the desktop
+        EXPECT_EQ(session.wakeNotice(), nullptr);
+        EXPECT_TRUE(session.mediaPlayer().wakeCall());
+
+        choose(kKindBreathInOut);
+        EXPECT_FALSE(session.mediaPlayer().wakeCall());
+        session.SetSoundAway(true);
+        window->showMinimized();
+        QTest::qWait(20);
+        choose(kKindWakeCall);
+        ASSERT_NE(session.wakeNotice(), nullptr);
+        EXPECT_EQ(session.wakeNotice()->windowTitle(), Text(UiText::WakeNoticeCaption));
+        EXPECT_FALSE(window->isMinimized());
+
+        // Put away by the user, it stays away for the rest of this call, and comes again with
+        // the next one.
+        session.wakeNotice()->close();
+        session.SetSoundAway(true);
+        choose(kKindWakeCall);
+        EXPECT_EQ(session.wakeNotice(), nullptr);
+        choose(kKindSnore);
+        choose(kKindWakeCall);
+        EXPECT_NE(session.wakeNotice(), nullptr);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
+}
+
 TEST(SingleInstance, TheSecondStartRaisesTheFirst)
 {
     PrivateBus bus;

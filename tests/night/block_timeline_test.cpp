@@ -62,6 +62,36 @@ TEST(BlockTimeline, SendsInOrderAcrossBlocksAndHandsBackWhatWasPlayedOrDropped)
     EXPECT_TRUE(timeline.Empty());
 }
 
+// A new stream after a lost one: what was sent is sent again from a position, but never from
+// before the oldest block still held (the earlier ones are back with their owner) nor from a
+// dropped block, and never beyond what was sent.
+TEST(BlockTimeline, RewindSendsAgainFromAPositionWithinTheBlocksStillHeld)
+{
+    std::vector<uint8_t> bytes(16);
+    std::iota(bytes.begin(), bytes.end(), 0);
+    BlockTimeline timeline;
+    ASSERT_TRUE(timeline.Push(0, bytes.data(), 6));
+    ASSERT_TRUE(timeline.Push(1, bytes.data() + 6, 6));
+    ASSERT_TRUE(timeline.Push(2, bytes.data() + 12, 4));
+    SendAll(timeline, 100);
+    TimelineBlock block;
+    ASSERT_TRUE(timeline.PopFinished(6, block)); // block 0 is back
+
+    EXPECT_EQ(timeline.RewindTo(8), 8u);
+    EXPECT_EQ(SendAll(timeline, 5), (std::vector<uint8_t>{8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(timeline.RewindTo(2), 6u); // block 0's bytes are gone: from block 1's start
+    EXPECT_EQ(SendAll(timeline, 100).front(), 6);
+    EXPECT_EQ(timeline.RewindTo(40), 16u);
+
+    // Dropped blocks are never sent again; a block written after the drop is.
+    timeline.DropAll();
+    EXPECT_EQ(timeline.RewindTo(0), 16u);
+    ASSERT_TRUE(timeline.Push(3, bytes.data(), 4));
+    SendAll(timeline, 100);
+    EXPECT_EQ(timeline.RewindTo(0), 16u);
+    EXPECT_EQ(SendAll(timeline, 100), (std::vector<uint8_t>{0, 1, 2, 3}));
+}
+
 TEST(BlockTimeline, NeighbouringBlocksGoOutAsOneRunAndOthersApart)
 {
     std::vector<uint8_t> ring(12);

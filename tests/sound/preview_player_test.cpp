@@ -1,5 +1,6 @@
 // The editor's preview plays an imported sound once at its own rate and channel count, tells
-// when it has been heard (also for a sound shorter than the sink's buffer), and stops at once.
+// when it has been heard (also for a sound shorter than the stream's buffer), and stops at
+// once; without a sound server it tells the user once, however often it is asked.
 
 #include <algorithm>
 #include <chrono>
@@ -41,7 +42,7 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
     PreviewPlayer preview(reporter);
     QSignalSpy finished(&preview, &PreviewPlayer::Finished);
 
-    // 60 ms of mono at 22.05 kHz: less than the sink's buffer, so only padding starts it.
+    // 60 ms of mono at 22.05 kHz: less than the stream's buffer, which must not hold it back.
     const PcmFormat mono22k{1, 1, 22050, 44100, 2, 16, 0};
     Clock::time_point start = Clock::now();
     ASSERT_TRUE(preview.Play(MakeSound(2646), mono22k));
@@ -60,7 +61,7 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
 
     // Stopped after 100 ms of a second-long sound: no Finished follows.
     ASSERT_TRUE(preview.Play(MakeSound(192000), stereo48k));
-    QTest::qWait(100);
+    test::RunFor(100);
     preview.Stop();
     EXPECT_FALSE(preview.IsPlaying());
     EXPECT_FALSE(finished.wait(1300));
@@ -80,6 +81,23 @@ TEST_F(PreviewPlayerTest, PlaysOnceAtItsOwnRateTellsWhenHeardAndStopsAtOnce)
     const auto stretch = std::find(first, recorded.end(), int16_t{0}) - first;
     EXPECT_GT(stretch, 2 * 44100 * 35 / 1000) << "the 60 ms sound was not played";
     EXPECT_LT(stretch, 2 * 44100 * 80 / 1000) << "the 60 ms sound was not played";
+}
+
+using NoServerPreviewTest = test::NoSoundServerTest;
+
+TEST_F(NoServerPreviewTest, TellsOnceThatNothingCanBeHeardAndStillFinishes)
+{
+    CapturingReporter reporter;
+    PreviewPlayer preview(reporter);
+    QSignalSpy finished(&preview, &PreviewPlayer::Finished);
+    const PcmFormat mono{1, 1, 44100, 88200, 2, 16, 0};
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_TRUE(preview.Play(MakeSound(8820), mono)); // 100 ms
+        ASSERT_TRUE(finished.wait(3000)) << i;
+    }
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].kind, MessageKind::Warning);
 }
 
 } // namespace

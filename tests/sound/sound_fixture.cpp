@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include "common/constants.h"
 
@@ -75,6 +77,32 @@ void ClaimProcessAndMakeApplication()
 std::chrono::nanoseconds BlocksOfTime(int blocks)
 {
     return std::chrono::nanoseconds(int64_t{blocks} * kFramesPerBlock * 1000000000 / kSampleRate);
+}
+
+bool RunUntil(const std::function<bool()>& done, int milliseconds)
+{
+    if (done())
+    {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer look;
+    look.setInterval(5);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done())
+        {
+            loop.quit();
+        }
+    });
+    look.start();
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+void RunFor(int milliseconds)
+{
+    RunUntil([] { return false; }, milliseconds);
 }
 
 PrivatePulseServer::~PrivatePulseServer() { EndProcess(pid_, SIGTERM); }

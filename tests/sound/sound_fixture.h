@@ -1,13 +1,14 @@
 #pragma once
 // The sound tests' set-up: a QCoreApplication, and either a private PulseAudio server (its own
 // runtime folder and socket, one 44.1 kHz stereo null sink whose monitor can be recorded) or
-// none at all, chosen before Qt Multimedia first connects. Qt Multimedia connects once per
-// process, so every sound test runs in a process of its own (ctest runs each test so); a
-// second one in the same process fails loudly instead of testing the wrong server.
+// none at all. The server is chosen through the environment, so every sound test runs in a
+// process of its own (ctest runs each test so); a second one in the same process fails loudly
+// instead of testing the wrong server.
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/types.h>
@@ -20,6 +21,13 @@ namespace yumo::test
 
 // The time `blocks` blocks of 512 frames take at 44.1 kHz.
 std::chrono::nanoseconds BlocksOfTime(int blocks);
+
+// Runs the event loop until `done` (looked at every 5 ms) or `milliseconds` have passed;
+// returns `done`'s last answer. Unlike QTest::qWaitFor, which sleeps 10 ms between passes, the
+// loop runs as the program's does, so a sound server's round trips are not held back.
+bool RunUntil(const std::function<bool()>& done, int milliseconds);
+// Runs the event loop for `milliseconds`.
+void RunFor(int milliseconds);
 
 class PrivatePulseServer
 {

@@ -5,12 +5,13 @@
 //   - the pace of the returns against the wall clock;
 //   - the CPU time of the program per second of audio (busy load threads excluded);
 //   - operator-new allocations per block once running;
-//   - underruns: the sink ran dry while blocks were waiting.
+//   - underruns: the server's stream ran dry.
 //
-//   yumo-sound-figures [--seconds N] [--load THREADS] [--buffer-ms MS] [--silent] [--unwatched]
+//   yumo-sound-figures [--seconds N] [--load THREADS] [--silent] [--unwatched]
 //
 // --load starts that many busy threads at normal priority for the whole run, to show whether
-// the sink runs dry while the CPU is loaded. --silent measures the silent device instead.
+// the stream runs dry while the CPU is loaded. --silent measures the output without a sound
+// server (it keeps the pace in silence).
 // --unwatched plays as while the window is hidden: blocks come back when the sink has them, so
 // the lag behind the ear is negative (they come back ahead of it).
 
@@ -32,8 +33,7 @@
 #include <QTimer>
 
 #include "common/constants.h"
-#include "gui/sound/null_audio_device.h"
-#include "gui/sound/sound_card_device.h"
+#include "gui/sound/sound_device.h"
 #include "tools/figures/allocation_counter.h"
 
 namespace
@@ -46,7 +46,6 @@ struct Options
 {
     int seconds = 60;
     int loadThreads = 0;
-    int bufferMilliseconds = kSinkBufferMilliseconds;
     bool silent = false;
     bool unwatched = false;
 };
@@ -64,10 +63,6 @@ bool ParseOptions(int argc, char** argv, Options& options)
         {
             options.loadThreads = std::atoi(argv[++i]);
         }
-        else if (std::strcmp(argv[i], "--buffer-ms") == 0 && hasValue)
-        {
-            options.bufferMilliseconds = std::atoi(argv[++i]);
-        }
         else if (std::strcmp(argv[i], "--silent") == 0)
         {
             options.silent = true;
@@ -81,7 +76,7 @@ bool ParseOptions(int argc, char** argv, Options& options)
             return false;
         }
     }
-    return options.seconds > 2 && options.loadThreads >= 0 && options.bufferMilliseconds > 0;
+    return options.seconds > 2 && options.loadThreads >= 0;
 }
 
 double CpuSeconds(int who)
@@ -147,7 +142,7 @@ double Percentile(std::vector<double> values, double fraction)
 struct Player
 {
     AudioDevice* device = nullptr;
-    SoundCardDevice* card = nullptr; // for the played position, when it is the device
+    SoundOutput* card = nullptr; // for the played position, when it is the device
     std::array<std::array<int16_t, kFramesPerBlock * kOutputChannels>, kOutputBlockCount> blocks{};
     std::array<uint64_t, kOutputBlockCount> ends{}; // timeline position of each block's end
     uint64_t written = 0;
@@ -209,23 +204,24 @@ int main(int argc, char** argv)
     if (!ParseOptions(argc, argv, options))
     {
         std::fprintf(stderr, "usage: yumo-sound-figures [--seconds N>2] [--load THREADS] "
-                             "[--buffer-ms MS] [--silent] [--unwatched]\n");
+                             "[--silent] [--unwatched]\n");
         return 2;
     }
 
-    SoundCardDevice card(options.bufferMilliseconds);
-    NullAudioDevice silent;
+    if (options.silent)
+    {
+        setenv("PULSE_SERVER", "unix:/nonexistent/no-sound-server", 1);
+    }
+    SoundOutput card;
     Player player;
-    player.device = options.silent ? static_cast<AudioDevice*>(&silent) : &card;
+    player.device = &card;
     player.card = options.silent ? nullptr : &card;
     player.lagMilliseconds.reserve(static_cast<size_t>(options.seconds) * 100);
     card.SetWatched(!options.unwatched);
-    silent.SetWatched(!options.unwatched);
     const PcmFormat format{1, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
     if (!player.device->Open(format, [&player](int index) { player.OnDone(index); }))
     {
-        std::fprintf(stderr, "the %s did not open\n",
-                     options.silent ? "silent device" : "sound card (no sound server?)");
+        std::fprintf(stderr, "the %s did not open\n", "sound output");
         return 1;
     }
 
@@ -279,11 +275,12 @@ int main(int argc, char** argv)
     const double audioSeconds =
         static_cast<double>(player.measuredReturns) * kFramesPerBlock / kSampleRate;
 
-    std::printf("output                 %s", options.silent ? "silent device\n" : "sound card");
+    std::printf("output                 %s", options.silent ? "silent device\n" : "sound server");
     if (!options.silent)
     {
-        std::printf(" (sink buffer %d bytes = %.1f ms)\n", card.SinkBufferBytes(),
-                    card.SinkBufferBytes() * 1000.0 / (kSampleRate * 4));
+        std::printf(" (stream buffer %lld ms%s)\n",
+                    static_cast<long long>(kServerBufferMilliseconds.count()),
+                    card.OnServer() ? "" : "; no server: played silently");
     }
     std::printf("load threads           %d\n", options.loadThreads);
     std::printf("watched                %s\n", options.unwatched ? "no (window hidden)" : "yes");

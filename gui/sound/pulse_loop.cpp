@@ -1,0 +1,247 @@
+#include "gui/sound/pulse_loop.h"
+
+#include <chrono>
+#include <ctime>
+#include <sys/time.h>
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+// The event records libpulse holds opaque pointers to; each is a QObject owning its notifiers
+// or timer, parented to the loop, so the loop frees what libpulse left behind.
+struct pa_io_event : QObject
+{
+    pa_mainloop_api* api = nullptr;
+    int fd = -1;
+    pa_io_event_cb_t callback = nullptr;
+    pa_io_event_destroy_cb_t destroy = nullptr;
+    void* userdata = nullptr;
+    QSocketNotifier* read = nullptr;
+    QSocketNotifier* write = nullptr;
+};
+
+struct pa_time_event : QObject
+{
+    pa_mainloop_api* api = nullptr;
+    pa_time_event_cb_t callback = nullptr;
+    pa_time_event_destroy_cb_t destroy = nullptr;
+    void* userdata = nullptr;
+    timeval when{};
+    QTimer timer;
+};
+
+struct pa_defer_event : QObject
+{
+    pa_mainloop_api* api = nullptr;
+    pa_defer_event_cb_t callback = nullptr;
+    pa_defer_event_destroy_cb_t destroy = nullptr;
+    void* userdata = nullptr;
+    QTimer timer;
+};
+
+namespace yumo
+{
+namespace
+{
+
+// libpulse marks a time on the monotonic clock (its "rtclock") with this bit in tv_usec; a
+// time without it is on the wall clock.
+constexpr suseconds_t kMonotonicFlag = suseconds_t{1} << 30;
+
+QObject* LoopOf(pa_mainloop_api* api) { return static_cast<QObject*>(api->userdata); }
+
+// Frees an event once whatever callback is running has returned: libpulse frees events from
+// inside their own callbacks.
+template <typename Event> void Retire(Event* event)
+{
+    if (event->destroy != nullptr)
+    {
+        event->destroy(event->api, event, event->userdata);
+    }
+    event->callback = nullptr;
+    event->deleteLater();
+}
+
+void EnableIo(pa_io_event* event, pa_io_event_flags_t flags)
+{
+    event->read->setEnabled((flags & PA_IO_EVENT_INPUT) != 0);
+    event->write->setEnabled((flags & PA_IO_EVENT_OUTPUT) != 0);
+}
+
+pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
+                   pa_io_event_cb_t callback, void* userdata)
+{
+    auto* event = new pa_io_event;
+    event->setParent(LoopOf(api));
+    event->api = api;
+    event->fd = fd;
+    event->callback = callback;
+    event->userdata = userdata;
+    event->read = new QSocketNotifier(fd, QSocketNotifier::Read, event);
+    event->write = new QSocketNotifier(fd, QSocketNotifier::Write, event);
+    const auto fire = [event](pa_io_event_flags_t what) {
+        if (event->callback != nullptr)
+        {
+            event->callback(event->api, event, event->fd, what, event->userdata);
+        }
+    };
+    QObject::connect(event->read, &QSocketNotifier::activated, event,
+                     [fire] { fire(PA_IO_EVENT_INPUT); });
+    QObject::connect(event->write, &QSocketNotifier::activated, event,
+                     [fire] { fire(PA_IO_EVENT_OUTPUT); });
+    EnableIo(event, flags);
+    return event;
+}
+
+void FreeIo(pa_io_event* event)
+{
+    event->read->setEnabled(false);
+    event->write->setEnabled(false);
+    Retire(event);
+}
+
+void SetIoDestroy(pa_io_event* event, pa_io_event_destroy_cb_t destroy)
+{
+    event->destroy = destroy;
+}
+
+void ArmTime(pa_time_event* event, const timeval* when)
+{
+    if (when == nullptr)
+    {
+        event->timer.stop();
+        return;
+    }
+    event->when = *when;
+    const bool monotonic = (when->tv_usec & kMonotonicFlag) != 0;
+    const auto due = std::chrono::seconds{when->tv_sec} +
+                     std::chrono::microseconds{when->tv_usec & ~kMonotonicFlag};
+    timespec now{};
+    clock_gettime(monotonic ? CLOCK_MONOTONIC : CLOCK_REALTIME, &now);
+    const auto current = std::chrono::seconds{now.tv_sec} + std::chrono::nanoseconds{now.tv_nsec};
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - current);
+    event->timer.start(std::max(wait, std::chrono::milliseconds{0}));
+}
+
+pa_time_event* NewTime(pa_mainloop_api* api, const timeval* when, pa_time_event_cb_t callback,
+                       void* userdata)
+{
+    auto* event = new pa_time_event;
+    event->setParent(LoopOf(api));
+    event->api = api;
+    event->callback = callback;
+    event->userdata = userdata;
+    event->timer.setSingleShot(true);
+    event->timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&event->timer, &QTimer::timeout, event, [event] {
+        if (event->callback != nullptr)
+        {
+            const timeval due = event->when;
+            event->callback(event->api, event, &due, event->userdata);
+        }
+    });
+    ArmTime(event, when);
+    return event;
+}
+
+void FreeTime(pa_time_event* event)
+{
+    event->timer.stop();
+    Retire(event);
+}
+
+void SetTimeDestroy(pa_time_event* event, pa_time_event_destroy_cb_t destroy)
+{
+    event->destroy = destroy;
+}
+
+void EnableDefer(pa_defer_event* event, int enable)
+{
+    if (enable != 0)
+    {
+        event->timer.start();
+    }
+    else
+    {
+        event->timer.stop();
+    }
+}
+
+pa_defer_event* NewDefer(pa_mainloop_api* api, pa_defer_event_cb_t callback, void* userdata)
+{
+    auto* event = new pa_defer_event;
+    event->setParent(LoopOf(api));
+    event->api = api;
+    event->callback = callback;
+    event->userdata = userdata;
+    // A zero-interval timer fires once every turn of the event loop while it runs: what a
+    // deferred event is.
+    event->timer.setInterval(0);
+    QObject::connect(&event->timer, &QTimer::timeout, event, [event] {
+        if (event->callback != nullptr)
+        {
+            event->callback(event->api, event, event->userdata);
+        }
+    });
+    event->timer.start();
+    return event;
+}
+
+void FreeDefer(pa_defer_event* event)
+{
+    event->timer.stop();
+    Retire(event);
+}
+
+void SetDeferDestroy(pa_defer_event* event, pa_defer_event_destroy_cb_t destroy)
+{
+    event->destroy = destroy;
+}
+
+// Only a loop run by libpulse itself can be told to quit; this one belongs to the window.
+void Quit(pa_mainloop_api*, int) {}
+
+} // namespace
+
+PulseLoop::PulseLoop(QObject* parent) : QObject(parent)
+{
+    api_.userdata = static_cast<QObject*>(this);
+    api_.io_new = NewIo;
+    api_.io_enable = EnableIo;
+    api_.io_free = FreeIo;
+    api_.io_set_destroy = SetIoDestroy;
+    api_.time_new = NewTime;
+    api_.time_restart = ArmTime;
+    api_.time_free = FreeTime;
+    api_.time_set_destroy = SetTimeDestroy;
+    api_.defer_new = NewDefer;
+    api_.defer_enable = EnableDefer;
+    api_.defer_free = FreeDefer;
+    api_.defer_set_destroy = SetDeferDestroy;
+    api_.quit = Quit;
+}
+
+PulseLoop::~PulseLoop()
+{
+    // Children still here were never freed by libpulse, or were freed and wait for the event
+    // loop: their destroy callbacks ran already (callback is cleared then).
+    for (QObject* child : children())
+    {
+        if (auto* io = dynamic_cast<pa_io_event*>(child); io != nullptr && io->callback != nullptr)
+        {
+            FreeIo(io);
+        }
+        else if (auto* time = dynamic_cast<pa_time_event*>(child);
+                 time != nullptr && time->callback != nullptr)
+        {
+            FreeTime(time);
+        }
+        else if (auto* defer = dynamic_cast<pa_defer_event*>(child);
+                 defer != nullptr && defer->callback != nullptr)
+        {
+            FreeDefer(defer);
+        }
+    }
+}
+
+} // namespace yumo

@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# The window program while its sound server comes and goes, as a user meets it, on private X
+# and sound servers (tests/e2e/servers.sh). Three walks, each from a fresh start of `yumo`:
+#   late      no sound server at start; the title says the sound is away; the server starts
+#             5 s later, Enter starts a night, and the greeting is heard on it
+#   restart   a wake-up time two minutes ahead (set in the settings file); Enter
+#             starts a night; the server is killed 10 s in and started again 5 s later: the
+#             night never stops (the media-player interface says Playing throughout), her
+#             stream is on the new server within 5 s, and the wake-up call (kind 10, told by the
+#             media-player interface as yumo:wakeCall) comes at its minute and is heard on the
+#             restarted server
+#   switch    two null sinks; the default output changes during a night: the sound moves there
+# The recordings, the program's output and the servers' logs are kept in BUILD/e2e-server/.
+#
+#   tests/e2e/server_walk.sh [BUILD] [--pipewire] [--only late|restart|switch]
+#
+# --pipewire runs the walks on PipeWire (pipewire, wireplumber, pipewire-pulse on a private
+# session bus) instead of PulseAudio. Needs what tests/e2e/run.sh needs, and sox and
+# dbus-daemon (scripts/packages.txt).
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build_arg="$here/../../build"
+only=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --pipewire) export E2E_SOUND_SERVER=pipewire ;;
+    --only) only="$2"; shift ;;
+    *) build_arg="$1" ;;
+    esac
+    shift
+done
+build="$(cd "$build_arg" && pwd)"
+out="$build/e2e-server"
+readonly START_LIMIT_SECONDS=20
+source "$here/servers.sh"
+
+e2e_require Xvfb xdotool pactl parecord sox dbus-daemon dbus-send
+for program in yumo yumo-check-recording; do
+    [ -x "$build/$program" ] || e2e_fail "$build/$program is missing: build first"
+done
+mkdir -p "$out"
+rm -f "$out"/*.wav "$out"/*.log
+
+export HOME="$E2E_WORK/home"
+mkdir -p "$HOME/.config/yumo"
+unset XDG_CONFIG_HOME XDG_DATA_HOME
+e2e_start_display
+bus_address="$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$E2E_WORK/bus.pid")"
+E2E_PIDS+=("$(cat "$E2E_WORK/bus.pid")")
+export DBUS_SESSION_BUS_ADDRESS="$bus_address"
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_WORK/no-system-bus"
+
+readonly PLAYER=org.mpris.MediaPlayer2.yumo
+property() {
+    dbus-send --session --print-reply=literal --dest=$PLAYER /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get "string:$1" "string:$2" 2>/dev/null |
+        sed -e 's/^ *variant *//' -e 's/ *$//'
+}
+playing() { [ "$(property org.mpris.MediaPlayer2.Player PlaybackStatus)" = Playing ]; }
+can_play() { [ "$(property org.mpris.MediaPlayer2.Player CanPlay)" = "boolean true" ]; }
+wait_for() { # wait_for SECONDS COMMAND...
+    local limit=$(($1 * 10)) _
+    shift
+    for _ in $(seq "$limit"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# The peak of a recording as a whole number out of 32768.
+peak() { awk -v p="$(e2e_peak "$@")" 'BEGIN { printf "%d", p * 32768 }'; }
+
+start_yumo() { # start_yumo LOG
+    (cd "$E2E_WORK/empty" && exec "$build/yumo") >"$1" 2>&1 &
+    yumo=$!
+    E2E_PIDS+=("$yumo")
+    wait_for "$START_LIMIT_SECONDS" can_play || e2e_fail "yumo did not start: $(cat "$1")"
+    window="$(xdotool search --sync --onlyvisible --name '^Yumo' | head -n 1)"
+}
+press_enter() {
+    xdotool windowfocus --sync "$window"
+    xdotool key Return
+    wait_for 5 playing || e2e_fail "Enter did not start a night"
+}
+quit_yumo() {
+    dbus-send --session --print-reply --dest=$PLAYER /org/mpris/MediaPlayer2 \
+        org.mpris.MediaPlayer2.Quit >/dev/null
+    local status=0
+    timeout 10 tail --pid="$yumo" -f /dev/null || e2e_fail "yumo did not end when asked to"
+    wait "$yumo" || status=$?
+    [ "$status" -eq 0 ] || e2e_fail "yumo ended with status $status"
+}
+title() { xdotool getwindowname "$window"; }
+mkdir -p "$E2E_WORK/empty"
+printf 'e2e: sound server %s\n' "$E2E_SOUND_SERVER"
+
+walk_late() {
+    e2e_sound_runtime # no server yet
+    start_yumo "$out/late-yumo.log"
+    wait_for 5 sh -c "xdotool getwindowname $window | grep -q サウンドサーバー" ||
+        e2e_fail "the title does not say the sound is away: $(title)"
+    sleep 3
+    e2e_start_sound_server
+    local started=$SECONDS
+    e2e_start_recording "$out/late.wav"
+    # Looked for every 2-4 s: found within 5 s of its start.
+    wait_for 5 sh -c "xdotool getwindowname $window | grep -q 戻りました" ||
+        e2e_fail "the server was not found within 5 s: $(title)"
+    echo "e2e: late server: found $((SECONDS - started)) s after it started"
+    press_enter
+    sleep 5
+    e2e_stop_recording
+    quit_yumo
+    "$build/yumo-check-recording" "$out/late.wav" >"$out/late-check.log" ||
+        e2e_fail "late server: the greeting was not heard ($(cat "$out/late-check.log"))"
+    e2e_kill_sound_server
+}
+
+walk_restart() {
+    # Two minutes ahead on the clock (60-120 s away). 寝つき, 睡眠 and 寝起き at 10 bring her
+    # to the light, alert sleep from which she calls at the first clip end of that minute.
+    local now_s wake
+    now_s=$((10#$(date +%H) * 3600 + 10#$(date +%M) * 60 + 10#$(date +%S)))
+    wake=$(((now_s / 60 + 2) % 1440))
+    cat >"$HOME/.config/yumo/yumo.conf" <<EOF
+[personality]
+netsuki=10
+suimin=10
+neoki=10
+
+[wake]
+minuteOfDay=$wake
+EOF
+    e2e_start_sound_server
+    start_yumo "$out/restart-yumo.log"
+    press_enter
+    sleep 10
+    e2e_kill_sound_server
+    wait_for 5 sh -c "xdotool getwindowname $window | grep -q サウンドサーバー" ||
+        e2e_fail "the title does not say the sound is away: $(title)"
+    local second
+    for second in 1 2 3 4 5; do
+        playing || e2e_fail "the night stopped when the server went away"
+        sleep 1
+    done
+    e2e_start_sound_server
+    local restarted=$SECONDS
+    e2e_start_recording "$out/restart.wav"
+    local recording_from
+    recording_from=$(date +%s.%N)
+    # Within 5 s the new server plays her stream, named for the mixer.
+    wait_for 5 sh -c 'pactl list sink-inputs | grep -q "application.name = \"Yumo\""' ||
+        e2e_fail "no Yumo stream on the restarted server within 5 s"
+    echo "e2e: restart: her stream is on the new server $((SECONDS - restarted)) s after its start"
+    pactl list sink-inputs >"$out/restart-streams.log"
+    grep -q 'media.role = "music"' "$out/restart-streams.log" || e2e_fail "the stream's role"
+    # Wait for her call; the night must go on all the while.
+    local called="" limit=$((SECONDS + 240))
+    while [ $SECONDS -lt $limit ]; do
+        playing || e2e_fail "the night stopped"
+        if property org.mpris.MediaPlayer2.Player Metadata | tr '\n' ' ' |
+            grep -q 'yumo:wakeCall *variant *boolean true'; then
+            called=$(date +%s.%N)
+            break
+        fi
+        sleep 0.5
+    done
+    sleep 4
+    e2e_stop_recording
+    quit_yumo
+    [ -n "$called" ] || e2e_fail "no wake-up call within 4 minutes (wake time $wake)"
+    local called_minute
+    called_minute=$(date -d "@${called%.*}" +%H:%M)
+    [ "$called_minute" = "$(printf '%02d:%02d' $((wake / 60)) $((wake % 60)))" ] ||
+        e2e_fail "the wake-up call came at $called_minute, not at its minute ($wake)"
+    # Her sound on the new server (she may be silent between clips, so the whole recording
+    # up to her call counts), and the call heard on it.
+    local before call at
+    at=$(awk -v a="$called" -v r="$recording_from" 'BEGIN { print a - r }')
+    before=$(peak "$out/restart.wav" 0 "$at")
+    call=$(peak "$out/restart.wav" "$at" 4)
+    echo "e2e: restart: peak $before before the call; call at $called_minute, peak $call"
+    [ "$before" -gt 300 ] || e2e_fail "nothing heard on the restarted server"
+    [ "$call" -gt 300 ] || e2e_fail "the wake-up call was not heard on the restarted server"
+    rm -f "$HOME/.config/yumo/yumo.conf"
+    e2e_kill_sound_server
+}
+
+walk_switch() {
+    e2e_start_sound_server
+    pactl load-module module-null-sink sink_name=e2e_other rate=44100 channels=2 >/dev/null
+    wait_for 5 sh -c 'pactl list short sinks | grep -q e2e_other' || e2e_fail "no second sink"
+    e2e_start_recording "$out/switch-first.wav" e2e_sink
+    local first_recorder=$E2E_RECORDER
+    e2e_start_recording "$out/switch-other.wav" e2e_other
+    local other_recorder=$E2E_RECORDER
+    start_yumo "$out/switch-yumo.log"
+    press_enter
+    sleep 3
+    pactl set-default-sink e2e_other
+    # Her stream is on the new default within 3 s, and is heard there.
+    local other
+    other=$(pactl list short sinks | awk '$2 == "e2e_other" { print $1 }')
+    on_other() { pactl list short sink-inputs | awk -v s="$other" '$2 == s' | grep -q .; }
+    wait_for 3 on_other || e2e_fail "her stream did not move to the new default"
+    sleep 8
+    e2e_stop_recording "$first_recorder"
+    e2e_stop_recording "$other_recorder"
+    quit_yumo
+    local before after
+    before=$(peak "$out/switch-first.wav" 0 3)
+    after=$(peak "$out/switch-other.wav" 1 8)
+    echo "e2e: switch: peak $before on the first sink, $after on the new default"
+    [ "$before" -gt 300 ] || e2e_fail "nothing heard on the first default"
+    [ "$after" -gt 300 ] || e2e_fail "nothing heard on the new default"
+    e2e_kill_sound_server
+}
+
+for walk in late restart switch; do
+    if [ -z "$only" ] || [ "$only" = "$walk" ]; then
+        "walk_$walk"
+    fi
+done
+cp "$E2E_WORK"/sound-*.log "$out/" 2>/dev/null || true
+echo "e2e: server walks passed on $E2E_SOUND_SERVER; recordings in $out"
