@@ -40,7 +40,7 @@ DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& s
                                  : SettingsFileWriter(settingsPath),
           saved, parts.reporter, timings.settings, this)),
       inhibitor_(new SleepInhibitor(buses.system, this, timings.sleepLock)),
-      headPreview_(new PreviewPlayer(parts.reporter, this)),
+      headPreview_(new PreviewPlayer(parts.reporter, nullptr, this)),
       prompts_(std::make_unique<DialogPrompts>())
 {
     MainWindow* window = &window_;
@@ -244,6 +244,10 @@ void DesktopSession::RaiseWindow()
 
 void DesktopSession::SetSoundAway(bool away)
 {
+    if (away != soundAway_)
+    {
+        nightLog_.Mark(state_, away ? "sound-away" : "sound-back");
+    }
     soundAway_ = away;
     FollowNight();
 }

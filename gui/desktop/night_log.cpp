@@ -36,10 +36,24 @@ void NightLog::Clip(const AppState& state)
         return;
     }
     const uint32_t now = NowMs(state);
+    recorder_.RecordClip(state, BlockAt(now), now);
+}
+
+void NightLog::Mark(const AppState& state, std::string_view event)
+{
+    if (!recording_)
+    {
+        return;
+    }
+    const uint32_t now = NowMs(state);
+    recorder_.Record(state, BlockAt(now), now, event);
+}
+
+uint64_t NightLog::BlockAt(uint32_t nowMs) const
+{
     // The blocks the night has played, from the clock: a night past midnight wraps once.
-    const uint64_t elapsedMs = (now + kMsPerDay - startMs_) % kMsPerDay;
-    const uint64_t block = elapsedMs * kSampleRate / (1000u * kFramesPerBlock);
-    recorder_.RecordClip(state, block, now);
+    const uint64_t elapsedMs = (nowMs + kMsPerDay - startMs_) % kMsPerDay;
+    return elapsedMs * kSampleRate / (1000u * kFramesPerBlock);
 }
 
 std::vector<NightEvent> NightLog::Finish()

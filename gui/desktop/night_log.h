@@ -4,6 +4,7 @@
 // night in ~/.local/state/yumo/last-night.tsv (one file, the previous night's replaced).
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include <QString>
@@ -21,12 +22,15 @@ public:
     void Begin(const AppState& state);
     // The refill started a clip.
     void Clip(const AppState& state);
+    // A moment of the night that is not a clip (the sound going away or coming back).
+    void Mark(const AppState& state, std::string_view event);
     bool recording() const { return recording_; }
     // Stops recording and hands over what was recorded.
     std::vector<NightEvent> Finish();
 
 private:
     uint32_t NowMs(const AppState& state) const;
+    uint64_t BlockAt(uint32_t nowMs) const;
 
     NightEventRecorder recorder_;
     bool recording_ = false;

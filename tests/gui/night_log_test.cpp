@@ -1,5 +1,6 @@
-// The window's night log: blocks counted from the clock across midnight, the wake window
-// marked, and the last night kept in $XDG_STATE_HOME/yumo/last-night.tsv, replaced each night.
+// The window's night log: blocks counted from the clock across midnight, the wake window and
+// the sound's absence marked, and the last night kept in $XDG_STATE_HOME/yumo/last-night.tsv,
+// replaced each night.
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -30,6 +31,7 @@ TEST(NightLog, RecordsAcrossMidnightAndKeepsOnlyTheLastNight)
         log.Begin(*state);
         SetClockTime(state->clock, {0, 1, 0});
         log.Clip(*state);
+        log.Mark(*state, "sound-away");
         EXPECT_TRUE(log.recording());
         ASSERT_TRUE(WriteLastNight(log.Finish()));
         EXPECT_FALSE(log.recording());
@@ -40,12 +42,14 @@ TEST(NightLog, RecordsAcrossMidnightAndKeepsOnlyTheLastNight)
         << why;
     EXPECT_EQ(LastNightPath(),
               QString::fromStdString((dir / "state" / "yumo" / "last-night.tsv").string()));
-    ASSERT_EQ(read.size(), 3u); // the second night only: its start, the window, a clip
+    ASSERT_EQ(read.size(), 4u); // the second night only: its start, the window, a clip, a mark
     EXPECT_EQ(read[0].block, 0u);
     EXPECT_EQ(read[0].event, kEventClip);
     EXPECT_EQ(read[1].event, kEventWakeWindow);
     EXPECT_EQ(read[2].block, 120u * 44100 / 512); // two minutes, past midnight
     EXPECT_EQ(read[2].clockMs, 60000u);
+    EXPECT_EQ(read[3].event, "sound-away");
+    EXPECT_EQ(read[3].block, read[2].block);
     qunsetenv("XDG_STATE_HOME");
 }
 
