@@ -113,7 +113,11 @@ bool ParseLine(const std::vector<std::string_view>& f, NightEvent& e)
     }
     if (f.size() == kColumnsWithEvent)
     {
-        if (f[11].empty())
+        // A word is printable ASCII without spaces: it is written back with %s, and a control
+        // character or a NUL in it would break the line it is written into.
+        if (f[11].empty() || std::any_of(f[11].begin(), f[11].end(), [](char c) {
+                return static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) > '~';
+            }))
         {
             return false;
         }

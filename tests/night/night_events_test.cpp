@@ -83,13 +83,16 @@ TEST(NightEvents, DamagedLinesAreRefusedByNumber)
     std::string why;
     EXPECT_TRUE(ParseNightEvents(header + good + good, read, why));
     EXPECT_EQ(read.size(), 2u);
-    for (const std::string bad : {"1\t24:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
-                                  "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\t\n",
-                                  "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
-                                  "-1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
-                                  "1\t0:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
-                                  "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\tnan\t0\tclip\n",
-                                  "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\textra\n"})
+    for (const std::string& bad : std::initializer_list<std::string>{
+             "1\t24:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
+             "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\t\n",
+             "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
+             "-1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
+             "1\t0:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\n",
+             "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\tnan\t0\tclip\n",
+             "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tclip\textra\n",
+             std::string("1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tcl\0ip\n", 39),
+             "1\t00:00:00.000\t0\t0\t0\t0\t0\t0\t0\t0\t0\tcl ip\n"})
     {
         EXPECT_FALSE(ParseNightEvents(header + good + bad, read, why)) << bad;
         EXPECT_EQ(why.rfind("line 3 ", 0), 0u) << why;
