@@ -247,12 +247,12 @@ void PulseLink::OnServerInfo(pa_context* context, const pa_server_info* info, vo
 
 bool PulseLink::OpenStream()
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, format_.sampleRate,
-                              static_cast<uint8_t>(format_.channels)};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, format_.sampleRate,
+                                      static_cast<uint8_t>(format_.channels)};
     pa_proplist* properties = ProgramProperties();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, streamName_.c_str());
-    stream_ =
-        pa_stream_new_with_proplist(context_, streamName_.c_str(), &spec, nullptr, properties);
+    stream_ = pa_stream_new_with_proplist(context_, streamName_.c_str(), &sampleFormat, nullptr,
+                                          properties);
     pa_proplist_free(properties);
     if (stream_ == nullptr)
     {
