@@ -3,21 +3,23 @@
 namespace yumo
 {
 
-void AdvanceCharacterTick(AppState& state)
+void AdvanceCharacterTick(AppState& state) { AdvanceCharacterTick(state, LiveFacts(state)); }
+
+void AdvanceCharacterTick(AppState& state, const HeardFacts& shown)
 {
     CharacterAnimation& animation = state.character;
     animation.tickCounter = (animation.tickCounter + 1) % kCharacterTickWrap;
-    const int32_t behaviour = state.behaviourState;
+    const int32_t behaviour = shown.behaviourState;
     if (behaviour != kStateNotAsleep)
     {
         int32_t id = behaviour + kFacingZeroBase;
-        if (state.sleep.facing == 1)
+        if (shown.sleep.facing == 1)
         {
             id = behaviour + kFacingOneBase;
         }
-        if (state.sleep.rolledOver == 1)
+        if (shown.sleep.rolledOver == 1)
         {
-            id = state.sleep.facing == 0 ? kRollToFacingZero : kRollToFacingOne;
+            id = shown.sleep.facing == 0 ? kRollToFacingZero : kRollToFacingOne;
         }
         // States are 0-14; anything else has no animation and shows the resting picture.
         animation.currentAnimation = IsAnimationId(id) ? id : 0;
@@ -73,20 +75,24 @@ int SelectCharacterPicture(CharacterAnimation& animation, float progress)
 
 float AdvanceCharacterProgress(AppState& state)
 {
+    return AdvanceCharacterProgress(state, LiveFacts(state));
+}
+
+float AdvanceCharacterProgress(AppState& state, const HeardFacts& shown)
+{
     CharacterAnimation& animation = state.character;
-    const int32_t behaviour = state.behaviourState;
+    const int32_t behaviour = shown.behaviourState;
     if (behaviour != kStateNotAsleep)
     {
-        if (behaviour < 0 || behaviour >= kVoiceKindCount || state.clipIndex < 0 ||
-            state.clipIndex >= kMaxClipsPerKind)
+        if (behaviour < 0 || behaviour >= kVoiceKindCount || shown.clipIndex < 0 ||
+            shown.clipIndex >= kMaxClipsPerKind)
         {
             return 0.0f;
         }
-        const size_t slot = static_cast<size_t>(ClipSlot(behaviour, state.clipIndex));
+        const size_t slot = static_cast<size_t>(ClipSlot(behaviour, shown.clipIndex));
         const int32_t length = state.voices.tracks.lengthFrames[slot];
         // A kind without a clip has length 0: its animation stays at the start.
-        return length > 0 ? static_cast<float>(state.voices.tracks.playPosition[slot]) /
-                                static_cast<float>(length)
+        return length > 0 ? static_cast<float>(shown.playPosition) / static_cast<float>(length)
                           : 0.0f;
     }
     if (animation.playing == 0)
@@ -104,7 +110,12 @@ float AdvanceCharacterProgress(AppState& state)
 
 int ChooseCharacterPicture(AppState& state)
 {
-    const float progress = AdvanceCharacterProgress(state);
+    return ChooseCharacterPicture(state, LiveFacts(state));
+}
+
+int ChooseCharacterPicture(AppState& state, const HeardFacts& shown)
+{
+    const float progress = AdvanceCharacterProgress(state, shown);
     return SelectCharacterPicture(state.character, progress);
 }
 

@@ -101,7 +101,8 @@ bool StartProgram(QApplication& application, Program& program, const SavedSettin
     program.window = std::make_unique<MainWindow>(state, *program.output, *program.prompts);
     SoundOutput* output = program.output.get();
     MainWindow* window = program.window.get();
-    QObject::connect(window, &MainWindow::SeenChanged, output, &SoundOutput::SetWatched);
+    // The output runs ahead of the ear; the panes and her picture show what is heard.
+    window->SetHeardClock([output](uint64_t& bytes) { return output->HeardSinceOpen(bytes); });
     QObject::connect(output, &SoundOutput::ServerAwayChanged, window, &MainWindow::ShowSoundAway);
     // The stream is named in the mixer after the voice set's owner.
     QObject::connect(window, &MainWindow::Changed, output,

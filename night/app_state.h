@@ -16,6 +16,7 @@
 #include "common/rng.h"
 #include "import/pcm_audio.h"
 #include "night/gentle_stage.h"
+#include "night/heard_facts.h"
 #include "night/night_phase.h"
 #include "voices/character_animation.h"
 #include "voices/voice_set.h"
@@ -27,19 +28,6 @@ class AudioDevice;
 class ClipObserver;
 
 constexpr int kStateNotAsleep = 100;
-
-struct SleepRecord
-{
-    int32_t startMinute = 0;    // local hour * 60 + minute when the night started
-    int32_t elapsedMinutes = 0; // since startMinute, folded to at most 720
-    int32_t rolledOver = 0;     // 1 when the last choice turned her over
-    int32_t facing = 0;         // 0 or 1, toggled by each roll-over; kept across nights
-    int32_t depth = 0;          // about 0-100
-    int32_t dreaming = 0;
-    int32_t alertness = 50; // set once at start-up, never reset
-    int32_t midBreath = 0;  // 1 after a breath-in until the next choice
-    int32_t stateBeforeSilence = 0;
-};
 
 enum WakeMode : int32_t
 {
@@ -65,12 +53,6 @@ struct Personality
     int32_t neoki = 5;   // 寝起き
 };
 
-struct BlockPeak
-{
-    double left = 0; // absolute sample value, 0-32768
-    double right = 0;
-};
-
 struct OutputBlock
 {
     std::array<int16_t, kFramesPerBlock * kOutputChannels> samples{}; // 2048 bytes
@@ -92,6 +74,8 @@ struct OutputStream
     std::array<int16_t, kRenderWindowSamples> overlapLeft{};  // 512 used
     std::array<int16_t, kRenderWindowSamples> overlapRight{}; // 512 used
     ClipObserver* clipObserver = nullptr; // not owned; told of each clip the refill starts
+    uint64_t bytesWritten = 0;            // to the device since it was opened
+    HeardHistory heard;                   // what each block written showed, until heard
 };
 
 struct MusicSlot

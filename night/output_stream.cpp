@@ -178,6 +178,8 @@ bool OpenOutputStream(AppState& state, AudioDevice& device)
         return false;
     }
     stream.device = &device;
+    stream.bytesWritten = 0; // the device counts from its opening
+    stream.heard.Clear();
     return true;
 }
 
@@ -194,6 +196,10 @@ bool PrimeStream(AppState& state)
         {
             return false;
         }
+        HeardFacts facts = TakeHeardFacts(state, i);
+        facts.peaks = {};
+        stream.heard.Record(stream.bytesWritten, facts);
+        stream.bytesWritten += kBytesPerBlock;
     }
     return true;
 }
@@ -252,9 +258,14 @@ int RefillBlock(AppState& state, int blockIndex)
     {
         EndNightOnDeviceFailure(state);
     }
-    else if (GentleStageEndsNight(state.gentle))
+    else
     {
-        StopNight(state); // the fade-out has been heard to its end
+        stream.heard.Record(stream.bytesWritten, TakeHeardFacts(state, blockIndex));
+        stream.bytesWritten += kBytesPerBlock;
+        if (GentleStageEndsNight(state.gentle))
+        {
+            StopNight(state); // the fade-out has been heard to its end
+        }
     }
     return 0;
 }

@@ -238,13 +238,24 @@ bool CharacterPane::Paint(QPainter& painter, int width, int height, AppState& st
 
 bool CharacterPane::Advance(int width, int height, AppState& state)
 {
-    chosen_ = ChooseCharacterPicture(state);
-    return Compose(chosen_, width, height, state);
+    return Advance(width, height, state, LiveFacts(state));
+}
+
+bool CharacterPane::Advance(int width, int height, AppState& state, const HeardFacts& shown)
+{
+    chosen_ = ChooseCharacterPicture(state, shown);
+    return Compose(chosen_, width, height, state, shown.behaviourState);
 }
 
 bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const AppState& state)
 {
-    Compose(chosen_, width, height, state);
+    return PaintLast(painter, width, height, state, LiveFacts(state));
+}
+
+bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const AppState& state,
+                              const HeardFacts& shown)
+{
+    Compose(chosen_, width, height, state, shown.behaviourState);
     if (!drawable_)
     {
         return false;
@@ -253,7 +264,8 @@ bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const Ap
     return true;
 }
 
-bool CharacterPane::Compose(int index, int width, int height, const AppState& state)
+bool CharacterPane::Compose(int index, int width, int height, const AppState& state,
+                            int32_t behaviour)
 {
     const bool wasDrawable = drawable_;
     if (width <= 0 || height <= 0)
@@ -281,7 +293,7 @@ bool CharacterPane::Compose(int index, int width, int height, const AppState& st
         return true;
     }
     CharacterPlacement place;
-    if (!PlaceCharacterPicture(state.behaviourState, state.character.tickCounter,
+    if (!PlaceCharacterPicture(behaviour, state.character.tickCounter,
                                {picture.width(), picture.height()}, {width, height}, place))
     {
         drawable_ = false;

@@ -64,6 +64,10 @@ public:
     // as Paint does.
     bool Advance(int width, int height, AppState& state);
     bool PaintLast(QPainter& painter, int width, int height, const AppState& state);
+    // The same for what is shown: the block being heard (night/heard_facts.h).
+    bool Advance(int width, int height, AppState& state, const HeardFacts& shown);
+    bool PaintLast(QPainter& painter, int width, int height, const AppState& state,
+                   const HeardFacts& shown);
 
     const QImage& LastFrame() const { return lastFrame_; }
     int DecodedPictureCount() const;
@@ -71,7 +75,7 @@ public:
 private:
     // Brings lastFrame_ to picture `index` in a pane of width x height; true when it changed.
     // drawable_ tells whether there is a frame to draw.
-    bool Compose(int index, int width, int height, const AppState& state);
+    bool Compose(int index, int width, int height, const AppState& state, int32_t behaviour);
 
     std::array<QImage, kPictureSlotCount> pictures_;
     std::array<QImage, kPictureSlotCount> masks_;

@@ -47,12 +47,13 @@ std::chrono::milliseconds ReconnectWait(int attempt)
     return std::chrono::milliseconds{4000};
 }
 
-SoundOutput::SoundOutput(std::unique_ptr<ServerLink> link, QObject* parent)
-    : QObject(parent), link_(std::move(link))
+SoundOutput::SoundOutput(std::unique_ptr<ServerLink> link, QObject* parent,
+                         std::chrono::milliseconds serverBuffer)
+    : QObject(parent), link_(std::move(link)), serverBuffer_(serverBuffer)
 {
     if (link_ == nullptr)
     {
-        link_ = std::make_unique<PulseLink>(kServerBufferMilliseconds);
+        link_ = std::make_unique<PulseLink>(serverBuffer_);
     }
     link_->SetListener([this] { OnLinkChanged(); });
     connect(&timer_, &DeadlineTimer::Fired, this, &SoundOutput::Service);
@@ -83,6 +84,7 @@ bool SoundOutput::Open(const PcmFormat& format, BlockDone onBlockDone)
     mode_ = Mode::Holding;
     runStart_ = timeline_.WrittenEnd();
     runTime_ = Clock::now();
+    openedAt_ = timeline_.WrittenEnd();
     if (formatChanged && link_->State() != LinkState::Closed)
     {
         link_->Close();
@@ -343,7 +345,7 @@ void SoundOutput::Feed()
         // Unwatched, blocks come back once sent, so the backlog is bounded here.
         const uint64_t unheard =
             timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
-        const uint64_t limit = BytesInDuration(kServerBufferMilliseconds, bytesPerSecond_) +
+        const uint64_t limit = BytesInDuration(serverBuffer_, bytesPerSecond_) +
                                BytesInDuration(kUnwatchedLead, bytesPerSecond_);
         room = std::min(room, limit - std::min(limit, unheard));
         room -= room % static_cast<uint64_t>(format_.blockAlign);
@@ -465,6 +467,22 @@ void SoundOutput::SetAway(bool away)
     }
 }
 
-std::unique_ptr<SoundOutput> CreateSoundOutput() { return std::make_unique<SoundOutput>(); }
+bool SoundOutput::HeardSinceOpen(uint64_t& bytes)
+{
+    if (!open_)
+    {
+        return false;
+    }
+    const uint64_t played = PlayedPosition();
+    bytes = played - std::min(played, openedAt_);
+    return true;
+}
+
+std::unique_ptr<SoundOutput> CreateSoundOutput()
+{
+    auto output = std::make_unique<SoundOutput>(nullptr, nullptr, kAheadServerBuffer);
+    output->SetWatched(false);
+    return output;
+}
 
 } // namespace yumo

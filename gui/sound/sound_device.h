@@ -38,6 +38,9 @@ namespace yumo
 // The server's stream keeps about this much queued: less than the stream's ten blocks
 // (116 ms), which come back only when heard.
 constexpr std::chrono::milliseconds kServerBufferMilliseconds{90};
+// The window's night output runs ahead of the ear (its panes follow what is heard): a longer
+// buffer lets the server wake a few times a second instead of twenty.
+constexpr std::chrono::milliseconds kAheadServerBuffer{250};
 
 // How long a connection may take, and how long the played position may stand still while
 // blocks wait, before the server counts as lost (one that hangs instead of going away). An
@@ -55,8 +58,10 @@ class SoundOutput final : public QObject, public AudioDevice
     Q_OBJECT
 
 public:
-    // Without a link, a libpulse one.
-    explicit SoundOutput(std::unique_ptr<ServerLink> link = nullptr, QObject* parent = nullptr);
+    // Without a link, a libpulse one asking for `serverBuffer`; the server is kept that much
+    // ahead (and, unwatched, two wake-ups more).
+    explicit SoundOutput(std::unique_ptr<ServerLink> link = nullptr, QObject* parent = nullptr,
+                         std::chrono::milliseconds serverBuffer = kServerBufferMilliseconds);
     ~SoundOutput() override;
 
     // False only when the format is not 16-bit PCM with one or two channels, or the system
@@ -87,6 +92,8 @@ public:
     // For figures: bytes on the output's timeline heard (or passed in silence) so far, and how
     // often the server's stream ran dry.
     uint64_t PlayedPosition();
+    // What was heard of the bytes written since the last Open; false when not open.
+    bool HeardSinceOpen(uint64_t& bytes);
     uint64_t Underruns() const { return link_->Underruns(); }
 
 signals:
@@ -117,6 +124,8 @@ private:
     BlockTimeline timeline_;
     BlockDone onBlockDone_;
     PcmFormat format_;
+    std::chrono::milliseconds serverBuffer_;
+    uint64_t openedAt_ = 0;   // the timeline's end at the last Open
     uint64_t generation_ = 0; // changes on Open and Close
     uint64_t bytesPerSecond_ = 0;
     bool open_ = false;
@@ -138,7 +147,8 @@ private:
     Clock::time_point lastProgress_{};
 };
 
-// The output the window uses for its nights; it connects nothing until the stream opens it.
+// The output the window uses for its nights, unwatched with kAheadServerBuffer: the window
+// follows HeardSinceOpen. It connects nothing until the stream opens it.
 std::unique_ptr<SoundOutput> CreateSoundOutput();
 
 } // namespace yumo

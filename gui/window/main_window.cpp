@@ -80,6 +80,7 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
     soundBackTimer_.setInterval(kSoundBackShownMilliseconds);
     connect(&soundBackTimer_, &QTimer::timeout, this,
             [this] { ShowText(this, UiText::WindowTitle); });
+    FollowHeard();
     SyncControls();
 }
 
@@ -175,15 +176,27 @@ void MainWindow::Tick()
     {
         return;
     }
-    AdvanceCharacterTick(state_);
+    FollowHeard();
+    AdvanceCharacterTick(state_, shown_);
     // Her animation moves on once a tick; the pane is repainted when her frame changed.
     const PaneWidget& pane = *client_->character;
-    if (picture_.Advance(pane.width(), pane.height(), state_))
+    if (picture_.Advance(pane.width(), pane.height(), state_, shown_))
     {
         client_->character->update();
     }
     SyncControls();
     RefreshPanes();
+}
+
+void MainWindow::FollowHeard()
+{
+    uint64_t heard = 0;
+    const HeardFacts* facts = nullptr;
+    if (NightPlays(state_.phase) && heardClock_ && heardClock_(heard))
+    {
+        facts = state_.stream.heard.At(heard);
+    }
+    shown_ = facts != nullptr ? *facts : LiveFacts(state_);
 }
 
 void MainWindow::SyncControls()

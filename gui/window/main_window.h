@@ -5,6 +5,7 @@
 // owns none of them; its wake-up dialog is its child.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include <QMainWindow>
@@ -75,6 +76,14 @@ public:
     void ShowSoundAway(bool away);
     bool IsTicking() const { return timer_.isActive(); }
 
+    // How much of what the night wrote since the output was opened has been heard (bytes);
+    // false when the output cannot tell. With it the panes and her picture show the block
+    // being heard, for an output that runs ahead of the ear; without it, the newest state.
+    using HeardClock = std::function<bool(uint64_t& bytes)>;
+    void SetHeardClock(HeardClock clock) { heardClock_ = std::move(clock); }
+    // What the panes show now (the block being heard, or the state as it stands).
+    const HeardFacts& shownFacts() const { return shown_; }
+
     // Whether the window is seen (shown, not minimised, exposed): while it is not, nobody
     // follows the panes, and the sound output may keep only its pace.
     bool IsSeen() const { return seen_; }
@@ -116,6 +125,7 @@ private:
     void SyncControls();
     void RefreshPanes();
     void RepaintAll();
+    void FollowHeard();
 
     // The commands (main_window_commands.cpp).
     void LoadVoiceData(std::optional<QString> dropped = std::nullopt);
@@ -155,6 +165,8 @@ private:
     PlayBarStrips strips_;                          // PBBAR, PBBARON, PBBARP
     CharacterPane picture_;                         // the companion's pictures, decoded once
     MenuState shownMenuState_ = MenuState::NoVoice; // as BuildMainMenu leaves the menu
+    HeardClock heardClock_;
+    HeardFacts shown_;
     bool watchingExposure_ = false;
     bool seen_ = true;           // as the sound output starts
     bool firstLoad_ = false;     // set for the start-up load only

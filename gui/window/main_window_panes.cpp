@@ -53,7 +53,7 @@ void MainWindow::InstallPainters()
     // The companion's picture, black until a frame was drawn; the timer moves it on and asks
     // for a repaint when it changed.
     c.character->SetPainter([this](QPainter& painter, int width, int height) {
-        if (!picture_.PaintLast(painter, width, height, state_))
+        if (!picture_.PaintLast(painter, width, height, state_, shown_))
         {
             PaintBlack(painter, width, height);
         }
@@ -63,7 +63,7 @@ void MainWindow::InstallPainters()
                        NightPlays(state_.phase), state_.music, TimerMinutesLeft());
     });
     c.gauge->SetPainter([this](QPainter& painter, int width, int height) {
-        PaintLevelGauge(painter, width, height, GaugePeaks(state_.stream), state_.stream);
+        PaintLevelGauge(painter, width, height, shown_.peaks, state_.stream);
     });
     // The status and position panes stay black while no voice set is loaded.
     c.status->SetPainter([this](QPainter& painter, int width, int height) {
@@ -73,17 +73,16 @@ void MainWindow::InstallPainters()
             return;
         }
         PaintStatusPane(painter, width, height, words_, state_.voices.ownerName,
-                        state_.behaviourState, state_.sleep);
+                        shown_.behaviourState, shown_.sleep);
     });
     c.position->SetPainter([this](QPainter& painter, int width, int height) {
-        const BlockTracks& tracks = state_.blockTracks;
-        if (!VoiceLoaded(state_.phase) || !HasSourcePosition(tracks))
+        if (!VoiceLoaded(state_.phase) || !shown_.hasPosition)
         {
             PaintBlack(painter, width, height);
             return;
         }
-        PaintPositionPane(painter, width, height, words_, tracks.values[kTrackAzimuth][0],
-                          tracks.values[kTrackElevation][0], tracks.values[kTrackDistance][0]);
+        PaintPositionPane(painter, width, height, words_, shown_.azimuth, shown_.elevation,
+                          shown_.distance);
     });
     c.voice.readout->SetPainter([this](QPainter& painter, int width, int height) {
         PaintVolumeReadout(painter, width, height, words_, state_.stream.voiceVolume, false);
@@ -114,6 +113,7 @@ void MainWindow::InstallPainters()
 // Each pane's key holds what its face shows, so a still pane is not repainted.
 void MainWindow::RefreshPanes()
 {
+    FollowHeard();
     ClientArea& c = *client_;
     const LocalTime now = ReadLocalTime(state_.clock);
     const WakeAlarm& alarm = state_.alarm;
@@ -126,22 +126,21 @@ void MainWindow::RefreshPanes()
                                NightPlays(state_.phase) ? 1.0 : 0.0, musicMinute,
                                static_cast<double>(TimerMinutesLeft())});
     // The gauge changes with whole segments and lamps, not with every peak.
-    const GaugeBars bars = DescribeLevelGauge(c.gauge->width(), GaugePeaks(state_.stream));
+    const GaugeBars bars = DescribeLevelGauge(c.gauge->width(), shown_.peaks);
     c.gauge->RefreshIfChanged(
         {static_cast<double>(bars.left.segments), static_cast<double>(bars.right.segments),
          static_cast<double>(bars.left.over), static_cast<double>(bars.right.over), 0, 0, 0, 0});
-    const SleepRecord& sleep = state_.sleep;
+    const SleepRecord& sleep = shown_.sleep;
     c.status->RefreshIfChanged(
         {VoiceLoaded(state_.phase) ? 1.0 : 0.0, static_cast<double>(loadGeneration_),
-         static_cast<double>(state_.behaviourState), static_cast<double>(sleep.depth),
+         static_cast<double>(shown_.behaviourState), static_cast<double>(sleep.depth),
          static_cast<double>(sleep.dreaming), static_cast<double>(sleep.alertness),
          static_cast<double>(sleep.rolledOver), static_cast<double>(sleep.stateBeforeSilence)});
-    const BlockTracks& tracks = state_.blockTracks;
-    if (HasSourcePosition(tracks))
+    if (shown_.hasPosition)
     {
-        c.position->RefreshIfChanged(
-            PositionKey(VoiceLoaded(state_.phase), loadGeneration_, tracks.values[kTrackAzimuth][0],
-                        tracks.values[kTrackElevation][0], tracks.values[kTrackDistance][0]));
+        c.position->RefreshIfChanged(PositionKey(VoiceLoaded(state_.phase), loadGeneration_,
+                                                 shown_.azimuth, shown_.elevation,
+                                                 shown_.distance));
     }
     else
     {
