@@ -12,6 +12,7 @@
 #include "gui/texts/message_reporter.h"
 #include "gui/window/arrow_buttons.h"
 #include "gui/window/client_area.h"
+#include "gui/window/pane_widget.h"
 #include "gui/window_fixture.h"
 #include "night/behaviour.h"
 #include "night/offline_device.h"
@@ -80,6 +81,33 @@ TEST_F(WindowTest, MenuFollowsTheNightThroughEnterKeysAndItsOwnEnd)
     ExpectMenu(menu, {true, false, false, false, true});
     PressKey(Qt::Key_Return); // nothing to start
     EXPECT_FALSE(NightPlays(state->phase));
+}
+
+// With an output that runs ahead of the ear, the gauge shows the block being heard: her short
+// greeting while the ear is on it, though the newest blocks written are silent again.
+TEST_F(WindowTest, TheGaugeShowsTheBlockBeingHeardNotTheNewestWritten)
+{
+    ShowWithDefaultVoice();
+    uint64_t heard = 0;
+    window->SetHeardClock([&heard](uint64_t& bytes) {
+        bytes = heard;
+        return true;
+    });
+    PressKey(Qt::Key_Return);
+    ASSERT_TRUE(NightPlays(state->phase));
+    for (int i = 0; i < 100; ++i)
+    {
+        ASSERT_TRUE(PumpOfflineDevice(device));
+    }
+    ASSERT_EQ(LiveFacts(*state).peaks.left, 0); // the greeting has long been written
+
+    window->Tick(); // the ear at the night's silent start
+    EXPECT_EQ(window->shownFacts().peaks.left, 0);
+    const QImage silent = window->client().gauge->grab().toImage();
+    heard = 15 * kBytesPerBlock; // in her greeting
+    window->Tick();
+    EXPECT_GT(window->shownFacts().peaks.left, 1000);
+    EXPECT_NE(window->client().gauge->grab().toImage(), silent);
 }
 
 TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)
