@@ -18,6 +18,9 @@ constexpr std::chrono::milliseconds kFeedInterval{20};
 constexpr std::chrono::milliseconds kWatchInterval{100};
 // How soon a wake-up that is due already comes round.
 constexpr std::chrono::milliseconds kGrace{2};
+// A stream that has had nothing to play for this long is made anew for the next bytes: its
+// interpolated clock runs on while it stands idle and would tell them heard at once.
+constexpr std::chrono::milliseconds kIdleStreamLimit{50};
 // How often the stream is topped up while nobody watches: eight blocks' time.
 constexpr std::chrono::microseconds kUnwatchedInterval{92880};
 // How far beyond its buffer the stream is filled while nobody watches: two wake-ups, so it
@@ -126,6 +129,20 @@ bool SoundOutput::Write(int blockIndex, const int16_t* data, size_t byteCount)
     {
         runStart_ = timeline_.WrittenEnd();
         runTime_ = now;
+    }
+    if (mode_ == Mode::Streaming && timeline_.Empty() && now - streamBusy_ > kIdleStreamLimit)
+    {
+        runStart_ = timeline_.WrittenEnd();
+        runTime_ = now;
+        if (link_->RestartStream())
+        {
+            mode_ = Mode::Holding;
+            searchTimer_.start(kConnectLimit);
+        }
+        else
+        {
+            GoSilent(true);
+        }
     }
     if (!timeline_.Push(blockIndex, data, byteCount))
     {
@@ -266,6 +283,7 @@ void SoundOutput::StartStreaming()
     searchTimer_.stop();
     lastPlayed_ = streamBase_;
     lastProgress_ = Clock::now();
+    streamBusy_ = lastProgress_;
     link_->SetStreamName(streamName_);
     SetAway(false);
     if (!inService_)
@@ -364,6 +382,7 @@ void SoundOutput::Feed()
         }
         timeline_.MarkSent(run.byteCount);
         room -= run.byteCount;
+        streamBusy_ = Clock::now();
     }
 }
 

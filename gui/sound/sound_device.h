@@ -145,6 +145,7 @@ private:
     Clock::time_point runTime_{};
     uint64_t lastPlayed_ = 0;
     Clock::time_point lastProgress_{};
+    Clock::time_point streamBusy_{}; // the stream was made or last given bytes
 };
 
 // The output the window uses for its nights, unwatched with kAheadServerBuffer: the window

@@ -160,12 +160,9 @@ TEST_F(SoundOutputTest, UnwatchedBlocksComeBackAheadInOrderWithoutAGapAndWatched
         << (match.offset + matching) / (2 * kFramesPerBlock);
 }
 
-// Known fault, not yet mended: a stream opened after a reset on the same connection tells an
-// interpolated clock that has run since the stream was made, so its first block comes back
-// about 5 ms after it is written instead of once heard. Measuring from the clock at the first
-// write fixes this case but breaks a night's first stream (gaps), so the test waits for a fix
-// that tells the two apart.
-TEST_F(SoundOutputTest, DISABLED_ResetSilencesAtOnceHandsTheBlocksBackAndANewStreamPlaysTheNextOne)
+// A reset silences what the server holds and hands every block back at once; a block written
+// long after goes to a fresh stream and comes back once heard, not when written.
+TEST_F(SoundOutputTest, ResetSilencesAtOnceHandsTheBlocksBackAndANewStreamPlaysTheNextOne)
 {
     test::MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Start());
