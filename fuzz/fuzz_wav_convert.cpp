@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t> file(data, data + size);
     std::vector<int16_t> mono;
     yumo::SilentReporter reporter;
-    yumo::WavLayout layout;
-    const bool read = yumo::ReadWavLayout(file, layout);
+    yumo::WavFileFormat format;
+    const bool read = yumo::ReadWavFileFormat(file, format);
     if (!yumo::ConvertWavBytes(file, mono, reporter))
     {
         if (!mono.empty())
@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         return 0;
     }
-    const double frames = static_cast<double>(layout.dataBytes / layout.blockAlign);
+    const double frames = static_cast<double>(format.dataBytes / format.blockAlign);
     if (!read ||
-        static_cast<double>(mono.size()) > std::ceil(frames * 44100 / layout.sampleRate) + 2)
+        static_cast<double>(mono.size()) > std::ceil(frames * 44100 / format.sampleRate) + 2)
     {
         std::abort();
     }

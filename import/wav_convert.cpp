@@ -62,7 +62,7 @@ bool FindChunk(const std::vector<uint8_t>& file, const char* tag, Chunk& chunk)
     return false;
 }
 
-bool ReadFormatCode(const uint8_t* fmt, size_t bytes, WavLayout& layout, uint16_t& code)
+bool ReadFormatCode(const uint8_t* fmt, size_t bytes, WavFileFormat& format, uint16_t& code)
 {
     code = LoadU16(fmt);
     if (code != kExtensibleTag)
@@ -74,27 +74,27 @@ bool ReadFormatCode(const uint8_t* fmt, size_t bytes, WavLayout& layout, uint16_
     {
         return false;
     }
-    layout.extensible = true;
+    format.extensible = true;
     code = LoadU16(fmt + kSubFormatOffset);
     return true;
 }
 
-bool WidthFits(const WavLayout& layout)
+bool WidthFits(const WavFileFormat& format)
 {
-    if (layout.type == WavSampleType::Float)
+    if (format.type == WavSampleType::Float)
     {
-        return layout.bitsPerSample == 32 || layout.bitsPerSample == 64;
+        return format.bitsPerSample == 32 || format.bitsPerSample == 64;
     }
-    return layout.bitsPerSample == 8 || layout.bitsPerSample == 16 || layout.bitsPerSample == 24 ||
-           layout.bitsPerSample == 32;
+    return format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 24 ||
+           format.bitsPerSample == 32;
 }
 
 // One sample of the container at `p`, scaled to [-1, 1).
-double LoadSample(const uint8_t* p, const WavLayout& layout)
+double LoadSample(const uint8_t* p, const WavFileFormat& format)
 {
-    if (layout.type == WavSampleType::Float)
+    if (format.type == WavSampleType::Float)
     {
-        if (layout.bitsPerSample == 32)
+        if (format.bitsPerSample == 32)
         {
             float value = 0.0f;
             std::memcpy(&value, p, sizeof value);
@@ -104,7 +104,7 @@ double LoadSample(const uint8_t* p, const WavLayout& layout)
         std::memcpy(&value, p, sizeof value);
         return std::isfinite(value) ? value : 0.0;
     }
-    switch (layout.bitsPerSample)
+    switch (format.bitsPerSample)
     {
     case 8:
         return (int{p[0]} - 128) / 128.0;
@@ -154,9 +154,9 @@ private:
 
 } // namespace
 
-bool ReadWavLayout(const std::vector<uint8_t>& file, WavLayout& layout)
+bool ReadWavFileFormat(const std::vector<uint8_t>& file, WavFileFormat& format)
 {
-    layout = WavLayout{};
+    format = WavFileFormat{};
     if (file.size() < kRiffHeaderBytes || std::memcmp(file.data(), "RIFF", 4) != 0 ||
         std::memcmp(file.data() + 8, "WAVE", 4) != 0)
     {
@@ -171,63 +171,63 @@ bool ReadWavLayout(const std::vector<uint8_t>& file, WavLayout& layout)
     }
     const uint8_t* body = file.data() + fmt.body;
     uint16_t code = 0;
-    if (!ReadFormatCode(body, fmt.bytes, layout, code) ||
+    if (!ReadFormatCode(body, fmt.bytes, format, code) ||
         (code != kLinearPcmTag && code != kFloatTag))
     {
         return false;
     }
-    layout.type = code == kFloatTag ? WavSampleType::Float : WavSampleType::Integer;
-    layout.channels = LoadU16(body + 2);
-    layout.sampleRate = LoadU32(body + 4);
-    layout.blockAlign = LoadU16(body + 12);
-    layout.bitsPerSample = LoadU16(body + 14);
-    if (!WidthFits(layout) || layout.channels == 0 || layout.channels > kMostChannels ||
-        layout.sampleRate < kLowestRate || layout.sampleRate > kHighestRate ||
-        layout.blockAlign != layout.channels * layout.bitsPerSample / 8)
+    format.type = code == kFloatTag ? WavSampleType::Float : WavSampleType::Integer;
+    format.channels = LoadU16(body + 2);
+    format.sampleRate = LoadU32(body + 4);
+    format.blockAlign = LoadU16(body + 12);
+    format.bitsPerSample = LoadU16(body + 14);
+    if (!WidthFits(format) || format.channels == 0 || format.channels > kMostChannels ||
+        format.sampleRate < kLowestRate || format.sampleRate > kHighestRate ||
+        format.blockAlign != format.channels * format.bitsPerSample / 8)
     {
         return false;
     }
-    layout.dataOffset = data.body;
-    layout.dataBytes = data.bytes / layout.blockAlign * layout.blockAlign;
+    format.dataOffset = data.body;
+    format.dataBytes = data.bytes / format.blockAlign * format.blockAlign;
     return true;
 }
 
-bool ImportTakesLayout(const WavLayout& layout)
+bool ImportTakesFormat(const WavFileFormat& format)
 {
-    return !layout.extensible && layout.type == WavSampleType::Integer &&
-           layout.bitsPerSample == 16 && layout.sampleRate == static_cast<uint32_t>(kSampleRate);
+    return !format.extensible && format.type == WavSampleType::Integer &&
+           format.bitsPerSample == 16 && format.sampleRate == static_cast<uint32_t>(kSampleRate);
 }
 
 bool WavFileConvertible(const std::string& path)
 {
     std::vector<uint8_t> file;
-    WavLayout layout;
+    WavFileFormat format;
     return !HasMp3Extension(path) &&
            ReadWholeFile(path, file, kMaxImportBytes) == FileReadResult::Ok &&
-           ReadWavLayout(file, layout) && !ImportTakesLayout(layout);
+           ReadWavFileFormat(file, format) && !ImportTakesFormat(format);
 }
 
 bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mono,
                      Reporter& reporter)
 {
     mono.clear();
-    WavLayout layout;
-    if (!ReadWavLayout(file, layout))
+    WavFileFormat format;
+    if (!ReadWavFileFormat(file, format))
     {
         ReportWavRefusal(reporter, kNotWavText);
         return false;
     }
-    const size_t frames = layout.dataBytes / layout.blockAlign;
-    const double ratio = double{kSampleRate} / layout.sampleRate;
+    const size_t frames = format.dataBytes / format.blockAlign;
+    const double ratio = double{kSampleRate} / format.sampleRate;
     const auto expected = static_cast<size_t>(std::ceil(static_cast<double>(frames) * ratio));
     if (expected > kMaxImportBytes / sizeof(int16_t))
     {
         ReportWavRefusal(reporter, kImportTooLargeText);
         return false;
     }
-    const bool resample = layout.sampleRate != static_cast<uint32_t>(kSampleRate);
-    const bool exact = !resample && layout.channels == 1 && layout.type == WavSampleType::Integer &&
-                       layout.bitsPerSample <= 16;
+    const bool resample = format.sampleRate != static_cast<uint32_t>(kSampleRate);
+    const bool exact = !resample && format.channels == 1 && format.type == WavSampleType::Integer &&
+                       format.bitsPerSample <= 16;
     Quantiser quantiser(!exact);
     SoxrHandle resampler;
     if (resample)
@@ -236,7 +236,7 @@ bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mon
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
         soxr_error_t error = nullptr;
         resampler.reset(
-            soxr_create(layout.sampleRate, kSampleRate, 1, &error, &io, &quality, nullptr));
+            soxr_create(format.sampleRate, kSampleRate, 1, &error, &io, &quality, nullptr));
         if (error != nullptr || resampler == nullptr)
         {
             ReportWavRefusal(reporter, kNotWavText);
@@ -270,19 +270,19 @@ bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mon
             }
         }
     };
-    const size_t width = layout.bitsPerSample / 8u;
-    const uint8_t* next = file.data() + layout.dataOffset;
+    const size_t width = format.bitsPerSample / 8u;
+    const uint8_t* next = file.data() + format.dataOffset;
     for (size_t done = 0; done < frames;)
     {
         const size_t count = std::min(kFramesPerStep, frames - done);
-        for (size_t i = 0; i < count; ++i, next += layout.blockAlign)
+        for (size_t i = 0; i < count; ++i, next += format.blockAlign)
         {
             double sum = 0.0;
-            for (size_t c = 0; c < layout.channels; ++c)
+            for (size_t c = 0; c < format.channels; ++c)
             {
-                sum += LoadSample(next + c * width, layout);
+                sum += LoadSample(next + c * width, format);
             }
-            mixed[i] = sum / layout.channels;
+            mixed[i] = sum / format.channels;
         }
         done += count;
         if (!resample)

@@ -20,7 +20,7 @@ enum class WavSampleType
     Float,   // IEEE 754, 32 or 64 bits
 };
 
-struct WavLayout
+struct WavFileFormat
 {
     WavSampleType type = WavSampleType::Integer;
     uint16_t channels = 0;
@@ -33,10 +33,10 @@ struct WavLayout
 };
 
 // Reads the "fmt " and "data" chunks; false when the file is no WAV this conversion can read.
-bool ReadWavLayout(const std::vector<uint8_t>& file, WavLayout& layout);
+bool ReadWavFileFormat(const std::vector<uint8_t>& file, WavFileFormat& format);
 
 // Whether the import takes the file as it stands (canonical PCM at 44.1 kHz, 16 bits).
-bool ImportTakesLayout(const WavLayout& layout);
+bool ImportTakesFormat(const WavFileFormat& format);
 
 // Whether the file at `path` is a WAV the import refuses but the conversion can read.
 bool WavFileConvertible(const std::string& path);

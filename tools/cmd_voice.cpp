@@ -170,11 +170,7 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
             result = ImportVoiceClip(clip.path, samples, reporter, level);
             if (convert && result == AddClipResult::ImportFailed)
             {
-                result = ImportConvertedClip(clip.path, samples, reporter);
-                if (result == AddClipResult::Added && level == ClipLevel::Matched)
-                {
-                    MatchClipLoudness(samples);
-                }
+                result = ImportConvertedClip(clip.path, samples, reporter, level);
             }
         }
         if (result == AddClipResult::Added)

@@ -117,7 +117,7 @@ AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& sam
 }
 
 AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>& samples,
-                                  Reporter& reporter)
+                                  Reporter& reporter, ClipLevel level)
 {
     if (!ConvertWavFile(path, samples, reporter))
     {
@@ -127,6 +127,10 @@ AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>&
     const size_t padded =
         (samples.size() + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
     samples.resize(padded, 0);
+    if (level == ClipLevel::Matched)
+    {
+        MatchClipLoudness(samples);
+    }
     return AddClipResult::Added;
 }
 
@@ -209,17 +213,17 @@ AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Rep
 }
 
 AddClipResult AddVoiceClipConverting(VoiceSet& set, int kind, const std::string& path,
-                                     Reporter& reporter)
+                                     Reporter& reporter, ClipLevel level)
 {
     if (const AddClipResult room = CheckClipRoom(set, kind, reporter); room != AddClipResult::Added)
     {
         return room;
     }
     std::vector<int16_t> samples;
-    AddClipResult imported = ImportVoiceClip(path, samples, reporter);
+    AddClipResult imported = ImportVoiceClip(path, samples, reporter, level);
     if (imported == AddClipResult::ImportFailed && WavFileConvertible(path))
     {
-        imported = ImportConvertedClip(path, samples, reporter);
+        imported = ImportConvertedClip(path, samples, reporter, level);
     }
     if (imported != AddClipResult::Added)
     {

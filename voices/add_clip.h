@@ -45,9 +45,9 @@ AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& sam
                               Reporter& reporter, ClipLevel level = ClipLevel::Kept);
 
 // The conversion of a WAV file the import refuses (import/wav_convert.h) into a clip's
-// samples, padded with zeros to whole blocks.
+// samples, padded with zeros to whole blocks, and matched as ImportVoiceClip matches.
 AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>& samples,
-                                  Reporter& reporter);
+                                  Reporter& reporter, ClipLevel level = ClipLevel::Kept);
 
 // Appends converted samples (a multiple of 512) to `kind` after CheckClipRoom and, with their
 // size, the room left in the set: records the catalogue and track fields and the source path
@@ -68,7 +68,7 @@ AddClipResult AddVoiceClip(VoiceSet& set, int kind, const std::string& path, Rep
 // The same add, with a WAV the import refuses for its rate, width or sample type converted
 // instead (after the import's message).
 AddClipResult AddVoiceClipConverting(VoiceSet& set, int kind, const std::string& path,
-                                     Reporter& reporter);
+                                     Reporter& reporter, ClipLevel level = ClipLevel::Kept);
 
 // A set can be saved only with at least one おやすみ and one 起きて clip, and only while it
 // fits the file's limits; otherwise the save error is reported and false returned.

@@ -27,6 +27,7 @@ PreviewImport ImportForPreview(const std::string& path)
 ClipImport ImportForAdd(const std::string& path, ClipLevel level)
 {
     ClipImport job;
+    job.level = level;
     CapturingReporter reporter;
     job.result = ImportVoiceClip(path, job.samples, reporter, level);
     job.convertible = job.result == AddClipResult::ImportFailed && WavFileConvertible(path);
@@ -34,11 +35,12 @@ ClipImport ImportForAdd(const std::string& path, ClipLevel level)
     return job;
 }
 
-ClipImport ConvertForAdd(const std::string& path)
+ClipImport ConvertForAdd(const std::string& path, ClipLevel level)
 {
     ClipImport job;
+    job.level = level;
     CapturingReporter reporter;
-    job.result = ImportConvertedClip(path, job.samples, reporter);
+    job.result = ImportConvertedClip(path, job.samples, reporter, level);
     job.messages = std::move(reporter.messages);
     return job;
 }

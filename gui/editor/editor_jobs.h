@@ -46,7 +46,8 @@ struct ClipImport
 {
     AddClipResult result = AddClipResult::ImportFailed;
     bool convertible = false; // a WAV refused for its rate, width or samples that can be converted
-    std::vector<int16_t> samples; // the new clip, padded to whole blocks
+    ClipLevel level = ClipLevel::Matched; // as asked when the add began, for its conversion too
+    std::vector<int16_t> samples;         // the new clip, padded to whole blocks
     std::vector<UserMessage> messages;
 };
 
@@ -76,8 +77,8 @@ PreviewImport ImportForPreview(const std::string& path);
 // The file imported by its extension and converted to a clip, matched to the loudness target
 // unless its level is kept.
 ClipImport ImportForAdd(const std::string& path, ClipLevel level);
-// The WAV at `path` converted to mono 44.1 kHz 16 bits and made a clip (its level kept).
-ClipImport ConvertForAdd(const std::string& path);
+// The WAV at `path` converted to mono 44.1 kHz 16 bits and made a clip, matched as above.
+ClipImport ConvertForAdd(const std::string& path, ClipLevel level);
 // Writes `set` (a copy the caller no longer touches) to `path` through a temporary file.
 VoiceSave SaveVoiceSetCopy(const std::string& path, std::shared_ptr<const VoiceSet> set);
 

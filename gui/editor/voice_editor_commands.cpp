@@ -87,7 +87,7 @@ void VoiceEditor::FinishAdd(int kind, uint64_t generation, const QString& path, 
         addGeneration_[static_cast<size_t>(kind)] = generation;
         ShowRowBusy(kind);
         RunOnWorker<ClipImport>(
-            this, [file = FilePath(path)] { return ConvertForAdd(file); },
+            this, [file = FilePath(path), level = job.level] { return ConvertForAdd(file, level); },
             [this, kind, generation, path](ClipImport converted) {
                 FinishAdd(kind, generation, path, std::move(converted));
             });

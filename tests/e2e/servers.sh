@@ -146,3 +146,36 @@ e2e_stop_recording() {
     kill -INT "$recorder" 2>/dev/null || true
     wait "$recorder" || true
 }
+
+# A private session bus for the program's media-player interface; no system bus, so the sleep
+# lock is asked for and politely refused.
+e2e_start_session_bus() {
+    DBUS_SESSION_BUS_ADDRESS="$(dbus-daemon --session --fork --print-address=1 --print-pid=3 \
+        3>"$E2E_WORK/bus.pid")"
+    E2E_PIDS+=("$(cat "$E2E_WORK/bus.pid")")
+    export DBUS_SESSION_BUS_ADDRESS
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_WORK/no-system-bus"
+}
+
+E2E_PLAYER=org.mpris.MediaPlayer2.yumo
+# A property of the program's media-player interface: e2e_property INTERFACE NAME.
+e2e_property() {
+    dbus-send --session --print-reply=literal --dest=$E2E_PLAYER /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get "string:$1" "string:$2" 2>/dev/null |
+        sed -e 's/^ *variant *//' -e 's/ *$//'
+}
+# Calls a method of the interface: e2e_player org.mpris.MediaPlayer2.Player.Play.
+e2e_player() {
+    dbus-send --session --print-reply --dest=$E2E_PLAYER /org/mpris/MediaPlayer2 "$1" >/dev/null
+}
+
+# Runs a command every 0.1 s until it succeeds: e2e_wait_for SECONDS COMMAND...
+e2e_wait_for() {
+    local limit=$(($1 * 10)) _
+    shift
+    for _ in $(seq "$limit"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}

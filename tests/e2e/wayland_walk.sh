@@ -35,28 +35,10 @@ for _ in $(seq 100); do
 done
 [ -S "$XDG_RUNTIME_DIR/yumo-e2e" ] || e2e_fail "weston did not start: $(cat "$out/weston.log")"
 export WAYLAND_DISPLAY=yumo-e2e QT_QPA_PLATFORM=wayland
-bus_address="$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$E2E_WORK/bus.pid")"
-E2E_PIDS+=("$(cat "$E2E_WORK/bus.pid")")
-export DBUS_SESSION_BUS_ADDRESS="$bus_address"
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_WORK/no-system-bus"
+e2e_start_session_bus
 
-readonly PLAYER=org.mpris.MediaPlayer2.yumo
-property() {
-    dbus-send --session --print-reply=literal --dest=$PLAYER /org/mpris/MediaPlayer2 \
-        org.freedesktop.DBus.Properties.Get "string:$1" "string:$2" 2>/dev/null |
-        sed -e 's/^ *variant *//' -e 's/ *$//'
-}
-wait_for() { # wait_for SECONDS COMMAND...
-    local limit=$(($1 * 10)) _
-    shift
-    for _ in $(seq "$limit"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-can_play() { [ "$(property org.mpris.MediaPlayer2.Player CanPlay)" = "boolean true" ]; }
-playing() { [ "$(property org.mpris.MediaPlayer2.Player PlaybackStatus)" = Playing ]; }
+can_play() { [ "$(e2e_property org.mpris.MediaPlayer2.Player CanPlay)" = "boolean true" ]; }
+playing() { [ "$(e2e_property org.mpris.MediaPlayer2.Player PlaybackStatus)" = Playing ]; }
 configured() { grep -q 'xdg_surface@[0-9]*\.ack_configure' "$out/wayland.log"; }
 
 e2e_start_recording "$out/recording.wav"
@@ -65,16 +47,14 @@ mkdir "$E2E_WORK/empty"
     2>"$out/wayland.log" &
 yumo=$!
 E2E_PIDS+=("$yumo")
-wait_for 20 can_play || e2e_fail "yumo did not start: $(tail -n 20 "$out/wayland.log")"
-wait_for 5 configured || e2e_fail "the compositor never configured a window"
+e2e_wait_for 20 can_play || e2e_fail "yumo did not start: $(tail -n 20 "$out/wayland.log")"
+e2e_wait_for 5 configured || e2e_fail "the compositor never configured a window"
 grep -q 'xdg_toplevel@[0-9]*\.set_title("Yumo' "$out/wayland.log" ||
     e2e_fail "no Yumo toplevel window"
-dbus-send --session --print-reply --dest=$PLAYER /org/mpris/MediaPlayer2 \
-    org.mpris.MediaPlayer2.Player.Play >/dev/null
-wait_for 5 playing || e2e_fail "the night did not start"
+e2e_player org.mpris.MediaPlayer2.Player.Play
+e2e_wait_for 5 playing || e2e_fail "the night did not start"
 sleep 6
-dbus-send --session --print-reply --dest=$PLAYER /org/mpris/MediaPlayer2 \
-    org.mpris.MediaPlayer2.Quit >/dev/null
+e2e_player org.mpris.MediaPlayer2.Quit
 status=0
 timeout 10 tail --pid="$yumo" -f /dev/null || e2e_fail "yumo did not end when asked to"
 wait "$yumo" || status=$?

@@ -386,9 +386,11 @@ TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
     QCoreApplication::processEvents(); // the window's first move and resize
     SavedSettings saved;               // as the window stands: nothing to write
     saved.windowGeometry = window->saveGeometry();
+    ApplySettings(saved, *state); // as the program starts
     {
         DesktopSession session(Parts(), saved, QString(), {none, none});
         QCoreApplication::processEvents();
+        ASSERT_FALSE(session.keeper().IsWaiting()) << "the settings differ before the night";
         const int before = session.wakeUps();
         SetClockTime(state->clock, LocalTime{23, 0, 0}); // the night starts when the loop begins
         PressKey(Qt::Key_Return);

@@ -7,6 +7,7 @@
 #include "import/wav_convert.h"
 #include "support/test_support.h"
 #include "voices/add_clip.h"
+#include "voices/loudness.h"
 #include "voices/voice_set.h"
 
 namespace yumo
@@ -142,30 +143,30 @@ TEST(WavConvert, TwentyFourBitsKeepTheirTopBits)
 TEST(WavConvert, ReadsExtensibleHeadersForTheirRealFormat)
 {
     const std::vector<std::vector<double>> frames = {{0.5}, {-0.25}, {1.0 / 32768}};
-    WavLayout layout;
+    WavFileFormat format;
     const std::vector<uint8_t> pcm = MakeFile({1, true, 1, 44100, 16}, frames);
-    ASSERT_TRUE(ReadWavLayout(pcm, layout));
-    EXPECT_TRUE(layout.extensible);
-    EXPECT_EQ(layout.type, WavSampleType::Integer);
-    EXPECT_FALSE(ImportTakesLayout(layout));
+    ASSERT_TRUE(ReadWavFileFormat(pcm, format));
+    EXPECT_TRUE(format.extensible);
+    EXPECT_EQ(format.type, WavSampleType::Integer);
+    EXPECT_FALSE(ImportTakesFormat(format));
     CapturingReporter reporter;
     std::vector<int16_t> mono;
     ASSERT_TRUE(ConvertWavBytes(pcm, mono, reporter));
     EXPECT_EQ(mono, (std::vector<int16_t>{16384, -8192, 1}));
 
     const std::vector<uint8_t> floats = MakeFile({3, true, 1, 44100, 32}, frames);
-    ASSERT_TRUE(ReadWavLayout(floats, layout));
-    EXPECT_EQ(layout.type, WavSampleType::Float);
+    ASSERT_TRUE(ReadWavFileFormat(floats, format));
+    EXPECT_EQ(format.type, WavSampleType::Float);
     ASSERT_TRUE(ConvertWavBytes(floats, mono, reporter));
     ASSERT_EQ(mono.size(), 3u);
     EXPECT_NEAR(mono[0], 16384, 1);
     EXPECT_NEAR(mono[1], -8192, 1);
 
-    ASSERT_TRUE(ReadWavLayout(MakeFile({}, frames), layout));
-    EXPECT_TRUE(ImportTakesLayout(layout));
+    ASSERT_TRUE(ReadWavFileFormat(MakeFile({}, frames), format));
+    EXPECT_TRUE(ImportTakesFormat(format));
     std::vector<uint8_t> mp3Like = pcm;
     std::memcpy(mp3Like.data() + 8, "WAVX", 4);
-    EXPECT_FALSE(ReadWavLayout(mp3Like, layout));
+    EXPECT_FALSE(ReadWavFileFormat(mp3Like, format));
 }
 
 // The add that converts shows the import's refusal first, then adds the clip in whole blocks;
@@ -190,6 +191,38 @@ TEST(WavConvert, AddConvertingKeepsTheImportMessageFirst)
     EXPECT_EQ(clip.size(), 4608u); // 4410 samples in whole blocks
     EXPECT_NEAR(clip[2000], 3277, 2);
     EXPECT_EQ(clip[4500], 0);
+}
+
+// A converted clip is matched to the loudness target like any other unless its level is kept.
+TEST(WavConvert, AConvertedClipIsMatchedUnlessItsLevelIsKept)
+{
+    test::TempDir dir;
+    std::vector<std::vector<double>> frames(48000);
+    for (size_t i = 0; i < frames.size(); ++i)
+    {
+        const double v = 0.02 * std::sin(2 * 3.14159265358979 * 440.0 * double(i) / 48000.0);
+        frames[i] = {v, v};
+    }
+    test::WriteBytesFile(dir / "quiet.wav", MakeFile({1, false, 2, 48000, 24}, frames));
+    const std::string path = (dir / "quiet.wav").string();
+    for (const ClipLevel level : {ClipLevel::Matched, ClipLevel::Kept})
+    {
+        auto set = std::make_unique<VoiceSet>();
+        StartNewVoiceSet(*set);
+        CapturingReporter reporter;
+        ASSERT_EQ(AddVoiceClipConverting(*set, 0, path, reporter, level), AddClipResult::Added);
+        const std::vector<int16_t>& clip = set->samples[ClipSlot(0, 0)];
+        double lufs = 0;
+        ASSERT_TRUE(MeasureLoudness(clip.data(), clip.size(), 1, lufs));
+        if (level == ClipLevel::Matched)
+        {
+            EXPECT_NEAR(lufs, kClipLoudnessTarget, 1.0);
+        }
+        else
+        {
+            EXPECT_LT(lufs, kClipLoudnessTarget - 6.0); // 0.02 of full scale stays quiet
+        }
+    }
 }
 
 } // namespace

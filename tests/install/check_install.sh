@@ -74,42 +74,19 @@ mkdir -p "$HOME"
 unset XDG_CONFIG_HOME XDG_DATA_HOME
 e2e_start_display
 e2e_start_sound_server
-bus_address="$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$E2E_WORK/bus.pid")"
-E2E_PIDS+=("$(cat "$E2E_WORK/bus.pid")")
-export DBUS_SESSION_BUS_ADDRESS="$bus_address"
-# No system bus: the sleep lock is asked for and politely refused.
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_WORK/no-system-bus"
+e2e_start_session_bus
 
-readonly PLAYER=org.mpris.MediaPlayer2.yumo
-property() {
-    dbus-send --session --print-reply=literal --dest=$PLAYER /org/mpris/MediaPlayer2 \
-        org.freedesktop.DBus.Properties.Get "string:$1" "string:$2" 2>/dev/null |
-        sed -e 's/^ *variant *//' -e 's/ *$//'
-}
-player() {
-    dbus-send --session --print-reply --dest=$PLAYER /org/mpris/MediaPlayer2 "$1" >/dev/null
-}
-wait_for() { # wait_for SECONDS COMMAND...
-    local limit=$(($1 * 10)) _
-    shift
-    for _ in $(seq "$limit"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-can_play() { [ "$(property org.mpris.MediaPlayer2.Player CanPlay)" = "boolean true" ]; }
-status_is() { [ "$(property org.mpris.MediaPlayer2.Player PlaybackStatus)" = "$1" ]; }
+can_play() { [ "$(e2e_property org.mpris.MediaPlayer2.Player CanPlay)" = "boolean true" ]; }
+status_is() { [ "$(e2e_property org.mpris.MediaPlayer2.Player PlaybackStatus)" = "$1" ]; }
 start_yumo() {
     "$prefix/bin/yumo" "$@" >>"$out/yumo.log" 2>&1 &
     yumo=$!
     E2E_PIDS+=("$yumo")
-    wait_for 20 can_play || e2e_fail "yumo did not load its default voice: $(cat "$out/yumo.log")"
+    e2e_wait_for 20 can_play || e2e_fail "yumo did not load its default voice: $(cat "$out/yumo.log")"
     window="$(xdotool search --sync --onlyvisible --name '^Yumo$' | head -n 1)"
 }
 quit_yumo() {
-    dbus-send --session --print-reply --dest=$PLAYER /org/mpris/MediaPlayer2 \
-        org.mpris.MediaPlayer2.Quit >/dev/null
+    e2e_player org.mpris.MediaPlayer2.Quit
     local status=0
     timeout 10 tail --pid="$yumo" -f /dev/null || e2e_fail "yumo did not end when asked to quit"
     wait "$yumo" || status=$?
@@ -118,7 +95,7 @@ quit_yumo() {
 
 : >"$out/yumo.log"
 start_yumo
-[ "$(property org.mpris.MediaPlayer2 Identity)" = "Yumo" ] || e2e_fail "MPRIS identity"
+[ "$(e2e_property org.mpris.MediaPlayer2 Identity)" = "Yumo" ] || e2e_fail "MPRIS identity"
 sleep 1
 import -window "$window" "$out/yumo-ja.png"
 
@@ -127,9 +104,9 @@ timeout 20 "$prefix/bin/yumo" >>"$out/yumo.log" 2>&1 || e2e_fail "the second sta
 kill -0 "$yumo" || e2e_fail "the first yumo ended when a second was started"
 [ "$(xdotool search --onlyvisible --name '^Yumo$' | wc -l)" -eq 1 ] || e2e_fail "two windows"
 
-player org.mpris.MediaPlayer2.Player.Play
-wait_for 5 status_is Playing || e2e_fail "Play did not start a night"
-wait_for 5 eval 'pactl list sink-inputs | grep -q "application.name = \"Yumo\""' ||
+e2e_player org.mpris.MediaPlayer2.Player.Play
+e2e_wait_for 5 status_is Playing || e2e_fail "Play did not start a night"
+e2e_wait_for 5 eval 'pactl list sink-inputs | grep -q "application.name = \"Yumo\""' ||
     e2e_fail "the stream is not named Yumo: $(pactl list sink-inputs)"
 pactl list sink-inputs >"$out/sink-inputs.txt"
 grep -q 'media.role = "music"' "$out/sink-inputs.txt" || e2e_fail "the stream's role is not music"
@@ -137,19 +114,19 @@ grep -q 'application.icon_name = "org.yumo.Yumo"' "$out/sink-inputs.txt" ||
     e2e_fail "the stream has no icon name"
 sleep 2
 import -window "$window" "$out/night-ja.png"
-player org.mpris.MediaPlayer2.Player.Stop
-wait_for 5 status_is Stopped || e2e_fail "Stop did not end the night"
+e2e_player org.mpris.MediaPlayer2.Player.Stop
+e2e_wait_for 5 status_is Stopped || e2e_fail "Stop did not end the night"
 quit_yumo
 [ -s "$HOME/.config/yumo/yumo.conf" ] || e2e_fail "no settings in ~/.config/yumo"
 grep -q '^language=ja' "$HOME/.config/yumo/yumo.conf" || e2e_fail "the language was not kept"
 
 start_yumo --lang en
-player org.mpris.MediaPlayer2.Player.Play
-wait_for 5 status_is Playing || e2e_fail "Play did not start a night in English"
+e2e_player org.mpris.MediaPlayer2.Player.Play
+e2e_wait_for 5 status_is Playing || e2e_fail "Play did not start a night in English"
 sleep 2
 import -window "$window" "$out/yumo-en.png"
 # The title is the status pane's activity, in English now.
-property org.mpris.MediaPlayer2.Player Metadata >"$out/metadata-en.txt"
+e2e_property org.mpris.MediaPlayer2.Player Metadata >"$out/metadata-en.txt"
 grep -q 'xesam:title.*…' "$out/metadata-en.txt" || e2e_fail "no activity title: $(cat "$out/metadata-en.txt")"
 quit_yumo
 grep -q '^language=ja' "$HOME/.config/yumo/yumo.conf" || e2e_fail "--lang en was remembered"
