@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes the default voice BUILD_DIR/data/ymv/Yumone.ymv: speech clips spoken by espeak-ng's
-# Japanese voice (soft female and whispering variants), breath, snores, mumbles, sighs and
-# silences synthesised by yumo-voicegen, every clip 44.1 kHz mono 16-bit with soft edges.
+# Makes the default voice BUILD_DIR/data/ymv/Yumone.ymv, ten clips of every kind: speech
+# spoken by espeak-ng's Japanese voice (soft female and whispering variants), breath, snores,
+# mumbles, sighs and silences synthesised by yumo-voicegen, every clip 44.1 kHz mono 16-bit
+# with soft edges. The clips stay in BUILD_DIR/voice-clips, beside the data folder rather than
+# in it, so an install does not ship them twice.
 # Does nothing when the voice is newer than everything it is made from.
 # Usage: scripts/make_default_voice.sh BUILD_DIR
 set -euo pipefail
