@@ -78,18 +78,60 @@ size_t StrongestLag(const std::vector<double>& x, size_t minLag, size_t maxLag)
     return bestLag;
 }
 
-TEST(DefaultClips, CoverTheWordlessKindsWithVariety)
+TEST(DefaultClips, FillTheWordlessKindsWithVariedClips)
 {
     std::map<int, int> counts;
     std::set<std::string> names;
+    std::map<int, std::set<double>> lengths;
+    std::map<int, std::set<double>> pitches;
+    std::map<int, std::set<int>> parts;
     for (const ClipRecipe& clip : DefaultClipRecipes())
     {
         ++counts[clip.kind];
         EXPECT_TRUE(names.insert(clip.fileName).second) << clip.fileName;
+        lengths[clip.kind].insert(clip.sound.seconds);
+        pitches[clip.kind].insert(clip.sound.pitchHz);
+        parts[clip.kind].insert(clip.sound.parts);
     }
-    // Breathing in and out, snoring, mumbling, sighs and silences; speech comes from elsewhere.
+    // Breathing in and out, snoring, mumbling, sighs and silences, ten of each; three mumbles
+    // are spoken, and speech comes from elsewhere.
     EXPECT_EQ(counts,
-              (std::map<int, int>{{1, 3}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {9, 2}, {11, 3}}));
+              (std::map<int, int>{{1, 10}, {2, 10}, {3, 10}, {4, 10}, {5, 7}, {9, 10}, {11, 10}}));
+    for (const auto& [kind, count] : counts)
+    {
+        EXPECT_EQ(lengths[kind].size(), static_cast<size_t>(count)) << "kind " << kind;
+    }
+    for (int kind : {4, 5, 9})
+    {
+        EXPECT_EQ(pitches[kind].size(), static_cast<size_t>(counts[kind])) << "kind " << kind;
+    }
+    EXPECT_EQ(parts[4], (std::set<int>{2, 3})); // snores of two and of three rasps
+    EXPECT_GE(parts[5].size(), 3u);             // mumbles of several syllable counts
+}
+
+TEST(Sounds, SnoreRaspsAndMumbleSyllablesFollowTheirParts)
+{
+    // Each further rasp adds the rasp, the turn, the soft exhalation and the pause before it.
+    size_t two = SynthesiseSound({Sound::Snore, 4, 1.3, 32, 2}).size();
+    size_t three = SynthesiseSound({Sound::Snore, 4, 1.3, 32, 3}).size();
+    EXPECT_EQ(three - two, SamplesFor(1.3) + SamplesFor(0.12) + SamplesFor(1.3) + SamplesFor(0.6));
+    EXPECT_EQ(SynthesiseSound({Sound::Snore, 4, 1.3, 32, 0}).size(), two);
+
+    // At its natural pace (1.1 s and 0.325 s a syllable) a mumble of N syllables pauses after
+    // its "uun" at the same moment and is voiced into its last syllable: a mumble that ignored
+    // N would be squeezed or stretched to the length and sound in the pause.
+    for (int syllables : {2, 3, 5})
+    {
+        const double seconds = 1.1 + 0.325 * syllables;
+        std::vector<int16_t> pcm = SynthesiseSound({Sound::Mumble, 6, seconds, 220, syllables});
+        auto rmsBetween = [&](double from, double to) {
+            return RmsDbfs(
+                std::vector<int16_t>(pcm.begin() + SamplesFor(from), pcm.begin() + SamplesFor(to)));
+        };
+        double last = rmsBetween(seconds - 0.25, seconds - 0.1);
+        EXPECT_GT(last, -45) << syllables;
+        EXPECT_LT(rmsBetween(0.98, 1.08), last - 20) << syllables;
+    }
 }
 
 TEST(DefaultClips, AreAtTheirLevelsUnclippedAndStartAndEndAtZero)

@@ -1,5 +1,6 @@
 #include "tools/voicegen/sounds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -176,13 +177,19 @@ std::vector<double> RenderSigh(Noise& noise, double seconds, double pitchHz)
     });
 }
 
-// "uun" with a rising end, a short pause, then mu-nya-mu-nya; times are for a 2.4 s mumble and
-// scale with `seconds`.
-VoiceFrame MumbleFrameAt(double t, double pitchHz)
+constexpr double kUunEnd = 0.95;
+constexpr double kSyllablesStart = 1.1;
+constexpr double kSyllable = 0.325;
+constexpr int kDefaultSyllables = 4;
+constexpr int kDefaultRasps = 2;
+
+// Length of a mumble at its natural pace: 2.4 s for "uun" and mu-nya-mu-nya.
+double MumbleNaturalSeconds(int syllables) { return kSyllablesStart + kSyllable * syllables; }
+
+// "uun" with a rising end, a short pause, then mu-nya-mu-nya...; times are at the natural pace
+// and scale with the mumble's length.
+VoiceFrame MumbleFrameAt(double t, double pitchHz, int syllables)
 {
-    constexpr double kUunEnd = 0.95;
-    constexpr double kSyllablesStart = 1.1;
-    constexpr double kSyllable = 0.325;
     if (t < kUunEnd)
     {
         double pitch = t < 0.5 ? pitchHz * (1 - 0.13 * t) : pitchHz * (0.935 + 0.3 * (t - 0.5));
@@ -196,7 +203,7 @@ VoiceFrame MumbleFrameAt(double t, double pitchHz)
         return {pitch, 0, 0, kNasalM};
     }
     int syllable = static_cast<int>((t - kSyllablesStart) / kSyllable);
-    if (syllable > 3)
+    if (syllable >= syllables)
     {
         return {pitch, 0, 0, kVowelA};
     }
@@ -206,28 +213,27 @@ VoiceFrame MumbleFrameAt(double t, double pitchHz)
         nya ? MixVowels(kGlideY, kVowelA, EnvelopeAt({{0.3, 0}, {0.6, 1}}, tau)) : kVowelU;
     Vowel vowel =
         MixVowels(nya ? kNasalN : kNasalM, target, EnvelopeAt({{0.3, 0}, {0.45, 1}}, tau));
-    double fadeOut = syllable == 3 ? 0 : 0.35; // the last syllable dies away
+    double fadeOut = syllable + 1 == syllables ? 0 : 0.35; // the last syllable dies away
     double voicing = EnvelopeAt({{0, 0.35}, {0.3, 0.45}, {0.5, 1}, {1, fadeOut}}, tau);
     return {pitch * (1 + 0.04 * std::sin(std::numbers::pi * tau)), voicing, 0.05, vowel};
 }
 
-std::vector<double> RenderMumble(Noise& noise, double seconds, double pitchHz)
+std::vector<double> RenderMumble(Noise& noise, double seconds, double pitchHz, int syllables)
 {
-    double scale = seconds / 2.4;
+    double scale = seconds / MumbleNaturalSeconds(syllables);
     return RenderVoiced(noise, seconds,
-                        [&](double t) { return MumbleFrameAt(t / scale, pitchHz); });
+                        [&](double t) { return MumbleFrameAt(t / scale, pitchHz, syllables); });
 }
 
-std::vector<double> RenderSnore(Noise& noise, double seconds, double flutterHz)
+std::vector<double> RenderSnore(Noise& noise, double seconds, double flutterHz, int cycles)
 {
     std::vector<double> out;
-    constexpr int kCycles = 2;
-    for (int cycle = 0; cycle < kCycles; ++cycle)
+    for (int cycle = 0; cycle < cycles; ++cycle)
     {
         Append(out, WithLevel(RenderRasp(noise, seconds, flutterHz * (1 + 0.06 * cycle)), -20));
         AppendSilence(out, 0.12);
         Append(out, WithLevel(RenderBreathOut(noise, 1.3, kWhisperU), -32));
-        if (cycle + 1 < kCycles)
+        if (cycle + 1 < cycles)
         {
             AppendSilence(out, 0.6);
         }
@@ -251,9 +257,11 @@ std::vector<double> RenderRaw(Noise& noise, const SoundRecipe& recipe)
         return out;
     }
     case Sound::Snore:
-        return RenderSnore(noise, recipe.seconds, recipe.pitchHz);
+        return RenderSnore(noise, recipe.seconds, recipe.pitchHz,
+                           recipe.parts > 0 ? recipe.parts : kDefaultRasps);
     case Sound::Mumble:
-        return RenderMumble(noise, recipe.seconds, recipe.pitchHz);
+        return RenderMumble(noise, recipe.seconds, recipe.pitchHz,
+                            recipe.parts > 0 ? recipe.parts : kDefaultSyllables);
     case Sound::Sigh:
         return RenderSigh(noise, recipe.seconds, recipe.pitchHz);
     case Sound::Silence:
@@ -296,27 +304,70 @@ std::vector<int16_t> SynthesiseSound(const SoundRecipe& recipe)
     return QuantiseToPcm16(samples);
 }
 
+namespace
+{
+
+// How one wordless kind's clips vary: ranges their length, pitch and parts are drawn from.
+struct KindRange
+{
+    int kind;
+    Sound sound;
+    const char* stem;
+    int count;
+    double minSeconds, maxSeconds;
+    double minHz, maxHz;
+    int minParts, maxParts;
+};
+
+double Between(Noise& draw, double low, double high) { return low + (high - low) * DrawUnit(draw); }
+
+} // namespace
+
 std::vector<ClipRecipe> DefaultClipRecipes()
 {
     using S = Sound;
-    return {
-        {1, "breath_in_out_1.wav", {S::BreathInOut, 101, 1.2, 0}},
-        {1, "breath_in_out_2.wav", {S::BreathInOut, 102, 1.4, 0}},
-        {1, "breath_in_out_3.wav", {S::BreathInOut, 103, 1.0, 0}},
-        {2, "breath_in_1.wav", {S::BreathIn, 201, 1.2, 0}},
-        {2, "breath_in_2.wav", {S::BreathIn, 202, 1.5, 0}},
-        {3, "breath_out_1.wav", {S::BreathOut, 301, 1.5, 0}},
-        {3, "breath_out_2.wav", {S::BreathOut, 302, 1.9, 0}},
-        {4, "snore_1.wav", {S::Snore, 401, 1.4, 30}},
-        {4, "snore_2.wav", {S::Snore, 402, 1.6, 36}},
-        {5, "mumble_1.wav", {S::Mumble, 501, 2.4, 230}},
-        {5, "mumble_2.wav", {S::Mumble, 502, 2.8, 210}},
-        {9, "sigh_1.wav", {S::Sigh, 901, 1.8, 290}},
-        {9, "sigh_2.wav", {S::Sigh, 902, 2.2, 260}},
-        {11, "silence_1.wav", {S::Silence, 1101, 1.0, 0}},
-        {11, "silence_2.wav", {S::Silence, 1102, 2.5, 0}},
-        {11, "silence_3.wav", {S::Silence, 1103, 4.0, 0}},
+    constexpr int n = kDefaultClipsPerKind;
+    // Snores stay under 10 s at three rasps of 1.45 s; a mumble's length is a factor of its
+    // natural pace (the seconds range below), so more syllables make a longer clip.
+    constexpr KindRange kRanges[] = {
+        {1, S::BreathInOut, "breath_in_out", n, 0.9, 1.5, 0, 0, 0, 0},
+        {2, S::BreathIn, "breath_in", n, 1.0, 1.7, 0, 0, 0, 0},
+        {3, S::BreathOut, "breath_out", n, 1.3, 2.2, 0, 0, 0, 0},
+        {4, S::Snore, "snore", n, 1.1, 1.45, 26, 40, 2, 3},
+        {5, S::Mumble, "mumble", n - kDefaultSpokenMumbles, 0.9, 1.2, 190, 250, 2, 5},
+        {9, S::Sigh, "sigh", n, 1.6, 2.5, 240, 310, 0, 0},
+        {11, S::Silence, "silence", n, 1.0, 4.0, 0, 0, 0, 0},
     };
+    std::vector<ClipRecipe> clips;
+    for (const KindRange& range : kRanges)
+    {
+        for (int i = 0; i < range.count; ++i)
+        {
+            const uint64_t seed = static_cast<uint64_t>(100 * range.kind + i + 1);
+            // Lengths are spread over the range, one per slice, so no two clips of a kind are
+            // alike in length; pitch and parts are drawn freely.
+            Noise draw = MakeNoise(seed ^ 0x9e3779b97f4a7c15u);
+            double slice = (range.maxSeconds - range.minSeconds) / range.count;
+            double low = range.minSeconds + slice * i;
+            SoundRecipe sound{range.sound, seed, Between(draw, low, low + slice),
+                              Between(draw, range.minHz, range.maxHz), 0};
+            if (range.maxParts > 0)
+            {
+                sound.parts = std::min(
+                    range.maxParts,
+                    range.minParts +
+                        static_cast<int>(DrawUnit(draw) * (range.maxParts - range.minParts + 1)));
+            }
+            if (range.sound == S::Mumble)
+            {
+                sound.seconds *= MumbleNaturalSeconds(sound.parts);
+            }
+            clips.push_back({range.kind,
+                             std::string(range.stem) + "_" + std::to_string(i + 1) + ".wav",
+                             sound});
+        }
+    }
+    return clips;
 }
 
 } // namespace yumo::voicegen

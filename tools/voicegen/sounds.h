@@ -27,6 +27,7 @@ struct SoundRecipe
     uint64_t seed = 1;
     double seconds = 1.0; // length of the main gesture; each sound adds its own parts
     double pitchHz = 0;   // voiced sounds: starting pitch; snore: flutter rate
+    int parts = 0;        // snore: rasps (default 2); mumble: syllables after "uun" (default 4)
 };
 
 // One clip of the default set: the voice kind it is added to and its file name.
@@ -44,7 +45,13 @@ constexpr double kEdgeFadeSeconds = 0.015;
 
 std::vector<int16_t> SynthesiseSound(const SoundRecipe& recipe);
 
-// The wordless clips of the default voice, at least two for every kind that recurs often.
+// Clips of each wordless kind in the default voice: the most a kind holds, less the mumbles
+// that are spoken rather than synthesised.
+constexpr int kDefaultClipsPerKind = 10;
+constexpr int kDefaultSpokenMumbles = 3;
+
+// The wordless clips of the default voice. Each clip's length, pitch and parts are drawn from
+// its seed within ranges that suit its sound, so the set is varied yet the same on every run.
 std::vector<ClipRecipe> DefaultClipRecipes();
 
 } // namespace yumo::voicegen
