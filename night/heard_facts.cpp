@@ -50,8 +50,9 @@ HeardFacts TakeHeardFacts(const AppState& state, int blockIndex)
     if (state.behaviourState >= 0 && state.behaviourState < kVoiceKindCount &&
         state.clipIndex >= 0 && state.clipIndex < kMaxClipsPerKind)
     {
-        facts.playPosition = state.voices.tracks.playPosition[static_cast<size_t>(
-            ClipSlot(state.behaviourState, state.clipIndex))];
+        facts.playPosition =
+            state.voices.tracks
+                .playPosition[static_cast<size_t>(ClipSlot(state.behaviourState, state.clipIndex))];
     }
     facts.sleep = state.sleep;
     const BlockTracks& tracks = state.blockTracks;
