@@ -4,10 +4,12 @@
 //   std::unique_ptr<SoundOutput> output = CreateSoundOutput();
 //   OpenOutputStream(state, *output); // after each voice-data load, as with any AudioDevice
 //
-// A block comes back when it has been heard: the output writes the blocks' bytes to the
-// server's stream and hands each block back once the stream's played position (the server's
-// delay to the ear taken off) has passed its last byte, timed by a DeadlineTimer on the event
-// loop, two blocks per wake-up, never inside Write.
+// Watched, a block comes back when it has been heard: the output writes the blocks' bytes to
+// the server's stream and hands each block back once the stream's played position (the
+// server's delay to the ear taken off) has passed its last byte, timed by a DeadlineTimer on
+// the event loop, two blocks per wake-up, never inside Write. Unwatched (the window's night
+// output), a block comes back once the server has its bytes and the owner follows what is
+// heard through HeardSinceOpen.
 //
 // The night never depends on the server. While no server plays (none at start, or it went
 // away) the output goes on as a silent device at the same real-time pace: the blocks come back
