@@ -383,7 +383,7 @@ TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
     ShowWithDefaultVoice();
     const QDBusConnection none = QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
-    QCoreApplication::processEvents(); // the window's first move and resize
+    QTest::qWait(200); // the window's first moves and resizes, late on a busy machine
     SavedSettings saved;               // as the window stands: nothing to write
     saved.windowGeometry = window->saveGeometry();
     ApplySettings(saved, *state); // as the program starts
