@@ -383,8 +383,8 @@ TEST_F(DesktopSessionTest, WakesOnlyForChangesThroughASimulatedNight)
     ShowWithDefaultVoice();
     const QDBusConnection none = QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
-    QTest::qWait(200); // the window's first moves and resizes, late on a busy machine
-    SavedSettings saved;               // as the window stands: nothing to write
+    QTest::qWait(200);   // the window's first moves and resizes, late on a busy machine
+    SavedSettings saved; // as the window stands: nothing to write
     saved.windowGeometry = window->saveGeometry();
     ApplySettings(saved, *state); // as the program starts
     {
