@@ -134,15 +134,7 @@ bool SoundOutput::Write(int blockIndex, const int16_t* data, size_t byteCount)
     {
         runStart_ = timeline_.WrittenEnd();
         runTime_ = now;
-        if (link_->RestartStream())
-        {
-            mode_ = Mode::Holding;
-            searchTimer_.start(kConnectLimit);
-        }
-        else
-        {
-            GoSilent(true);
-        }
+        RestartStream();
     }
     if (!timeline_.Push(blockIndex, data, byteCount))
     {
@@ -165,19 +157,24 @@ void SoundOutput::Reset()
     // A new stream silences what the server still holds at once.
     if (mode_ == Mode::Streaming)
     {
-        if (link_->RestartStream())
-        {
-            mode_ = Mode::Holding;
-            searchTimer_.start(kConnectLimit);
-        }
-        else
-        {
-            GoSilent(true);
-        }
+        RestartStream();
     }
     if (!inService_)
     {
         Schedule();
+    }
+}
+
+void SoundOutput::RestartStream()
+{
+    if (link_->RestartStream())
+    {
+        mode_ = Mode::Holding;
+        searchTimer_.start(kConnectLimit);
+    }
+    else
+    {
+        GoSilent(true);
     }
 }
 

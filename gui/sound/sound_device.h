@@ -112,6 +112,8 @@ private:
 
     void OnLinkChanged();
     void StartStreaming();
+    // A new stream on the same connection (Holding until it is ready), or silence without one.
+    void RestartStream();
     void GoSilent(bool lost);
     void Search();
     void Feed();
