@@ -237,7 +237,7 @@ void MainWindow::FollowVisibility()
             Tick();
         }
     }
-    else
+    else if (!closeAfterFade_) // a close waiting for the fade needs the tick, seen or not
     {
         timer_.stop();
     }
@@ -443,6 +443,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (NightPlays(state_.phase) && state_.gentle.stopAtFrame >= 0)
     {
         closeAfterFade_ = true; // Tick closes once the night has faded out
+        if (!timer_.isActive())
+        {
+            timer_.start(); // also from the task bar or a media panel's quit
+        }
         event->ignore();
         return;
     }

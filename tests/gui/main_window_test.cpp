@@ -1,6 +1,10 @@
 // The main window's wiring: the menu through a night, the keys, dropped files, the volume
 // arrows and the close question, driven as a user would through an offscreen window.
 
+#include <algorithm>
+#include <sys/stat.h>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
@@ -15,6 +19,7 @@
 #include "gui/window/pane_widget.h"
 #include "gui/window_fixture.h"
 #include "night/behaviour.h"
+#include "night/gentle_stage.h"
 #include "night/offline_device.h"
 #include "support/night_data.h"
 #include "support/test_support.h"
@@ -221,6 +226,21 @@ TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
     EXPECT_EQ(state->phase, NightPhase::NoVoice);
     EXPECT_EQ(PlayPaneState(state->phase), 0);
 
+    // A pipe named like a data file is refused at once with the reader's message, and changes
+    // nothing: opened as a file, it would wait for a writer for ever.
+    for (const char* name : {"pipe.wav", "pipe.ymv"})
+    {
+        ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
+        const auto told = [&] { return reporter.messages.size() + prompts.messages.size(); };
+        const size_t before = told();
+        Drop({QUrl::fromLocalFile(QString::fromStdString((dir / name).string()))});
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->IsLoading(); }, 1000)) << name;
+        EXPECT_EQ(told(), before + 1) << name;
+        EXPECT_EQ(state->music.loadCount, 1);
+        EXPECT_EQ(state->phase, NightPhase::NoVoice);
+    }
+
     EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a/b.mp3")), DropTarget::Music);
     EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a.ymv/noext")), DropTarget::None);
     EXPECT_EQ(ClassifyDroppedFile(QStringLiteral("/a/b")), DropTarget::None);
@@ -378,6 +398,40 @@ TEST_F(WindowTest, TimerRunsOnlyWhileTheWindowCanBeSeen)
     EXPECT_TRUE(window->IsTicking());
     window->hide();
     EXPECT_FALSE(window->IsTicking());
+}
+
+// Closing during a night fades her out first, and the window goes once the fade has reached
+// silence, also when it is closed from the task bar, where the window's tick does not run.
+TEST_F(WindowTest, ClosingDuringANightFadesHerOutThenCloses)
+{
+    ShowWithDefaultVoice();
+    state->gentle.settings.fadeFrames = kDefaultFadeFrames;
+    PressKey(Qt::Key_Return);
+    for (int i = 0; i < 4 * kDefaultFadeFrames / kFramesPerBlock; ++i) // past the fade-in
+    {
+        PumpOfflineDevice(device);
+    }
+    ASSERT_FLOAT_EQ(state->gentle.gain, 1.0f);
+    window->showMinimized();
+    ASSERT_FALSE(window->IsTicking());
+
+    EXPECT_FALSE(window->close());
+    ASSERT_TRUE(NightPlays(state->phase));
+    const int64_t closedAt = state->gentle.frame;
+    std::vector<float> gains;
+    for (int i = 0; i < 1000 && NightPlays(state->phase); ++i)
+    {
+        PumpOfflineDevice(device);
+        gains.push_back(state->gentle.gain);
+    }
+    ASSERT_FALSE(NightPlays(state->phase));
+    const int64_t faded = state->gentle.frame - closedAt;
+    EXPECT_GE(faded, kDefaultFadeFrames);
+    EXPECT_LE(faded, kDefaultFadeFrames + (kOutputBlockCount + 2) * kFramesPerBlock);
+    EXPECT_TRUE(std::is_sorted(gains.rbegin(), gains.rend())) << "the fade only falls";
+    EXPECT_EQ(gains.back(), 0.0f);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 2000));
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 } // namespace
