@@ -66,6 +66,7 @@ DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& s
     });
     state_.phaseObserver = this;
     state_.stream.clipObserver = this;
+    state_.gentle.observer = this;
     FollowNight();
     FollowSettings();
 }
@@ -74,6 +75,7 @@ DesktopSession::~DesktopSession()
 {
     state_.phaseObserver = nullptr;
     state_.stream.clipObserver = nullptr;
+    state_.gentle.observer = nullptr;
     if (nightLog_.recording())
     {
         WriteLastNight(nightLog_.Finish()); // quitting during a night keeps it too
@@ -105,6 +107,15 @@ void DesktopSession::OnClipChosen(const AppState& state)
         (state.behaviourState == kKindWakeCall) != callSeen_)
     {
         bell_->Ring();
+    }
+}
+
+void DesktopSession::OnGentleMark(const AppState& state, GentleMark mark)
+{
+    nightLog_.Mark(state, GentleMarkName(mark));
+    if (mark == GentleMark::TimerEnd)
+    {
+        bell_->Ring(); // the countdown in the title ends
     }
 }
 

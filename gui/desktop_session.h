@@ -21,6 +21,7 @@
 #include "gui/desktop/settings_keeper.h"
 #include "gui/desktop/sleep_inhibitor.h"
 #include "night/app_state.h"
+#include "night/gentle_stage.h"
 #include "night/output_stream.h"
 
 class QAction;
@@ -59,7 +60,10 @@ struct DesktopTimings
     RetryTimings sleepLock;
 };
 
-class DesktopSession final : public QObject, private PhaseObserver, private ClipObserver
+class DesktopSession final : public QObject,
+                             private PhaseObserver,
+                             private ClipObserver,
+                             private GentleObserver
 {
     Q_OBJECT
 
@@ -101,6 +105,8 @@ private:
     // From the phase setter and the refill: they only ring the bell.
     void OnPhaseChanged(const AppState& state) override;
     void OnClipChosen(const AppState& state) override;
+    // The fades and the sleep timer's end, for the night's picture.
+    void OnGentleMark(const AppState& state, GentleMark mark) override;
 
     void AddSettingsMenu();
     // The sleep timer, one ear, swapped sides and the wake-up call's rise.

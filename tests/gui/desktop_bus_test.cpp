@@ -2,6 +2,7 @@
 // sleep lock against a stand-in logind, the media-player interface as a desktop panel reaches
 // it, and one instance per session.
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,20 +15,28 @@
 #include <QDBusMetaType>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QFile>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "display/status_texts.h"
 #include "gui/desktop/mpris.h"
+#include "gui/desktop/settings.h"
 #include "gui/desktop/single_instance.h"
 #include "gui/desktop/sleep_inhibitor.h"
 #include "gui/desktop_session.h"
 #include "gui/test_application.h"
 #include "gui/texts/language.h"
 #include "gui/texts/texts.h"
+#include "gui/window/client_area.h"
+#include "gui/window/night_picture_dialog.h"
 #include "gui/window_fixture.h"
 #include "night/behaviour.h"
+#include "night/offline_device.h"
 
 namespace yumo::test
 {
@@ -474,6 +483,145 @@ TEST_F(DesktopSessionTest, AWakeUpCallThatCannotBeHeardIsShownOnceWithTheWindowR
         choose(kKindSnore);
         choose(kKindWakeCall);
         EXPECT_NE(session.wakeNotice(), nullptr);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
+}
+
+// 設定's gentle entries and the clock pane's ±15 buttons reach the night being heard and are
+// what the next start reads. The test head puts her louder in the left ear.
+TEST_F(DesktopSessionTest, GentleEntriesAndTimerButtonsChangeTheNightAndAreRemembered)
+{
+    ShowWithDefaultVoice();
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
+    const QString path = QString::fromStdString((dir / "yumo.conf").string());
+    ApplySettings(SavedSettings{}, *state);
+    struct Heard
+    {
+        double left = 0;
+        double right = 0;
+        int unequal = 0; // frames whose sides differ
+    };
+    Heard heard;
+    device.sink = [&](const int16_t* data, size_t bytes) {
+        for (size_t i = 0; i + 1 < bytes / sizeof(int16_t); i += 2)
+        {
+            heard.left += static_cast<double>(data[i]) * data[i];
+            heard.right += static_cast<double>(data[i + 1]) * data[i + 1];
+            heard.unequal += data[i] != data[i + 1];
+        }
+    };
+    // What is heard once the blocks queued before a change have played, until she spoke.
+    const auto listen = [&] {
+        for (int i = 0; i < kOutputBlockCount + 1; ++i)
+        {
+            PumpOfflineDevice(device);
+        }
+        heard = {};
+        for (int i = 0; i < 20000 && heard.left + heard.right < 1e11; ++i)
+        {
+            PumpOfflineDevice(device);
+        }
+        return heard;
+    };
+    {
+        DesktopSession session(Parts(), SavedSettings{}, path, {none, none});
+        PressKey(Qt::Key_Return);
+        ASSERT_TRUE(NightPlays(state->phase));
+        const Heard plain = listen();
+        EXPECT_GT(plain.left, 3 * plain.right);
+
+        session.swapSidesAction()->trigger();
+        const Heard swapped = listen();
+        EXPECT_GT(swapped.right, 3 * swapped.left);
+
+        session.oneEarAction()->trigger();
+        const Heard oneEar = listen();
+        EXPECT_GT(oneEar.left, 0);
+        EXPECT_EQ(oneEar.unequal, 0);
+
+        auto* ramps = window->findChild<QMenu*>(QStringLiteral("wakeRampMenu"));
+        ASSERT_NE(ramps, nullptr);
+        for (QAction* action : ramps->actions())
+        {
+            if (action->data().toInt() == 120)
+            {
+                action->trigger();
+            }
+        }
+        EXPECT_EQ(state->gentle.settings.wakeRampFrames, 120 * kSampleRate);
+
+        // The buttons step by 15 minutes within off and two hours; the countdown shows it.
+        ClientArea& client = window->client();
+        QTest::mouseClick(client.timerShorter, Qt::LeftButton);
+        EXPECT_EQ(window->SleepTimerMinutes(), 0);
+        EXPECT_EQ(window->TimerMinutesLeft(), 0);
+        for (int i = 0; i < 9; ++i)
+        {
+            QTest::mouseClick(client.timerLonger, Qt::LeftButton);
+        }
+        EXPECT_EQ(window->SleepTimerMinutes(), 120);
+        for (int i = 0; i < 6; ++i)
+        {
+            QTest::mouseClick(client.timerShorter, Qt::LeftButton);
+        }
+        EXPECT_EQ(window->SleepTimerMinutes(), 30);
+        EXPECT_GT(window->TimerMinutesLeft(), 0);
+        EXPECT_LE(window->TimerMinutesLeft(), 30);
+        auto* timers = window->findChild<QMenu*>(QStringLiteral("sleepTimerMenu"));
+        ASSERT_NE(timers, nullptr);
+        emit timers->aboutToShow();
+        for (QAction* action : timers->actions())
+        {
+            EXPECT_EQ(action->isChecked(), action->data().toInt() == 30) << action->data().toInt();
+        }
+    }
+    QSettings file(path, QSettings::IniFormat);
+    const SavedSettings next = ReadSettings(file);
+    EXPECT_TRUE(next.oneEar);
+    EXPECT_TRUE(next.swapSides);
+    EXPECT_EQ(next.wakeRampSeconds, 120);
+    EXPECT_EQ(next.sleepTimerMinutes, 30);
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
+}
+
+// A night the sleep timer ends is shown in its picture as it ends, the timer's end among its
+// marks, and kept as the last night.
+TEST_F(DesktopSessionTest, ANightTheSleepTimerEndsIsPicturedWithTheTimersEnd)
+{
+    ShowWithDefaultVoice();
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
+    ApplySettings(SavedSettings{}, *state);
+    state->gentle.settings.sleepTimerFrames = 6 * kSampleRate; // shorter than the menu offers
+    {
+        DesktopSession session(Parts(), SavedSettings{}, QString(), {none, none});
+        PressKey(Qt::Key_Return);
+        for (int i = 0; i < 5000 && NightPlays(state->phase); ++i)
+        {
+            PumpOfflineDevice(device);
+        }
+        ASSERT_FALSE(NightPlays(state->phase));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return session.nightPicture()->isVisible(); }, 2000));
+        const auto count = [](const std::vector<NightEvent>& events, const char* word) {
+            return std::count_if(events.begin(), events.end(),
+                                 [&](const NightEvent& e) { return e.event == word; });
+        };
+        const std::vector<NightEvent>& shown = session.nightPicture()->events();
+        EXPECT_EQ(count(shown, "timer-end"), 1);
+        EXPECT_EQ(count(shown, "fade-in"), 1);
+        EXPECT_GE(count(shown, "clip"), 2);
+
+        std::vector<NightEvent> kept;
+        std::string why;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return ReadNightEventsFile(QFile::encodeName(LastNightPath()).toStdString(), kept,
+                                           why) &&
+                       kept.size() == shown.size();
+            },
+            5000));
+        EXPECT_EQ(count(kept, "timer-end"), 1);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }
