@@ -153,7 +153,10 @@ int32_t ImportWavFile(const std::string& path, ImportedAudio& audio, PcmFormat& 
     case FileReadResult::TooLarge:
         ReportWavRefusal(reporter, kImportTooLargeText);
         return kImportFailed;
-    case FileReadResult::NotRegular: // a folder, pipe or device cannot be opened as a file
+    case FileReadResult::NotRegular: // a folder, pipe or device is no WAV file, and says so
+        ReportWavRefusal(reporter, kNotWavText);
+        GiveEmptyBuffer(audio);
+        return kImportFailed;
     case FileReadResult::NotOpened:
     case FileReadResult::ReadError:
         GiveEmptyBuffer(audio);
