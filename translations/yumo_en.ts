@@ -332,6 +332,22 @@
         <translation>Close</translation>
     </message>
     <message>
+        <source>音</source>
+        <translation>Sound</translation>
+    </message>
+    <message>
+        <source>浅い</source>
+        <translation>Light</translation>
+    </message>
+    <message>
+        <source>深い</source>
+        <translation>Deep</translation>
+    </message>
+    <message>
+        <source>寝返り</source>
+        <translation>Roll-overs</translation>
+    </message>
+    <message>
         <source>昨夜の記録はありません。</source>
         <translation>There is no record of last night.</translation>
     </message>

@@ -130,7 +130,18 @@ NightPlotLayout LayoutNightPlot(QRect area)
     return layout;
 }
 
-void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events)
+std::array<QString, kEditableVoiceKindCount> NightPlotLabels::JapaneseKindLabels()
+{
+    std::array<QString, kEditableVoiceKindCount> kinds;
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        kinds[static_cast<size_t>(kind)] = QString::fromUtf8(VoiceKindLabel(kind));
+    }
+    return kinds;
+}
+
+void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events,
+                    const NightPlotLabels& labels)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -244,22 +255,22 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
     // Frames, labels and the hours.
     painter.setPen(kInk);
     painter.drawRect(layout.depth.adjusted(0, 0, -1, -1));
-    const QRect labels(area.left() + 4, 0, kMargin - 10, 0);
-    painter.drawText(QRect(labels.left(), eventsTop, labels.width(), kEventsRowHeight),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("音"));
-    painter.drawText(QRect(labels.left(), layout.depth.top(), labels.width(), 20),
-                     Qt::AlignRight | Qt::AlignTop, QStringLiteral("浅い"));
-    painter.drawText(QRect(labels.left(), layout.depth.bottom() - 20, labels.width(), 20),
-                     Qt::AlignRight | Qt::AlignBottom, QStringLiteral("深い"));
+    const QRect column(area.left() + 4, 0, kMargin - 10, 0);
+    painter.drawText(QRect(column.left(), eventsTop, column.width(), kEventsRowHeight),
+                     Qt::AlignRight | Qt::AlignVCenter, labels.sound);
+    painter.drawText(QRect(column.left(), layout.depth.top(), column.width(), 20),
+                     Qt::AlignRight | Qt::AlignTop, labels.light);
+    painter.drawText(QRect(column.left(), layout.depth.bottom() - 20, column.width(), 20),
+                     Qt::AlignRight | Qt::AlignBottom, labels.deep);
     for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
     {
         painter.drawText(
-            QRect(labels.left(), layout.RowTop(kind), labels.width(), layout.RowHeight()),
-            Qt::AlignRight | Qt::AlignVCenter, QString::fromUtf8(VoiceKindLabel(kind)));
+            QRect(column.left(), layout.RowTop(kind), column.width(), layout.RowHeight()),
+            Qt::AlignRight | Qt::AlignVCenter, labels.kinds[static_cast<size_t>(kind)]);
     }
     painter.drawText(
-        QRect(labels.left(), layout.rollOver.top(), labels.width(), layout.rollOver.height()),
-        Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("寝返り"));
+        QRect(column.left(), layout.rollOver.top(), column.width(), layout.rollOver.height()),
+        Qt::AlignRight | Qt::AlignVCenter, labels.rollOver);
     const uint32_t firstMs = events.front().clockMs;
     const double step = time.span > 4 * 3600 ? 3600
                         : time.span > 3600   ? 1800
@@ -279,11 +290,11 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
     painter.restore();
 }
 
-QImage DrawNightPlot(const std::vector<NightEvent>& events)
+QImage DrawNightPlot(const std::vector<NightEvent>& events, const NightPlotLabels& labels)
 {
     QImage image(kNightPlotWidth, kNightPlotHeight, QImage::Format_RGB32);
     QPainter painter(&image);
-    PaintNightPlot(painter, image.rect(), events);
+    PaintNightPlot(painter, image.rect(), events, labels);
     painter.end();
     return image;
 }

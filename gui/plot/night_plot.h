@@ -5,13 +5,16 @@
 // dialog and by yumo-plot alike. Marks are drawn without smoothing in the exact colours below,
 // so that the picture can be read back.
 
+#include <array>
 #include <vector>
 
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QString>
 
 #include "night/night_events.h"
+#include "voices/voice_set.h"
 
 class QPainter;
 
@@ -43,7 +46,20 @@ struct NightPlotLayout
 };
 NightPlotLayout LayoutNightPlot(QRect area);
 
-void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events);
-QImage DrawNightPlot(const std::vector<NightEvent>& events);
+// The row labels, in the language the picture is shown in; Japanese unless told otherwise.
+struct NightPlotLabels
+{
+    QString sound = QStringLiteral("音");
+    QString light = QStringLiteral("浅い");
+    QString deep = QStringLiteral("深い");
+    QString rollOver = QStringLiteral("寝返り");
+    std::array<QString, kEditableVoiceKindCount> kinds = JapaneseKindLabels();
+
+    static std::array<QString, kEditableVoiceKindCount> JapaneseKindLabels();
+};
+
+void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events,
+                    const NightPlotLabels& labels = {});
+QImage DrawNightPlot(const std::vector<NightEvent>& events, const NightPlotLabels& labels = {});
 
 } // namespace yumo

@@ -121,6 +121,10 @@ enum class UiText
     LastNightMissing,
     LastNightSaveFailed,
     FilterPng,
+    PlotSound, // the picture's row labels
+    PlotLight,
+    PlotDeep,
+    PlotRollOver,
     // Choosing a head (設定 → 頭の形).
     MenuHead,
     HeadCaption,

@@ -17,6 +17,25 @@
 
 namespace yumo
 {
+namespace
+{
+
+// In the language the window shows now: the labels are made anew for each drawing.
+NightPlotLabels TranslatedLabels()
+{
+    NightPlotLabels labels;
+    labels.sound = Text(UiText::PlotSound);
+    labels.light = Text(UiText::PlotLight);
+    labels.deep = Text(UiText::PlotDeep);
+    labels.rollOver = Text(UiText::PlotRollOver);
+    for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
+    {
+        labels.kinds[static_cast<size_t>(kind)] = VoiceKindText(kind);
+    }
+    return labels;
+}
+
+} // namespace
 
 NightPictureDialog::NightPictureDialog(QWidget* parent)
     : QDialog(parent), save_(new QPushButton(this)), close_(new QPushButton(this))
@@ -49,7 +68,7 @@ void NightPictureDialog::ShowEvents(std::vector<NightEvent> events)
 
 bool NightPictureDialog::SavePng(const QString& path) const
 {
-    const QImage image = DrawNightPlot(events_);
+    const QImage image = DrawNightPlot(events_, TranslatedLabels());
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -61,7 +80,8 @@ bool NightPictureDialog::SavePng(const QString& path) const
 void NightPictureDialog::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    PaintNightPlot(painter, QRect(8, 8, kNightPlotWidth, kNightPlotHeight), events_);
+    PaintNightPlot(painter, QRect(8, 8, kNightPlotWidth, kNightPlotHeight), events_,
+                   TranslatedLabels());
 }
 
 void NightPictureDialog::ChooseAndSave()
