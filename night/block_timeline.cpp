@@ -108,6 +108,21 @@ void BlockTimeline::Clear()
     sentEnd_ = writtenEnd_;
 }
 
+bool NotifyBlockDone(AudioDevice::BlockDone& onBlockDone, int blockIndex,
+                     const uint64_t& generation)
+{
+    const uint64_t generationBefore = generation;
+    AudioDevice::BlockDone notify = std::move(onBlockDone);
+    onBlockDone = nullptr;
+    notify(blockIndex);
+    if (generation != generationBefore)
+    {
+        return false;
+    }
+    onBlockDone = std::move(notify);
+    return true;
+}
+
 int DeliverFinishedBlocks(BlockTimeline& timeline, uint64_t played,
                           AudioDevice::BlockDone& onBlockDone, const uint64_t& generation)
 {
@@ -116,19 +131,10 @@ int DeliverFinishedBlocks(BlockTimeline& timeline, uint64_t played,
     while (timeline.PopFinished(played, block))
     {
         ++delivered;
-        if (!onBlockDone)
-        {
-            continue;
-        }
-        const uint64_t generationBefore = generation;
-        AudioDevice::BlockDone notify = std::move(onBlockDone);
-        onBlockDone = nullptr;
-        notify(block.blockIndex);
-        if (generation != generationBefore)
+        if (onBlockDone && !NotifyBlockDone(onBlockDone, block.blockIndex, generation))
         {
             break;
         }
-        onBlockDone = std::move(notify);
     }
     return delivered;
 }

@@ -92,10 +92,16 @@ private:
     uint64_t sentEnd_ = 0;
 };
 
+// Runs one block-done notification, held in a local while it runs (a move, no allocation), so
+// a notification that writes, resets, closes or reopens the device cannot destroy the function
+// that is executing. False when the device was closed or reopened meanwhile (`generation`
+// changed): then the old function is not put back.
+bool NotifyBlockDone(AudioDevice::BlockDone& onBlockDone, int blockIndex,
+                     const uint64_t& generation);
+
 // Hands back, oldest first, every block that was dropped or ends at or before `played`; returns
-// how many came back. A notification may write, reset, close or reopen the device: while it
-// runs the function is held in a local (a move, no allocation), and the loop ends when
-// `generation` changed, because a closed or reopened device has no business with old blocks.
+// how many came back. The loop ends when a notification closed or reopened the device: such a
+// device has no business with old blocks.
 int DeliverFinishedBlocks(BlockTimeline& timeline, uint64_t played,
                           AudioDevice::BlockDone& onBlockDone, const uint64_t& generation);
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "night/block_timeline.h"
+
 namespace yumo
 {
 
@@ -13,6 +15,7 @@ bool OfflineDevice::Open(const PcmFormat& newFormat, BlockDone newOnBlockDone)
     queueHead = 0;
     queueCount = 0;
     ++openCount;
+    ++generation;
     return true;
 }
 
@@ -43,6 +46,7 @@ void OfflineDevice::Close()
     {
         ++closeCount;
     }
+    ++generation;
     open = false;
     queueHead = 0;
     queueCount = 0;
@@ -68,16 +72,7 @@ bool PumpOfflineDevice(OfflineDevice& device)
     }
     if (device.open && device.onBlockDone)
     {
-        // Held in a local while it runs, so an Open or Close from inside the notification
-        // cannot destroy the function that is executing. Moving it does not allocate.
-        const int openCountBefore = device.openCount;
-        AudioDevice::BlockDone notify = std::move(device.onBlockDone);
-        device.onBlockDone = nullptr;
-        notify(entry.blockIndex);
-        if (device.openCount == openCountBefore)
-        {
-            device.onBlockDone = std::move(notify);
-        }
+        NotifyBlockDone(device.onBlockDone, entry.blockIndex, device.generation);
     }
     return true;
 }

@@ -48,6 +48,7 @@ public:
     uint64_t playedBlocks = 0;  // handed to the sink
     int openCount = 0;
     int closeCount = 0;
+    uint64_t generation = 0; // moves on with every open and close
 };
 
 // Plays the oldest queued block: its bytes go to the sink (unless a reset dropped it), then
