@@ -10,12 +10,10 @@
 namespace yumo
 {
 
-// Six parallel columns over the 150 clip slots (slot = kind * 10 + position), stored in the
+// Four parallel columns over the 150 clip slots (slot = kind * 10 + position), stored in the
 // voice-data file as they stand.
 struct VoiceTrackTable
 {
-    std::array<int32_t, kClipSlotCount> spare1{};
-    std::array<int32_t, kClipSlotCount> spare2{};
     std::array<int32_t, kClipSlotCount> playPosition{};      // samples; the renderer's start
     std::array<int32_t, kClipSlotCount> outputByteCounter{}; // 2048 per rendered block
     std::array<int32_t, kClipSlotCount> lengthFrames{};      // samples in the clip

@@ -38,6 +38,17 @@ uint32_t LoadU32(const uint8_t* p)
 
 int32_t LoadI32(const uint8_t* p) { return static_cast<int32_t>(LoadU32(p)); }
 
+bool SkipBytes(ByteReader& reader, size_t count)
+{
+    if (!reader.ok || count > reader.size - reader.pos)
+    {
+        reader.ok = false;
+        return false;
+    }
+    reader.pos += count;
+    return true;
+}
+
 uint16_t ReadU16(ByteReader& reader)
 {
     uint8_t b[2];

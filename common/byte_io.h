@@ -26,6 +26,7 @@ struct ByteReader
 ByteReader MakeByteReader(const std::vector<uint8_t>& bytes);
 size_t RemainingBytes(const ByteReader& reader);
 bool ReadBytes(ByteReader& reader, void* out, size_t count);
+bool SkipBytes(ByteReader& reader, size_t count);
 uint16_t ReadU16(ByteReader& reader);
 int32_t ReadI32(ByteReader& reader);
 uint32_t ReadU32(ByteReader& reader);

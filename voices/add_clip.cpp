@@ -157,11 +157,6 @@ AddClipResult AppendClipSamples(VoiceSet& set, int kind, std::vector<int16_t> sa
 
     // A new clip starts with clean entries, whatever an earlier file left in the slot.
     set.catalog.secondText[slot].fill(u'\0');
-    set.catalog.spare1[slot] = 0;
-    set.catalog.spare2[slot] = 0;
-    set.catalog.spare3[slot] = 0;
-    set.tracks.spare1[slot] = 0;
-    set.tracks.spare2[slot] = 0;
     set.tracks.playPosition[slot] = 0;
     set.tracks.outputByteCounter[slot] = 0;
 

@@ -346,7 +346,8 @@ void EmptyVoiceSet(VoiceSet& set)
 }
 
 // The reader walks the layout drawn in voices/voice_data_layout.h in file order: version, owner
-// name, counts, catalogue and track table as whole images (offsets 0-161375), then the records.
+// name, counts, catalogue and track table as whole column images (offsets 0-161375), then the
+// records.
 bool ParseVoiceSource(const RecordSource& source, VoiceSet& out, int32_t& version,
                       VoiceDataRefusal& refusal)
 {
@@ -378,6 +379,8 @@ bool ParseVoiceSource(const RecordSource& source, VoiceSet& out, int32_t& versio
         count = ReadI32(reader);
     }
     ReadBytes(reader, &out.catalog, sizeof(ClipCatalog));
+    SkipBytes(reader, kCatalogSpareColumns * kColumnBytes);
+    SkipBytes(reader, kTrackSpareColumns * kColumnBytes);
     ReadBytes(reader, &out.tracks, sizeof(VoiceTrackTable));
 
     // Such files carry no kind-12 records, whatever their count field says.
@@ -673,8 +676,13 @@ EncodeResult EncodeVoiceDataTo(const VoiceSet& set, Sink& sink, MessageFormat& w
     {
         ok = ok && AppendI32To(sink, count);
     }
-    ok = ok && sink.Append(&set.catalog, sizeof(ClipCatalog)) &&
-         sink.Append(&set.tracks, sizeof(VoiceTrackTable));
+    static constexpr std::array<uint8_t, kColumnBytes> kSpareColumn{};
+    ok = ok && sink.Append(&set.catalog, sizeof(ClipCatalog));
+    for (size_t i = 0; i < kCatalogSpareColumns + kTrackSpareColumns; ++i)
+    {
+        ok = ok && sink.Append(kSpareColumn.data(), kSpareColumn.size());
+    }
+    ok = ok && sink.Append(&set.tracks, sizeof(VoiceTrackTable));
     if (!ok)
     {
         return EncodeResult::WriteFailed;

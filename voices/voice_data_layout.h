@@ -1,6 +1,7 @@
 #pragma once
-// Offsets of the voice-data file (.ymv). The fixed header is the byte image of the VoiceSet's
-// tables; the clip records follow it.
+// Offsets of the voice-data file (.ymv). The fixed header holds the VoiceSet's tables as byte
+// images of their columns, with five spare columns between them that the reader skips and the
+// writer fills with zeros; the clip records follow it.
 //
 // All integers signed 32-bit little-endian, text UTF-16LE, offsets from the start of the file.
 //
@@ -50,31 +51,34 @@ constexpr size_t kVersionOffset = 0;
 constexpr size_t kOwnerNameOffset = kVersionOffset + sizeof(int32_t);
 constexpr size_t kClipCountsOffset = kOwnerNameOffset + sizeof(VoiceText);
 constexpr size_t kCatalogOffset = kClipCountsOffset + kVoiceKindCount * sizeof(int32_t);
-constexpr size_t kTrackTableOffset = kCatalogOffset + sizeof(ClipCatalog);
-constexpr size_t kVoiceDataHeaderSize = kTrackTableOffset + sizeof(VoiceTrackTable);
+constexpr size_t kColumnBytes = kClipSlotCount * sizeof(int32_t);
+constexpr size_t kCatalogSpareColumns = 3; // after the byte sizes
+constexpr size_t kTrackSpareColumns = 2;   // before the play positions
+constexpr size_t kTrackTableOffset =
+    kCatalogOffset + sizeof(ClipCatalog) + kCatalogSpareColumns * kColumnBytes;
+constexpr size_t kVoiceDataHeaderSize =
+    kTrackTableOffset + kTrackSpareColumns * kColumnBytes + sizeof(VoiceTrackTable);
 
-// The catalogue and the track table are read and written as whole byte images, which needs
-// a little-endian host and structs without padding.
+// The columns are read and written as whole byte images, which needs a little-endian host and
+// structs without padding.
 static_assert(std::endian::native == std::endian::little);
 static_assert(sizeof(char16_t) == 2);
 static_assert(kOwnerNameOffset == 4);
 static_assert(kClipCountsOffset == 516);
 static_assert(kCatalogOffset == 576);
-static_assert(sizeof(ClipCatalog) == 157200);
+static_assert(sizeof(ClipCatalog) == 155400);
 static_assert(kCatalogOffset + offsetof(ClipCatalog, secondText) == 77376);
 static_assert(kCatalogOffset + offsetof(ClipCatalog, pathLength) == 154176);
 static_assert(kCatalogOffset + offsetof(ClipCatalog, sampleCount) == 154776);
 static_assert(kCatalogOffset + offsetof(ClipCatalog, byteSize) == 155376);
-static_assert(kCatalogOffset + offsetof(ClipCatalog, spare1) == 155976);
-static_assert(kCatalogOffset + offsetof(ClipCatalog, spare2) == 156576);
-static_assert(kCatalogOffset + offsetof(ClipCatalog, spare3) == 157176);
 static_assert(kTrackTableOffset == 157776);
-static_assert(sizeof(VoiceTrackTable) == 3600);
-static_assert(kTrackTableOffset + offsetof(VoiceTrackTable, spare2) == 158376);
-static_assert(kTrackTableOffset + offsetof(VoiceTrackTable, playPosition) == 158976);
-static_assert(kTrackTableOffset + offsetof(VoiceTrackTable, outputByteCounter) == 159576);
-static_assert(kTrackTableOffset + offsetof(VoiceTrackTable, lengthFrames) == 160176);
-static_assert(kTrackTableOffset + offsetof(VoiceTrackTable, lengthBytes) == 160776);
+static_assert(sizeof(VoiceTrackTable) == 2400);
+static_assert(kTrackTableOffset + kTrackSpareColumns * kColumnBytes +
+                  offsetof(VoiceTrackTable, playPosition) ==
+              158976);
+static_assert(kTrackTableOffset + kTrackSpareColumns * kColumnBytes +
+                  offsetof(VoiceTrackTable, lengthBytes) ==
+              160776);
 static_assert(kVoiceDataHeaderSize == 161376);
 
 } // namespace yumo

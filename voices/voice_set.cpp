@@ -18,11 +18,6 @@ void ClearVoiceClips(VoiceSet& set)
             set.catalog.pathLength[slot] = 0;
             set.catalog.sampleCount[slot] = 0;
             set.catalog.byteSize[slot] = 0;
-            set.catalog.spare1[slot] = 0;
-            set.catalog.spare2[slot] = 0;
-            set.catalog.spare3[slot] = 0;
-            set.tracks.spare1[slot] = 0;
-            set.tracks.spare2[slot] = 0;
             set.tracks.playPosition[slot] = 0;
             set.tracks.outputByteCounter[slot] = 0;
             set.tracks.lengthFrames[slot] = 0;

@@ -50,9 +50,6 @@ struct ClipCatalog
     std::array<int32_t, kClipSlotCount> pathLength{}; // code units without the terminator
     std::array<int32_t, kClipSlotCount> sampleCount{};
     std::array<int32_t, kClipSlotCount> byteSize{};
-    std::array<int32_t, kClipSlotCount> spare1{};
-    std::array<int32_t, kClipSlotCount> spare2{};
-    std::array<int32_t, kClipSlotCount> spare3{};
 };
 
 struct VoiceSet

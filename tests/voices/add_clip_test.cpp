@@ -38,7 +38,6 @@ TEST(AppendImportedClip, MonoClipIsPaddedToWholeBlocksAndRecorded)
     }
     // Stale entries an earlier file may have left beyond the count.
     set->tracks.playPosition[ClipSlot(kKindSnore, 0)] = 77;
-    set->catalog.spare2[ClipSlot(kKindSnore, 0)] = 5;
     CapturingReporter reporter;
     ASSERT_EQ(AppendImportedClip(*set, kKindSnore, MakeImport(mono), MakeFormat(1, 2),
                                  u"/clips/ぐぅ.wav", reporter),
@@ -57,7 +56,6 @@ TEST(AppendImportedClip, MonoClipIsPaddedToWholeBlocksAndRecorded)
     EXPECT_EQ(set->tracks.lengthFrames[slot], 1024);
     EXPECT_EQ(set->tracks.lengthBytes[slot], 2048);
     EXPECT_EQ(set->tracks.playPosition[slot], 0);
-    EXPECT_EQ(set->catalog.spare2[slot], 0);
     EXPECT_EQ(SourcePathUtf8(*set, slot), "/clips/ぐぅ.wav");
     EXPECT_EQ(set->catalog.pathLength[slot], 13);
 

@@ -56,7 +56,8 @@ TEST(VoiceDataReading, AClaimCostsOnlyWhatTheFileHolds)
 {
     if (!test::ResidentSizesAreMeaningful())
     {
-        GTEST_SKIP() << "resident sizes are not measured with the address sanitizer";
+        GTEST_SKIP()
+            << "resident sizes are not measured here (address sanitizer, or no clear_refs)";
     }
     test::TempDir dir;
     // One clip claiming 1 GiB, with a record long enough for that by the deflate ratio, whose

@@ -17,8 +17,6 @@ TEST(ClearVoiceClips, EmptiesKindsUpTo13AndLeavesKind14)
     test::PutClip(*set, kKindFileOnly, test::MakeSamples(1024, 2), u"/b.wav");
     const int slot = ClipSlot(kKindGoodNight, 0);
     set->catalog.secondText[slot][0] = u'z';
-    set->catalog.spare1[slot] = 5;
-    set->tracks.spare2[slot] = 6;
     set->tracks.playPosition[slot] = 512;
     set->tracks.outputByteCounter[slot] = 2048;
     const auto kind14Samples = set->samples[ClipSlot(kKindBuiltInSilenceMidBreath, 3)];
@@ -39,8 +37,6 @@ TEST(ClearVoiceClips, EmptiesKindsUpTo13AndLeavesKind14)
         EXPECT_EQ(set->catalog.pathLength[s], 0);
         EXPECT_EQ(set->catalog.sampleCount[s], 0);
         EXPECT_EQ(set->catalog.byteSize[s], 0);
-        EXPECT_EQ(set->catalog.spare1[s], 0);
-        EXPECT_EQ(set->tracks.spare2[s], 0);
         EXPECT_EQ(set->tracks.playPosition[s], 0);
         EXPECT_EQ(set->tracks.outputByteCounter[s], 0);
         EXPECT_EQ(set->tracks.lengthFrames[s], 0);
