@@ -40,7 +40,6 @@ struct PaneScene
     WakeAlarm alarm;
     SleepRecord sleep;
     MusicSlot music;
-    OutputStream stream;
     PlayBarStrips strips = LoadPlayBarStrips();
 
     PaneScene()
@@ -93,11 +92,11 @@ void PaintClock(PaneScene& scene, PaneImages& images, int tick)
     });
 }
 
-void PaintGauge(PaneScene& scene, PaneImages& images, int tick)
+void PaintGauge(PaneScene&, PaneImages& images, int tick)
 {
     const double peak = 1000.0 + (tick * 997) % 31000;
     PaintInto(images.gauge, [&](QPainter& p, int w, int h) {
-        PaintLevelGauge(p, w, h, {peak, 32000 - peak}, scene.stream);
+        PaintLevelGauge(p, w, h, {peak, 32000 - peak});
     });
 }
 

@@ -102,8 +102,6 @@ void StopNight(AppState& state)
     }
 
     state.stream.peaks.fill(BlockPeak{});
-    state.stream.overLeft = false;
-    state.stream.overRight = false;
 }
 
 void DrainNight(AppState& state)

@@ -20,8 +20,6 @@ void DrainRunningNight(AppState& state)
     {
         DrainNight(state);
         state.stream.peaks.fill(BlockPeak{});
-        state.stream.overLeft = false;
-        state.stream.overRight = false;
     }
 }
 

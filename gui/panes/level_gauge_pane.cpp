@@ -31,8 +31,7 @@ void PaintSegments(QPainter& painter, int width, const GaugeBar& bar, bool right
 
 } // namespace
 
-void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks,
-                     OutputStream& stream)
+void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks)
 {
     if (width <= 0 || height <= 0)
     {
@@ -47,9 +46,6 @@ void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks,
     DrawTextAt(painter, 2, static_cast<int>(0.55 * height), QString::fromLatin1(kGaugeRightLetter));
 
     const GaugeBars bars = DescribeLevelGauge(width, peaks);
-    // The night commands clear these; the gauge only ever sets them.
-    stream.overLeft = stream.overLeft || bars.left.over;
-    stream.overRight = stream.overRight || bars.right.over;
     PaintLamp(painter, GaugeLampRect(width, false), bars.left.over);
     PaintLamp(painter, GaugeLampRect(width, true), bars.right.over);
     PaintSegments(painter, width, bars.left, false);

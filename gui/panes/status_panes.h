@@ -23,9 +23,8 @@ namespace yumo
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
                     const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
                     const MusicSlot& music, int timerMinutesLeft = 0);
-// Sets stream.overLeft / overRight when a bar reaches the end of its scale.
-void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks,
-                     OutputStream& stream);
+// The lamps are red while the block's bar reaches the end of its scale.
+void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks);
 void PaintStatusPane(QPainter& painter, int width, int height, const StatusWords& words,
                      const VoiceText& ownerName, int32_t behaviourState, const SleepRecord& sleep);
 void PaintPositionPane(QPainter& painter, int width, int height, const StatusWords& words,

@@ -63,7 +63,7 @@ void MainWindow::InstallPainters()
                        NightPlays(state_.phase), state_.music, TimerMinutesLeft());
     });
     c.gauge->SetPainter([this](QPainter& painter, int width, int height) {
-        PaintLevelGauge(painter, width, height, shown_.peaks, state_.stream);
+        PaintLevelGauge(painter, width, height, shown_.peaks);
     });
     // The status and position panes stay black while no voice set is loaded.
     c.status->SetPainter([this](QPainter& painter, int width, int height) {

@@ -128,16 +128,13 @@ TEST_F(StatusPanes, ClockPaneBackgroundFrameAndTextCells)
     EXPECT_NE(TextRows(night, QRect(212, 46, 30, 53), sky).first, -1);
 }
 
-TEST_F(StatusPanes, LevelGaugeSegmentsLampsAndOverFlags)
+TEST_F(StatusPanes, LevelGaugeSegmentsAndLamps)
 {
     constexpr int kW = 624;
-    OutputStream stream;
     const QImage full = PaintPane(kW, 32, [&](QPainter& painter) {
-        PaintLevelGauge(painter, kW, 32, {32767, 0}, stream);
+        PaintLevelGauge(painter, kW, 32, {32767, 0});
     });
     ExpectFramed(full, kGaugeColour);
-    EXPECT_TRUE(stream.overLeft);
-    EXPECT_FALSE(stream.overRight);
     EXPECT_EQ(At(full, kW - 11, 2), QColor(Qt::black)); // lamp outline
     EXPECT_EQ(At(full, kW - 6, 8), QColor(255, 0, 0));
     EXPECT_EQ(At(full, kW - 6, 21), QColor(0, 255, 0));
@@ -167,13 +164,12 @@ TEST_F(StatusPanes, LevelGaugeSegmentsLampsAndOverFlags)
     EXPECT_EQ(At(full, 346, 8), QColor(0, 255, 0));
     EXPECT_EQ(At(full, 522, 8), QColor(255, 0, 255));
 
-    // A quiet block afterwards: green lamps, no segments, and the flag stays set.
+    // A quiet block afterwards: green lamps, no segments.
     const QImage quiet = PaintPane(kW, 32, [&](QPainter& painter) {
-        PaintLevelGauge(painter, kW, 32, {0, 0}, stream);
+        PaintLevelGauge(painter, kW, 32, {0, 0});
     });
     EXPECT_EQ(At(quiet, kW - 6, 8), QColor(0, 255, 0));
     EXPECT_EQ(At(quiet, 12, 8), green);
-    EXPECT_TRUE(stream.overLeft);
 }
 
 TEST_F(StatusPanes, StatusPaneKeepsALongOwnerNameToItsLines)
@@ -317,7 +313,6 @@ TEST_F(StatusPanes, EveryPaneCoversItsRectangleInTheDesignedWindow)
     SleepRecord sleep;
     sleep.depth = 35;
     sleep.dreaming = 1;
-    OutputStream stream;
     const PlayBarStrips strips = LoadPlayBarStrips();
     std::vector<PaneRect> panes;
     const auto paint = [&](const PaneRect& rect, auto&& draw) {
@@ -330,7 +325,7 @@ TEST_F(StatusPanes, EveryPaneCoversItsRectangleInTheDesignedWindow)
         PaintClockPane(p, w, h, words, {23, 4, 9}, alarm, 0, MusicSlot{});
     });
     paint(layout.gauge, [&](QPainter& p, int w, int h) {
-        PaintLevelGauge(p, w, h, {32767, 4000}, stream);
+        PaintLevelGauge(p, w, h, {32767, 4000});
     });
     paint(layout.status, [&](QPainter& p, int w, int h) {
         PaintStatusPane(p, w, h, words, owner, 13, [&] {

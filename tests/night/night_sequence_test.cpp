@@ -226,8 +226,6 @@ TEST_F(NightSequenceTest, StopNightResetsTheCurrentKindAndTheNightsFlags)
     state->music.cursorBytes = 400;
     state->sleep.depth = 66;
     state->stream.peaks[3] = BlockPeak{1000, 2000};
-    state->stream.overLeft = true;
-    state->stream.overRight = true;
 
     StopNight(*state);
     for (int i = 0; i < 4; ++i)
@@ -244,8 +242,6 @@ TEST_F(NightSequenceTest, StopNightResetsTheCurrentKindAndTheNightsFlags)
     EXPECT_EQ(state->alarm.mode, kWakeOff); // the automatic time is cleared
     EXPECT_EQ(state->stream.peaks[3].left, 0.0);
     EXPECT_EQ(state->stream.peaks[3].right, 0.0);
-    EXPECT_FALSE(state->stream.overLeft);
-    EXPECT_FALSE(state->stream.overRight);
     EXPECT_EQ(device.resets, 1);
 
     // A second stop does nothing.

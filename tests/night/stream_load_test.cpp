@@ -98,11 +98,9 @@ TEST_F(StreamLoad, LoadingVoicesDuringANightDrainsItAndAllowsANewOne)
         PumpOfflineDevice(first);
     }
     state->stream.peaks[2] = BlockPeak{5, 6};
-    state->stream.overLeft = true;
     ASSERT_EQ(LoadVoiceSet(*state, Path("voice.ymv"), first), kOk);
     EXPECT_EQ(state->phase, NightPhase::Loaded); // drained, and a night may start
     EXPECT_EQ(state->stream.peaks[2].left, 0.0);
-    EXPECT_FALSE(state->stream.overLeft);
     EXPECT_FALSE(PumpOfflineDevice(first)); // the reopened device starts empty
 
     StartNight(*state);
