@@ -245,13 +245,13 @@ int RunInfo(const std::vector<std::string>& args)
         std::printf("kind %d (%s): count %d\n", kind,
                     label != nullptr ? label : (kind == kKindFileOnly ? "file only" : "built in"),
                     set->clipCounts[kind]);
-        if (kind > kKindFileOnly)
-        {
-            continue; // built-in silences: nothing of the file's own
-        }
-        for (int position = 0; position < set->clipCounts[kind]; ++position)
+        for (int position = 0; position < kMaxClipsPerKind; ++position)
         {
             const int slot = ClipSlot(kind, position);
+            if (!FileStoresSlot(*set, slot))
+            {
+                continue; // beyond the count, or a built-in silence: nothing of the file's own
+            }
             std::printf("  slot %d: samples %d, bytes %d, play position %d, path %s\n", slot,
                         set->catalog.sampleCount[slot], set->catalog.byteSize[slot],
                         set->tracks.playPosition[slot],
@@ -280,21 +280,23 @@ int RunExtract(const std::vector<std::string>& args)
     const std::filesystem::path dir = args[1];
     std::error_code error;
     std::filesystem::create_directories(dir, error);
-    for (int kind = 0; kind <= kKindFileOnly; ++kind)
+    for (int slot = 0; slot < kClipSlotCount; ++slot)
     {
-        for (int position = 0; position < set->clipCounts[kind]; ++position)
+        if (!FileStoresSlot(*set, slot))
         {
-            const std::vector<int16_t>& samples = set->samples[ClipSlot(kind, position)];
-            char name[32];
-            std::snprintf(name, sizeof name, "k%02d_%d.wav", kind, position);
-            const std::vector<uint8_t> image =
-                MakeWavImage(samples.data(), samples.size(), 1, kSampleRate);
-            if (!WriteFileAtomically(dir / name, image))
-            {
-                return Refuse((dir / name).string() + ": could not be written");
-            }
-            std::printf("%s\n", (dir / name).string().c_str());
+            continue;
         }
+        const std::vector<int16_t>& samples = set->samples[static_cast<size_t>(slot)];
+        char name[32];
+        std::snprintf(name, sizeof name, "k%02d_%d.wav", slot / kMaxClipsPerKind,
+                      slot % kMaxClipsPerKind);
+        const std::vector<uint8_t> image =
+            MakeWavImage(samples.data(), samples.size(), 1, kSampleRate);
+        if (!WriteFileAtomically(dir / name, image))
+        {
+            return Refuse((dir / name).string() + ": could not be written");
+        }
+        std::printf("%s\n", (dir / name).string().c_str());
     }
     return kExitOk;
 }
