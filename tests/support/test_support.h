@@ -46,8 +46,8 @@ private:
     long long start_ = -1;
 };
 
-// True in a build with the address sanitizer, whose shadow memory makes resident sizes
-// meaningless for such a measurement.
+// False in a build with the address sanitizer, whose shadow memory makes resident sizes
+// meaningless for such a measurement, and where the peak cannot be reset.
 bool ResidentSizesAreMeaningful();
 
 // A mono 16-bit 44.1 kHz canonical WAV image of the given samples.
