@@ -65,13 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!yumo::StoreMusic(*state, "fuzz.wav", audio, format))
     {
-        Check(state->music.loadCount == 0 && state->music.left.empty());
+        Check(state->music.loadCount == 0 && state->music.pcm.empty());
         return 0;
     }
     const yumo::MusicSlot& music = state->music;
     Check(music.lengthFrames > 0 && music.lengthFrames % yumo::kFramesPerBlock == 0);
-    Check(music.left.size() == static_cast<size_t>(music.lengthFrames));
-    Check(music.right.size() == music.left.size());
+    Check(yumo::MusicFrames(music) == static_cast<size_t>(music.lengthFrames));
+    Check(music.channels == (format.channels >= 2 ? 2 : 1));
     Check(music.lengthBytes == yumo::kBytesPerFrame * music.lengthFrames);
 
     // A built-in silence: the music alone is mixed, looping, at the loudest setting.

@@ -67,8 +67,6 @@ struct OutputStream
     int lastRefilled = 0;
     OutputBlock mixBlock{};
     std::array<BlockPeak, kOutputBlockCount> peaks{};
-    bool overLeft = false;
-    bool overRight = false;
     double voiceVolume = 0; // tenths of a dB, -300 to 300
     double musicVolume = 0;
     std::array<int16_t, kRenderWindowSamples> overlapLeft{};  // 512 used
@@ -81,8 +79,10 @@ struct OutputStream
 struct MusicSlot
 {
     std::string path; // UTF-8
-    std::vector<int16_t> left;
-    std::vector<int16_t> right;
+    // The import's own buffer, its frames packed to 16-bit mono or stereo, whole blocks: kept
+    // as imported, so a long piece costs its decoded size once.
+    std::vector<uint8_t> pcm;
+    int32_t channels = 2; // 1: heard on both sides
     int32_t lengthFrames = 0;
     int32_t lengthBytes = 0; // kBytesPerFrame * lengthFrames
     int32_t cursorFrames = 0;

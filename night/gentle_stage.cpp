@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "common/byte_io.h"
 #include "night/app_state.h"
 #include "night/night_phase.h"
 
@@ -247,12 +248,16 @@ void MixGentleBlock(AppState& state, int16_t* out, float voiceGain, const Gentle
         x[2 * n] = static_cast<float>(out[2 * n]) * voice;
         x[2 * n + 1] = static_cast<float>(out[2 * n + 1]) * voice;
     }
-    if (music.left != nullptr && music.right != nullptr)
+    if (music.frames != nullptr)
     {
+        const int right = music.channels == 2 ? kBytesPerSample : 0;
+        const int frameBytes = music.channels * kBytesPerSample;
         for (int n = 0; n < kFramesPerBlock; ++n)
         {
-            x[2 * n] += static_cast<float>(music.left[n]) * music.gain;
-            x[2 * n + 1] += static_cast<float>(music.right[n]) * music.gain;
+            const uint8_t* frame = music.frames + n * frameBytes;
+            x[2 * n] += static_cast<float>(static_cast<int16_t>(LoadU16(frame))) * music.gain;
+            x[2 * n + 1] +=
+                static_cast<float>(static_cast<int16_t>(LoadU16(frame + right))) * music.gain;
         }
     }
     if (stage.settings.mono)

@@ -100,11 +100,12 @@ bool BeginGentleStop(AppState& state);
 // The minutes left on the sleep timer, rounded up; 0 without a timer or after its end.
 int SleepTimerMinutesLeft(const GentleStage& stage);
 
-// Music for the block, already cut to its place: nullptr when none plays.
+// Music for the block, already cut to its place: 16-bit frames of `channels` samples (one
+// sample is heard on both sides); nullptr when none plays.
 struct GentleMusic
 {
-    const int16_t* left = nullptr;
-    const int16_t* right = nullptr;
+    const uint8_t* frames = nullptr;
+    int channels = 2;
     float gain = 1.0f;
 };
 

@@ -1,7 +1,8 @@
-// Background music: imported whole, split into left and right arrays of whole blocks, mixed by
-// the refill and looped seamlessly.
+// Background music: imported whole, packed in its own buffer to mono or stereo frames of whole
+// blocks, mixed by the refill and looped seamlessly.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -18,19 +19,6 @@ namespace
 // A loop point always falls on a block boundary, so the arrays hold whole blocks.
 int64_t RoundUpToBlock(int64_t value, int64_t block) { return (value + block - 1) / block * block; }
 
-// The imported buffer as 16-bit frames of `format`; samples beyond the buffer read as zero.
-int16_t SampleAt(const ImportedAudio& audio, size_t available, int64_t frame, int channel,
-                 const PcmFormat& format)
-{
-    const uint64_t offset = static_cast<uint64_t>(frame) * format.blockAlign +
-                            static_cast<uint64_t>(channel) * kBytesPerSample;
-    if (offset + kBytesPerSample > available)
-    {
-        return 0;
-    }
-    return static_cast<int16_t>(LoadU16(audio.buffer.data() + offset));
-}
-
 // Whether the frames can be read as 16-bit samples: at least one channel, and a frame wide
 // enough to hold the channels the format names.
 bool IsUsableFormat(const PcmFormat& format)
@@ -41,7 +29,7 @@ bool IsUsableFormat(const PcmFormat& format)
 
 } // namespace
 
-bool SplitMusic(const std::string& path, const ImportedAudio& audio, const PcmFormat& format,
+bool SplitMusic(const std::string& path, ImportedAudio& audio, const PcmFormat& format,
                 PreparedMusic& out, Reporter& reporter)
 {
     if (!IsUsableFormat(format))
@@ -63,18 +51,44 @@ bool SplitMusic(const std::string& path, const ImportedAudio& audio, const PcmFo
         ReportMessage(reporter, kMusicTooLongText, kMusicErrorCaption);
         return false;
     }
-    const int rightChannel = format.channels >= 2 ? 1 : 0;
-    out.left.assign(static_cast<size_t>(frames), 0);
-    out.right.assign(static_cast<size_t>(frames), 0);
+    // Packed in place, front to back: a frame is never written past where its source starts,
+    // and both its samples are read before it is written. Samples beyond the import read as 0.
+    const int channels = format.channels >= 2 ? 2 : 1;
+    const size_t frameBytes = static_cast<size_t>(channels) * kBytesPerSample;
+    std::vector<uint8_t> pcm = std::move(audio.buffer);
+    audio.buffer = {};
     for (int64_t f = 0; f < sourceFrames; ++f)
     {
-        out.left[static_cast<size_t>(f)] = SampleAt(audio, available, f, 0, format);
-        out.right[static_cast<size_t>(f)] = SampleAt(audio, available, f, rightChannel, format);
+        const size_t from = static_cast<size_t>(f) * format.blockAlign;
+        std::array<uint8_t, 4> frame{};
+        for (size_t i = 0; i < frameBytes; ++i)
+        {
+            frame[i] = from + i < available ? pcm[from + i] : 0;
+        }
+        std::copy_n(frame.begin(), frameBytes,
+                    pcm.begin() + static_cast<ptrdiff_t>(f) * static_cast<ptrdiff_t>(frameBytes));
     }
+    pcm.resize(static_cast<size_t>(sourceFrames) * frameBytes);
+    pcm.resize(static_cast<size_t>(frames) * frameBytes, 0);
+    out.pcm = std::move(pcm);
+    out.channels = channels;
     out.importedBytes = std::max<int32_t>(audio.byteLength, 1);
     out.path = path;
     out.format = format;
     return true;
+}
+
+size_t MusicFrames(const MusicSlot& music)
+{
+    return music.pcm.size() / (static_cast<size_t>(music.channels) * kBytesPerSample);
+}
+
+int16_t MusicSample(const MusicSlot& music, size_t frame, int side)
+{
+    const size_t at = (frame * static_cast<size_t>(music.channels) +
+                       (music.channels == 2 ? static_cast<size_t>(side) : 0)) *
+                      kBytesPerSample;
+    return static_cast<int16_t>(LoadU16(music.pcm.data() + at));
 }
 
 int32_t InstallMusic(AppState& state, PreparedMusic prepared)
@@ -84,9 +98,10 @@ int32_t InstallMusic(AppState& state, PreparedMusic prepared)
         return 0;
     }
     MusicSlot& music = state.music;
-    const auto frames = static_cast<int32_t>(prepared.left.size());
-    music.left = std::move(prepared.left);
-    music.right = std::move(prepared.right);
+    const auto frames = static_cast<int32_t>(
+        prepared.pcm.size() / (static_cast<size_t>(prepared.channels) * kBytesPerSample));
+    music.pcm = std::move(prepared.pcm);
+    music.channels = prepared.channels;
     music.path = std::move(prepared.path);
     music.format = prepared.format;
     music.lengthFrames = frames;
@@ -103,7 +118,7 @@ int32_t InstallMusic(AppState& state, PreparedMusic prepared)
     return prepared.importedBytes;
 }
 
-bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+bool StoreMusic(AppState& state, const std::string& path, ImportedAudio& audio,
                 const PcmFormat& format)
 {
     PreparedMusic prepared;

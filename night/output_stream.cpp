@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "audio/renderer.h"
+#include "common/byte_io.h"
 #include "night/behaviour.h"
 #include "night/night_messages.h"
 
@@ -76,12 +77,17 @@ int16_t AddMusicSample(int16_t voice, int16_t music, float gain)
     return static_cast<int16_t>(std::clamp(static_cast<int>(sum), -32768, 32767));
 }
 
-void AddMusic(int16_t* samples, const int16_t* left, const int16_t* right, float gain)
+// `frames`: 16-bit frames of `channels` samples; one sample is heard on both sides.
+void AddMusic(int16_t* samples, const uint8_t* frames, int channels, float gain)
 {
+    const int right = channels == 2 ? kBytesPerSample : 0;
+    const int frameBytes = channels * kBytesPerSample;
     for (int n = 0; n < kFramesPerBlock; ++n)
     {
-        samples[2 * n] = AddMusicSample(samples[2 * n], left[n], gain);
-        samples[2 * n + 1] = AddMusicSample(samples[2 * n + 1], right[n], gain);
+        const uint8_t* frame = frames + n * frameBytes;
+        samples[2 * n] = AddMusicSample(samples[2 * n], static_cast<int16_t>(LoadU16(frame)), gain);
+        samples[2 * n + 1] =
+            AddMusicSample(samples[2 * n + 1], static_cast<int16_t>(LoadU16(frame + right)), gain);
     }
 }
 
@@ -108,17 +114,19 @@ void MixBlock(AppState& state, int blockIndex)
     OutputStream& stream = state.stream;
     const MusicSlot& music = state.music;
     int16_t* mix = stream.mixBlock.samples.data();
-    const bool withMusic = music.loadCount > 0 && music.musicOn == 1 && music.cursorFrames >= 0 &&
-                           static_cast<size_t>(music.cursorFrames) + kFramesPerBlock <=
-                               std::min(music.left.size(), music.right.size());
+    const bool withMusic =
+        music.loadCount > 0 && music.musicOn == 1 && music.cursorFrames >= 0 &&
+        static_cast<size_t>(music.cursorFrames) + kFramesPerBlock <= MusicFrames(music);
+    const uint8_t* musicFrames =
+        withMusic ? music.pcm.data() + static_cast<size_t>(music.cursorFrames) *
+                                           static_cast<size_t>(music.channels * kBytesPerSample)
+                  : nullptr;
     if (GentleStageActive(state.gentle.settings))
     {
         GentleMusic cut;
         if (withMusic)
         {
-            cut = GentleMusic{music.left.data() + music.cursorFrames,
-                              music.right.data() + music.cursorFrames,
-                              VolumeGain(stream.musicVolume)};
+            cut = GentleMusic{musicFrames, music.channels, VolumeGain(stream.musicVolume)};
         }
         MixGentleBlock(state, mix, VolumeGain(stream.voiceVolume), cut);
         stream.peaks[static_cast<size_t>(blockIndex)] = MeasurePeaks(mix);
@@ -127,8 +135,7 @@ void MixBlock(AppState& state, int blockIndex)
     ScaleVoice(mix, VolumeGain(stream.voiceVolume));
     if (withMusic)
     {
-        AddMusic(mix, music.left.data() + music.cursorFrames,
-                 music.right.data() + music.cursorFrames, VolumeGain(stream.musicVolume));
+        AddMusic(mix, musicFrames, music.channels, VolumeGain(stream.musicVolume));
     }
     stream.peaks[static_cast<size_t>(blockIndex)] = MeasurePeaks(mix);
 }

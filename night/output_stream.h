@@ -43,29 +43,33 @@ void ResetStream(AppState& state);
 // (the previous music, with its path, stays).
 int32_t LoadMusicFile(AppState& state, const std::string& path);
 
-// The slot's part of a music load, from audio already imported: the samples are split into
-// left and right arrays of whole blocks and the slot, tracks and stream are set up. False (the
-// previous music untouched, a message reported) when the format cannot be read as 16-bit
-// frames or the music is too long for the slot's 32-bit byte counts.
-bool StoreMusic(AppState& state, const std::string& path, const ImportedAudio& audio,
+// The slot's part of a music load, from audio already imported (its buffer is taken): the
+// frames are packed in place to mono or stereo of whole blocks and the slot, tracks and stream
+// are set up. False (the previous music untouched, a message reported) when the format cannot
+// be read as 16-bit frames or the music is too long for the slot's 32-bit byte counts.
+bool StoreMusic(AppState& state, const std::string& path, ImportedAudio& audio,
                 const PcmFormat& format);
 
-// Music made ready for the slot away from the night: imported, split into the slot's left and
-// right arrays of whole blocks. Touches no AppState, so it may run on another thread.
+// Music made ready for the slot away from the night: imported, packed into the slot's buffer
+// of whole blocks. Touches no AppState, so it may run on another thread.
 struct PreparedMusic
 {
     int32_t importedBytes = 0; // the import's byte length; 0 when the file was refused
     std::string path;
     PcmFormat format;
-    std::vector<int16_t> left; // the slot's arrays, lengthFrames each
-    std::vector<int16_t> right;
+    std::vector<uint8_t> pcm; // the slot's buffer, lengthFrames of `channels` 16-bit samples
+    int32_t channels = 2;
 };
 
-// The import and the split; a refusal's messages go to `reporter`.
+// The import and the packing; a refusal's messages go to `reporter`.
 PreparedMusic PrepareMusic(const std::string& path, Reporter& reporter);
-// The split alone, of audio already imported: false, with a message, as StoreMusic refuses.
-bool SplitMusic(const std::string& path, const ImportedAudio& audio, const PcmFormat& format,
+// The packing alone, of audio already imported, in its own buffer, which `out` takes: false,
+// with a message, as StoreMusic refuses (the audio is then left as it was).
+bool SplitMusic(const std::string& path, ImportedAudio& audio, const PcmFormat& format,
                 PreparedMusic& out, Reporter& reporter);
+// The music's frames, and its sample heard on `side` (0 left, 1 right) at `frame`.
+size_t MusicFrames(const MusicSlot& music);
+int16_t MusicSample(const MusicSlot& music, size_t frame, int side);
 // Moves prepared music into the slot and sets up the slot, tracks and stream. Quick: nothing is
 // copied. Returns the imported byte length, or 0 (nothing changed) for refused music.
 int32_t InstallMusic(AppState& state, PreparedMusic prepared);

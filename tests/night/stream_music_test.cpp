@@ -55,11 +55,11 @@ TEST_F(StreamMusic, StereoMusicIsSplitIntoWholeBlocksAndPlacesTheVoiceAhead)
     EXPECT_EQ(slot.path, path);
     EXPECT_EQ(slot.lengthFrames, 1024);
     EXPECT_EQ(slot.lengthBytes, 4096);
-    ASSERT_EQ(slot.left.size(), 1024u);
-    ASSERT_EQ(slot.right.size(), 1024u);
-    EXPECT_EQ(slot.left[699], music[1398]);
-    EXPECT_EQ(slot.right[699], music[1399]);
-    EXPECT_EQ(slot.left[700], 0);
+    ASSERT_EQ(MusicFrames(slot), 1024u);
+    EXPECT_EQ(slot.pcm.size(), 4096u); // the import's own buffer, nothing more
+    EXPECT_EQ(MusicSample(slot, 699, 0), music[1398]);
+    EXPECT_EQ(MusicSample(slot, 699, 1), music[1399]);
+    EXPECT_EQ(MusicSample(slot, 700, 0), 0);
     EXPECT_EQ(slot.loadCount, 1);
     EXPECT_EQ(slot.musicOn, 1);
     EXPECT_EQ(State().referenceDistance[0], 1.0);
@@ -80,8 +80,9 @@ TEST_F(StreamMusic, MonoMusicIsHeardOnBothSides)
     const MusicSlot& slot = State().music;
     EXPECT_EQ(slot.lengthFrames, 2048); // 4096 bytes of mono are 2048 frames
     EXPECT_EQ(slot.lengthBytes, 8192);
-    EXPECT_EQ(slot.left, slot.right);
-    EXPECT_EQ(slot.left[1499], mono[1499]);
+    EXPECT_EQ(slot.pcm.size(), 4096u); // kept mono
+    EXPECT_EQ(MusicSample(slot, 1499, 0), mono[1499]);
+    EXPECT_EQ(MusicSample(slot, 1499, 1), mono[1499]);
 
     EnterBuiltInSilence(State(), kKindBuiltInSilence);
     RefillBlock(State(), 0);
@@ -103,10 +104,11 @@ TEST_F(StreamMusic, MoreThanTwoChannelsGiveTheirFirstTwo)
     ASSERT_GT(LoadMusicFile(State(), WriteMusicWav(Path("three.wav"), samples, 3)), 0);
     const MusicSlot& slot = State().music;
     EXPECT_EQ(slot.lengthFrames % 512, 0);
-    EXPECT_EQ(static_cast<size_t>(slot.lengthFrames), slot.left.size());
+    EXPECT_EQ(static_cast<size_t>(slot.lengthFrames), MusicFrames(slot));
     EXPECT_EQ(slot.lengthBytes, slot.lengthFrames * 4);
-    EXPECT_EQ(slot.left[599], samples[1797]);
-    EXPECT_EQ(slot.right[599], samples[1798]);
+    EXPECT_EQ(MusicSample(slot, 599, 0), samples[1797]);
+    EXPECT_EQ(MusicSample(slot, 599, 1), samples[1798]);
+    EXPECT_EQ(MusicSample(slot, 600, 0), 0);
 }
 
 TEST_F(StreamMusic, AFailedImportKeepsThePreviousMusicAndItsPath)
@@ -121,8 +123,8 @@ TEST_F(StreamMusic, AFailedImportKeepsThePreviousMusicAndItsPath)
         EXPECT_EQ(LoadMusicFile(State(), path), 0) << path;
         const MusicSlot& after = State().music;
         EXPECT_EQ(after.path, good);
-        EXPECT_EQ(after.left, before.left);
-        EXPECT_EQ(after.right, before.right);
+        EXPECT_EQ(after.pcm, before.pcm);
+        EXPECT_EQ(after.channels, before.channels);
         EXPECT_EQ(after.lengthFrames, before.lengthFrames);
         EXPECT_EQ(after.loadCount, 1);
         EXPECT_EQ(after.musicOn, 1);
@@ -250,7 +252,7 @@ TEST_F(StreamMusic, SwitchingMusicOffStopsTheMixButTheCursorRunsOn)
     // On again: mixing resumes where the cursor stands, not where it stopped.
     State().music.musicOn = 1;
     RefillBlock(State(), 3);
-    EXPECT_EQ(BlockSamples(State(), 3)[0], State().music.left[1536]);
+    EXPECT_EQ(BlockSamples(State(), 3)[0], MusicSample(State().music, 1536, 0));
 }
 
 TEST_F(StreamMusic, WithoutMusicTheMusicCursorStaysPut)
