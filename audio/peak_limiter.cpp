@@ -52,6 +52,48 @@ uint32_t WindowMinimum(PeakLimiter& limiter, uint32_t gain)
     return limiter.minGain[static_cast<size_t>(limiter.minHead)];
 }
 
+// At rest (every gain in the window and every held gain unity) a run of frames that needs no
+// gain only passes through the delay: the same arithmetic as the full step, without the
+// window's bookkeeping, which then holds the newest frame alone. Most of a night is quiet.
+bool PassQuietFrames(PeakLimiter& limiter, float* samples, int frames, double ceiling,
+                     double average)
+{
+    if (limiter.released != kUnity ||
+        limiter.heldSum != uint64_t{kUnity} * kLimiterLookAheadFrames || limiter.minCount > 1 ||
+        frames <= 0)
+    {
+        return false;
+    }
+    const auto limit = static_cast<float>(ceiling);
+    for (int i = 0; i < 2 * frames; ++i)
+    {
+        if (!(std::fabs(samples[i]) <= limit))
+        {
+            return false;
+        }
+    }
+    const double gain = static_cast<double>(limiter.heldSum) * average;
+    int at = limiter.position;
+    for (int n = 0; n < frames; ++n)
+    {
+        float& left = samples[2 * n];
+        float& right = samples[2 * n + 1];
+        const float outLeft = limiter.delay[static_cast<size_t>(2 * at)];
+        const float outRight = limiter.delay[static_cast<size_t>(2 * at + 1)];
+        limiter.delay[static_cast<size_t>(2 * at)] = left;
+        limiter.delay[static_cast<size_t>(2 * at + 1)] = right;
+        left = static_cast<float>(std::clamp(outLeft * gain, -ceiling, ceiling));
+        right = static_cast<float>(std::clamp(outRight * gain, -ceiling, ceiling));
+        at = at + 1 == kLimiterLookAheadFrames ? 0 : at + 1;
+    }
+    limiter.position = at;
+    limiter.frame += frames;
+    limiter.minCount = 1;
+    limiter.minFrame[static_cast<size_t>(limiter.minHead)] = limiter.frame - 1;
+    limiter.minGain[static_cast<size_t>(limiter.minHead)] = kUnity;
+    return true;
+}
+
 } // namespace
 
 double LimiterCeiling()
@@ -75,8 +117,12 @@ void ResetPeakLimiter(PeakLimiter& limiter)
 void LimitFrames(PeakLimiter& limiter, float* samples, int frames)
 {
     const double ceiling = LimiterCeiling();
-    const double release = 1.0 - std::exp(-1.0 / (kReleaseSeconds * kSampleRateHz));
     const double average = 1.0 / (static_cast<double>(kUnity) * kLimiterLookAheadFrames);
+    if (PassQuietFrames(limiter, samples, frames, ceiling, average))
+    {
+        return;
+    }
+    const double release = 1.0 - std::exp(-1.0 / (kReleaseSeconds * kSampleRateHz));
     for (int n = 0; n < frames; ++n)
     {
         float& left = samples[2 * n];
