@@ -84,15 +84,21 @@ QImage ThresholdMask(const QImage& source, bool byColour)
 }
 
 // Source column (or row) of each destination one: nearest neighbour, sampled at pixel centres.
-std::vector<int> NearestSources(int destinationSize, int sourceSize)
+// The last entry tells the source size, so a table of the right sizes is kept as it is.
+void NearestSources(std::vector<int>& sources, int destinationSize, int sourceSize)
 {
-    std::vector<int> sources(static_cast<size_t>(destinationSize));
+    const auto size = static_cast<size_t>(destinationSize) + 1;
+    if (sources.size() == size && sources.back() == sourceSize)
+    {
+        return;
+    }
+    sources.resize(size);
     for (int i = 0; i < destinationSize; ++i)
     {
         sources[static_cast<size_t>(i)] =
             static_cast<int>((int64_t{2} * i + 1) * sourceSize / (int64_t{2} * destinationSize));
     }
-    return sources;
+    sources.back() = sourceSize;
 }
 
 } // namespace
@@ -153,7 +159,20 @@ QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
 QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
                              const CharacterPlacement& place, int width, int height)
 {
-    QImage frame(width, height, QImage::Format_RGB32);
+    QImage frame = NewImage(QSize(width, height));
+    if (!frame.isNull())
+    {
+        CharacterScaleTables tables;
+        ComposeCharacterFrameInto(frame, picture, mask, place, tables);
+    }
+    return frame;
+}
+
+void ComposeCharacterFrameInto(QImage& frame, const QImage& picture, const QImage& mask,
+                               const CharacterPlacement& place, CharacterScaleTables& tables)
+{
+    const int width = frame.width();
+    const int height = frame.height();
     for (const BackgroundBand& band : ComputeBackgroundBands(height))
     {
         const QRgb colour = qRgb(band.red, band.green, band.blue);
@@ -165,31 +184,36 @@ QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
     }
     if (picture.isNull() || mask.isNull() || place.width <= 0 || place.height <= 0)
     {
-        return frame;
+        return;
     }
-    const std::vector<int> pictureColumns = NearestSources(place.width, picture.width());
-    const std::vector<int> pictureRows = NearestSources(place.height, picture.height());
-    const std::vector<int> maskColumns = NearestSources(place.width, mask.width());
-    const std::vector<int> maskRows = NearestSources(place.height, mask.height());
+    NearestSources(tables.pictureColumns, place.width, picture.width());
+    NearestSources(tables.pictureRows, place.height, picture.height());
+    NearestSources(tables.maskColumns, place.width, mask.width());
+    NearestSources(tables.maskRows, place.height, mask.height());
     const int left = std::max(place.x, 0);
     const int right = std::min(place.x + place.width, width);
     const int top = std::max(place.y, 0);
     const int bottom = std::min(place.y + place.height, height);
+    if (right <= left || bottom <= top)
+    {
+        return;
+    }
+    const int* pictureColumns = tables.pictureColumns.data() + (left - place.x);
+    const int* maskColumns = tables.maskColumns.data() + (left - place.x);
     for (int y = top; y < bottom; ++y)
     {
-        const size_t row = static_cast<size_t>(y - place.y);
+        const auto row = static_cast<size_t>(y - place.y);
         const auto* pictureLine =
-            reinterpret_cast<const QRgb*>(picture.constScanLine(pictureRows[row]));
-        const auto* maskLine = reinterpret_cast<const QRgb*>(mask.constScanLine(maskRows[row]));
-        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(y));
-        for (int x = left; x < right; ++x)
+            reinterpret_cast<const QRgb*>(picture.constScanLine(tables.pictureRows[row]));
+        const auto* maskLine =
+            reinterpret_cast<const QRgb*>(mask.constScanLine(tables.maskRows[row]));
+        QRgb* out = reinterpret_cast<QRgb*>(frame.scanLine(y)) + left;
+        for (int i = 0; i < right - left; ++i)
         {
-            const size_t column = static_cast<size_t>(x - place.x);
             // Black mask keeps the background; white takes the picture's colours.
-            out[x] = (out[x] | maskLine[maskColumns[column]]) & pictureLine[pictureColumns[column]];
+            out[i] = (out[i] | maskLine[maskColumns[i]]) & pictureLine[pictureColumns[i]];
         }
     }
-    return frame;
 }
 
 void CharacterPane::Load(AppState& state, const std::filesystem::path& workDir)
@@ -227,6 +251,7 @@ int CharacterPane::SetPictures(const CharacterPictures& pictures)
             ++lost;
         }
     }
+    framePicture_ = -1; // the same slot may hold another picture now
     return lost;
 }
 
@@ -306,8 +331,19 @@ bool CharacterPane::Compose(int index, int width, int height, const AppState& st
     {
         return false;
     }
-    lastFrame_ =
-        ComposeCharacterFrame(picture, masks_[static_cast<size_t>(index)], place, width, height);
+    // Composed in place unless the pane was resized or somebody still holds the last frame.
+    if (lastFrame_.size() != size || !lastFrame_.isDetached())
+    {
+        lastFrame_ = NewImage(size);
+    }
+    if (lastFrame_.isNull())
+    {
+        drawable_ = false;
+        framePicture_ = -1;
+        return wasDrawable;
+    }
+    ComposeCharacterFrameInto(lastFrame_, picture, masks_[static_cast<size_t>(index)], place,
+                              tables_);
     framePicture_ = index;
     framePlace_ = place;
     return true;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <filesystem>
+#include <vector>
 
 #include <QImage>
 
@@ -36,6 +37,21 @@ QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
 // ANDed, each scaled to the rectangle by nearest neighbour.
 QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
                              const CharacterPlacement& place, int width, int height);
+
+// Which source column and row each one of the placed picture takes, kept from frame to frame:
+// her place moves as she bounces, her size rarely does.
+struct CharacterScaleTables
+{
+    std::vector<int> pictureColumns;
+    std::vector<int> pictureRows;
+    std::vector<int> maskColumns;
+    std::vector<int> maskRows;
+};
+
+// The same into `frame`, which must be `width` x `height` in RGB32 (the pane's frame is
+// composed in place: a frame a tick does not allocate).
+void ComposeCharacterFrameInto(QImage& frame, const QImage& picture, const QImage& mask,
+                               const CharacterPlacement& place, CharacterScaleTables& tables);
 
 class CharacterPane
 {
@@ -80,6 +96,7 @@ private:
     std::array<QImage, kPictureSlotCount> pictures_;
     std::array<QImage, kPictureSlotCount> masks_;
     QImage lastFrame_;
+    CharacterScaleTables tables_;
     int chosen_ = 0;        // the picture the last Advance chose
     int framePicture_ = -1; // what lastFrame_ shows: the picture (-1: the bands alone)
     CharacterPlacement framePlace_;

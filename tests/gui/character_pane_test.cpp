@@ -141,6 +141,60 @@ TEST_F(CharacterPaneTest, ATickAsksForARepaintOnlyWhenHerFrameChanged)
     EXPECT_FALSE(pane_.Advance(0, 60, *state_) && pane_.PaintLast(painter, 0, 60, *state_));
 }
 
+int CountPixels(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+    {
+        for (int x = 0; x < image.width(); ++x)
+        {
+            count += image.pixel(x, y) == colour;
+        }
+    }
+    return count;
+}
+
+// The frame is composed in place as she bounces: each one is what composing it afresh gives,
+// a frame somebody kept stays as it was, and pictures given anew are drawn at once.
+TEST_F(CharacterPaneTest, FramesComposedInPlaceMatchFreshOnesAndNewPicturesShowAtOnce)
+{
+    state_->behaviourState = 1; // asleep: she rises and falls with the tick
+    state_->character.playing = 1;
+    state_->character.currentAnimation = 1;
+    state_->character.duration[1] = 1000;
+    state_->character.stepEnd[1][0] = 1.0f;
+    QImage picture;
+    QImage mask;
+    const CharacterPictures& files = state_->characterPictures;
+    ASSERT_TRUE(picture.loadFromData(files.pictureFiles[0].data(),
+                                     static_cast<int>(files.pictureFiles[0].size())));
+    ASSERT_TRUE(
+        mask.loadFromData(files.maskFiles[0].data(), static_cast<int>(files.maskFiles[0].size())));
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    mask = mask.convertToFormat(QImage::Format_RGB32);
+    pane_.Advance(200, 100, *state_);
+    const QImage kept = pane_.LastFrame();
+    for (int tick = 1; tick < 125; tick += 7)
+    {
+        state_->character.tickCounter = tick;
+        pane_.Advance(200, 100, *state_);
+        CharacterPlacement place;
+        ASSERT_TRUE(PlaceCharacterPicture(1, tick, {20, 10}, {200, 100}, place));
+        ASSERT_EQ(pane_.LastFrame(), ComposeCharacterFrame(picture, mask, place, 200, 100)) << tick;
+    }
+    CharacterPlacement first;
+    ASSERT_TRUE(PlaceCharacterPicture(1, 0, {20, 10}, {200, 100}, first));
+    EXPECT_EQ(kept, ComposeCharacterFrame(picture, mask, first, 200, 100));
+
+    QImage green(20, 10, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    state_->characterPictures.pictureFiles[0] = Encode(green, "PNG");
+    pane_.SetPictures(state_->characterPictures);
+    pane_.Advance(200, 100, *state_); // the same tick and place as the frame before
+    EXPECT_EQ(CountPixels(pane_.LastFrame(), kFigure), 0);
+    EXPECT_GT(CountPixels(pane_.LastFrame(), qRgb(0, 255, 0)), 0);
+}
+
 TEST_F(CharacterPaneTest, AMissingPictureKeepsTheLastFrame)
 {
     bool painted = false;
