@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -29,13 +30,30 @@ public:
     {
         bytes = audio.byteLength;
         format = played;
+        samples.resize(audio.buffer.size() / 2);
+        for (size_t i = 0; i < samples.size(); ++i)
+        {
+            samples[i] = static_cast<int16_t>(audio.buffer[2 * i] | (audio.buffer[2 * i + 1] << 8));
+        }
         return true;
+    }
+    // The energy of one side over frames [begin, end).
+    double Energy(size_t begin, size_t end, int side) const
+    {
+        double sum = 0;
+        for (size_t f = begin; f < end && 2 * f + 1 < samples.size(); ++f)
+        {
+            const double s = samples[2 * f + static_cast<size_t>(side)];
+            sum += s * s;
+        }
+        return sum;
     }
     void Stop() override {}
     bool IsPlaying() const override { return false; }
 
     int32_t bytes = 0;
     PcmFormat format;
+    std::vector<int16_t> samples; // as handed to the player, interleaved
 };
 
 class HeadChooserTest : public ::testing::Test
@@ -94,8 +112,15 @@ TEST_F(HeadChooserTest, ALargeSetConvertsWhileTheEventLoopGoesOn)
     chooser.Select(made);
     ASSERT_TRUE(chooser.PlayComparison());
     EXPECT_EQ(preview.format.channels, 2);
-    EXPECT_EQ(static_cast<size_t>(preview.bytes),
-              HeadPreviewOffset(MakeHeadPreviewPhrase().size(), 2, 0) * 4);
+    const size_t phrase = MakeHeadPreviewPhrase().size();
+    EXPECT_EQ(static_cast<size_t>(preview.bytes), HeadPreviewOffset(phrase, 2, 0) * 4);
+    // As the player gets them: the measured head's left, then front, then right (the current,
+    // test head is louder on the left wherever the voice is).
+    const size_t left = HeadPreviewOffset(phrase, 0, 0);
+    const size_t right = HeadPreviewOffset(phrase, 0, 2);
+    EXPECT_GT(preview.Energy(left, left + phrase, 0), 2 * preview.Energy(left, left + phrase, 1));
+    EXPECT_GT(preview.Energy(right, right + phrase, 1),
+              2 * preview.Energy(right, right + phrase, 0));
 
     // A chooser opened later lists it, with the remembered choice selected.
     HeadChooser again(current, made, YUMO_TOOL_PATH, preview, prompts);
