@@ -11,6 +11,9 @@ namespace yumo
 namespace
 {
 
+// How often, at most, the server is asked where the stream stands.
+constexpr std::chrono::milliseconds kTimingInterval{250};
+
 pa_proplist* ProgramProperties()
 {
     pa_proplist* properties = pa_proplist_new();
@@ -97,6 +100,17 @@ bool PulseLink::Write(const void* data, size_t byteCount)
     }
     written_ += byteCount;
     dry_ = false;
+    // The clock is asked for with the writes, a few times a second: libpulse's own timing
+    // updates start again at 10 ms apart after every write, a message to the server each.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - timingAsked_ >= kTimingInterval)
+    {
+        timingAsked_ = now;
+        if (pa_operation* asked = pa_stream_update_timing_info(stream_, nullptr, nullptr))
+        {
+            pa_operation_unref(asked);
+        }
+    }
     return true;
 }
 
@@ -279,6 +293,7 @@ bool PulseLink::OpenStream()
     written_ = 0;
     lastTold_ = 0;
     dry_ = false;
+    timingAsked_ = {};
     // The stream starts with the first frame written (a short preview plays too) and keeps
     // about `buffer_` queued; the server's own requests are not listened to: the owner writes
     // on its own schedule.
@@ -289,8 +304,8 @@ bool PulseLink::OpenStream()
                                     static_cast<uint32_t>(-1), static_cast<uint32_t>(-1)};
     // The server sets its output's latency from the buffer asked for: the whole delay to the
     // ear stays about `buffer_`, within what the owner keeps queued.
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, nullptr, &attributes, flags, nullptr, nullptr) < 0)
     {
         DropStream();

@@ -68,6 +68,8 @@ private:
     uint64_t lastTold_ = 0; // the position last told to the owner
     bool dry_ = false;      // the server read all it had, at `dryTime_`
     std::chrono::steady_clock::time_point dryTime_{};
+    // When the server was last asked where the stream stands (the clock interpolates between).
+    std::chrono::steady_clock::time_point timingAsked_{};
     std::string defaultOutput_; // the server's default output, as last heard
 };
 

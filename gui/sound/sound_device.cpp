@@ -59,6 +59,7 @@ SoundOutput::SoundOutput(std::unique_ptr<ServerLink> link, QObject* parent,
         link_ = std::make_unique<PulseLink>(serverBuffer_);
     }
     link_->SetListener([this] { OnLinkChanged(); });
+    staged_.reserve(size_t{1} << 16); // the most a wake-up sends, with room to spare
     connect(&timer_, &DeadlineTimer::Fired, this, &SoundOutput::Service);
     searchTimer_.setSingleShot(true);
     // A coarse timer may fire 5 % early: the server is never looked for sooner than promised.
@@ -364,7 +365,17 @@ void SoundOutput::Feed()
                                BytesInDuration(kUnwatchedLead, bytesPerSecond_);
         room = std::min(room, limit - std::min(limit, unheard));
         room -= room % static_cast<uint64_t>(format_.blockAlign);
+        // Less than a block of room means the server holds nearly all the lead: a top-up of a
+        // few frames would only be one more message.
+        if (room < static_cast<uint64_t>(kBytesPerBlock))
+        {
+            room = 0;
+        }
     }
+    // One write to the server for all that goes now: each write is a message the server
+    // answers. The runs split where the blocks' ring wraps; they are joined in `staged_`.
+    UnsentBytes first;
+    staged_.clear();
     while (room > 0)
     {
         const UnsentBytes run = timeline_.NextUnsent(static_cast<size_t>(room));
@@ -372,15 +383,34 @@ void SoundOutput::Feed()
         {
             break;
         }
-        if (!link_->Write(run.data, run.byteCount))
+        if (first.byteCount == 0)
         {
-            GoSilent(true);
-            return;
+            first = run;
         }
+        else
+        {
+            if (staged_.empty())
+            {
+                staged_.assign(first.data, first.data + first.byteCount);
+            }
+            staged_.insert(staged_.end(), run.data, run.data + run.byteCount);
+        }
+        // A failed write goes silent, where what was sent no longer counts.
         timeline_.MarkSent(run.byteCount);
         room -= run.byteCount;
-        streamBusy_ = Clock::now();
     }
+    if (first.byteCount == 0)
+    {
+        return;
+    }
+    const bool written = staged_.empty() ? link_->Write(first.data, first.byteCount)
+                                         : link_->Write(staged_.data(), staged_.size());
+    if (!written)
+    {
+        GoSilent(true);
+        return;
+    }
+    streamBusy_ = Clock::now();
 }
 
 void SoundOutput::WatchProgress()

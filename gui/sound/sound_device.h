@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QObject>
 #include <QTimer>
@@ -150,6 +151,7 @@ private:
     uint64_t lastPlayed_ = 0;
     Clock::time_point lastProgress_{};
     Clock::time_point streamBusy_{}; // the stream was made or last given bytes
+    std::vector<uint8_t> staged_;    // runs joined for one write; keeps its room
 };
 
 // The output the window uses for its nights, unwatched with kAheadServerBuffer: the window

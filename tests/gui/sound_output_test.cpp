@@ -362,6 +362,34 @@ TEST(SoundOutputServer, ALostServerLeavesTheNightRunningAndItsSoundGoesOnWhereTh
     EXPECT_EQ(feeder.failedWrites, 0);
 }
 
+// A night's output, which nobody watches, gives the server one write a wake-up (each is a
+// message the server answers), blocks joined across the ring's end, every byte in order.
+TEST(SoundOutputServer, UnwatchedTheServerGetsOneWriteAWakeUpWithEveryByteInOrder)
+{
+    test::EnsureTestApplication();
+    auto* link = new FakeLink;
+    SoundOutput output{std::unique_ptr<ServerLink>(link), nullptr, 250ms};
+    output.SetWatched(false);
+    test::BlockFeeder feeder;
+    feeder.signal = test::MakeTestSignal(600); // 7 s
+    ASSERT_TRUE(feeder.Open(output));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 1000));
+    feeder.Prime();
+    QTest::qWait(1000); // the stream's lead is built
+    const int writesBefore = link->writes;
+    const Clock::time_point from = Clock::now();
+    QTest::qWait(3000);
+    const double wakeUps =
+        std::chrono::duration<double, std::milli>(Clock::now() - from).count() / 92.88;
+    // Now and then it wakes early, when the lead ran short; two or three writes a wake-up
+    // (tiny top-ups, runs split at the ring's end) are what this rules out.
+    EXPECT_LE(link->writes - writesBefore, static_cast<int>(1.25 * wakeUps) + 2);
+    ASSERT_EQ(link->streams.size(), 1u);
+    const std::vector<int16_t>& heard = link->streams[0];
+    ASSERT_GT(heard.size(), size_t{3} * kSampleRate * kOutputChannels);
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), feeder.signal.begin()));
+}
+
 TEST(SoundOutputServer, AMissingOrHangingServerIsLookedForAtGrowingIntervalsAndUsedOnceItAnswers)
 {
     test::EnsureTestApplication();
