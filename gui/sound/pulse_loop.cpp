@@ -16,7 +16,7 @@ struct pa_io_event : QObject
     pa_io_event_cb_t callback = nullptr;
     pa_io_event_destroy_cb_t destroy = nullptr;
     void* userdata = nullptr;
-    QSocketNotifier* read = nullptr;
+    QSocketNotifier* read = nullptr; // made when first wanted
     QSocketNotifier* write = nullptr;
 };
 
@@ -62,10 +62,36 @@ template <typename Event> void Retire(Event* event)
     event->deleteLater();
 }
 
+// A notifier is made the first time its direction is wanted: making or enabling one
+// registers it with the event loop (which wakes the loop), and many descriptors are only ever
+// read.
+void Want(pa_io_event* event, QSocketNotifier*& notifier, QSocketNotifier::Type type,
+          pa_io_event_flags_t what, bool on)
+{
+    if (notifier != nullptr)
+    {
+        notifier->setEnabled(on);
+        return;
+    }
+    if (!on)
+    {
+        return;
+    }
+    notifier = new QSocketNotifier(event->fd, type, event);
+    QObject::connect(notifier, &QSocketNotifier::activated, event, [event, what] {
+        if (event->callback != nullptr)
+        {
+            event->callback(event->api, event, event->fd, what, event->userdata);
+        }
+    });
+}
+
 void EnableIo(pa_io_event* event, pa_io_event_flags_t flags)
 {
-    event->read->setEnabled((flags & PA_IO_EVENT_INPUT) != 0);
-    event->write->setEnabled((flags & PA_IO_EVENT_OUTPUT) != 0);
+    Want(event, event->read, QSocketNotifier::Read, PA_IO_EVENT_INPUT,
+         (flags & PA_IO_EVENT_INPUT) != 0);
+    Want(event, event->write, QSocketNotifier::Write, PA_IO_EVENT_OUTPUT,
+         (flags & PA_IO_EVENT_OUTPUT) != 0);
 }
 
 pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
@@ -77,26 +103,19 @@ pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
     event->fd = fd;
     event->callback = callback;
     event->userdata = userdata;
-    event->read = new QSocketNotifier(fd, QSocketNotifier::Read, event);
-    event->write = new QSocketNotifier(fd, QSocketNotifier::Write, event);
-    const auto fire = [event](pa_io_event_flags_t what) {
-        if (event->callback != nullptr)
-        {
-            event->callback(event->api, event, event->fd, what, event->userdata);
-        }
-    };
-    QObject::connect(event->read, &QSocketNotifier::activated, event,
-                     [fire] { fire(PA_IO_EVENT_INPUT); });
-    QObject::connect(event->write, &QSocketNotifier::activated, event,
-                     [fire] { fire(PA_IO_EVENT_OUTPUT); });
     EnableIo(event, flags);
     return event;
 }
 
 void FreeIo(pa_io_event* event)
 {
-    event->read->setEnabled(false);
-    event->write->setEnabled(false);
+    for (QSocketNotifier* notifier : {event->read, event->write})
+    {
+        if (notifier != nullptr)
+        {
+            notifier->setEnabled(false);
+        }
+    }
     Retire(event);
 }
 
