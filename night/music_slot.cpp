@@ -57,19 +57,29 @@ bool SplitMusic(const std::string& path, ImportedAudio& audio, const PcmFormat& 
     const size_t frameBytes = static_cast<size_t>(channels) * kBytesPerSample;
     std::vector<uint8_t> pcm = std::move(audio.buffer);
     audio.buffer = {};
+    // An import padded to whole blocks already has the room; a shorter buffer is grown first.
+    const auto packedBytes = static_cast<size_t>(frames) * frameBytes;
+    if (pcm.size() < packedBytes)
+    {
+        pcm.resize(packedBytes, 0);
+    }
     for (int64_t f = 0; f < sourceFrames; ++f)
     {
         const size_t from = static_cast<size_t>(f) * format.blockAlign;
         std::array<uint8_t, 4> frame{};
-        for (size_t i = 0; i < frameBytes; ++i)
+        for (size_t i = 0; i < frameBytes; i += kBytesPerSample)
         {
-            frame[i] = from + i < available ? pcm[from + i] : 0;
+            if (from + i + kBytesPerSample <= available) // a sample cut short reads as 0
+            {
+                frame[i] = pcm[from + i];
+                frame[i + 1] = pcm[from + i + 1];
+            }
         }
         std::copy_n(frame.begin(), frameBytes,
                     pcm.begin() + static_cast<ptrdiff_t>(f) * static_cast<ptrdiff_t>(frameBytes));
     }
     pcm.resize(static_cast<size_t>(sourceFrames) * frameBytes);
-    pcm.resize(static_cast<size_t>(frames) * frameBytes, 0);
+    pcm.resize(packedBytes, 0);
     out.pcm = std::move(pcm);
     out.channels = channels;
     out.importedBytes = std::max<int32_t>(audio.byteLength, 1);

@@ -111,6 +111,29 @@ TEST_F(StreamMusic, MoreThanTwoChannelsGiveTheirFirstTwo)
     EXPECT_EQ(MusicSample(slot, 600, 0), 0);
 }
 
+// Audio handed over without its padding to whole blocks is packed into a buffer grown to them,
+// the missing samples silent.
+TEST_F(StreamMusic, AnUnpaddedImportIsGrownToWholeBlocks)
+{
+    ImportedAudio audio;
+    audio.allocated = true;
+    audio.buffer = {1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6};
+    audio.byteLength = 11;
+    const PcmFormat format{1, 2, 44100, 44100 * 4, 4, 16, 0};
+    ASSERT_TRUE(StoreMusic(State(), "short.wav", audio, format));
+    const MusicSlot& slot = State().music;
+    EXPECT_EQ(slot.lengthFrames, 512);
+    ASSERT_EQ(slot.pcm.size(), 2048u);
+    EXPECT_EQ(MusicSample(slot, 1, 0), 3);
+    EXPECT_EQ(MusicSample(slot, 1, 1), 4);
+    EXPECT_EQ(MusicSample(slot, 2, 0), 5);
+    EXPECT_EQ(MusicSample(slot, 2, 1), 0); // cut short
+    for (size_t frame = 3; frame < 512; ++frame)
+    {
+        ASSERT_EQ(MusicSample(slot, frame, 0) | MusicSample(slot, frame, 1), 0) << frame;
+    }
+}
+
 TEST_F(StreamMusic, AFailedImportKeepsThePreviousMusicAndItsPath)
 {
     const std::string good = WriteMusicWav(Path("good.wav"), MakeStereoMusic(512), 2);
