@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "common/byte_io.h"
 #include "night/app_state.h"
 #include "night/night_phase.h"
 
@@ -250,14 +249,13 @@ void MixGentleBlock(AppState& state, int16_t* out, float voiceGain, const Gentle
     }
     if (music.frames != nullptr)
     {
-        const int right = music.channels == 2 ? kBytesPerSample : 0;
-        const int frameBytes = music.channels * kBytesPerSample;
-        for (int n = 0; n < kFramesPerBlock; ++n)
+        for (size_t n = 0; n < kFramesPerBlock; ++n)
         {
-            const uint8_t* frame = music.frames + n * frameBytes;
-            x[2 * n] += static_cast<float>(static_cast<int16_t>(LoadU16(frame))) * music.gain;
+            x[2 * n] += static_cast<float>(PackedMusicSample(music.frames, music.channels, n, 0)) *
+                        music.gain;
             x[2 * n + 1] +=
-                static_cast<float>(static_cast<int16_t>(LoadU16(frame + right))) * music.gain;
+                static_cast<float>(PackedMusicSample(music.frames, music.channels, n, 1)) *
+                music.gain;
         }
     }
     if (stage.settings.mono)

@@ -100,6 +100,16 @@ bool BeginGentleStop(AppState& state);
 // The minutes left on the sleep timer, rounded up; 0 without a timer or after its end.
 int SleepTimerMinutesLeft(const GentleStage& stage);
 
+// The music sample heard on `side` (0 left, 1 right) of frame `frame` in 16-bit frames of
+// `channels` samples, packed as the music slot keeps them: one sample is heard on both sides.
+inline int16_t PackedMusicSample(const uint8_t* frames, int channels, size_t frame, int side)
+{
+    const uint8_t* at = frames + (frame * static_cast<size_t>(channels) +
+                                  (channels == 2 ? static_cast<size_t>(side) : 0)) *
+                                     kBytesPerSample;
+    return static_cast<int16_t>(at[0] | (at[1] << 8));
+}
+
 // Music for the block, already cut to its place: 16-bit frames of `channels` samples (one
 // sample is heard on both sides); nullptr when none plays.
 struct GentleMusic

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "common/byte_io.h"
 #include "import/mp3_import.h"
 #include "night/night_messages.h"
 #include "night/output_stream.h"
@@ -95,10 +94,7 @@ size_t MusicFrames(const MusicSlot& music)
 
 int16_t MusicSample(const MusicSlot& music, size_t frame, int side)
 {
-    const size_t at = (frame * static_cast<size_t>(music.channels) +
-                       (music.channels == 2 ? static_cast<size_t>(side) : 0)) *
-                      kBytesPerSample;
-    return static_cast<int16_t>(LoadU16(music.pcm.data() + at));
+    return PackedMusicSample(music.pcm.data(), music.channels, frame, side);
 }
 
 int32_t InstallMusic(AppState& state, PreparedMusic prepared)
@@ -108,10 +104,9 @@ int32_t InstallMusic(AppState& state, PreparedMusic prepared)
         return 0;
     }
     MusicSlot& music = state.music;
-    const auto frames = static_cast<int32_t>(
-        prepared.pcm.size() / (static_cast<size_t>(prepared.channels) * kBytesPerSample));
     music.pcm = std::move(prepared.pcm);
     music.channels = prepared.channels;
+    const auto frames = static_cast<int32_t>(MusicFrames(music));
     music.path = std::move(prepared.path);
     music.format = prepared.format;
     music.lengthFrames = frames;

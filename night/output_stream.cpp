@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "audio/renderer.h"
-#include "common/byte_io.h"
 #include "night/behaviour.h"
 #include "night/night_messages.h"
 
@@ -80,14 +79,12 @@ int16_t AddMusicSample(int16_t voice, int16_t music, float gain)
 // `frames`: 16-bit frames of `channels` samples; one sample is heard on both sides.
 void AddMusic(int16_t* samples, const uint8_t* frames, int channels, float gain)
 {
-    const int right = channels == 2 ? kBytesPerSample : 0;
-    const int frameBytes = channels * kBytesPerSample;
-    for (int n = 0; n < kFramesPerBlock; ++n)
+    for (size_t n = 0; n < kFramesPerBlock; ++n)
     {
-        const uint8_t* frame = frames + n * frameBytes;
-        samples[2 * n] = AddMusicSample(samples[2 * n], static_cast<int16_t>(LoadU16(frame)), gain);
+        samples[2 * n] =
+            AddMusicSample(samples[2 * n], PackedMusicSample(frames, channels, n, 0), gain);
         samples[2 * n + 1] =
-            AddMusicSample(samples[2 * n + 1], static_cast<int16_t>(LoadU16(frame + right)), gain);
+            AddMusicSample(samples[2 * n + 1], PackedMusicSample(frames, channels, n, 1), gain);
     }
 }
 
