@@ -1,8 +1,10 @@
 #include "gui/sound/pulse_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <sys/time.h>
+#include <vector>
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -16,6 +18,7 @@ struct pa_io_event : QObject
     pa_io_event_cb_t callback = nullptr;
     pa_io_event_destroy_cb_t destroy = nullptr;
     void* userdata = nullptr;
+    pa_io_event_flags_t wanted = PA_IO_EVENT_NULL;
     QSocketNotifier* read = nullptr; // made when first wanted
     QSocketNotifier* write = nullptr;
 };
@@ -41,6 +44,28 @@ struct pa_defer_event : QObject
 
 namespace yumo
 {
+
+// What the events share: their parent, and what changed while one of libpulse's callbacks ran.
+// libpulse frees a descriptor's event when it becomes readable and makes a new one once it has
+// read, all inside one callback; each notifier made or toggled wakes the event loop. So inside
+// a callback a freed event waits to be reused for the same descriptor, and only the directions
+// wanted when the callback returns reach the notifiers.
+struct PulseLoopCore
+{
+    QObject* owner = nullptr;
+    int depth = 0;
+    std::vector<pa_io_event*> unsettled; // wanted directions changed
+    std::vector<pa_io_event*> freed;     // freed inside the running callback
+    // libpulse makes a time event for every reply it waits for; freed ones are kept to serve
+    // the next instead of being deleted.
+    std::vector<pa_time_event*> spareTimes;
+};
+
+namespace
+{
+constexpr size_t kSpareTimesKept = 8;
+}
+
 namespace
 {
 
@@ -48,17 +73,39 @@ namespace
 // time without it is on the wall clock.
 constexpr suseconds_t kMonotonicFlag = suseconds_t{1} << 30;
 
-QObject* LoopOf(pa_mainloop_api* api) { return static_cast<QObject*>(api->userdata); }
+PulseLoopCore& CoreOf(pa_mainloop_api* api) { return *static_cast<PulseLoopCore*>(api->userdata); }
 
-// Frees an event once whatever callback is running has returned: libpulse frees events from
-// inside their own callbacks.
-template <typename Event> void Retire(Event* event)
+void Settle(PulseLoopCore& core);
+
+// Runs one of libpulse's callbacks; when the outermost returns, the descriptors it changed get
+// the directions last wanted.
+template <typename Call> void Dispatch(pa_mainloop_api* api, Call&& call)
+{
+    PulseLoopCore& core = CoreOf(api);
+    ++core.depth;
+    call();
+    if (--core.depth == 0)
+    {
+        Settle(core);
+    }
+}
+
+// Tells libpulse its event is gone; the record may still be in use by a running callback.
+template <typename Event> void Forget(Event* event)
 {
     if (event->destroy != nullptr)
     {
         event->destroy(event->api, event, event->userdata);
     }
+    event->destroy = nullptr;
     event->callback = nullptr;
+}
+
+// Frees an event once whatever callback is running has returned: libpulse frees events from
+// inside their own callbacks.
+template <typename Event> void Retire(Event* event)
+{
+    Forget(event);
     event->deleteLater();
 }
 
@@ -81,26 +128,68 @@ void Want(pa_io_event* event, QSocketNotifier*& notifier, QSocketNotifier::Type 
     QObject::connect(notifier, &QSocketNotifier::activated, event, [event, what] {
         if (event->callback != nullptr)
         {
-            event->callback(event->api, event, event->fd, what, event->userdata);
+            Dispatch(event->api, [event, what] {
+                event->callback(event->api, event, event->fd, what, event->userdata);
+            });
         }
     });
 }
 
-void EnableIo(pa_io_event* event, pa_io_event_flags_t flags)
+void ApplyIo(pa_io_event* event)
 {
     Want(event, event->read, QSocketNotifier::Read, PA_IO_EVENT_INPUT,
-         (flags & PA_IO_EVENT_INPUT) != 0);
+         (event->wanted & PA_IO_EVENT_INPUT) != 0);
     Want(event, event->write, QSocketNotifier::Write, PA_IO_EVENT_OUTPUT,
-         (flags & PA_IO_EVENT_OUTPUT) != 0);
+         (event->wanted & PA_IO_EVENT_OUTPUT) != 0);
+}
+
+void EnableIo(pa_io_event* event, pa_io_event_flags_t flags)
+{
+    event->wanted = flags;
+    PulseLoopCore& core = CoreOf(event->api);
+    if (core.depth == 0)
+    {
+        ApplyIo(event);
+    }
+    else if (std::find(core.unsettled.begin(), core.unsettled.end(), event) == core.unsettled.end())
+    {
+        core.unsettled.push_back(event);
+    }
+}
+
+void Settle(PulseLoopCore& core)
+{
+    for (pa_io_event* event : core.unsettled)
+    {
+        ApplyIo(event);
+    }
+    core.unsettled.clear();
+    for (pa_io_event* event : core.freed)
+    {
+        event->deleteLater();
+    }
+    core.freed.clear();
 }
 
 pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
                    pa_io_event_cb_t callback, void* userdata)
 {
-    auto* event = new pa_io_event;
-    event->setParent(LoopOf(api));
-    event->api = api;
-    event->fd = fd;
+    PulseLoopCore& core = CoreOf(api);
+    pa_io_event* event = nullptr;
+    const auto reusable = std::find_if(core.freed.begin(), core.freed.end(),
+                                       [fd](const pa_io_event* freed) { return freed->fd == fd; });
+    if (reusable != core.freed.end())
+    {
+        event = *reusable;
+        core.freed.erase(reusable);
+    }
+    else
+    {
+        event = new pa_io_event;
+        event->setParent(core.owner);
+        event->api = api;
+        event->fd = fd;
+    }
     event->callback = callback;
     event->userdata = userdata;
     EnableIo(event, flags);
@@ -109,14 +198,18 @@ pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
 
 void FreeIo(pa_io_event* event)
 {
-    for (QSocketNotifier* notifier : {event->read, event->write})
+    Forget(event);
+    PulseLoopCore& core = CoreOf(event->api);
+    if (core.depth > 0)
     {
-        if (notifier != nullptr)
-        {
-            notifier->setEnabled(false);
-        }
+        EnableIo(event, PA_IO_EVENT_NULL);
+        core.freed.push_back(event);
+        return;
     }
-    Retire(event);
+    std::erase(core.unsettled, event);
+    event->wanted = PA_IO_EVENT_NULL;
+    ApplyIo(event);
+    event->deleteLater();
 }
 
 void SetIoDestroy(pa_io_event* event, pa_io_event_destroy_cb_t destroy)
@@ -145,8 +238,18 @@ void ArmTime(pa_time_event* event, const timeval* when)
 pa_time_event* NewTime(pa_mainloop_api* api, const timeval* when, pa_time_event_cb_t callback,
                        void* userdata)
 {
+    PulseLoopCore& core = CoreOf(api);
+    if (!core.spareTimes.empty())
+    {
+        pa_time_event* event = core.spareTimes.back();
+        core.spareTimes.pop_back();
+        event->callback = callback;
+        event->userdata = userdata;
+        ArmTime(event, when);
+        return event;
+    }
     auto* event = new pa_time_event;
-    event->setParent(LoopOf(api));
+    event->setParent(core.owner);
     event->api = api;
     event->callback = callback;
     event->userdata = userdata;
@@ -156,7 +259,8 @@ pa_time_event* NewTime(pa_mainloop_api* api, const timeval* when, pa_time_event_
         if (event->callback != nullptr)
         {
             const timeval due = event->when;
-            event->callback(event->api, event, &due, event->userdata);
+            Dispatch(event->api,
+                     [event, &due] { event->callback(event->api, event, &due, event->userdata); });
         }
     });
     ArmTime(event, when);
@@ -166,6 +270,13 @@ pa_time_event* NewTime(pa_mainloop_api* api, const timeval* when, pa_time_event_
 void FreeTime(pa_time_event* event)
 {
     event->timer.stop();
+    PulseLoopCore& core = CoreOf(event->api);
+    if (core.spareTimes.size() < kSpareTimesKept)
+    {
+        Forget(event);
+        core.spareTimes.push_back(event);
+        return;
+    }
     Retire(event);
 }
 
@@ -189,7 +300,7 @@ void EnableDefer(pa_defer_event* event, int enable)
 pa_defer_event* NewDefer(pa_mainloop_api* api, pa_defer_event_cb_t callback, void* userdata)
 {
     auto* event = new pa_defer_event;
-    event->setParent(LoopOf(api));
+    event->setParent(CoreOf(api).owner);
     event->api = api;
     event->callback = callback;
     event->userdata = userdata;
@@ -199,7 +310,7 @@ pa_defer_event* NewDefer(pa_mainloop_api* api, pa_defer_event_cb_t callback, voi
     QObject::connect(&event->timer, &QTimer::timeout, event, [event] {
         if (event->callback != nullptr)
         {
-            event->callback(event->api, event, event->userdata);
+            Dispatch(event->api, [event] { event->callback(event->api, event, event->userdata); });
         }
     });
     event->timer.start();
@@ -222,9 +333,10 @@ void Quit(pa_mainloop_api*, int) {}
 
 } // namespace
 
-PulseLoop::PulseLoop(QObject* parent) : QObject(parent)
+PulseLoop::PulseLoop(QObject* parent) : QObject(parent), core_(std::make_unique<PulseLoopCore>())
 {
-    api_.userdata = static_cast<QObject*>(this);
+    core_->owner = this;
+    api_.userdata = core_.get();
     api_.io_new = NewIo;
     api_.io_enable = EnableIo;
     api_.io_free = FreeIo;
