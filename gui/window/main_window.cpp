@@ -185,7 +185,7 @@ void MainWindow::Tick()
         client_->character->update();
     }
     SyncControls();
-    RefreshPanes();
+    RefreshPaneFaces();
 }
 
 void MainWindow::FollowHeard()

@@ -124,6 +124,7 @@ private:
     void ReturnFocus();
     void SyncControls();
     void RefreshPanes();
+    void RefreshPaneFaces(); // from what is heard as last followed
     void RepaintAll();
     void FollowHeard();
 

@@ -114,6 +114,11 @@ void MainWindow::InstallPainters()
 void MainWindow::RefreshPanes()
 {
     FollowHeard();
+    RefreshPaneFaces();
+}
+
+void MainWindow::RefreshPaneFaces()
+{
     ClientArea& c = *client_;
     const LocalTime now = ReadLocalTime(state_.clock);
     const WakeAlarm& alarm = state_.alarm;
