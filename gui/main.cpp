@@ -101,6 +101,13 @@ int main(int argc, char** argv)
     {
         return status;
     }
+    // Under X11 the panes repaint small areas up to 25 times a second. Through shared memory
+    // each repaint first waits for the X server to finish reading the last one (a round trip
+    // through Qt's event thread); sent with the request, it need not. The user's choice stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    {
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yumo"));
     QApplication::setApplicationVersion(QLatin1String(kVersion));

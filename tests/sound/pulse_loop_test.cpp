@@ -64,8 +64,8 @@ TEST_F(PulseLoopTest, AnEventRemadeInsideItsCallbackKeepsWatchingAndOneFreedForG
         channel.api = loop.Api();
         channel.fd = fds[0];
         channel.readsBeforeClosing = 3;
-        channel.event = channel.api->io_new(channel.api, fds[0], PA_IO_EVENT_INPUT, OnReadable,
-                                            &channel);
+        channel.event =
+            channel.api->io_new(channel.api, fds[0], PA_IO_EVENT_INPUT, OnReadable, &channel);
         channel.api->io_set_destroy(channel.event, OnDestroyed);
         channel.made.insert(channel.event);
         ASSERT_EQ(write(fds[1], "abcde", 5), 5);
