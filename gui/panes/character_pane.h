@@ -38,14 +38,26 @@ QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
 QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
                              const CharacterPlacement& place, int width, int height);
 
-// Which source column and row each one of the placed picture takes, kept from frame to frame:
-// her place moves as she bounces, her size rarely does.
+// A picture and its mask scaled to the size she is placed at, for the pictures used last.
+struct ScaledCharacter
+{
+    qint64 picture = 0; // the QImage cache keys scaled from
+    qint64 mask = 0;
+    QImage colours;
+    QImage figure;
+};
+
+// Which source column and row each one of the placed picture takes, and the pictures scaled so,
+// kept from frame to frame: her place moves as she bounces, her size rarely does, and her
+// animation turns between a few pictures.
 struct CharacterScaleTables
 {
     std::vector<int> pictureColumns;
     std::vector<int> pictureRows;
     std::vector<int> maskColumns;
     std::vector<int> maskRows;
+    std::array<ScaledCharacter, 4> scaled;
+    size_t nextScaled = 0; // the one replaced next
 };
 
 // The same into `frame`, which must be `width` x `height` in RGB32 (the pane's frame is

@@ -193,6 +193,13 @@ TEST_F(CharacterPaneTest, FramesComposedInPlaceMatchFreshOnesAndNewPicturesShowA
     pane_.Advance(200, 100, *state_); // the same tick and place as the frame before
     EXPECT_EQ(CountPixels(pane_.LastFrame(), kFigure), 0);
     EXPECT_GT(CountPixels(pane_.LastFrame(), qRgb(0, 255, 0)), 0);
+
+    // A larger pane scales her again, and the old size's scaling is not taken for it.
+    pane_.Advance(300, 150, *state_);
+    CharacterPlacement larger;
+    ASSERT_TRUE(
+        PlaceCharacterPicture(1, state_->character.tickCounter, {20, 10}, {300, 150}, larger));
+    EXPECT_EQ(pane_.LastFrame(), ComposeCharacterFrame(green, mask, larger, 300, 150));
 }
 
 TEST_F(CharacterPaneTest, AMissingPictureKeepsTheLastFrame)
