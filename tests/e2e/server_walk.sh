@@ -10,7 +10,8 @@
 #             media-player interface as yumo:wakeCall) comes at its minute and is heard on the
 #             restarted server
 #   switch    two null sinks; the default output changes during a night: the sound moves there
-# The recordings, the program's output and the servers' logs are kept in BUILD/e2e-server/.
+# The recordings, the program's output and the servers' logs are kept in BUILD/e2e-server/
+# (BUILD/e2e-server-pipewire/ on PipeWire, so that both walks can run at once).
 #
 #   tests/e2e/server_walk.sh [BUILD] [--pipewire] [--only late|restart|switch]
 #
@@ -32,6 +33,7 @@ while [ $# -gt 0 ]; do
 done
 build="$(cd "$build_arg" && pwd)"
 out="$build/e2e-server"
+[ "${E2E_SOUND_SERVER:-}" = pipewire ] && out="$out-pipewire"
 readonly START_LIMIT_SECONDS=20
 source "$here/servers.sh"
 
