@@ -335,7 +335,8 @@ void DesktopSession::FollowNight()
     mediaPlayer_->Show(plays, !plays && voiceLoaded, title_, calling);
     if (nightLog_.recording() && !NightStarted(state_.phase))
     {
-        FinishNightLog(true);
+        // A night ended by closing the window is kept, not pictured on the way out.
+        FinishNightLog(!window_.Closing());
     }
     if (pendingHead_ != nullptr && !NightStarted(state_.phase))
     {

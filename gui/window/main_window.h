@@ -75,6 +75,8 @@ public:
     // it), or it is back (for a few seconds, then the plain title again).
     void ShowSoundAway(bool away);
     bool IsTicking() const { return timer_.isActive(); }
+    // A close waits for the night to fade out, or has closed the window after it.
+    bool Closing() const { return closeAfterFade_ || fadeClosed_; }
 
     // How much of what the night wrote since the output was opened has been heard (bytes);
     // false when the output cannot tell. With it the panes and her picture show the block

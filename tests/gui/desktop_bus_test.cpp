@@ -586,7 +586,7 @@ TEST_F(DesktopSessionTest, GentleEntriesAndTimerButtonsChangeTheNightAndAreRemem
 }
 
 // A night the sleep timer ends is shown in its picture as it ends, the timer's end among its
-// marks, and kept as the last night.
+// marks, and kept as the last night; one ended by closing the window is not shown.
 TEST_F(DesktopSessionTest, ANightTheSleepTimerEndsIsPicturedWithTheTimersEnd)
 {
     ShowWithDefaultVoice();
@@ -622,6 +622,18 @@ TEST_F(DesktopSessionTest, ANightTheSleepTimerEndsIsPicturedWithTheTimersEnd)
             },
             5000));
         EXPECT_EQ(count(kept, "timer-end"), 1);
+
+        // A night ended by closing the window is not pictured on the way out.
+        session.nightPicture()->hide();
+        PressKey(Qt::Key_Return);
+        ASSERT_TRUE(NightPlays(state->phase));
+        EXPECT_FALSE(window->close());
+        for (int i = 0; i < 5000 && NightPlays(state->phase); ++i)
+        {
+            PumpOfflineDevice(device);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 2000));
+        EXPECT_FALSE(session.nightPicture()->isVisible());
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }
