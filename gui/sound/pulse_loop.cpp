@@ -63,11 +63,8 @@ struct PulseLoopCore
 
 namespace
 {
-constexpr size_t kSpareTimesKept = 8;
-}
 
-namespace
-{
+constexpr size_t kSpareTimesKept = 8;
 
 // libpulse marks a time on the monotonic clock (its "rtclock") with this bit in tv_usec; a
 // time without it is on the wall clock.
@@ -199,16 +196,13 @@ pa_io_event* NewIo(pa_mainloop_api* api, int fd, pa_io_event_flags_t flags,
 void FreeIo(pa_io_event* event)
 {
     Forget(event);
+    EnableIo(event, PA_IO_EVENT_NULL);
     PulseLoopCore& core = CoreOf(event->api);
     if (core.depth > 0)
     {
-        EnableIo(event, PA_IO_EVENT_NULL);
         core.freed.push_back(event);
         return;
     }
-    std::erase(core.unsettled, event);
-    event->wanted = PA_IO_EVENT_NULL;
-    ApplyIo(event);
     event->deleteLater();
 }
 
