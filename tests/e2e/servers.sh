@@ -33,10 +33,13 @@ e2e_require() {
     done
 }
 
-# Starts Xvfb on a free display (it writes the number to fd 9) and exports DISPLAY.
+# Starts Xvfb on a free display (it writes the number to fd 9) and exports DISPLAY; its PID is
+# E2E_DISPLAY_PID.
+E2E_DISPLAY_PID=""
 e2e_start_display() {
     Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$E2E_WORK/display" \
         2>"$E2E_WORK/xvfb.log" &
+    E2E_DISPLAY_PID=$!
     E2E_PIDS+=($!)
     local _
     for _ in $(seq 100); do
