@@ -16,6 +16,7 @@
 #include "display/status_texts.h"
 #include "gui/desktop/change_bell.h"
 #include "gui/desktop/mpris.h"
+#include "gui/desktop/screen_watch.h"
 #include "gui/sound/preview_player.h"
 #include "gui/texts/language.h"
 #include "gui/texts/live_texts.h"
@@ -51,6 +52,8 @@ DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& s
     actions.raise = [this] { RaiseWindow(); };
     actions.quit = [window] { window->close(); };
     mediaPlayer_ = new MediaPlayerService(buses.session, std::move(actions), this);
+    screenWatch_ = new ScreenWatch(buses.session, buses.system, this);
+    connect(screenWatch_, &ScreenWatch::ScreenAwayChanged, &window_, &MainWindow::SetScreenAway);
     AddSettingsMenu();
     nightPicture_ = new NightPictureDialog(&window_);
     connect(window_.menu().lastNight, &QAction::triggered, this, &DesktopSession::ShowLastNight);

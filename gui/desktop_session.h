@@ -2,7 +2,8 @@
 // Yumo among the desktop's services, around the running program: the settings kept in
 // ~/.config/yumo/, the 設定 menu (English, keeping the computer awake through a night), the
 // logind sleep lock held while a night plays, the media-player interface on the session bus and
-// the raise requests of a second start. Nothing here runs on a timer of its own: it looks when
+// the raise requests of a second start, the screen saver and the session's lock that stop the
+// window's painting. Nothing here runs on a timer of its own: it looks when
 // something changed — the night's phase or her activity (told from inside the refill, answered
 // on the next turn of the event loop), a command or control of the window, the window's size
 // and place — and drives the window only through its commands.
@@ -34,6 +35,7 @@ class ChangeBell;
 class LanguageSwitch;
 class MainWindow;
 class MediaPlayerService;
+class ScreenWatch;
 class NightPictureDialog;
 class HeadChooser;
 class PreviewPlayer;
@@ -90,6 +92,9 @@ public:
     QMenu* sleepTimerMenu() const { return timerMenu_; }
     const SleepInhibitor& inhibitor() const { return *inhibitor_; }
     const MediaPlayerService& mediaPlayer() const { return *mediaPlayer_; }
+    // The screen saver and the session's lock, which the window follows: nothing is painted
+    // while the screen is blanked or locked.
+    const ScreenWatch& screenWatch() const { return *screenWatch_; }
     const SettingsKeeper& keeper() const { return *keeper_; }
     // 昨夜の様子: shown after each night and from the 再生 menu.
     NightPictureDialog* nightPicture() const { return nightPicture_; }
@@ -139,6 +144,7 @@ private:
     SettingsKeeper* keeper_;
     SleepInhibitor* inhibitor_;
     MediaPlayerService* mediaPlayer_;
+    ScreenWatch* screenWatch_;
     // What the media-player title was made from, so it is made again only when that changed.
     Activity titleActivity_ = Activity::Preparing;
     bool titleVoiceLoaded_ = false;

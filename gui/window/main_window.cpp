@@ -23,6 +23,7 @@
 #include "gui/window/client_area.h"
 #include "gui/window/pane_widget.h"
 #include "gui/window/wake_dialog.h"
+#include "gui/window/x11_visibility.h"
 #include "night/behaviour.h"
 
 namespace yumo
@@ -57,7 +58,8 @@ DropTarget ClassifyDroppedFile(const QString& path)
 MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompts, QWidget* parent)
     : QMainWindow(parent), state_(state), device_(device), prompts_(prompts),
       client_(new ClientArea(this)), menu_(BuildMainMenu(*menuBar())),
-      wakeDialog_(new WakeDialog(state, this))
+      wakeDialog_(new WakeDialog(state, this)),
+      visibility_(std::make_unique<X11Visibility>([this](bool) { FollowVisibility(); }))
 {
     connect(wakeDialog_, &WakeDialog::AlarmChanged, this, &MainWindow::Changed);
     setObjectName(QStringLiteral("MainWindow"));
@@ -172,7 +174,7 @@ void MainWindow::Tick()
         close();
         return;
     }
-    if (!isVisible() || isMinimized())
+    if (!isVisible() || isMinimized() || !seen_)
     {
         return;
     }
@@ -218,15 +220,25 @@ void MainWindow::RepaintAll()
     emit Changed();
 }
 
-// Painting only what somebody sees: the timer stops while the window is hidden, minimised or
-// unmapped by the window manager (no longer exposed).
+void MainWindow::SetScreenAway(bool away)
+{
+    screenAway_ = away;
+    FollowVisibility();
+}
+
+// Painting only what somebody sees: while the window is hidden, minimised, unmapped by the
+// window manager or no longer given frames (not exposed), covered whole, or the screen is
+// blanked or locked, the timer stops and no update reaches the screen; seen again, everything
+// is painted once, in one repaint, and the ticks go on.
 void MainWindow::FollowVisibility()
 {
     const QWindow* handle = windowHandle();
-    const bool seen = isVisible() && !isMinimized() && (handle == nullptr || handle->isExposed());
+    const bool seen = isVisible() && !isMinimized() && (handle == nullptr || handle->isExposed()) &&
+                      !visibility_->IsObscured() && !screenAway_;
     if (seen != seen_)
     {
         seen_ = seen;
+        setUpdatesEnabled(seen); // enabled again, it asks for the one repaint of the whole window
         emit SeenChanged(seen);
     }
     if (seen)
@@ -250,6 +262,10 @@ void MainWindow::showEvent(QShowEvent* event)
     {
         windowHandle()->installEventFilter(this);
         watchingExposure_ = true;
+    }
+    if (windowHandle() != nullptr)
+    {
+        visibility_->Follow(*windowHandle());
     }
     ReturnFocus();
     FollowVisibility();

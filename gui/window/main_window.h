@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QMainWindow>
@@ -27,6 +28,7 @@ namespace yumo
 class ClientArea;
 class VoiceEditor;
 class WakeDialog;
+class X11Visibility;
 
 // Dropped files go by their extension, compared exactly: the text from the last '.' on.
 enum class DropTarget
@@ -86,9 +88,12 @@ public:
     // What the panes show now (the block being heard, or the state as it stands).
     const HeardFacts& shownFacts() const { return shown_; }
 
-    // Whether the window is seen (shown, not minimised, exposed): while it is not, nobody
-    // follows the panes, and the sound output may keep only its pace.
+    // Whether the window is seen (shown, not minimised, exposed, not covered whole by other
+    // windows, the screen neither blanked by its saver nor locked): while it is not, nothing
+    // is painted, and the panes catch up in one repaint once it is seen again.
     bool IsSeen() const { return seen_; }
+    // The screen saver is active or the session locked (the desktop session tells).
+    void SetScreenAway(bool away);
 
     const MainMenu& menu() const { return menu_; }
     ClientArea& client() const { return *client_; }
@@ -171,6 +176,8 @@ private:
     HeardClock heardClock_;
     HeardFacts shown_;
     bool watchingExposure_ = false;
+    std::unique_ptr<X11Visibility> visibility_; // fully covered by other windows, under X11
+    bool screenAway_ = false;
     bool seen_ = true;           // as the sound output starts
     bool firstLoad_ = false;     // set for the start-up load only
     QString firstLoadPath_;      // what the start-up load reads

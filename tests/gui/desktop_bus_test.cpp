@@ -29,6 +29,7 @@
 #include "gui/desktop/single_instance.h"
 #include "gui/desktop/sleep_inhibitor.h"
 #include "gui/desktop_session.h"
+#include "gui/private_bus.h"
 #include "gui/test_application.h"
 #include "gui/texts/language.h"
 #include "gui/texts/texts.h"
@@ -42,44 +43,6 @@ namespace yumo::test
 {
 namespace
 {
-
-// A bus of the test's own; each Connect() is another client of it.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        EnsureTestApplication();
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1")});
-        if (daemon_.waitForReadyRead(5000))
-        {
-            address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
-        }
-    }
-    ~PrivateBus()
-    {
-        for (const QString& name : names_)
-        {
-            QDBusConnection::disconnectFromBus(name);
-        }
-        daemon_.kill();
-        daemon_.waitForFinished();
-    }
-    bool IsRunning() const { return !address_.isEmpty(); }
-    QDBusConnection Connect()
-    {
-        const QString name = QStringLiteral("test%1").arg(names_.size());
-        names_.append(name);
-        return QDBusConnection::connectToBus(address_, name);
-    }
-
-private:
-    QProcess daemon_;
-    QString address_;
-    QStringList names_;
-};
 
 // logind's Inhibit as far as Yumo uses it: it records the request and hands back one end of a
 // pipe, so the test sees the lock released when the other end reads end-of-file; it refuses
