@@ -135,12 +135,11 @@ void MainWindow::RefreshPaneFaces()
     c.gauge->RefreshIfChanged(
         {static_cast<double>(bars.left.segments), static_cast<double>(bars.right.segments),
          static_cast<double>(bars.left.over), static_cast<double>(bars.right.over), 0, 0, 0, 0});
-    const SleepRecord& sleep = shown_.sleep;
+    // The status pane by its words: her depth moves at most choices without changing them.
     c.status->RefreshIfChanged(
         {VoiceLoaded(state_.phase) ? 1.0 : 0.0, static_cast<double>(loadGeneration_),
-         static_cast<double>(shown_.behaviourState), static_cast<double>(sleep.depth),
-         static_cast<double>(sleep.dreaming), static_cast<double>(sleep.alertness),
-         static_cast<double>(sleep.rolledOver), static_cast<double>(sleep.stateBeforeSilence)});
+         static_cast<double>(ClassifyActivity(shown_.behaviourState, shown_.sleep)),
+         static_cast<double>(ClassifySleepDepth(shown_.sleep)), 0, 0, 0, 0});
     if (shown_.hasPosition)
     {
         c.position->RefreshIfChanged(PositionKey(VoiceLoaded(state_.phase), loadGeneration_,

@@ -2,6 +2,7 @@
 // arrows and the close question, driven as a user would through an offscreen window.
 
 #include <algorithm>
+#include <cmath>
 #include <sys/stat.h>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "display/level_gauge.h"
 #include "gui/texts/message_reporter.h"
 #include "gui/window/arrow_buttons.h"
 #include "gui/window/client_area.h"
@@ -28,6 +30,24 @@ namespace yumo::test
 {
 namespace
 {
+
+// Counts the paints one widget receives.
+class PaintCounter final : public QObject
+{
+public:
+    PaintCounter(QWidget& widget, int& paints) : paints_(paints)
+    {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints_ += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+
+private:
+    int& paints_;
+};
 
 struct MenuEnabled
 {
@@ -113,6 +133,60 @@ TEST_F(WindowTest, TheGaugeShowsTheBlockBeingHeardNotTheNewestWritten)
     window->Tick();
     EXPECT_GT(window->shownFacts().peaks.left, 1000);
     EXPECT_NE(window->client().gauge->grab().toImage(), silent);
+}
+
+// The gauge repaints when a bar gains or loses a segment or a lamp turns, not for every peak:
+// the ear moves through blocks of chosen peaks, and each step repaints the gauge once or not.
+TEST_F(WindowTest, TheGaugeRepaintsOnlyWhenASegmentOrLampChanges)
+{
+    ShowWithDefaultVoice();
+    PressKey(Qt::Key_Return);
+    ASSERT_TRUE(NightPlays(state->phase));
+    constexpr uint64_t kFar = uint64_t{1} << 40; // beyond what the night writes
+    uint64_t heard = kFar;
+    window->SetHeardClock([&heard](uint64_t& bytes) {
+        bytes = heard;
+        return true;
+    });
+    PaneWidget& gauge = *window->client().gauge;
+    int paints = 0;
+    PaintCounter counter(gauge, paints);
+    const int width = gauge.width();
+    // The peak at which a bar of `segments` segments begins (its level, inverted).
+    const auto peakFor = [width](int segments) {
+        const double end = kGaugeMargin + kGaugeSegmentPitch * segments + 0.5;
+        return 32767 *
+               std::exp(((end - kGaugeMargin) * kGaugeFullScale / (width - 20) - kGaugeFullScale) /
+                        10);
+    };
+    const struct
+    {
+        double left, right;
+        int repaints;
+    } steps[] = {
+        {peakFor(20), peakFor(20), 1},               // the first face differs from the greeting's
+        {peakFor(20), peakFor(20), 0},               // steady
+        {peakFor(20) * 1.01, peakFor(20) * 1.02, 0}, // louder, but not by a segment
+        {peakFor(21), peakFor(20), 1},               // one segment more on the left
+        {peakFor(21), peakFor(19), 1},               // one fewer on the right
+        {32767, peakFor(19), 1},                     // the left lamp turns red
+        {32767, peakFor(19), 0},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i)
+    {
+        heard += kBytesPerBlock;
+        HeardFacts facts = LiveFacts(*state);
+        facts.peaks = {steps[i].left, steps[i].right};
+        state->stream.heard.Record(heard, facts);
+        const int before = paints;
+        window->Tick();
+        if (steps[i].repaints > 0)
+        {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return paints > before; }, 2000)) << i;
+        }
+        QTest::qWait(2 * kTickMilliseconds); // the timer's own ticks repaint nothing more
+        EXPECT_EQ(paints - before, steps[i].repaints) << "step " << i;
+    }
 }
 
 TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)
