@@ -169,6 +169,31 @@ void CombineRow(QRgb* __restrict out, const QRgb* __restrict figure, const QRgb*
 
 } // namespace
 
+QRegion BandRowsChangedByShift(int paneHeight, const QRect& area, int dy)
+{
+    std::vector<QRgb> rowColours(static_cast<size_t>(std::max(paneHeight, 0)), 0);
+    for (const BackgroundBand& band : ComputeBackgroundBands(paneHeight))
+    {
+        for (int y = std::max(band.top, 0); y < std::min(band.bottom, paneHeight); ++y)
+        {
+            rowColours[static_cast<size_t>(y)] = qRgb(band.red, band.green, band.blue);
+        }
+    }
+    QRegion stale;
+    const int top = std::max(area.top(), 0);
+    const int bottom = std::min(area.bottom(), paneHeight - 1);
+    for (int y = top; y <= bottom; ++y)
+    {
+        const int from = y - dy;
+        if (from >= 0 && from < paneHeight &&
+            rowColours[static_cast<size_t>(y)] != rowColours[static_cast<size_t>(from)])
+        {
+            stale += QRect(area.left(), y, area.width(), 1);
+        }
+    }
+    return stale;
+}
+
 QImage DecodeCharacterPicture(const std::vector<uint8_t>& file)
 {
     const QImage raw = DecodeFile(file);
@@ -343,7 +368,25 @@ bool CharacterPane::Advance(int width, int height, AppState& state)
 bool CharacterPane::Advance(int width, int height, AppState& state, const HeardFacts& shown)
 {
     chosen_ = ChooseCharacterPicture(state, shown);
-    return Compose(chosen_, width, height, state, shown.behaviourState);
+    const bool wasDrawable = drawable_;
+    const int picture = framePicture_;
+    const CharacterPlacement before = framePlace_;
+    const bool changed = Compose(chosen_, width, height, state, shown.behaviourState);
+    change_ = {};
+    // Only her height moved: the same picture, place and size otherwise.
+    if (changed && wasDrawable && drawable_ && picture == framePicture_ && picture >= 0 &&
+        before.x == framePlace_.x && before.width == framePlace_.width &&
+        before.height == framePlace_.height && before.y != framePlace_.y &&
+        lastFrame_.size() == QSize(width, height))
+    {
+        const QRect old(before.x, before.y, before.width, before.height);
+        const QRect now(framePlace_.x, framePlace_.y, framePlace_.width, framePlace_.height);
+        change_.shifted = true;
+        change_.dy = framePlace_.y - before.y;
+        change_.area = old.united(now).intersected(QRect(0, 0, width, height));
+        change_.stale = BandRowsChangedByShift(height, change_.area, change_.dy);
+    }
+    return changed;
 }
 
 bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const AppState& state)

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include <QImage>
+#include <QRect>
+#include <QRegion>
 
 #include "display/character_layout.h"
 #include "night/app_state.h"
@@ -37,6 +39,10 @@ QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
 // ANDed, each scaled to the rectangle by nearest neighbour.
 QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
                              const CharacterPlacement& place, int width, int height);
+
+// The rows within `area` of a pane `paneHeight` high whose band colour differs from that of the
+// row `dy` above (below, for a negative dy): what moving a frame by dy rows gets wrong.
+QRegion BandRowsChangedByShift(int paneHeight, const QRect& area, int dy);
 
 // A picture and its mask scaled to the size she is placed at, for the pictures used last.
 struct ScaledCharacter
@@ -97,6 +103,20 @@ public:
     bool PaintLast(QPainter& painter, int width, int height, const AppState& state,
                    const HeardFacts& shown);
 
+    // How the last frame Advance composed differs from the one before: when only her height
+    // changed (her bounce), the frame is the one before moved by `dy` rows within `area` (her
+    // picture's rectangle before and after, in the pane), except on `stale` rows, where the
+    // band behind her changes colour between a row and the one it came from. The window then
+    // moves what the screen shows instead of sending the frame again.
+    struct FrameChange
+    {
+        bool shifted = false;
+        int dy = 0;
+        QRect area;
+        QRegion stale;
+    };
+    const FrameChange& LastChange() const { return change_; }
+
     const QImage& LastFrame() const { return lastFrame_; }
     int DecodedPictureCount() const;
 
@@ -112,6 +132,7 @@ private:
     int chosen_ = 0;        // the picture the last Advance chose
     int framePicture_ = -1; // what lastFrame_ shows: the picture (-1: the bands alone)
     CharacterPlacement framePlace_;
+    FrameChange change_;
     bool drawable_ = false;
 };
 

@@ -180,11 +180,22 @@ void MainWindow::Tick()
     }
     FollowHeard();
     AdvanceCharacterTick(state_, shown_);
-    // Her animation moves on once a tick; the pane is repainted when her frame changed.
-    const PaneWidget& pane = *client_->character;
+    // Her animation moves on once a tick; the pane is repainted when her frame changed. When
+    // only her bounce moved her, what the screen shows is moved (by the X server, where the
+    // platform can) and only the rows that moving gets wrong are painted again.
+    PaneWidget& pane = *client_->character;
     if (picture_.Advance(pane.width(), pane.height(), state_, shown_))
     {
-        client_->character->update();
+        const CharacterPane::FrameChange& change = picture_.LastChange();
+        if (change.shifted)
+        {
+            pane.scroll(0, change.dy, change.area);
+            pane.update(change.stale);
+        }
+        else
+        {
+            pane.update();
+        }
     }
     SyncControls();
     RefreshPaneFaces();

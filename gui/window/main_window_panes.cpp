@@ -24,6 +24,8 @@ constexpr int kEndWordPixels = 12; // slider end words
 constexpr int kPlaySlot = 2;       // the play-bar slots that have panes
 constexpr int kStopSlot = 4;
 constexpr double kFramesPerMinute = 60.0 * kSampleRate;
+// Small panes that rarely change are painted whole: a kept face would cost more than it saves.
+constexpr bool kSmallPaneFace = false;
 
 void PaintBlack(QPainter& painter, int width, int height)
 {
@@ -52,12 +54,14 @@ void MainWindow::InstallPainters()
     ClientArea& c = *client_;
     // The companion's picture, black until a frame was drawn; the timer moves it on and asks
     // for a repaint when it changed.
-    c.character->SetPainter([this](QPainter& painter, int width, int height) {
-        if (!picture_.PaintLast(painter, width, height, state_, shown_))
-        {
-            PaintBlack(painter, width, height);
-        }
-    });
+    c.character->SetPainter(
+        [this](QPainter& painter, int width, int height) {
+            if (!picture_.PaintLast(painter, width, height, state_, shown_))
+            {
+                PaintBlack(painter, width, height);
+            }
+        },
+        false);
     c.clock->SetPainter([this](QPainter& painter, int width, int height) {
         PaintClockPane(painter, width, height, words_, ReadLocalTime(state_.clock), state_.alarm,
                        NightPlays(state_.phase), state_.music, TimerMinutesLeft());
@@ -84,12 +88,16 @@ void MainWindow::InstallPainters()
         PaintPositionPane(painter, width, height, words_, shown_.azimuth, shown_.elevation,
                           shown_.distance);
     });
-    c.voice.readout->SetPainter([this](QPainter& painter, int width, int height) {
-        PaintVolumeReadout(painter, width, height, words_, state_.stream.voiceVolume, false);
-    });
-    c.music.readout->SetPainter([this](QPainter& painter, int width, int height) {
-        PaintVolumeReadout(painter, width, height, words_, state_.stream.musicVolume, true);
-    });
+    c.voice.readout->SetPainter(
+        [this](QPainter& painter, int width, int height) {
+            PaintVolumeReadout(painter, width, height, words_, state_.stream.voiceVolume, false);
+        },
+        kSmallPaneFace);
+    c.music.readout->SetPainter(
+        [this](QPainter& painter, int width, int height) {
+            PaintVolumeReadout(painter, width, height, words_, state_.stream.musicVolume, true);
+        },
+        kSmallPaneFace);
     for (size_t i = 0; i < c.personality.size(); ++i)
     {
         const PersonalityRowWidgets& row = c.personality[i];
@@ -98,16 +106,22 @@ void MainWindow::InstallPainters()
                 PaintCaptionPane(painter, width, height, text, pixels);
             };
         };
-        row.caption->SetPainter(caption(words_.sliderCaptions[i], kCaptionPixels));
-        row.leftWord->SetPainter(caption(words_.sliderLeftWords[i], kEndWordPixels));
-        row.rightWord->SetPainter(caption(words_.sliderRightWords[i], kEndWordPixels));
+        row.caption->SetPainter(caption(words_.sliderCaptions[i], kCaptionPixels), kSmallPaneFace);
+        row.leftWord->SetPainter(caption(words_.sliderLeftWords[i], kEndWordPixels),
+                                 kSmallPaneFace);
+        row.rightWord->SetPainter(caption(words_.sliderRightWords[i], kEndWordPixels),
+                                  kSmallPaneFace);
     }
-    c.play->SetPainter([this](QPainter& painter, int, int) {
-        PaintPlayButton(painter, strips_, kPlaySlot, PlayPaneState(state_.phase));
-    });
-    c.stop->SetPainter([this](QPainter& painter, int, int) {
-        PaintPlayButton(painter, strips_, kStopSlot, NightStarted(state_.phase) ? 1 : 0);
-    });
+    c.play->SetPainter(
+        [this](QPainter& painter, int, int) {
+            PaintPlayButton(painter, strips_, kPlaySlot, PlayPaneState(state_.phase));
+        },
+        kSmallPaneFace);
+    c.stop->SetPainter(
+        [this](QPainter& painter, int, int) {
+            PaintPlayButton(painter, strips_, kStopSlot, NightStarted(state_.phase) ? 1 : 0);
+        },
+        kSmallPaneFace);
 }
 
 // Each pane's key holds what its face shows, so a still pane is not repainted.

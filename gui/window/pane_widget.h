@@ -2,12 +2,18 @@
 // One pane of the main window: a plain child widget whose face is drawn by a paint function
 // given the pane's width and height. Without one it shows black. A click reports Clicked.
 // The window asks each pane to repaint only when what it shows has changed (RefreshIfChanged),
-// so that a still pane costs nothing on the 40 ms tick.
+// so that a still pane costs nothing on the 40 ms tick. A pane that keeps its face (the text
+// panes) draws it anew at once and repaints only the pixels that differ from the last face:
+// a clock's seconds, a gauge's last segment, a changed digit, not the whole pane. While the
+// window's updates are off (nobody sees it), nothing is drawn; the face is drawn whole at the
+// next paint.
 
 #include <array>
 #include <functional>
 
 #include <QColor>
+#include <QImage>
+#include <QRect>
 #include <QWidget>
 
 class QPainter;
@@ -27,7 +33,9 @@ public:
 
     PaneWidget(const QString& name, QWidget* parent);
 
-    void SetPainter(Painter painter);
+    // `keepFace`: draw into a kept face and repaint what differs; otherwise every repaint
+    // calls the painter for the whole pane (her picture, which keeps its own frame).
+    void SetPainter(Painter painter, bool keepFace = true);
     void RefreshIfChanged(const PaneKey& key);
 
 signals:
@@ -38,9 +46,18 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // Draws the face anew and returns the area that differs from the one kept (all of it when
+    // the size changed), which the kept face then takes.
+    QRect RenewFace();
+    void DrawWholeFace();
+    void DrawFace(QPainter& painter);
+
     Painter painter_;
     PaneKey lastKey_{};
     bool keyKnown_ = false;
+    bool keepFace_ = true;
+    bool faceStale_ = true; // the kept face is not what the pane is to show
+    QImage face_;
 };
 
 } // namespace yumo

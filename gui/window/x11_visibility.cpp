@@ -1,12 +1,11 @@
 #include "gui/window/x11_visibility.h"
 
 #include <cstdlib>
+#include <xcb/xcb.h>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWindow>
-
-#include <xcb/xcb.h>
 
 namespace yumo
 {

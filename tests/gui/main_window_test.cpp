@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -187,6 +188,42 @@ TEST_F(WindowTest, TheGaugeRepaintsOnlyWhenASegmentOrLampChanges)
         QTest::qWait(2 * kTickMilliseconds); // the timer's own ticks repaint nothing more
         EXPECT_EQ(paints - before, steps[i].repaints) << "step " << i;
     }
+}
+
+// Her bounce moves what the window shows instead of painting her again; after many ticks of it
+// what the window holds of her pane is still her frame, pixel for pixel, bands behind her too.
+TEST_F(WindowTest, HerBounceMovedOnScreenStaysHerFrame)
+{
+    // A picture whose left half is transparent, so the bands show inside her rectangle.
+    QImage picture(200, 150, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y)
+    {
+        for (int x = 0; x < picture.width(); ++x)
+        {
+            picture.setPixel(x, y, x < 100 ? 0 : qRgb(x, y, (x * y) % 256));
+        }
+    }
+    std::filesystem::create_directories(dir / "img");
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "img" / "her.png").string())));
+    WriteTextFile(dir / "img" / "Image.txt", "img/her.png\n");
+    window.reset();
+    window = std::make_unique<MainWindow>(*state, device, prompts);
+    ShowWithDefaultVoice();
+    PressKey(Qt::Key_Return);
+    PaneWidget& pane = *window->client().character;
+    const QRect onWindow(pane.mapTo(window.get(), QPoint()), pane.size());
+    for (int i = 0; i < 120; ++i)
+    {
+        window->Tick();
+        QCoreApplication::processEvents();
+    }
+    QTest::qWait(50);
+    const auto* store = dynamic_cast<const QImage*>(window->backingStore()->paintDevice());
+    ASSERT_NE(store, nullptr);
+    const QImage shown = store->copy(onWindow);
+    const QImage frame = pane.grab().toImage().convertToFormat(shown.format());
+    ASSERT_EQ(shown.size(), frame.size());
+    EXPECT_TRUE(shown == frame) << "her pane on the window differs from her frame";
 }
 
 TEST_F(WindowTest, HeldKeysCountOnceAndKeysReachTheWindowFromASlider)

@@ -238,32 +238,31 @@ TEST_F(ScreenAwayTest, NothingIsPaintedWhileTheScreenSaverIsActiveAndTheNightSou
     constexpr int kAwayFrom = 200;
     constexpr int kAwayUntil = 1600;
     int repaintsAway = -1;
-    const std::vector<int16_t> heard =
-        PlayNight(*state, device, *window, 2000, [&](int block) {
-            if (block == kAwayFrom)
+    const std::vector<int16_t> heard = PlayNight(*state, device, *window, 2000, [&](int block) {
+        if (block == kAwayFrom)
+        {
+            saver.Set(true);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !window->IsSeen(); }, 5000));
+            QTest::qWait(50); // what was asked before is painted
+            repaintsAway = counter.repaints;
+            counter.paints.erase(repaintsAway);
+        }
+        QTest::qWait(kTickMilliseconds + 10); // a tick would have come
+        if (block == kAwayUntil)
+        {
+            EXPECT_EQ(counter.repaints, repaintsAway);
+            EXPECT_EQ(counter.paints.count(repaintsAway), 0u) << "painted while away";
+            saver.Set(false);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return counter.repaints > repaintsAway; }, 5000));
+            // The first repaint caught every pane up, each once.
+            std::map<QObject*, int>& first = counter.paints[repaintsAway + 1];
+            for (PaneWidget* pane : window->client().findChildren<PaneWidget*>())
             {
-                saver.Set(true);
-                ASSERT_TRUE(QTest::qWaitFor([&] { return !window->IsSeen(); }, 5000));
-                QTest::qWait(50); // what was asked before is painted
-                repaintsAway = counter.repaints;
-                counter.paints.erase(repaintsAway);
+                EXPECT_EQ(first[pane], pane->isVisible() ? 1 : 0)
+                    << pane->objectName().toStdString();
             }
-            QTest::qWait(kTickMilliseconds + 10); // a tick would have come
-            if (block == kAwayUntil)
-            {
-                EXPECT_EQ(counter.repaints, repaintsAway);
-                EXPECT_EQ(counter.paints.count(repaintsAway), 0u) << "painted while away";
-                saver.Set(false);
-                ASSERT_TRUE(QTest::qWaitFor([&] { return counter.repaints > repaintsAway; }, 5000));
-                // The first repaint caught every pane up, each once.
-                std::map<QObject*, int>& first = counter.paints[repaintsAway + 1];
-                for (PaneWidget* pane : window->client().findChildren<PaneWidget*>())
-                {
-                    EXPECT_EQ(first[pane], pane->isVisible() ? 1 : 0)
-                        << pane->objectName().toStdString();
-                }
-            }
-        });
+        }
+    });
     ASSERT_TRUE(window->IsSeen());
 
     // The same night on a window nobody blanks.

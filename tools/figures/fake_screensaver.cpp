@@ -35,8 +35,9 @@ public slots:
             active_ = active;
             for (const char* path : kPaths)
             {
-                QDBusMessage signal = QDBusMessage::createSignal(
-                    QLatin1String(path), QLatin1String(kInterface), QStringLiteral("ActiveChanged"));
+                QDBusMessage signal =
+                    QDBusMessage::createSignal(QLatin1String(path), QLatin1String(kInterface),
+                                               QStringLiteral("ActiveChanged"));
                 signal << active;
                 QDBusConnection::sessionBus().send(signal);
             }
@@ -61,8 +62,7 @@ int main(int argc, char** argv)
     }
     if (!bus.isConnected() || !bus.registerService(QLatin1String(kService)))
     {
-        std::fprintf(stderr, "yumo-fake-screensaver: cannot own %s on the session bus\n",
-                     kService);
+        std::fprintf(stderr, "yumo-fake-screensaver: cannot own %s on the session bus\n", kService);
         return 1;
     }
     return QCoreApplication::exec();
