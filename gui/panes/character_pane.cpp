@@ -62,11 +62,19 @@ QImage NewImage(QSize size)
     return image.isNull() || image.bits() == nullptr ? QImage() : image;
 }
 
+// Masks are kept a byte a pixel: they are only black or white, and her pictures' masks would
+// otherwise take as much memory as the pictures themselves.
+QImage NewMask(QSize size)
+{
+    QImage image(size, QImage::Format_Grayscale8);
+    return image.isNull() || image.bits() == nullptr ? QImage() : image;
+}
+
 // White where alpha is at least half and, when `byColour`, the colour is light.
 QImage ThresholdMask(const QImage& source, bool byColour)
 {
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
-    QImage mask = argb.isNull() ? QImage() : NewImage(argb.size());
+    QImage mask = argb.isNull() ? QImage() : NewMask(argb.size());
     if (mask.isNull())
     {
         return {};
@@ -74,11 +82,11 @@ QImage ThresholdMask(const QImage& source, bool byColour)
     for (int y = 0; y < argb.height(); ++y)
     {
         const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        auto* out = reinterpret_cast<QRgb*>(mask.scanLine(y));
+        uchar* out = mask.scanLine(y);
         for (int x = 0; x < argb.width(); ++x)
         {
             const bool figure = qAlpha(in[x]) >= 128 && (!byColour || qGray(in[x]) >= 128);
-            out[x] = figure ? kMaskWhite : kMaskBlack;
+            out[x] = figure ? 255 : 0;
         }
     }
     return mask;
@@ -125,19 +133,22 @@ const ScaledCharacter* ScaledFor(CharacterScaleTables& tables, const QImage& pic
     {
         return nullptr;
     }
+    const bool byteMask = mask.format() == QImage::Format_Grayscale8;
     for (int y = 0; y < place.height; ++y)
     {
         const auto row = static_cast<size_t>(y);
         const auto* pictureLine =
             reinterpret_cast<const QRgb*>(picture.constScanLine(tables.pictureRows[row]));
-        const auto* maskLine =
-            reinterpret_cast<const QRgb*>(mask.constScanLine(tables.maskRows[row]));
+        const uchar* maskLine = mask.constScanLine(tables.maskRows[row]);
         auto* colourOut = reinterpret_cast<QRgb*>(colours.scanLine(y));
         auto* figureOut = reinterpret_cast<QRgb*>(figure.scanLine(y));
         for (int x = 0; x < place.width; ++x)
         {
+            const auto column = static_cast<size_t>(tables.maskColumns[static_cast<size_t>(x)]);
             colourOut[x] = pictureLine[tables.pictureColumns[static_cast<size_t>(x)]];
-            figureOut[x] = maskLine[tables.maskColumns[static_cast<size_t>(x)]];
+            // A mask of colours (not one of ours) is ORed as it is.
+            figureOut[x] = byteMask ? (maskLine[column] >= 128 ? kMaskWhite : kMaskBlack)
+                                    : reinterpret_cast<const QRgb*>(maskLine)[column];
         }
     }
     made = {picture.cacheKey(), mask.cacheKey(), std::move(colours), std::move(figure)};
@@ -164,6 +175,35 @@ void CombineRow(QRgb* __restrict out, const QRgb* __restrict figure, const QRgb*
     for (; i < count; ++i)
     {
         out[i] = (out[i] | figure[i]) & colours[i];
+    }
+}
+
+} // namespace
+
+namespace
+{
+
+// Moves the rows that land in `destination` by `dy` (their columns only), from the rows dy
+// above (below, for a negative dy), in an order that never reads a row already written.
+void MoveRows(QImage& frame, const QRect& destination, int dy)
+{
+    const auto bytes = static_cast<size_t>(destination.width()) * sizeof(QRgb);
+    const auto row = [&](int y) {
+        return reinterpret_cast<QRgb*>(frame.scanLine(y)) + destination.left();
+    };
+    if (dy > 0)
+    {
+        for (int y = destination.bottom(); y >= destination.top(); --y)
+        {
+            std::memmove(row(y), row(y - dy), bytes);
+        }
+    }
+    else
+    {
+        for (int y = destination.top(); y <= destination.bottom(); ++y)
+        {
+            std::memmove(row(y), row(y - dy), bytes);
+        }
     }
 }
 
@@ -239,10 +279,10 @@ QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
     {
         return ThresholdMask(picture, false);
     }
-    QImage whole = NewImage(picture.size());
+    QImage whole = NewMask(picture.size());
     if (!whole.isNull())
     {
-        whole.fill(kMaskWhite);
+        whole.fill(Qt::white);
     }
     return whole;
 }
@@ -262,13 +302,22 @@ QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
 void ComposeCharacterFrameInto(QImage& frame, const QImage& picture, const QImage& mask,
                                const CharacterPlacement& place, CharacterScaleTables& tables)
 {
+    ComposeCharacterRows(frame, picture, mask, place, tables, 0, frame.height());
+}
+
+void ComposeCharacterRows(QImage& frame, const QImage& picture, const QImage& mask,
+                          const CharacterPlacement& place, CharacterScaleTables& tables,
+                          int firstRow, int endRow)
+{
     const int width = frame.width();
     const int height = frame.height();
+    const int rowsFrom = std::max(firstRow, 0);
+    const int rowsTo = std::min(endRow, height);
     for (const BackgroundBand& band : ComputeBackgroundBands(height))
     {
         const QRgb colour = qRgb(band.red, band.green, band.blue);
-        const int top = std::max(band.top, 0);
-        const int bottom = std::min(band.bottom, height);
+        const int top = std::max(band.top, rowsFrom);
+        const int bottom = std::min(band.bottom, rowsTo);
         if (top >= bottom)
         {
             continue;
@@ -291,8 +340,8 @@ void ComposeCharacterFrameInto(QImage& frame, const QImage& picture, const QImag
     NearestSources(tables.maskRows, place.height, mask.height());
     const int left = std::max(place.x, 0);
     const int right = std::min(place.x + place.width, width);
-    const int top = std::max(place.y, 0);
-    const int bottom = std::min(place.y + place.height, height);
+    const int top = std::max(place.y, rowsFrom);
+    const int bottom = std::min(place.y + place.height, rowsTo);
     if (right <= left || bottom <= top)
     {
         return;
@@ -368,25 +417,8 @@ bool CharacterPane::Advance(int width, int height, AppState& state)
 bool CharacterPane::Advance(int width, int height, AppState& state, const HeardFacts& shown)
 {
     chosen_ = ChooseCharacterPicture(state, shown);
-    const bool wasDrawable = drawable_;
-    const int picture = framePicture_;
-    const CharacterPlacement before = framePlace_;
-    const bool changed = Compose(chosen_, width, height, state, shown.behaviourState);
     change_ = {};
-    // Only her height moved: the same picture, place and size otherwise.
-    if (changed && wasDrawable && drawable_ && picture == framePicture_ && picture >= 0 &&
-        before.x == framePlace_.x && before.width == framePlace_.width &&
-        before.height == framePlace_.height && before.y != framePlace_.y &&
-        lastFrame_.size() == QSize(width, height))
-    {
-        const QRect old(before.x, before.y, before.width, before.height);
-        const QRect now(framePlace_.x, framePlace_.y, framePlace_.width, framePlace_.height);
-        change_.shifted = true;
-        change_.dy = framePlace_.y - before.y;
-        change_.area = old.united(now).intersected(QRect(0, 0, width, height));
-        change_.stale = BandRowsChangedByShift(height, change_.area, change_.dy);
-    }
-    return changed;
+    return Compose(chosen_, width, height, state, shown.behaviourState);
 }
 
 bool CharacterPane::PaintLast(QPainter& painter, int width, int height, const AppState& state)
@@ -448,6 +480,30 @@ bool CharacterPane::Compose(int index, int width, int height, const AppState& st
     {
         return false;
     }
+    const QImage& mask = masks_[static_cast<size_t>(index)];
+    // Only her bounce moved her: the frame is moved in place and what moving gets wrong (the
+    // rows it uncovered, the rows where the bands behind her change) composed again.
+    if (wasDrawable && index == framePicture_ && lastFrame_.size() == size &&
+        lastFrame_.isDetached() && place.x == framePlace_.x && place.width == framePlace_.width &&
+        place.height == framePlace_.height)
+    {
+        const QRect before(framePlace_.x, framePlace_.y, framePlace_.width, framePlace_.height);
+        const QRect now(place.x, place.y, place.width, place.height);
+        change_.shifted = true;
+        change_.dy = place.y - framePlace_.y;
+        change_.area = before.united(now).intersected(QRect(QPoint(), size));
+        change_.stale = BandRowsChangedByShift(height, change_.area, change_.dy);
+        const QRect moved = change_.area.translated(0, change_.dy).intersected(change_.area);
+        MoveRows(lastFrame_, moved, change_.dy);
+        for (const QRect& rows : change_.stale + (QRegion(change_.area) - moved))
+        {
+            ComposeCharacterRows(lastFrame_, picture, mask, place, tables_, rows.top(),
+                                 rows.bottom() + 1);
+        }
+        framePlace_ = place;
+        return true;
+    }
+    change_ = {};
     // Composed in place unless the pane was resized or somebody still holds the last frame.
     if (lastFrame_.size() != size || !lastFrame_.isDetached())
     {
@@ -459,8 +515,7 @@ bool CharacterPane::Compose(int index, int width, int height, const AppState& st
         framePicture_ = -1;
         return wasDrawable;
     }
-    ComposeCharacterFrameInto(lastFrame_, picture, masks_[static_cast<size_t>(index)], place,
-                              tables_);
+    ComposeCharacterFrameInto(lastFrame_, picture, mask, place, tables_);
     framePicture_ = index;
     framePlace_ = place;
     return true;

@@ -29,14 +29,14 @@ namespace yumo
 // decode.
 QImage DecodeCharacterPicture(const std::vector<uint8_t>& file);
 
-// A pure black-and-white RGB32 mask: white where the figure is. From the mask file when there
-// is one (transparent parts count as black), else from the picture's transparency, else all
-// white (the whole picture is figure).
+// A pure black-and-white mask, a byte a pixel (Grayscale8): white where the figure is. From the
+// mask file when there is one (transparent parts count as black), else from the picture's
+// transparency, else all white (the whole picture is figure).
 QImage DecodeCharacterMask(const std::vector<uint8_t>& maskFile,
                            const std::vector<uint8_t>& pictureFile);
 
-// One frame of `width` x `height`: the bands, then within `place` the mask ORed and the picture
-// ANDed, each scaled to the rectangle by nearest neighbour.
+// One frame of `width` x `height`: the bands, then within `place` the mask (Grayscale8 black and
+// white, or RGB32) ORed and the picture ANDed, each scaled to the rectangle by nearest neighbour.
 QImage ComposeCharacterFrame(const QImage& picture, const QImage& mask,
                              const CharacterPlacement& place, int width, int height);
 
@@ -70,6 +70,10 @@ struct CharacterScaleTables
 // composed in place: a frame a tick does not allocate).
 void ComposeCharacterFrameInto(QImage& frame, const QImage& picture, const QImage& mask,
                                const CharacterPlacement& place, CharacterScaleTables& tables);
+// The same for the rows from `firstRow` to before `endRow` only.
+void ComposeCharacterRows(QImage& frame, const QImage& picture, const QImage& mask,
+                          const CharacterPlacement& place, CharacterScaleTables& tables,
+                          int firstRow, int endRow);
 
 class CharacterPane
 {
