@@ -2,6 +2,7 @@
 // 25 times a second. The window's whole paint must stay within 2 ms; this is the panes' share.
 // Runs without a display (offscreen platform unless QT_QPA_PLATFORM says otherwise).
 
+#include <algorithm>
 #include <array>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "common/rng.h"
 #include "display/window_layout.h"
 #include "gui/panes/status_panes.h"
 
@@ -118,10 +120,24 @@ void PaintStatusLongOwner(PaneScene& scene, PaneImages& images, int)
     });
 }
 
+// A new azimuth at every paint: 100 texts in turn, none of them seen lately.
 void PaintPosition(PaneScene& scene, PaneImages& images, int tick)
 {
     PaintInto(images.position, [&](QPainter& p, int w, int h) {
         PaintPositionPane(p, w, h, scene.words, 60 + tick % 100, -10, 0.3);
+    });
+}
+
+// As her voice drifts: a degree up or down from the last one, as the night's drift moves it.
+void PaintPositionDrifting(PaneScene& scene, PaneImages& images, int tick)
+{
+    static Rng rng;
+    static double azimuth = 60;
+    azimuth += DrawRandom(rng) % 2 == 0 ? 1 : -1;
+    azimuth = std::clamp(azimuth, 40.0, 80.0);
+    (void)tick;
+    PaintInto(images.position, [&](QPainter& p, int w, int h) {
+        PaintPositionPane(p, w, h, scene.words, azimuth, -10, 0.3);
     });
 }
 
@@ -179,6 +195,9 @@ BENCHMARK(BM_Panes<PaintStatusLongOwner>)
     ->Name("StatusPaneLongOwner")
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Panes<PaintPosition>)->Name("PositionPane")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Panes<PaintPositionDrifting>)
+    ->Name("PositionPaneDrifting")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Panes<PaintSmallPanes>)
     ->Name("ReadoutsCaptionsButtons")
     ->Unit(benchmark::kMicrosecond);

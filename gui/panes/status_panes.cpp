@@ -1,8 +1,12 @@
 #include "gui/panes/status_panes.h"
 
+#include <array>
+
 #include <QFontMetrics>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
+#include <QTextOption>
 
 #include "common/utf16.h"
 #include "display/pane_colours.h"
@@ -93,6 +97,41 @@ QString FittedOwnerText(const StatusWords& words, const VoiceText& ownerName,
     return shortened(low);
 }
 
+// Her position changes up to ten times a second while her voice drifts, among a few dozen
+// texts, and laying out the pane's lines costs more than drawing them: the layouts of the texts
+// shown last are kept. They live as long as the program (never freed after Qt's fonts).
+const QStaticText& PositionLayout(const QString& text, int width, const QFont& font)
+{
+    struct Kept
+    {
+        QString text;
+        int width = -1;
+        QFont font;
+        QStaticText layout;
+    };
+    static auto* kept = new std::array<Kept, 48>();
+    static size_t next = 0;
+    for (const Kept& layout : *kept)
+    {
+        if (layout.width == width && layout.text == text && layout.font == font)
+        {
+            return layout.layout;
+        }
+    }
+    Kept& made = (*kept)[next];
+    next = (next + 1) % kept->size();
+    QString lines = text;
+    lines.replace(u'\n', QChar::LineSeparator);
+    made = {text, width, font, QStaticText(lines)};
+    made.layout.setTextFormat(Qt::PlainText);
+    made.layout.setTextWidth(width);
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WordWrap);
+    made.layout.setTextOption(option);
+    made.layout.prepare(QTransform(), font);
+    return made.layout;
+}
+
 } // namespace
 
 QFont PaneFont(int pixelSize, int weight)
@@ -178,10 +217,12 @@ void PaintPositionPane(QPainter& painter, int width, int height, const StatusWor
     FillFramedPane(painter, width, height, kPositionColour);
     BeginPaneText(painter, kPositionTextColour, kPositionColour,
                   QRect(1, 1, width - 2, height - 2));
-    painter.setFont(PaneFont(kPositionPixels, kNormal));
-    painter.drawText(QRect(2, 2, width - 2, height - 2),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     ToQString(PositionText(words, azimuth, elevation, distance)));
+    const QFont font = PaneFont(kPositionPixels, kNormal);
+    painter.setFont(font);
+    painter.drawStaticText(
+        2, 2,
+        PositionLayout(ToQString(PositionText(words, azimuth, elevation, distance)), width - 2,
+                       font));
     painter.restore();
 }
 
