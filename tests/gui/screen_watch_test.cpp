@@ -9,7 +9,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusVirtualObject>
 #include <QEvent>
 #include <QTest>
 
@@ -64,7 +63,18 @@ private:
     bool active_ = false;
 };
 
-// logind as far as the lock goes: this process's session and its LockedHint.
+// logind's session object: its LockedHint.
+class StandInSessionObject final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
+    Q_PROPERTY(bool LockedHint MEMBER locked)
+
+public:
+    bool locked = false;
+};
+
+// logind as far as the lock goes: this process's session and whether it is locked.
 class StandInSession final : public QObject
 {
     Q_OBJECT
@@ -77,12 +87,13 @@ public:
     {
         return bus_.registerObject(QStringLiteral("/org/freedesktop/login1"), this,
                                    QDBusConnection::ExportAllSlots) &&
-               bus_.registerVirtualObject(QLatin1String(kPath), &properties_) &&
+               bus_.registerObject(QLatin1String(kPath), &session,
+                                   QDBusConnection::ExportAllProperties) &&
                bus_.registerService(QStringLiteral("org.freedesktop.login1"));
     }
     void Lock(bool lock)
     {
-        locked = lock;
+        session.locked = lock;
         QDBusMessage signal = QDBusMessage::createSignal(
             QLatin1String(kPath), QStringLiteral("org.freedesktop.DBus.Properties"),
             QStringLiteral("PropertiesChanged"));
@@ -99,31 +110,11 @@ public slots:
     }
 
 public:
-    bool locked = false;
+    StandInSessionObject session;
     QStringList asked;
 
 private:
-    // Properties.Get of the session object, answered by hand: LockedHint only.
-    class Properties final : public QDBusVirtualObject
-    {
-    public:
-        explicit Properties(StandInSession& owner) : owner_(owner) {}
-        QString introspect(const QString&) const override { return {}; }
-        bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
-        {
-            if (message.member() != QLatin1String("Get"))
-            {
-                return false;
-            }
-            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(owner_.locked))));
-            return true;
-        }
-
-    private:
-        StandInSession& owner_;
-    };
     QDBusConnection bus_;
-    Properties properties_{*this};
 };
 
 TEST(ScreenWatch, TheScreenIsAwayWhileTheSaverIsActiveOrTheSessionIsLocked)
@@ -132,7 +123,7 @@ TEST(ScreenWatch, TheScreenIsAwayWhileTheSaverIsActiveOrTheSessionIsLocked)
     PrivateBus systemBus;
     ASSERT_TRUE(sessionBus.IsRunning() && systemBus.IsRunning());
     StandInSession logind(systemBus.Connect());
-    logind.locked = true; // locked before the program started
+    logind.session.locked = true; // locked before the program started
     ASSERT_TRUE(logind.Register());
     auto saver = std::make_unique<FakeScreenSaver>(sessionBus.Connect());
     ScreenWatch watch(sessionBus.Connect(), systemBus.Connect());
