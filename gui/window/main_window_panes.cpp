@@ -25,7 +25,7 @@ constexpr int kPlaySlot = 2;       // the play-bar slots that have panes
 constexpr int kStopSlot = 4;
 constexpr double kFramesPerMinute = 60.0 * kSampleRate;
 // Small panes that rarely change are painted whole: a kept face would cost more than it saves.
-constexpr bool kSmallPaneFace = false;
+constexpr PaneFace kSmallPaneFace = PaneFace::Painted;
 
 void PaintBlack(QPainter& painter, int width, int height)
 {
@@ -61,7 +61,7 @@ void MainWindow::InstallPainters()
                 PaintBlack(painter, width, height);
             }
         },
-        false);
+        PaneFace::Painted);
     c.clock->SetPainter([this](QPainter& painter, int width, int height) {
         PaintClockPane(painter, width, height, words_, ReadLocalTime(state_.clock), state_.alarm,
                        NightPlays(state_.phase), state_.music, TimerMinutesLeft());

@@ -70,10 +70,10 @@ PaneWidget::PaneWidget(const QString& name, QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void PaneWidget::SetPainter(Painter painter, bool keepFace)
+void PaneWidget::SetPainter(Painter painter, PaneFace face)
 {
     painter_ = std::move(painter);
-    keepFace_ = keepFace;
+    keepFace_ = face == PaneFace::Kept;
     keyKnown_ = false;
     faceStale_ = true;
     face_ = QImage();

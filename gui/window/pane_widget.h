@@ -24,6 +24,15 @@ namespace yumo
 // The values a pane's face depends on; a different key means the pane must be repainted.
 using PaneKey = std::array<double, 8>;
 
+// Kept: the face is drawn into a kept image and only the pixels that differ are repainted (the
+// text panes). Painted: every repaint calls the painter for the whole pane (small panes that
+// rarely change, and her picture, which keeps its own frame).
+enum class PaneFace
+{
+    Kept,
+    Painted,
+};
+
 class PaneWidget final : public QWidget
 {
     Q_OBJECT
@@ -33,9 +42,7 @@ public:
 
     PaneWidget(const QString& name, QWidget* parent);
 
-    // `keepFace`: draw into a kept face and repaint what differs; otherwise every repaint
-    // calls the painter for the whole pane (her picture, which keeps its own frame).
-    void SetPainter(Painter painter, bool keepFace = true);
+    void SetPainter(Painter painter, PaneFace face = PaneFace::Kept);
     void RefreshIfChanged(const PaneKey& key);
 
 signals:
