@@ -35,9 +35,12 @@ public:
         daemon_.waitForFinished();
     }
     bool IsRunning() const { return !address_.isEmpty(); }
+    // Each connection's name is unique across buses: Qt hands out an existing connection of
+    // the same name, whichever bus it reaches.
     QDBusConnection Connect()
     {
-        const QString name = QStringLiteral("test%1").arg(names_.size());
+        static int made = 0;
+        const QString name = QStringLiteral("test%1").arg(made++);
         names_.append(name);
         return QDBusConnection::connectToBus(address_, name);
     }
