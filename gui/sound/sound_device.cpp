@@ -18,6 +18,9 @@ constexpr std::chrono::milliseconds kFeedInterval{20};
 constexpr std::chrono::milliseconds kWatchInterval{100};
 // How soon a wake-up that is due already comes round.
 constexpr std::chrono::milliseconds kGrace{2};
+// How far beyond its buffer the stream is filled while watched: the ten blocks of a night
+// (116 ms) fit, and a long sound keeps five top-ups in hand against a wake-up late under load.
+constexpr std::chrono::milliseconds kWatchedLead = 5 * kFeedInterval;
 // A stream that has had nothing to play for this long is made anew for the next bytes: its
 // interpolated clock runs on while it stands idle and would tell them heard at once.
 constexpr std::chrono::milliseconds kIdleStreamLimit{50};
@@ -355,22 +358,21 @@ void SoundOutput::Feed()
     {
         return;
     }
-    uint64_t room = timeline_.UnsentByteCount();
-    if (!watched_)
+    // The server is never given more than its buffer and a lead beyond what has been heard:
+    // what it is sent past its queue's limit (4 MiB by default, 24 s at 44.1 kHz) it drops,
+    // and a long block (a preview's whole sound) would go silent there. Unwatched, blocks come
+    // back once sent, so this also bounds the night's backlog.
+    const uint64_t unheard = timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
+    const uint64_t limit =
+        BytesInDuration(serverBuffer_, bytesPerSecond_) +
+        BytesInDuration(watched_ ? kWatchedLead : kUnwatchedLead, bytesPerSecond_);
+    uint64_t room = std::min(timeline_.UnsentByteCount(), limit - std::min(limit, unheard));
+    room -= room % static_cast<uint64_t>(format_.blockAlign);
+    // Unwatched, less than a block of room means the server holds nearly all the lead: a
+    // top-up of a few frames would only be one more message.
+    if (!watched_ && room < static_cast<uint64_t>(kBytesPerBlock))
     {
-        // Unwatched, blocks come back once sent, so the backlog is bounded here.
-        const uint64_t unheard =
-            timeline_.SentEnd() - std::min(PlayedPosition(), timeline_.SentEnd());
-        const uint64_t limit = BytesInDuration(serverBuffer_, bytesPerSecond_) +
-                               BytesInDuration(kUnwatchedLead, bytesPerSecond_);
-        room = std::min(room, limit - std::min(limit, unheard));
-        room -= room % static_cast<uint64_t>(format_.blockAlign);
-        // Less than a block of room means the server holds nearly all the lead: a top-up of a
-        // few frames would only be one more message.
-        if (room < static_cast<uint64_t>(kBytesPerBlock))
-        {
-            room = 0;
-        }
+        room = 0;
     }
     // One write to the server for all that goes now: each write is a message the server
     // answers. The runs split where the blocks' ring wraps; they are joined in `staged_`.
