@@ -100,18 +100,45 @@ bool PulseLink::Write(const void* data, size_t byteCount)
     }
     written_ += byteCount;
     dry_ = false;
-    // The clock is asked for with the writes, a few times a second: libpulse's own timing
-    // updates start again at 10 ms apart after every write, a message to the server each.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - timingAsked_ >= kTimingInterval)
-    {
-        timingAsked_ = now;
-        if (pa_operation* asked = pa_stream_update_timing_info(stream_, nullptr, nullptr))
-        {
-            pa_operation_unref(asked);
-        }
-    }
+    AskTiming();
     return true;
+}
+
+void PulseLink::AskTiming()
+{
+    // The clock is asked for with the writes, a few times a second: libpulse's own timing
+    // updates start again at 10 ms apart after every write, a message to the server each. One
+    // question at a time, so that one left unanswered shows how long the server has been mute.
+    const auto now = std::chrono::steady_clock::now();
+    if (state_ != LinkState::Ready || timingAsking_ || now - timingAsked_ < kTimingInterval)
+    {
+        return;
+    }
+    if (pa_operation* asked =
+            pa_stream_update_timing_info(stream_, &PulseLink::OnTimingAnswered, this))
+    {
+        pa_operation_unref(asked);
+        timingAsked_ = now;
+        timingAsking_ = true;
+    }
+}
+
+void PulseLink::OnTimingAnswered(pa_stream* stream, int, void* self)
+{
+    auto* link = static_cast<PulseLink*>(self);
+    if (stream == link->stream_)
+    {
+        link->timingAsking_ = false;
+    }
+}
+
+std::chrono::steady_clock::duration PulseLink::UnansweredFor() const
+{
+    if (!timingAsking_)
+    {
+        return std::chrono::steady_clock::duration::zero();
+    }
+    return std::chrono::steady_clock::now() - timingAsked_;
 }
 
 bool PulseLink::StreamClock(uint64_t& bytes) const
@@ -127,6 +154,9 @@ bool PulseLink::StreamClock(uint64_t& bytes) const
 
 bool PulseLink::PlayedBytes(uint64_t& bytes)
 {
+    // Asked here too: a stream whose clock stands still is given no bytes, and a server that
+    // answers nothing must show however the stream stands.
+    AskTiming();
     uint64_t clock = 0;
     if (!StreamClock(clock))
     {
@@ -294,6 +324,7 @@ bool PulseLink::OpenStream()
     lastTold_ = 0;
     dry_ = false;
     timingAsked_ = {};
+    timingAsking_ = false;
     // The stream starts with the first frame written (a short preview plays too) and keeps
     // about `buffer_` queued; the server's own requests are not listened to: the owner writes
     // on its own schedule.
@@ -322,9 +353,11 @@ void PulseLink::DropStream()
     }
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
+    // Its question waits no more: an answer that still comes for it is ignored.
     pa_stream_disconnect(stream_);
     pa_stream_unref(stream_);
     stream_ = nullptr;
+    timingAsking_ = false;
 }
 
 void PulseLink::Become(LinkState state)

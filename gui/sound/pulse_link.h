@@ -37,6 +37,7 @@ public:
     bool RestartStream() override;
     bool Write(const void* data, size_t byteCount) override;
     bool PlayedBytes(uint64_t& bytes) override;
+    std::chrono::steady_clock::duration UnansweredFor() const override;
     void SetStreamName(const std::string& name) override;
     uint64_t Underruns() const override { return underruns_; }
 
@@ -46,6 +47,8 @@ private:
     static void OnServerEvent(pa_context* context, pa_subscription_event_type_t type,
                               uint32_t index, void* self);
     static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
+    static void OnTimingAnswered(pa_stream* stream, int success, void* self);
+    void AskTiming();
     void AskServerInfo();
     bool OpenStream();
     bool StreamClock(uint64_t& bytes) const;
@@ -68,8 +71,10 @@ private:
     uint64_t lastTold_ = 0; // the position last told to the owner
     bool dry_ = false;      // the server read all it had, at `dryTime_`
     std::chrono::steady_clock::time_point dryTime_{};
-    // When the server was last asked where the stream stands (the clock interpolates between).
+    // When the server was last asked where the stream stands (the clock interpolates between),
+    // and whether that question still waits for its answer.
     std::chrono::steady_clock::time_point timingAsked_{};
+    bool timingAsking_ = false;
     std::string defaultOutput_; // the server's default output, as last heard
 };
 

@@ -6,6 +6,7 @@
 // Every call returns at once; a change of the link's state is told through the listener, from
 // the event loop (never from inside a call the owner made).
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,10 @@ public:
     // Bytes of the current stream heard so far, the server's delay to the ear taken off; false
     // while the server has not told yet.
     virtual bool PlayedBytes(uint64_t& bytes) = 0;
+    // How long the oldest question to the server about where the stream stands has waited for
+    // its answer; zero when none waits. A server that is stopped rather than gone keeps its
+    // connection and answers nothing, while the played position, interpolated, runs on.
+    virtual std::chrono::steady_clock::duration UnansweredFor() const = 0;
     // The stream's name in the mixer (what plays).
     virtual void SetStreamName(const std::string& name) = 0;
     // How often a stream of this link ran dry (for figures).

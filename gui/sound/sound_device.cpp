@@ -417,6 +417,11 @@ void SoundOutput::Feed()
 
 void SoundOutput::WatchProgress()
 {
+    if (link_->UnansweredFor() > kAnswerLimit)
+    {
+        GoSilent(true);
+        return;
+    }
     const Clock::time_point now = Clock::now();
     const uint64_t played = PlayedPosition();
     if (played != lastPlayed_ || timeline_.Empty() || timeline_.OldestDropped())

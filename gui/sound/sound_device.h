@@ -50,6 +50,11 @@ constexpr std::chrono::milliseconds kAheadServerBuffer{250};
 // idle PulseAudio sink waking up takes up to 2 s to start.
 constexpr std::chrono::milliseconds kConnectLimit{3000};
 constexpr std::chrono::milliseconds kStallLimit{3000};
+// How long the server may leave a question about the stream's position unanswered before it
+// counts as lost: one that is stopped keeps its connection and answers nothing while the
+// interpolated position runs on. With the questions asked every 250 ms of writing, a stopped
+// server is noticed within 2.5 s.
+constexpr std::chrono::milliseconds kAnswerLimit{2000};
 
 // The wait before the `attempt`-th search (0 first) for a server that was lost or missing:
 // 2 s, 2 s, 3 s, then 4 s each time; never more often than every 2 s, and a server that comes

@@ -95,17 +95,34 @@ public:
         bytes -= bytes % 4;
         return true;
     }
+    Clock::duration UnansweredFor() const override
+    {
+        return stopped_ && state_ == LinkState::Ready ? Clock::now() - stoppedAt_
+                                                      : Clock::duration::zero();
+    }
     void SetStreamName(const std::string&) override {}
     uint64_t Underruns() const override { return 0; }
 
     // The server goes away by itself.
     void Die() { Become(LinkState::Lost); }
+    // The server is stopped (SIGSTOP): it answers nothing, a connection waits, and the
+    // interpolated clock runs on. Then it goes on, answering what waits.
+    void Stop()
+    {
+        stopped_ = true;
+        stoppedAt_ = Clock::now();
+    }
+    void Continue()
+    {
+        stopped_ = false;
+        Answer();
+    }
 
 private:
     void Answer()
     {
         QTimer::singleShot(0, this, [this] {
-            if (state_ != LinkState::Connecting)
+            if (state_ != LinkState::Connecting || stopped_)
             {
                 return;
             }
@@ -133,6 +150,8 @@ private:
     Listener listener_;
     LinkState state_ = LinkState::Closed;
     Clock::time_point readyTime_{};
+    bool stopped_ = false;
+    Clock::time_point stoppedAt_{};
 };
 
 // An output whose server is missing from the start.
@@ -359,6 +378,40 @@ TEST(SoundOutputServer, ALostServerLeavesTheNightRunningAndItsSoundGoesOnWhereTh
     EXPECT_LE(block, returnsAtResume + 2);
     EXPECT_TRUE(std::equal(again.begin(), again.end(),
                            feeder.signal.begin() + static_cast<std::ptrdiff_t>(at)));
+    EXPECT_EQ(feeder.failedWrites, 0);
+}
+
+// A server that is stopped rather than gone keeps its connection and answers nothing, while
+// the interpolated clock runs on: it is noticed as soon as its answers are overdue, the night
+// keeps its pace, and once the server goes on the night is heard again within 5 s.
+TEST(SoundOutputServer, AStoppedServerIsNoticedWithin3SecondsAndHeardAgainSoonAfterItGoesOn)
+{
+    test::EnsureTestApplication();
+    auto* link = new FakeLink;
+    SoundOutput output{std::unique_ptr<ServerLink>(link), nullptr, 250ms};
+    output.SetWatched(false);
+    test::BlockFeeder feeder;
+    feeder.signal = test::MakeTestSignal(1500); // 17 s
+    ASSERT_TRUE(feeder.Open(output));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 1000));
+    feeder.Prime();
+    QTest::qWait(500);
+
+    link->Stop();
+    const Clock::time_point stopTime = Clock::now();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output.ServerAway(); }, 3000));
+    EXPECT_GE(Clock::now() - stopTime, kAnswerLimit);
+    const size_t returnsAtLoss = feeder.returned.size();
+    QTest::qWait(4000); // a search or two meets the stopped server
+    EXPECT_GE(feeder.returned.size() - returnsAtLoss, 345u * 85 / 100); // 4 s of blocks
+
+    link->Continue();
+    const Clock::time_point continueTime = Clock::now();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 5000));
+    EXPECT_LT(Clock::now() - continueTime, 5s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link->streams.back().size() > 4096; }, 1000));
+    EXPECT_LT(FindInSignal(feeder.signal, link->streams.back()), feeder.signal.size())
+        << "the night is not what the server plays again";
     EXPECT_EQ(feeder.failedWrites, 0);
 }
 
