@@ -106,11 +106,11 @@ template <typename Event> void Retire(Event* event)
     event->deleteLater();
 }
 
-// A notifier is made the first time its direction is wanted: making or enabling one
-// registers it with the event loop (which wakes the loop), and many descriptors are only ever
-// read.
-void Want(pa_io_event* event, QSocketNotifier*& notifier, QSocketNotifier::Type type,
-          pa_io_event_flags_t what, bool on)
+// Turns the watch on one direction of an event's descriptor on or off. A notifier is made the
+// first time its direction is wanted: making or enabling one registers it with the event loop
+// (which wakes the loop), and many descriptors are only ever read.
+void WatchDirection(pa_io_event* event, QSocketNotifier*& notifier, QSocketNotifier::Type type,
+                    pa_io_event_flags_t what, bool on)
 {
     if (notifier != nullptr)
     {
@@ -134,10 +134,10 @@ void Want(pa_io_event* event, QSocketNotifier*& notifier, QSocketNotifier::Type 
 
 void ApplyIo(pa_io_event* event)
 {
-    Want(event, event->read, QSocketNotifier::Read, PA_IO_EVENT_INPUT,
-         (event->wanted & PA_IO_EVENT_INPUT) != 0);
-    Want(event, event->write, QSocketNotifier::Write, PA_IO_EVENT_OUTPUT,
-         (event->wanted & PA_IO_EVENT_OUTPUT) != 0);
+    WatchDirection(event, event->read, QSocketNotifier::Read, PA_IO_EVENT_INPUT,
+                   (event->wanted & PA_IO_EVENT_INPUT) != 0);
+    WatchDirection(event, event->write, QSocketNotifier::Write, PA_IO_EVENT_OUTPUT,
+                   (event->wanted & PA_IO_EVENT_OUTPUT) != 0);
 }
 
 void EnableIo(pa_io_event* event, pa_io_event_flags_t flags)

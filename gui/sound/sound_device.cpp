@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "common/constants.h"
 #include "gui/sound/pulse_link.h"
 #include "night/byte_clock.h"
 
@@ -16,19 +17,21 @@ namespace
 constexpr std::chrono::milliseconds kFeedInterval{20};
 // While blocks wait, the stream's progress is looked at at least this often.
 constexpr std::chrono::milliseconds kWatchInterval{100};
-// How soon a wake-up that is due already comes round.
-constexpr std::chrono::milliseconds kGrace{2};
+// The shortest wait before an unwatched wake-up, however short of bytes the stream is.
+constexpr std::chrono::milliseconds kShortestUnwatchedWait{2};
 // How far beyond its buffer the stream is filled while watched: the ten blocks of a night
 // (116 ms) fit, and a long sound keeps five top-ups in hand against a wake-up late under load.
 constexpr std::chrono::milliseconds kWatchedLead = 5 * kFeedInterval;
 // A stream that has had nothing to play for this long is made anew for the next bytes: its
 // interpolated clock runs on while it stands idle and would tell them heard at once.
 constexpr std::chrono::milliseconds kIdleStreamLimit{50};
-// How often the stream is topped up while nobody watches: eight blocks' time.
-constexpr std::chrono::microseconds kUnwatchedInterval{92880};
+// How often the stream is topped up while nobody watches: the time of the blocks handed back
+// per wake-up (92.9 ms).
+constexpr std::chrono::nanoseconds kUnwatchedInterval{int64_t{kUnwatchedBlocksPerWakeup} *
+                                                      kFramesPerBlock * 1000000000 / kSampleRate};
 // How far beyond its buffer the stream is filled while nobody watches: two wake-ups, so it
 // still holds well over 100 ms when the output wakes.
-constexpr std::chrono::microseconds kUnwatchedLead = 2 * kUnwatchedInterval;
+constexpr std::chrono::nanoseconds kUnwatchedLead = 2 * kUnwatchedInterval;
 // Unwatched, the output wakes early when less than this is left to be heard: at the start of
 // a night the ten queued blocks (116 ms) are all the stream has.
 constexpr std::chrono::milliseconds kUnwatchedFloor{60};
@@ -497,8 +500,8 @@ void SoundOutput::Schedule()
         const uint64_t sent = timeline_.SentEnd();
         const Clock::duration left =
             DurationOfBytes(sent - std::min(played, sent), bytesPerSecond_);
-        timer_.ArmAt(
-            now + std::clamp<Clock::duration>(left - kUnwatchedFloor, kGrace, kUnwatchedInterval));
+        timer_.ArmAt(now + std::clamp<Clock::duration>(left - kUnwatchedFloor,
+                                                       kShortestUnwatchedWait, kUnwatchedInterval));
         return;
     }
     const uint64_t end = timeline_.WakeUpEnd();

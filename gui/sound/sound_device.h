@@ -4,12 +4,18 @@
 //   std::unique_ptr<SoundOutput> output = CreateSoundOutput();
 //   OpenOutputStream(state, *output); // after each voice-data load, as with any AudioDevice
 //
-// Watched, a block comes back when it has been heard: the output writes the blocks' bytes to
-// the server's stream and hands each block back once the stream's played position (the
-// server's delay to the ear taken off) has passed its last byte, timed by a DeadlineTimer on
-// the event loop, two blocks per wake-up, never inside Write. Unwatched (the window's night
-// output), a block comes back once the server has its bytes and the owner follows what is
-// heard through HeardSinceOpen.
+// Watched (the default: the editor's previews, the sound figures), a block comes back when it
+// has been heard: the output writes the blocks' bytes to the server's stream and hands each
+// block back once the stream's played position (the server's delay to the ear taken off) has
+// passed its last byte, timed by a DeadlineTimer on the event loop, two blocks per wake-up,
+// never inside Write. Unwatched (the window's night output, CreateSoundOutput), a block comes
+// back once the server has its bytes and the owner follows what is heard through
+// HeardSinceOpen. Either way the server is never sent more than its buffer and a lead beyond
+// what has been heard, so a long block (a whole preview) goes out piece by piece.
+//
+// A server is lost when its connection or stream fails, a write fails, its stream's played
+// position stands still for kStallLimit while blocks wait, or it leaves a question about that
+// position unanswered for kAnswerLimit (one that is stopped rather than gone).
 //
 // The night never depends on the server. While no server plays (none at start, or it went
 // away) the output goes on as a silent device at the same real-time pace: the blocks come back
@@ -66,8 +72,8 @@ class SoundOutput final : public QObject, public AudioDevice
     Q_OBJECT
 
 public:
-    // Without a link, a libpulse one asking for `serverBuffer`; the server is kept that much
-    // ahead (and, unwatched, two wake-ups more).
+    // Without a link, a libpulse one asking for `serverBuffer`; the server is kept at most that
+    // much ahead of the ear and a lead more: 100 ms watched, two wake-ups (186 ms) unwatched.
     explicit SoundOutput(std::unique_ptr<ServerLink> link = nullptr, QObject* parent = nullptr,
                          std::chrono::milliseconds serverBuffer = kServerBufferMilliseconds);
     ~SoundOutput() override;
@@ -81,12 +87,11 @@ public:
     void Reset() override;
     void Close() override;
 
-    // Whether anybody follows the notifications' timing (the window is seen). Unwatched, a
-    // block comes back once the server has its bytes, the output wakes every eight blocks and
-    // keeps the server about 280 ms ahead of the ear. Watched again, blocks come back when
-    // heard, once that lead has played.
+    // Whether the owner follows the notifications' timing (true at first). Unwatched, a block
+    // comes back once the server has its bytes, and the output wakes every eight blocks and
+    // keeps the server its buffer and two wake-ups ahead of the ear: 436 ms with
+    // kAheadServerBuffer. Watched again, blocks come back when heard, once that lead has played.
     void SetWatched(bool watched);
-    bool IsWatched() const { return watched_; }
 
     // Whether the sound goes to a server now, and whether it was lost or missing (told to the
     // user) and has not played since.

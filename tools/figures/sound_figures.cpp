@@ -12,8 +12,8 @@
 // --load starts that many busy threads at normal priority for the whole run, to show whether
 // the stream runs dry while the CPU is loaded. --silent measures the output without a sound
 // server (it keeps the pace in silence).
-// --unwatched plays as while the window is hidden: blocks come back when the sink has them, so
-// the lag behind the ear is negative (they come back ahead of it).
+// --unwatched plays as the window's night output does: blocks come back when the sink has
+// them, so the lag behind the ear is negative (they come back ahead of it).
 
 #include <algorithm>
 #include <array>
@@ -283,7 +283,8 @@ int main(int argc, char** argv)
                     card.OnServer() ? "" : "; no server: played silently");
     }
     std::printf("load threads           %d\n", options.loadThreads);
-    std::printf("watched                %s\n", options.unwatched ? "no (window hidden)" : "yes");
+    std::printf("watched                %s\n",
+                options.unwatched ? "no (as the window's night)" : "yes");
     std::printf("measured               %.2f s of audio in %.2f s (pace %.4f)\n", audioSeconds,
                 measuredSeconds, measuredSeconds > 0 ? audioSeconds / measuredSeconds : 0.0);
     if (!options.silent)
