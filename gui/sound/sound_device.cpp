@@ -330,8 +330,17 @@ void SoundOutput::Search()
     {
         return;
     }
-    // A stream on its way for too long: the server hangs.
-    if (link_->State() == LinkState::Connecting || mode_ == Mode::Holding)
+    // A connection or stream on its way for too long: the server hangs, or is stopped. The
+    // night goes on in silence and what is on its way is kept, since a stopped server answers
+    // it the moment it goes on; libpulse gives up on it after 30 s, and the link is lost then.
+    if (link_->State() == LinkState::Connecting)
+    {
+        GoSilent(false);
+        SetAway(true);
+        searchTimer_.start(kConnectLimit);
+        return;
+    }
+    if (mode_ == Mode::Holding)
     {
         GoSilent(true);
         return;

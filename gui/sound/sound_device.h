@@ -13,14 +13,16 @@
 // HeardSinceOpen. Either way the server is never sent more than its buffer and a lead beyond
 // what has been heard, so a long block (a whole preview) goes out piece by piece.
 //
-// A server is lost when its connection or stream fails, a write fails, its stream's played
-// position stands still for kStallLimit while blocks wait, or it leaves a question about that
-// position unanswered for kAnswerLimit (one that is stopped rather than gone).
+// A server is lost when its connection or stream fails or is not ready within kConnectLimit, a
+// write fails, its stream's played position stands still for kStallLimit while blocks wait,
+// or it leaves a question about that position unanswered for kAnswerLimit (one that is stopped
+// rather than gone).
 //
 // The night never depends on the server. While no server plays (none at start, or it went
 // away) the output goes on as a silent device at the same real-time pace: the blocks come back
 // in time and Write keeps taking them. Meanwhile the server is looked for again, 2 s after it
-// was lost and then at growing intervals of at most 4 s; once a stream is ready again, what
+// was lost and then at growing intervals of at most 4 s (a connection that is not answered is
+// kept, for a stopped server to answer as it goes on); once a stream is ready again, what
 // the lost one had not played is sent again from the position the silent pace had reached, and
 // the sound goes on there. ServerAwayChanged tells the window, which says so quietly.
 //

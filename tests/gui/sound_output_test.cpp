@@ -402,13 +402,15 @@ TEST(SoundOutputServer, AStoppedServerIsNoticedWithin3SecondsAndHeardAgainSoonAf
     ASSERT_TRUE(QTest::qWaitFor([&] { return output.ServerAway(); }, 3000));
     EXPECT_GE(Clock::now() - stopTime, kAnswerLimit);
     const size_t returnsAtLoss = feeder.returned.size();
-    QTest::qWait(4000); // a search or two meets the stopped server
-    EXPECT_GE(feeder.returned.size() - returnsAtLoss, 345u * 85 / 100); // 4 s of blocks
+    QTest::qWait(5500);
+    EXPECT_GE(feeder.returned.size() - returnsAtLoss, 474u * 85 / 100); // 5.5 s of blocks
 
+    // The search 2 s after the loss left a connection waiting, which the server answers as it
+    // goes on.
     link->Continue();
     const Clock::time_point continueTime = Clock::now();
     ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 5000));
-    EXPECT_LT(Clock::now() - continueTime, 5s);
+    EXPECT_LT(Clock::now() - continueTime, 1s);
     ASSERT_TRUE(QTest::qWaitFor([&] { return link->streams.back().size() > 4096; }, 1000));
     EXPECT_LT(FindInSignal(feeder.signal, link->streams.back()), feeder.signal.size())
         << "the night is not what the server plays again";
