@@ -10,10 +10,15 @@
 #             media-player interface as yumo:wakeCall) comes at its minute and is heard on the
 #             restarted server
 #   switch    two null sinks; the default output changes during a night: the sound moves there
+#   stop      a voice set of steady tones and a wake-up time; the server is stopped (SIGSTOP)
+#             10 s before it, for 30 s: the title says the sound is away within 3 s, the night
+#             goes on, the wake-up notice shows at her call, and once the server goes on
+#             (SIGCONT) the title says the sound is back within 5 s and her tone plays on
 # The recordings, the program's output and the servers' logs are kept in BUILD/e2e-server/
-# (BUILD/e2e-server-pipewire/ on PipeWire, so that both walks can run at once).
+# (BUILD/e2e-server-pipewire/ on PipeWire; with --only, BUILD/e2e-server[-pipewire]-WALK/), so
+# that walks can run at once.
 #
-#   tests/e2e/server_walk.sh [BUILD] [--pipewire] [--only late|restart|switch]
+#   tests/e2e/server_walk.sh [BUILD] [--pipewire] [--only WALK | --skip WALK]
 #
 # --pipewire runs the walks on PipeWire (pipewire, wireplumber, pipewire-pulse on a private
 # session bus) instead of PulseAudio. Needs what tests/e2e/run.sh needs, and sox and
@@ -23,10 +28,12 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build_arg="$here/../../build"
 only=""
+skip=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --pipewire) export E2E_SOUND_SERVER=pipewire ;;
     --only) only="$2"; shift ;;
+    --skip) skip="$2"; shift ;;
     *) build_arg="$1" ;;
     esac
     shift
@@ -34,6 +41,7 @@ done
 build="$(cd "$build_arg" && pwd)"
 out="$build/e2e-server"
 [ "${E2E_SOUND_SERVER:-}" = pipewire ] && out="$out-pipewire"
+[ -n "$only" ] && out="$out-$only"
 readonly START_LIMIT_SECONDS=20
 source "$here/servers.sh"
 
@@ -203,8 +211,82 @@ walk_switch() {
     e2e_kill_sound_server
 }
 
-for walk in late restart switch; do
-    if [ -z "$only" ] || [ "$only" = "$walk" ]; then
+# Seconds since the epoch, to the millisecond, and since such a time.
+now_seconds() { date +%s.%3N; }
+since() { awk -v t="$1" -v n="$(now_seconds)" 'BEGIN { printf "%.1f", n - t }'; }
+within() { awk -v s="$1" -v limit="$2" 'BEGIN { exit !(s < limit) }'; } # within SECONDS LIMIT
+# When a recording first sounds above a peak of $2 (of 32768), in seconds from its start.
+first_sound() {
+    sox "$1" -t dat - remix 1 2>/dev/null |
+        awk -v t="$2" '!f && !/^;/ && ($2 * 32768 > t || $2 * 32768 < -t) { print $1; f = 1 }'
+}
+
+walk_stop() {
+    # Every kind one steady 1-s tone, so that her sound never pauses and her call comes at the
+    # first depth update of its minute; the wake-up time is the start of a minute 60-120 s
+    # away, with 寝つき, 睡眠 and 寝起き at 10 as in the restart walk.
+    local tones="$E2E_WORK/tones" kind clips=()
+    mkdir -p "$tones"
+    sox -n -r 44100 -c 1 -b 16 "$tones/tone.wav" synth 1 sine 500 vol 0.5
+    for kind in 0 1 2 3 4 5 6 7 8 9 10 11; do clips+=("$kind=$tones/tone.wav"); done
+    "$build/yumo-tool" voice new "$tones/tones.ymv" --owner tones "${clips[@]}" >/dev/null ||
+        e2e_fail "the tone voice set could not be made"
+    local wake_at wake
+    wake_at=$((($(date +%s) / 60 + 2) * 60))
+    wake=$((10#$(date -d "@$wake_at" +%H) * 60 + 10#$(date -d "@$wake_at" +%M)))
+    printf '[personality]\nnetsuki=10\nsuimin=10\nneoki=10\n\n[voice]\nlastLoaded=%s\n\n[wake]\nminuteOfDay=%d\n' \
+        "$tones/tones.ymv" "$wake" >"$HOME/.config/yumo/yumo.conf"
+    e2e_start_sound_server
+    start_yumo "$out/stop-yumo.log"
+    press_enter
+    sleep $((wake_at - 10 - $(date +%s)))
+
+    # Stopped 10 s before her call, for 30 s.
+    kill -STOP "${E2E_SOUND_PIDS[@]}"
+    local stopped away_after
+    stopped=$(now_seconds)
+    e2e_wait_for 3 sh -c "xdotool getwindowname $window | grep -q サウンドサーバー" ||
+        e2e_fail "a stopped server was not noticed within 3 s: $(title)"
+    away_after=$(since "$stopped")
+    echo "e2e: stop: the title says the sound is away $away_after s after the server stopped"
+    within "$away_after" 3 || e2e_fail "a stopped server was noticed after $away_after s, not 3 s"
+    local called=""
+    while within "$(since "$stopped")" 30; do
+        playing || e2e_fail "the night stopped while the server was stopped"
+        # xdotool matches titles in the locale's encoding.
+        if [ -z "$called" ] &&
+            LC_ALL=C.UTF-8 xdotool search --onlyvisible --name '^起こして$' >/dev/null 2>&1; then
+            called=$(date +%H:%M:%S)
+            echo "e2e: stop: the wake-up notice shows at $called (wake time $wake)"
+        fi
+        sleep 0.5
+    done
+    [ -n "$called" ] || e2e_fail "no wake-up notice while the server was stopped (wake time $wake)"
+
+    # Once it goes on, her new stream is fed the moment it is ready (the title says so), and
+    # the server plays it within its 250 ms buffer.
+    kill -CONT "${E2E_SOUND_PIDS[@]}"
+    local continued back_after heard_at
+    continued=$(now_seconds)
+    e2e_wait_for 5 sh -c "xdotool getwindowname $window | grep -q 戻りました" ||
+        e2e_fail "the sound was not back within 5 s of the server going on: $(title)"
+    back_after=$(since "$continued")
+    echo "e2e: stop: the title says the sound is back $back_after s after the server went on"
+    within "$back_after" 4.5 || e2e_fail "the sound was back $back_after s after the server went on"
+    e2e_start_recording "$out/stop.wav"
+    sleep 4
+    e2e_stop_recording
+    quit_yumo
+    heard_at=$(first_sound "$out/stop.wav" 100)
+    if [ -z "$heard_at" ] || ! within "$heard_at" 0.5; then
+        e2e_fail "her tone did not play on once the server went on (from ${heard_at:-never} s)"
+    fi
+    rm -f "$HOME/.config/yumo/yumo.conf"
+    e2e_kill_sound_server
+}
+
+for walk in late restart switch stop; do
+    if { [ -z "$only" ] || [ "$only" = "$walk" ]; } && [ "$skip" != "$walk" ]; then
         "walk_$walk"
     fi
 done

@@ -18,6 +18,7 @@ e2e_cleanup() {
     local pid
     for pid in "${E2E_PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
+        kill -CONT "$pid" 2>/dev/null || true # a stopped server takes its signal once it goes on
     done
     for pid in "${E2E_PIDS[@]}"; do
         wait "$pid" 2>/dev/null || true
