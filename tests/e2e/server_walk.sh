@@ -221,6 +221,17 @@ first_sound() {
         awk -v t="$2" '!f && !/^;/ && ($2 * 32768 > t || $2 * 32768 < -t) { print $1; f = 1 }'
 }
 
+# title_says_within LIMIT WORD SAYS SINCE: the title holds WORD within LIMIT seconds from now.
+title_says_within() {
+    local from after
+    from=$(now_seconds)
+    e2e_wait_for $((${1%.*} + 1)) sh -c "xdotool getwindowname $window | grep -q $2" ||
+        e2e_fail "the title did not say $3 after $4: $(title)"
+    after=$(since "$from")
+    echo "e2e: stop: the title says $3 $after s after $4"
+    within "$after" "$1" || e2e_fail "the title said $3 $after s after $4, not within $1 s"
+}
+
 walk_stop() {
     # Every kind one steady 1-s tone, so that her sound never pauses and her call comes at the
     # first depth update of its minute; the wake-up time is the start of a minute 60-120 s
@@ -243,13 +254,9 @@ walk_stop() {
 
     # Stopped 10 s before her call, for 30 s.
     kill -STOP "${E2E_SOUND_PIDS[@]}"
-    local stopped away_after
+    local stopped
     stopped=$(now_seconds)
-    e2e_wait_for 3 sh -c "xdotool getwindowname $window | grep -q サウンドサーバー" ||
-        e2e_fail "a stopped server was not noticed within 3 s: $(title)"
-    away_after=$(since "$stopped")
-    echo "e2e: stop: the title says the sound is away $away_after s after the server stopped"
-    within "$away_after" 3 || e2e_fail "a stopped server was noticed after $away_after s, not 3 s"
+    title_says_within 3 サウンドサーバー "the sound is away" "the server stopped"
     local called=""
     while within "$(since "$stopped")" 30; do
         playing || e2e_fail "the night stopped while the server was stopped"
@@ -266,13 +273,8 @@ walk_stop() {
     # Once it goes on, her new stream is fed the moment it is ready (the title says so), and
     # the server plays it within its 250 ms buffer.
     kill -CONT "${E2E_SOUND_PIDS[@]}"
-    local continued back_after heard_at
-    continued=$(now_seconds)
-    e2e_wait_for 5 sh -c "xdotool getwindowname $window | grep -q 戻りました" ||
-        e2e_fail "the sound was not back within 5 s of the server going on: $(title)"
-    back_after=$(since "$continued")
-    echo "e2e: stop: the title says the sound is back $back_after s after the server went on"
-    within "$back_after" 4.5 || e2e_fail "the sound was back $back_after s after the server went on"
+    local heard_at
+    title_says_within 4.5 戻りました "the sound is back" "the server went on"
     e2e_start_recording "$out/stop.wav"
     sleep 4
     e2e_stop_recording

@@ -381,20 +381,34 @@ TEST(SoundOutputServer, ALostServerLeavesTheNightRunningAndItsSoundGoesOnWhereTh
     EXPECT_EQ(feeder.failedWrites, 0);
 }
 
+// The window's night output (unwatched, a 250 ms buffer) on a fake server, playing the test
+// signal from a night's start.
+struct UnwatchedNight
+{
+    UnwatchedNight() { test::EnsureTestApplication(); }
+    void Start(int blocks)
+    {
+        output.SetWatched(false);
+        feeder.signal = test::MakeTestSignal(blocks);
+        ASSERT_TRUE(feeder.Open(output));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 1000));
+        feeder.Prime();
+    }
+    FakeLink* link = new FakeLink;
+    SoundOutput output{std::unique_ptr<ServerLink>(link), nullptr, 250ms};
+    test::BlockFeeder feeder;
+};
+
 // A server that is stopped rather than gone keeps its connection and answers nothing, while
 // the interpolated clock runs on: it is noticed as soon as its answers are overdue, the night
 // keeps its pace, and once the server goes on the night is heard again within 5 s.
 TEST(SoundOutputServer, AStoppedServerIsNoticedWithin3SecondsAndHeardAgainSoonAfterItGoesOn)
 {
-    test::EnsureTestApplication();
-    auto* link = new FakeLink;
-    SoundOutput output{std::unique_ptr<ServerLink>(link), nullptr, 250ms};
-    output.SetWatched(false);
-    test::BlockFeeder feeder;
-    feeder.signal = test::MakeTestSignal(1500); // 17 s
-    ASSERT_TRUE(feeder.Open(output));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 1000));
-    feeder.Prime();
+    UnwatchedNight night;
+    ASSERT_NO_FATAL_FAILURE(night.Start(1500)); // 17 s
+    FakeLink* link = night.link;
+    SoundOutput& output = night.output;
+    test::BlockFeeder& feeder = night.feeder;
     QTest::qWait(500);
 
     link->Stop();
@@ -421,15 +435,10 @@ TEST(SoundOutputServer, AStoppedServerIsNoticedWithin3SecondsAndHeardAgainSoonAf
 // message the server answers), blocks joined across the ring's end, every byte in order.
 TEST(SoundOutputServer, UnwatchedTheServerGetsOneWriteAWakeUpWithEveryByteInOrder)
 {
-    test::EnsureTestApplication();
-    auto* link = new FakeLink;
-    SoundOutput output{std::unique_ptr<ServerLink>(link), nullptr, 250ms};
-    output.SetWatched(false);
-    test::BlockFeeder feeder;
-    feeder.signal = test::MakeTestSignal(600); // 7 s
-    ASSERT_TRUE(feeder.Open(output));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output.OnServer(); }, 1000));
-    feeder.Prime();
+    UnwatchedNight night;
+    ASSERT_NO_FATAL_FAILURE(night.Start(600)); // 7 s
+    FakeLink* link = night.link;
+    test::BlockFeeder& feeder = night.feeder;
     QTest::qWait(1000); // the stream's lead is built
     const int writesBefore = link->writes;
     const Clock::time_point from = Clock::now();
