@@ -56,7 +56,6 @@ void EndProcess(pid_t& pid, int signal)
     if (pid > 0)
     {
         kill(pid, signal);
-        kill(pid, SIGCONT); // a stopped server takes its signal only once it goes on
         waitpid(pid, nullptr, 0);
         pid = -1;
     }
@@ -132,10 +131,6 @@ bool PrivatePulseServer::Start()
 }
 
 void PrivatePulseServer::Kill() { EndProcess(pid_, SIGKILL); }
-
-void PrivatePulseServer::Stop() { kill(pid_, SIGSTOP); }
-
-void PrivatePulseServer::Continue() { kill(pid_, SIGCONT); }
 
 MonitorRecorder::~MonitorRecorder() { EndProcess(pid_, SIGINT); }
 

@@ -38,9 +38,6 @@ public:
     bool Start();
     // Ends the server at once, as a crash would.
     void Kill();
-    // Stops the server (SIGSTOP), as a debugger or a frozen machine would, and lets it go on.
-    void Stop();
-    void Continue();
 
 private:
     TempDir dir_;
