@@ -1,7 +1,7 @@
 // The window's sound output without a sound server: a fake link stands for the server, so a
 // server that is missing, refuses, dies in the middle of a night (a write failing on the Nth
-// call) or hangs is played out exactly. Without a server the output keeps a night's pace in
-// silence: blocks come back one per 11.6 ms, in order, never early, without drift or
+// call), hangs or is stopped is played out exactly. Without a server the output keeps a night's
+// pace in silence: blocks come back one per 11.6 ms, in order, never early, without drift or
 // allocation. A lost server never stops the night; it is looked for again no more often than
 // every 2 s, and once it answers the sound goes on from where the silent pace had come.
 
