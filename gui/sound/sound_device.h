@@ -60,8 +60,8 @@ constexpr std::chrono::milliseconds kConnectLimit{3000};
 constexpr std::chrono::milliseconds kStallLimit{3000};
 // How long the server may leave a question about the stream's position unanswered before it
 // counts as lost: one that is stopped keeps its connection and answers nothing while the
-// interpolated position runs on. With the questions asked every 250 ms of writing, a stopped
-// server is noticed within 2.5 s.
+// interpolated position runs on. With a question every 250 ms (one at a time) while the
+// output looks at the position, a stopped server is noticed within 2.5 s.
 constexpr std::chrono::milliseconds kAnswerLimit{2000};
 
 // The wait before the `attempt`-th search (0 first) for a server that was lost or missing:
