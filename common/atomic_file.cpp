@@ -163,8 +163,35 @@ bool ResolveTarget(AtomicFile& file, bool& exists, struct stat& info)
     {
         return Fail(file, AtomicFileProblem::NotRegularFile, 0);
     }
+    // No write bit at all stops root too, whom access() would let through.
+    if ((info.st_mode & 0222) == 0 ||
+        (access(file.realPath.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM)))
+    {
+        return Fail(file, AtomicFileProblem::ReadOnlyTarget, EACCES);
+    }
     exists = true;
     return true;
+}
+
+// The part of the target's name its temporary files begin with: the whole name when there is
+// room for the infix and the unique characters, else its start, cut where a UTF-8 character
+// begins.
+std::string TempPrefixOf(const std::filesystem::path& target)
+{
+    const long limit = pathconf(FolderOf(target).c_str(), _PC_NAME_MAX);
+    const size_t nameMax = limit > 0 ? static_cast<size_t>(limit) : 255;
+    const size_t extra = std::char_traits<char>::length(kTempInfix) + kTempUniqueChars;
+    std::string name = target.filename().string();
+    if (name.size() + extra > nameMax)
+    {
+        size_t keep = nameMax > extra ? nameMax - extra : 1;
+        while (keep > 1 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        {
+            --keep;
+        }
+        name.resize(keep);
+    }
+    return name + kTempInfix;
 }
 
 bool IsTempNameOf(const std::string& name, const std::string& prefix)
@@ -191,7 +218,7 @@ bool IsTempNameOf(const std::string& name, const std::string& prefix)
 // still leads to the file that was locked.
 void RemoveStaleTemporaries(const std::filesystem::path& target)
 {
-    const std::string prefix = target.filename().string() + kTempInfix;
+    const std::string prefix = TempPrefixOf(target);
     DIR* folder = opendir(FolderOf(target).c_str());
     if (folder == nullptr)
     {
@@ -234,7 +261,8 @@ int CreateLockedTemporary(const std::filesystem::path& target, std::string& name
 {
     for (int attempt = 0; attempt < 8; ++attempt)
     {
-        name = target.string() + kTempInfix + std::string(kTempUniqueChars, 'X');
+        name =
+            (FolderOf(target) / TempPrefixOf(target)).string() + std::string(kTempUniqueChars, 'X');
         const int fd = mkostemp(name.data(), O_CLOEXEC);
         if (fd < 0)
         {
@@ -411,6 +439,9 @@ const char* KnownFailureText(const AtomicFile& file)
     case AtomicFileProblem::NotRegularFile:
         return YUMO_TEXT(
             "保存先は通常のファイルではありません（デバイス、パイプ、フォルダなど）。");
+    case AtomicFileProblem::ReadOnlyTarget:
+        return YUMO_TEXT("保存先のファイルは書き込み禁止になっています。書き込みを許可するか、"
+                         "別の名前で保存してください。");
     case AtomicFileProblem::CannotCreate:
     case AtomicFileProblem::WriteFailed:
         break;

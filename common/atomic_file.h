@@ -13,10 +13,16 @@
 // link stays a link. A link that leads nowhere, and a target that is a device, a pipe or a
 // folder, are refused without opening anything (a pipe with no reader would hold the save).
 //
+// A target that exists but may not be written (its permission bits forbid it, even to root) is
+// refused: it is never replaced behind its owner's back.
+//
 // While it is written, a temporary file is locked (flock). One left behind by a save that was
 // killed holds no lock any more, and the next save of the same target removes it: only names of
 // the form "<target>.tmp-XXXXXX" beside that target, and only when no process holds the lock,
 // so a save that another instance of the program is writing at the same moment is left alone.
+// A target whose name is too long for that (within 11 bytes of the file system's limit) has its
+// temporary file named after the name's start, cut at a character, so every name the file
+// system takes can be saved.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +39,7 @@ enum class AtomicFileProblem
     None,
     DanglingLink,   // the target is a symbolic link to nothing (or a loop of links)
     NotRegularFile, // the target, or what its link leads to, is a device, pipe, folder ...
+    ReadOnlyTarget, // the target exists and may not be written (no write permission)
     CannotCreate,   // no temporary file could be made beside it (`error` says why)
     WriteFailed,    // a write, the sync or the rename failed (`error` says why)
 };

@@ -24,6 +24,7 @@ FileReadResult RegularFile::Open(const std::filesystem::path& path)
         fd_ = -1;
     }
     size_ = 0;
+    modified_ = 0;
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It changes
     // nothing for a regular file, and nothing else is read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -51,6 +52,7 @@ FileReadResult RegularFile::Open(const std::filesystem::path& path)
     }
     fd_ = fd;
     size_ = static_cast<uint64_t>(info.st_size);
+    modified_ = static_cast<int64_t>(info.st_mtime);
     return FileReadResult::Ok;
 }
 

@@ -31,7 +31,8 @@ public:
     // Ok, NotOpened or NotRegular.
     FileReadResult Open(const std::filesystem::path& path);
     bool IsOpen() const { return fd_ >= 0; }
-    uint64_t Size() const { return size_; } // as the open found it
+    uint64_t Size() const { return size_; }               // as the open found it
+    int64_t ModifiedSeconds() const { return modified_; } // since the epoch, as the open found it
 
     // Exactly `count` bytes from `offset`; false when the file ends before them or a read fails.
     bool ReadAt(uint64_t offset, void* out, size_t count) const;
@@ -39,6 +40,7 @@ public:
 private:
     int fd_ = -1;
     uint64_t size_ = 0;
+    int64_t modified_ = 0;
 };
 
 } // namespace yumo

@@ -55,7 +55,7 @@ bool ReadItem(std::istream& in, std::string& item, bool& tooLong)
 }
 
 // from_chars does not take a leading '+', which tables written by other tools may carry.
-const char* SkipPlus(const std::string& item)
+const char* SkipPlus(std::string_view item)
 {
     const char* first = item.data();
     if (item.size() > 1 && item[0] == '+' && item[1] != '-' && item[1] != '+')
@@ -67,7 +67,7 @@ const char* SkipPlus(const std::string& item)
 
 } // namespace
 
-TextNumberStatus ParseTextInt32(const std::string& item, int32_t& value)
+TextNumberStatus ParseTextInt32(std::string_view item, int32_t& value)
 {
     if (item.size() > kMaxTextNumberItem)
     {
@@ -89,7 +89,7 @@ TextNumberStatus ParseTextInt32(const std::string& item, int32_t& value)
     return TextNumberStatus::Ok;
 }
 
-TextNumberStatus ParseTextDouble(const std::string& item, double& value)
+TextNumberStatus ParseTextDouble(std::string_view item, double& value)
 {
     if (item.size() > kMaxTextNumberItem)
     {
@@ -107,7 +107,7 @@ TextNumberStatus ParseTextDouble(const std::string& item, double& value)
     {
         // Too small is a harmless zero; too large is refused. strtod tells the two apart.
         errno = 0;
-        parsed = std::strtod(item.c_str(), nullptr);
+        parsed = std::strtod(std::string(item).c_str(), nullptr);
         if (!std::isfinite(parsed))
         {
             return TextNumberStatus::OutOfRange;

@@ -12,6 +12,7 @@
 #include <iosfwd>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "common/regular_file.h"
 
@@ -30,8 +31,8 @@ enum class TextNumberStatus
 constexpr size_t kMaxTextNumberItem = 64;
 
 // One item already in hand (an option's value): the whole text must be the number.
-TextNumberStatus ParseTextInt32(const std::string& item, int32_t& value);
-TextNumberStatus ParseTextDouble(const std::string& item, double& value);
+TextNumberStatus ParseTextInt32(std::string_view item, int32_t& value);
+TextNumberStatus ParseTextDouble(std::string_view item, double& value);
 
 // The next item of a stream. `item` receives the text that was read (cut at kMaxTextNumberItem),
 // for messages.

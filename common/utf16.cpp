@@ -1,6 +1,7 @@
 #include "common/utf16.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace yumo
 {
@@ -177,6 +178,55 @@ size_t StoreUtf16Field(std::u16string_view text, char16_t* field, size_t capacit
     std::copy_n(text.data(), count, field);
     std::fill(field + count, field + capacity, u'\0');
     return count;
+}
+
+std::string EscapeControls(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    const auto hex = [&out](const char* format, unsigned value) {
+        char code[12];
+        std::snprintf(code, sizeof code, format, value);
+        out += code;
+    };
+    for (size_t i = 0; i < text.size();)
+    {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F)
+        {
+            hex("\\x%02X", byte);
+            ++i;
+            continue;
+        }
+        if (byte < 0x80)
+        {
+            out.push_back(text[i++]);
+            continue;
+        }
+        // One whole sequence when it is valid UTF-8, else its first byte escaped.
+        const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        const std::string_view sequence = text.substr(i, length);
+        const std::u16string decoded =
+            length > 1 && sequence.size() == length ? Utf8ToUtf16(sequence) : std::u16string();
+        const bool valid = !decoded.empty() &&
+                           (decoded.front() != kReplacementCharacter || sequence == "\xEF\xBF\xBD");
+        if (!valid)
+        {
+            hex("\\x%02X", byte);
+            ++i;
+            continue;
+        }
+        if (decoded.front() >= 0x80 && decoded.front() <= 0x9F)
+        {
+            hex("\\u{%02X}", decoded.front());
+        }
+        else
+        {
+            out.append(text.substr(i, length));
+        }
+        i += length;
+    }
+    return out;
 }
 
 } // namespace yumo

@@ -26,4 +26,9 @@ std::u16string_view TerminatedUtf16(const char16_t* field, size_t capacity);
 // number of units stored before the NUL.
 size_t StoreUtf16Field(std::u16string_view text, char16_t* field, size_t capacity);
 
+// Outside text made safe to echo on a terminal or in a window: control characters (C0, DEL,
+// C1) and bytes that are not UTF-8 become \xNN (\u{NN} for C1), a backslash stays as it is;
+// everything else, Japanese included, is kept.
+std::string EscapeControls(std::string_view text);
+
 } // namespace yumo

@@ -1,11 +1,13 @@
 #include "gui/desktop_session.h"
 
+#include <string>
 #include <vector>
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +19,7 @@
 #include "gui/desktop/change_bell.h"
 #include "gui/desktop/mpris.h"
 #include "gui/desktop/screen_watch.h"
+#include "gui/plot/night_plot.h"
 #include "gui/sound/preview_player.h"
 #include "gui/texts/language.h"
 #include "gui/texts/live_texts.h"
@@ -81,7 +84,8 @@ DesktopSession::~DesktopSession()
     state_.gentle.observer = nullptr;
     if (nightLog_.recording())
     {
-        WriteLastNight(nightLog_.Finish()); // quitting during a night keeps it too
+        std::string why;                         // nobody is left to tell
+        WriteLastNight(nightLog_.Finish(), why); // quitting during a night keeps it too
     }
     inhibitor_->Release();
     FollowSettings(); // what changed last, e.g. the window's place, is written now
@@ -378,25 +382,39 @@ HeadChooser* DesktopSession::OpenHeadChooser()
 void DesktopSession::FinishNightLog(bool show)
 {
     std::vector<NightEvent> events = nightLog_.Finish();
-    // A 10-hour night is a few MB to sync: not on the window's thread.
-    (void)QtConcurrent::run([copy = events] { WriteLastNight(copy); });
+    // A 10-hour night is a few MB to sync: not on the window's thread. A record that cannot be
+    // written is told once, quietly, beside the night's picture: the next 昨夜の様子 shows an
+    // older night, dated.
+    QtConcurrent::run([copy = events] {
+        std::string why;
+        return WriteLastNight(copy, why) ? std::string() : why;
+    }).then(this, [this](const std::string& why) {
+        if (!why.empty())
+        {
+            nightPicture_->ShowNote(Text(UiText::LastNightNotKept).arg(TranslateCoreText(why)));
+        }
+    });
     if (show)
     {
-        nightPicture_->ShowEvents(std::move(events));
+        nightPicture_->ShowRecord(MakeNightRecord(std::move(events), NightPlotColumns(),
+                                                  QDateTime::currentSecsSinceEpoch()));
     }
 }
 
 void DesktopSession::ShowLastNight()
 {
-    std::vector<NightEvent> events;
+    // Checked and thinned as it is read: the picture never draws a record the reader did not
+    // take.
+    NightRecord record;
     std::string why;
-    if (!ReadNightEventsFile(QFile::encodeName(LastNightPath()).toStdString(), events, why))
+    if (!ReadNightRecord(QFile::encodeName(LastNightPath()).toStdString(), NightPlotColumns(),
+                         record, why))
     {
         QMessageBox::information(&window_, Text(UiText::LastNightCaption),
                                  Text(UiText::LastNightMissing));
         return;
     }
-    nightPicture_->ShowEvents(std::move(events));
+    nightPicture_->ShowRecord(std::move(record));
 }
 
 void DesktopSession::FollowSettings()

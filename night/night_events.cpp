@@ -1,12 +1,14 @@
 #include "night/night_events.h"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "common/atomic_file.h"
-#include "common/byte_io.h"
+#include "common/regular_file.h"
 #include "common/text_numbers.h"
 #include "night/app_state.h"
 #include "night/behaviour.h"
@@ -18,7 +20,11 @@ namespace
 
 constexpr size_t kColumnsWithEvent = 12;
 constexpr size_t kColumnsWithoutEvent = 11;
-constexpr size_t kMaxEventsFileBytes = size_t{256} << 20;
+// A ten-hour night is well under a megabyte; the window keeps at most 65536 lines (about 4 MB).
+constexpr size_t kMaxEventsFileBytes = size_t{64} << 20;
+constexpr size_t kReadPieceBytes = size_t{1} << 20;
+constexpr size_t kMaxLineBytes = 4096; // a line of numbers and one word
+
 constexpr uint32_t kMsPerDay = 24u * 60u * 60u * 1000u;
 
 std::string_view TrimLineEnd(std::string_view line)
@@ -26,13 +32,27 @@ std::string_view TrimLineEnd(std::string_view line)
     return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
 }
 
-std::vector<std::string_view> SplitTabs(std::string_view line)
+// The line's fields; more than the table has make the count one more than the columns.
+struct Fields
 {
-    std::vector<std::string_view> fields;
+    std::array<std::string_view, kColumnsWithEvent> at;
+    size_t size = 0;
+    std::string_view operator[](size_t i) const { return at[i]; }
+};
+
+Fields SplitTabs(std::string_view line)
+{
+    Fields fields;
     for (size_t start = 0;;)
     {
         const size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (fields.size == kColumnsWithEvent)
+        {
+            ++fields.size;
+            return fields;
+        }
+        fields.at[fields.size++] =
+            line.substr(start, tab == std::string_view::npos ? tab : tab - start);
         if (tab == std::string_view::npos)
         {
             return fields;
@@ -93,15 +113,15 @@ bool ParseClock(std::string_view text, uint32_t& ms)
 
 bool ParseInt(std::string_view text, int32_t& value)
 {
-    return ParseTextInt32(std::string(text), value) == TextNumberStatus::Ok;
+    return ParseTextInt32(text, value) == TextNumberStatus::Ok;
 }
 
 bool ParseDouble(std::string_view text, double& value)
 {
-    return ParseTextDouble(std::string(text), value) == TextNumberStatus::Ok;
+    return ParseTextDouble(text, value) == TextNumberStatus::Ok;
 }
 
-bool ParseLine(const std::vector<std::string_view>& f, NightEvent& e)
+bool ParseLine(const Fields& f, NightEvent& e)
 {
     if (!ParseBlock(f[0], e.block) || !ParseClock(f[1], e.clockMs) || !ParseInt(f[2], e.state) ||
         !ParseInt(f[3], e.clipIndex) || !ParseInt(f[4], e.depth) || !ParseInt(f[5], e.dreaming) ||
@@ -111,7 +131,7 @@ bool ParseLine(const std::vector<std::string_view>& f, NightEvent& e)
     {
         return false;
     }
-    if (f.size() == kColumnsWithEvent)
+    if (f.size == kColumnsWithEvent)
     {
         // A word is printable ASCII without spaces: it is written back with %s, and a control
         // character or a NUL in it would break the line it is written into.
@@ -166,10 +186,19 @@ size_t FormatNightEvent(const NightEvent& e, char* out, size_t room)
     return static_cast<size_t>(length);
 }
 
-bool WriteNightEventsFile(const std::filesystem::path& path, const std::vector<NightEvent>& events)
+bool WriteNightEventsFile(const std::filesystem::path& path, const std::vector<NightEvent>& events,
+                          std::string* why)
 {
     AtomicFile file;
-    return OpenAtomicFile(file, path) && CommitNightEvents(file, events);
+    if (OpenAtomicFile(file, path) && CommitNightEvents(file, events))
+    {
+        return true;
+    }
+    if (why != nullptr)
+    {
+        *why = DescribeAtomicFileFailure(file);
+    }
+    return false;
 }
 
 bool CommitNightEvents(AtomicFile& file, const std::vector<NightEvent>& events)
@@ -184,48 +213,64 @@ bool CommitNightEvents(AtomicFile& file, const std::vector<NightEvent>& events)
     return CommitAtomicFile(file);
 }
 
+size_t NightEventsColumns(std::string_view header)
+{
+    const std::string_view full(kNightEventsHeader, sizeof kNightEventsHeader - 2);
+    const std::string_view older = full.substr(0, full.rfind('\t'));
+    header = TrimLineEnd(header);
+    return header == full ? kColumnsWithEvent : header == older ? kColumnsWithoutEvent : 0;
+}
+
+bool ParseNightEventLine(std::string_view line, size_t columns, NightEvent& event)
+{
+    const Fields fields = SplitTabs(TrimLineEnd(line));
+    return fields.size == columns && ParseLine(fields, event);
+}
+
+bool NightEventLines::Take(std::string_view line, std::string& why)
+{
+    ++lineNumber_;
+    if (columns_ == 0)
+    {
+        columns_ = NightEventsColumns(line);
+        if (columns_ == 0)
+        {
+            why = "line 1 is not the events header";
+            return false;
+        }
+        return true;
+    }
+    if (!ParseNightEventLine(line, columns_, event_))
+    {
+        why = "line " + std::to_string(lineNumber_) + " is not " + std::to_string(columns_) +
+              " valid columns";
+        return false;
+    }
+    return true;
+}
+
 bool ParseNightEvents(std::string_view text, std::vector<NightEvent>& events, std::string& why)
 {
     events.clear();
-    const size_t headerEnd = text.find('\n');
-    const std::string_view header = TrimLineEnd(text.substr(0, headerEnd));
-    const std::string_view full(kNightEventsHeader, sizeof kNightEventsHeader - 2);
-    const std::string_view older = full.substr(0, full.rfind('\t'));
-    size_t columns = 0;
-    if (header == full)
+    NightEventLines lines;
+    while (!text.empty())
     {
-        columns = kColumnsWithEvent;
-    }
-    else if (header == older)
-    {
-        columns = kColumnsWithoutEvent;
-    }
-    else
-    {
-        why = "line 1 is not the events header";
-        return false;
-    }
-    size_t lineNumber = 1;
-    for (size_t at = headerEnd; at != std::string_view::npos && at + 1 < text.size();)
-    {
-        const size_t end = text.find('\n', at + 1);
-        const std::string_view line = TrimLineEnd(text.substr(at + 1, end - at - 1));
-        at = end;
-        ++lineNumber;
-        if (line.empty() && end == std::string_view::npos)
+        const size_t newline = text.find('\n');
+        if (!lines.Take(text.substr(0, newline), why))
         {
-            break;
-        }
-        const std::vector<std::string_view> fields = SplitTabs(line);
-        NightEvent event;
-        if (fields.size() != columns || !ParseLine(fields, event))
-        {
-            why = "line " + std::to_string(lineNumber) + " is not " + std::to_string(columns) +
-                  " valid columns";
             events.clear();
             return false;
         }
-        events.push_back(std::move(event));
+        if (lines.HasEvent())
+        {
+            events.push_back(std::move(lines.event()));
+        }
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+    }
+    if (lines.columns() == 0)
+    {
+        why = "line 1 is not the events header";
+        return false;
     }
     return true;
 }
@@ -233,20 +278,108 @@ bool ParseNightEvents(std::string_view text, std::vector<NightEvent>& events, st
 bool ReadNightEventsFile(const std::filesystem::path& path, std::vector<NightEvent>& events,
                          std::string& why)
 {
-    std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes, kMaxEventsFileBytes))
+    events.clear();
+    const bool read = ReadNightEventsLines(
+        path,
+        [&](NightEvent&& event) {
+            events.push_back(std::move(event));
+            return true;
+        },
+        why);
+    if (!read)
     {
-    case FileReadResult::Ok:
-        break;
-    case FileReadResult::TooLarge:
-        why = "the events file is larger than 256 MB";
-        return false;
-    default:
+        events.clear();
+    }
+    return read;
+}
+
+bool ReadNightEventsLines(const std::filesystem::path& path,
+                          const std::function<bool(NightEvent&&)>& take, std::string& why,
+                          int64_t* modifiedSeconds)
+{
+    RegularFile file;
+    if (file.Open(path) != FileReadResult::Ok)
+    {
         why = "cannot read the events file";
         return false;
     }
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return ParseNightEvents(text, events, why);
+    if (file.Size() > kMaxEventsFileBytes)
+    {
+        why = "the events file is larger than " + std::to_string(kMaxEventsFileBytes >> 20) + " MB";
+        return false;
+    }
+    if (modifiedSeconds != nullptr)
+    {
+        *modifiedSeconds = file.ModifiedSeconds();
+    }
+    // Read a piece at a time: the file is never held whole, a line at most.
+    NightEventLines lines;
+    std::string carry;
+    std::vector<char> piece(kReadPieceBytes);
+    const auto tooLong = [&] {
+        why = "line " + std::to_string(lines.lineNumber() + 1) + " is longer than " +
+              std::to_string(kMaxLineBytes) + " bytes";
+        return false;
+    };
+    const auto takeLine = [&](std::string_view line) {
+        if (line.size() > kMaxLineBytes)
+        {
+            return tooLong();
+        }
+        if (!lines.Take(line, why))
+        {
+            return false;
+        }
+        return !lines.HasEvent() || take(std::move(lines.event())) ||
+               (why = "line " + std::to_string(lines.lineNumber()) + " was not taken", false);
+    };
+    for (uint64_t at = 0; at < file.Size();)
+    {
+        const size_t count =
+            static_cast<size_t>(std::min<uint64_t>(piece.size(), file.Size() - at));
+        if (!file.ReadAt(at, piece.data(), count))
+        {
+            why = "cannot read the events file";
+            return false;
+        }
+        at += count;
+        std::string_view rest(piece.data(), count);
+        for (size_t newline = rest.find('\n'); newline != std::string_view::npos;
+             newline = rest.find('\n'))
+        {
+            bool taken = false;
+            if (carry.empty())
+            {
+                taken = takeLine(rest.substr(0, newline));
+            }
+            else
+            {
+                carry.append(rest.substr(0, newline));
+                taken = takeLine(carry);
+                carry.clear();
+            }
+            if (!taken)
+            {
+                return false;
+            }
+            rest.remove_prefix(newline + 1);
+        }
+        if (carry.size() + rest.size() > kMaxLineBytes)
+        {
+            return tooLong();
+        }
+        carry.append(rest);
+    }
+    if (!carry.empty() && !takeLine(carry))
+    {
+        return false;
+    }
+    if (lines.columns() == 0)
+    {
+        why = "line 1 is not the events header";
+        return false;
+    }
+    return true;
 }
 
 NightEventRecorder::NightEventRecorder(size_t reserved, size_t capacity) : capacity_(capacity)

@@ -348,6 +348,14 @@
         <translation>Roll-overs</translation>
     </message>
     <message>
+        <source>この夜の記録は保存できませんでした（%1）。次に開く昨夜の様子は、この夜ではありません。</source>
+        <translation>This night&apos;s record could not be saved (%1). The next Last Night will not show this night.</translation>
+    </message>
+    <message>
+        <source>最初の行から10時間の外にある%1行は描いていません</source>
+        <translation>%1 lines outside the ten hours after the first are not drawn</translation>
+    </message>
+    <message>
         <source>昨夜の記録はありません。</source>
         <translation>There is no record of last night.</translation>
     </message>
@@ -845,6 +853,10 @@ Distance=%2.1fm</translation>
     <message>
         <source>保存先に書き込む権限がありません。</source>
         <translation>There is no permission to write to the target.</translation>
+    </message>
+    <message>
+        <source>保存先のファイルは書き込み禁止になっています。書き込みを許可するか、別の名前で保存してください。</source>
+        <translation>The target file is write-protected. Allow writing to it, or save under another name.</translation>
     </message>
     <message>
         <source>保存先は読み取り専用です。</source>

@@ -72,14 +72,12 @@ QString LastNightPath()
     return state + QStringLiteral("/yumo/last-night.tsv");
 }
 
-bool WriteLastNight(const std::vector<NightEvent>& events)
+bool WriteLastNight(const std::vector<NightEvent>& events, std::string& why)
 {
     const QString path = LastNightPath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-    {
-        return false;
-    }
-    return WriteNightEventsFile(QFile::encodeName(path).toStdString(), events);
+    // A folder that cannot be made is told by the writer's open.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return WriteNightEventsFile(QFile::encodeName(path).toStdString(), events, &why);
 }
 
 } // namespace yumo

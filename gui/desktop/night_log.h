@@ -4,6 +4,7 @@
 // night in ~/.local/state/yumo/last-night.tsv (one file, the previous night's replaced).
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +40,8 @@ private:
 
 // $XDG_STATE_HOME/yumo/last-night.tsv, ~/.local/state/yumo/last-night.tsv without it.
 QString LastNightPath();
-// Writes the events there through the atomic writer, making the folder first.
-bool WriteLastNight(const std::vector<NightEvent>& events);
+// Writes the events there through the atomic writer, making the folder first. False, with `why`
+// (a core text: TranslateCoreText), when it cannot be written.
+bool WriteLastNight(const std::vector<NightEvent>& events, std::string& why);
 
 } // namespace yumo

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
+#include <QDateTime>
 #include <QPainter>
-#include <QPainterPath>
 #include <QString>
 
 #include "common/constants.h"
@@ -41,9 +42,11 @@ struct TimeScale
     double span = 1;
     int left = 0;
     int width = 1;
+    // Clamped to the picture: a time outside the span is drawn at its edge.
     int X(double seconds) const
     {
-        return left + static_cast<int>((seconds - first) / span * (width - kMarkWidth));
+        const double at = std::clamp((seconds - first) / span, 0.0, 1.0);
+        return left + static_cast<int>(at * (width - kMarkWidth));
     }
 };
 
@@ -140,9 +143,52 @@ std::array<QString, kEditableVoiceKindCount> NightPlotLabels::JapaneseKindLabels
     return kinds;
 }
 
-void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events,
+size_t NightPlotColumns()
+{
+    return static_cast<size_t>(
+        LayoutNightPlot(QRect(0, 0, kNightPlotWidth, kNightPlotHeight)).depth.width());
+}
+
+QString NightPlotTitle(const NightRecord& record)
+{
+    if (record.events.empty())
+    {
+        return {};
+    }
+    const NightEvent& front = record.events.front();
+    const NightEvent& back = *std::max_element(
+        record.events.begin(), record.events.end(),
+        [](const NightEvent& a, const NightEvent& b) { return a.block < b.block; });
+    const QString span = ClockText(front.clockMs) + QStringLiteral(" – ") + ClockText(back.clockMs);
+    if (record.writtenAt < 0)
+    {
+        return span;
+    }
+    // Written when the night ended: its last line's clock on the day of writing, or the day
+    // before when that clock is later than the writing (a few minutes' grace for the write).
+    const QDateTime written = QDateTime::fromSecsSinceEpoch(record.writtenAt);
+    const QTime endTime =
+        QTime::fromMSecsSinceStartOfDay(static_cast<int>(back.clockMs % 86400000u));
+    QDate endDate = written.date();
+    if (endTime.msecsSinceStartOfDay() > written.time().msecsSinceStartOfDay() + 300 * 1000)
+    {
+        endDate = endDate.addDays(-1);
+    }
+    const auto seconds =
+        static_cast<qint64>(std::min(SecondsOf(back) - SecondsOf(front),
+                                     kNightRecordBlocks * kFramesPerBlock / double{kSampleRate}));
+    const QDateTime end(endDate, endTime);
+    const QDate startDate = end.addSecs(-seconds).date();
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
+    return startDate.toString(QStringLiteral("yyyy-MM-dd ")) + ClockText(front.clockMs) +
+           QStringLiteral(" – ") +
+           end.toString(startDate == endDate ? QStringLiteral("HH:mm") : format);
+}
+
+void PaintNightPlot(QPainter& painter, QRect area, const NightRecord& record,
                     const NightPlotLabels& labels)
 {
+    const std::vector<NightEvent>& events = record.events;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, Qt::white);
@@ -160,18 +206,27 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
 
     TimeScale time;
     time.first = SecondsOf(events.front());
-    const double last = SecondsOf(events.back());
-    time.span = std::max(60.0, last - time.first);
+    double last = time.first;
+    for (const NightEvent& e : events)
+    {
+        last = std::max(last, SecondsOf(e));
+    }
+    // A night is at most ten hours: a record made ready never spans more, any other is cut.
+    const double longest = static_cast<double>(kNightRecordBlocks) * kFramesPerBlock / kSampleRate;
+    time.span = std::clamp(last - time.first, 60.0, longest);
     time.left = layout.depth.left();
     time.width = layout.depth.width();
     const double end = time.first + time.span;
     const int eventsTop = layout.events.top();
     const int markBottom = layout.depth.bottom();
 
+    QString title = NightPlotTitle(record);
+    if (record.leftOut > 0)
+    {
+        title += QStringLiteral("    ") + labels.leftOut.arg(record.leftOut);
+    }
     painter.drawText(QRect(area.left() + 8, area.top(), area.width() - 16, kTitleHeight),
-                     Qt::AlignVCenter | Qt::AlignLeft,
-                     ClockText(events.front().clockMs) + QStringLiteral(" – ") +
-                         ClockText(events.back().clockMs));
+                     Qt::AlignVCenter | Qt::AlignLeft, title);
 
     // Bands first: the wake window, the sound's absences, dreams.
     for (const NightEvent& e : events)
@@ -195,10 +250,33 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
         [](const NightEvent& e) { return Is(e, kEventClip) ? (e.dreaming != 0 ? 1 : 0) : -1; },
         end);
 
-    // The depth curve: deeper sleep lower down.
+    // The depth curve: deeper sleep lower down. Within one pixel column it is drawn as one
+    // stroke from its lowest to its highest point, and a line joins each column to the next:
+    // a few strokes a column, however many clips share it.
+    painter.setPen(QPen(kCurve, 1.5));
+    struct Column
+    {
+        int x = -1;
+        double enter = 0, low = 0, high = 0, leave = 0;
+    } pixel, previous;
+    const auto stroke = [&](const Column& c) {
+        if (c.x < 0)
+        {
+            return;
+        }
+        const double x = c.x + kMarkWidth / 2.0;
+        if (previous.x >= 0)
+        {
+            painter.drawLine(QPointF(previous.x + kMarkWidth / 2.0, previous.leave),
+                             QPointF(x, c.enter));
+        }
+        if (c.high > c.low)
+        {
+            painter.drawLine(QPointF(x, c.low), QPointF(x, c.high));
+        }
+        previous = c;
+    };
     painter.setRenderHint(QPainter::Antialiasing, true);
-    QPainterPath curve;
-    bool started = false;
     for (const NightEvent& e : events)
     {
         if (!Is(e, kEventClip))
@@ -209,12 +287,17 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
         const double y = layout.depth.top() + static_cast<double>(depth - kDepthShallow) /
                                                   (kDepthDeep - kDepthShallow) *
                                                   layout.depth.height();
-        const QPointF point(time.X(SecondsOf(e)) + kMarkWidth / 2.0, y);
-        started ? curve.lineTo(point) : curve.moveTo(point);
-        started = true;
+        const int x = time.X(SecondsOf(e));
+        if (x != pixel.x)
+        {
+            stroke(pixel);
+            pixel = Column{x, y, y, y, y};
+        }
+        pixel.low = std::min(pixel.low, y);
+        pixel.high = std::max(pixel.high, y);
+        pixel.leave = y;
     }
-    painter.setPen(QPen(kCurve, 1.5));
-    painter.drawPath(curve);
+    stroke(pixel);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     // Lines over everything above the rows: the sleep timer's end and her calls.
@@ -230,7 +313,10 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
         }
     }
 
-    // One row per activity, and the roll-overs.
+    // One row per activity, and the roll-overs; a mark where its row has one already is not
+    // drawn again.
+    std::array<int, kEditableVoiceKindCount + 1> drawnAt;
+    drawnAt.fill(-1);
     for (const NightEvent& e : events)
     {
         if (!Is(e, kEventClip))
@@ -238,13 +324,14 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
             continue;
         }
         const int x = time.X(SecondsOf(e));
-        if (e.state >= 0 && e.state < kEditableVoiceKindCount)
+        if (e.state >= 0 && e.state < kEditableVoiceKindCount &&
+            std::exchange(drawnAt[static_cast<size_t>(e.state)], x) != x)
         {
             painter.fillRect(
                 QRect(x, layout.RowTop(e.state) + 1, kMarkWidth, layout.RowHeight() - 2),
                 ActivityColour(e.state));
         }
-        if (e.rolledOver != 0)
+        if (e.rolledOver != 0 && std::exchange(drawnAt[kEditableVoiceKindCount], x) != x)
         {
             painter.fillRect(
                 QRect(x, layout.rollOver.top() + 1, kMarkWidth, layout.rollOver.height() - 2),
@@ -281,6 +368,7 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
         step - static_cast<double>(firstMs % static_cast<uint32_t>(step * 1000)) / 1000;
     for (double t = firstOffset == step ? 0 : firstOffset; t <= time.span; t += step)
     {
+        // Over at most ten hours: no more than a dozen ticks.
         const int x = time.X(time.first + t);
         painter.drawLine(x, layout.axis.top(), x, layout.axis.top() + 4);
         const auto ms = static_cast<uint32_t>(firstMs + static_cast<uint32_t>(t * 1000));
@@ -290,11 +378,11 @@ void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>
     painter.restore();
 }
 
-QImage DrawNightPlot(const std::vector<NightEvent>& events, const NightPlotLabels& labels)
+QImage DrawNightPlot(const NightRecord& record, const NightPlotLabels& labels)
 {
     QImage image(kNightPlotWidth, kNightPlotHeight, QImage::Format_RGB32);
     QPainter painter(&image);
-    PaintNightPlot(painter, image.rect(), events, labels);
+    PaintNightPlot(painter, image.rect(), record, labels);
     painter.end();
     return image;
 }

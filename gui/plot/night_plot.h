@@ -14,6 +14,7 @@
 #include <QString>
 
 #include "night/night_events.h"
+#include "night/night_record.h"
 #include "voices/voice_set.h"
 
 class QPainter;
@@ -53,13 +54,24 @@ struct NightPlotLabels
     QString light = QStringLiteral("浅い");
     QString deep = QStringLiteral("深い");
     QString rollOver = QStringLiteral("寝返り");
+    // %1: how many lines of the record lie outside the ten hours after its first line.
+    QString leftOut = QStringLiteral("最初の行から10時間の外にある%1行は描いていません");
     std::array<QString, kEditableVoiceKindCount> kinds = JapaneseKindLabels();
 
     static std::array<QString, kEditableVoiceKindCount> JapaneseKindLabels();
 };
 
-void PaintNightPlot(QPainter& painter, QRect area, const std::vector<NightEvent>& events,
+// The columns the hours are drawn over at the picture's size: what a record is thinned to.
+size_t NightPlotColumns();
+
+// The title: the date and time the record begins (when it is known when it was written) and the
+// time it ends, "2024-05-01 23:10 – 07:05" (the date again when the night crosses midnight).
+QString NightPlotTitle(const NightRecord& record);
+
+// Draws a record made ready by night/night_record.h. Its span is taken as at most ten hours and
+// every loop is bounded by the picture's pixels, whatever the record holds.
+void PaintNightPlot(QPainter& painter, QRect area, const NightRecord& record,
                     const NightPlotLabels& labels = {});
-QImage DrawNightPlot(const std::vector<NightEvent>& events, const NightPlotLabels& labels = {});
+QImage DrawNightPlot(const NightRecord& record, const NightPlotLabels& labels = {});
 
 } // namespace yumo

@@ -120,11 +120,13 @@ enum class UiText
     LastNightClose,
     LastNightMissing,
     LastNightSaveFailed,
+    LastNightNotKept, // the night's record could not be written
     FilterPng,
     PlotSound, // the picture's row labels
     PlotLight,
     PlotDeep,
     PlotRollOver,
+    PlotLeftOut,
     // Choosing a head (設定 → 頭の形).
     MenuHead,
     HeadCaption,

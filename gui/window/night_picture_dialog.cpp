@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -28,6 +29,7 @@ NightPlotLabels TranslatedLabels()
     labels.light = Text(UiText::PlotLight);
     labels.deep = Text(UiText::PlotDeep);
     labels.rollOver = Text(UiText::PlotRollOver);
+    labels.leftOut = Text(UiText::PlotLeftOut);
     for (int kind = 0; kind < kEditableVoiceKindCount; ++kind)
     {
         labels.kinds[static_cast<size_t>(kind)] = VoiceKindText(kind);
@@ -38,7 +40,8 @@ NightPlotLabels TranslatedLabels()
 } // namespace
 
 NightPictureDialog::NightPictureDialog(QWidget* parent)
-    : QDialog(parent), save_(new QPushButton(this)), close_(new QPushButton(this))
+    : QDialog(parent), note_(new QLabel(this)), save_(new QPushButton(this)),
+      close_(new QPushButton(this))
 {
     setObjectName(QStringLiteral("nightPictureDialog"));
     setModal(false);
@@ -46,7 +49,11 @@ NightPictureDialog::NightPictureDialog(QWidget* parent)
     ShowText(save_, UiText::LastNightSave);
     ShowText(close_, UiText::LastNightClose);
     save_->setObjectName(QStringLiteral("savePictureButton"));
+    note_->setObjectName(QStringLiteral("nightPictureNote"));
+    note_->setWordWrap(true);
+    note_->hide();
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(note_, 1);
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(close_);
@@ -58,17 +65,26 @@ NightPictureDialog::NightPictureDialog(QWidget* parent)
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
 }
 
-void NightPictureDialog::ShowEvents(std::vector<NightEvent> events)
+void NightPictureDialog::ShowRecord(NightRecord record)
 {
-    events_ = std::move(events);
+    record_ = std::move(record);
+    ShowNote(QString());
     update();
     show();
     raise();
 }
 
+void NightPictureDialog::ShowNote(const QString& note)
+{
+    note_->setText(note);
+    note_->setVisible(!note.isEmpty());
+}
+
+QString NightPictureDialog::note() const { return note_->text(); }
+
 bool NightPictureDialog::SavePng(const QString& path) const
 {
-    const QImage image = DrawNightPlot(events_, TranslatedLabels());
+    const QImage image = DrawNightPlot(record_, TranslatedLabels());
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -80,7 +96,7 @@ bool NightPictureDialog::SavePng(const QString& path) const
 void NightPictureDialog::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    PaintNightPlot(painter, QRect(8, 8, kNightPlotWidth, kNightPlotHeight), events_,
+    PaintNightPlot(painter, QRect(8, 8, kNightPlotWidth, kNightPlotHeight), record_,
                    TranslatedLabels());
 }
 

@@ -7,8 +7,9 @@
 #include <QDialog>
 #include <QString>
 
-#include "night/night_events.h"
+#include "night/night_record.h"
 
+class QLabel;
 class QPushButton;
 
 namespace yumo
@@ -21,8 +22,13 @@ class NightPictureDialog final : public QDialog
 public:
     explicit NightPictureDialog(QWidget* parent = nullptr);
 
-    void ShowEvents(std::vector<NightEvent> events);
-    const std::vector<NightEvent>& events() const { return events_; }
+    // A record made ready for the picture (night/night_record.h); the note line is cleared.
+    void ShowRecord(NightRecord record);
+    const std::vector<NightEvent>& events() const { return record_.events; }
+    const NightRecord& record() const { return record_; }
+    // A quiet line beside the buttons (the record could not be kept); empty hides it.
+    void ShowNote(const QString& note);
+    QString note() const;
     // The picture at its full size into `path` (atomically); false when it cannot be written.
     bool SavePng(const QString& path) const;
 
@@ -32,7 +38,8 @@ protected:
 private:
     void ChooseAndSave();
 
-    std::vector<NightEvent> events_;
+    NightRecord record_;
+    QLabel* note_;
     QPushButton* save_;
     QPushButton* close_;
 };

@@ -179,6 +179,44 @@ TEST(AtomicFile, ASaveRemovesTheTemporaryFilesOfKilledSavesButNotOfRunningOnes)
     EXPECT_EQ(test::ReadBytesFile(target), (std::vector<uint8_t>{'r', 'u', 'n'}));
 }
 
+// Names up to the file system's limit save (their temporary files named after the names'
+// start), and a killed save of such a name is cleaned up too; a write-protected target is
+// refused and stays as it was, even for root.
+TEST(AtomicFile, LongNamesSaveAndWriteProtectedTargetsAreRefused)
+{
+    test::TempDir dir;
+    std::string japanese;
+    for (int i = 0; i < 85; ++i)
+    {
+        japanese += "夢";
+    }
+    for (const std::string& name : {std::string(255, 'a'), japanese, std::string(244, 'b')})
+    {
+        const auto target = dir / name;
+        AtomicFile killed;
+        ASSERT_TRUE(OpenAtomicFile(killed, target)) << name.size();
+        EXPECT_LE(killed.tempPath.filename().string().size(), 255u);
+        const std::string stale = killed.tempPath.filename().string();
+        std::filesystem::copy_file(killed.tempPath,
+                                   dir / (stale.substr(0, stale.size() - 6) + "Zz9Zz9"));
+        AbandonAtomicFile(killed);
+        ASSERT_TRUE(WriteFileAtomically(target, {9})) << name.size();
+        EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{name});
+        std::filesystem::remove(target);
+    }
+
+    const auto locked = dir / "locked.ymv";
+    test::WriteBytesFile(locked, {1, 2});
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    AtomicFile file;
+    EXPECT_FALSE(OpenAtomicFile(file, locked));
+    EXPECT_EQ(file.problem, AtomicFileProblem::ReadOnlyTarget);
+    EXPECT_NE(DescribeAtomicFileFailure(file).find("書き込み禁止"), std::string::npos);
+    EXPECT_EQ(test::ReadBytesFile(locked), (std::vector<uint8_t>{1, 2}));
+    EXPECT_EQ(PermissionBits(locked), 0444u);
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"locked.ymv"});
+}
+
 TEST(AtomicFile, AFileOrWriterLeftUnfinishedIsAbandonedWithItsDescriptor)
 {
     test::TempDir dir;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDBusArgument>
@@ -15,6 +17,7 @@
 #include <QDBusMetaType>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QDateTime>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
@@ -29,6 +32,7 @@
 #include "gui/desktop/single_instance.h"
 #include "gui/desktop/sleep_inhibitor.h"
 #include "gui/desktop_session.h"
+#include "gui/plot/night_plot.h"
 #include "gui/private_bus.h"
 #include "gui/test_application.h"
 #include "gui/texts/language.h"
@@ -548,6 +552,49 @@ TEST_F(DesktopSessionTest, GentleEntriesAndTimerButtonsChangeTheNightAndAreRemem
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }
 
+// A night whose record cannot be written says so once, quietly, beside its picture; the older
+// record kept in its place is shown with its own date, never as last night's.
+TEST_F(DesktopSessionTest, ANightThatCannotBeKeptSaysSoAndTheOlderRecordShowsItsDate)
+{
+    ShowWithDefaultVoice();
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent"), QStringLiteral("nobus"));
+    ApplySettings(SavedSettings{}, *state);
+    state->gentle.settings.sleepTimerFrames = 6 * kSampleRate;
+    const std::string older = std::string(kNightEventsHeader) +
+                              "0\t22:15:00.000\t0\t0\t0\t0\t50\t0\t0\t90\t0\tclip\n"
+                              "2945742\t07:45:00.000\t10\t0\t5\t0\t50\t0\t0\t90\t0\tclip\n";
+    const std::string path = QFile::encodeName(LastNightPath()).toStdString();
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    test::WriteTextFile(path, older);
+    const QDateTime written(QDate(2024, 5, 2), QTime(7, 46));
+    const timespec times[2] = {{written.toSecsSinceEpoch(), 0}, {written.toSecsSinceEpoch(), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    {
+        DesktopSession session(Parts(), SavedSettings{}, QString(), {none, none});
+        PressKey(Qt::Key_Return);
+        for (int i = 0; i < 5000 && NightPlays(state->phase); ++i)
+        {
+            PumpOfflineDevice(device);
+        }
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !session.nightPicture()->note().isEmpty(); }, 5000));
+        const QString note = session.nightPicture()->note();
+        EXPECT_TRUE(note.contains(QStringLiteral("保存できませんでした"))) << note.toStdString();
+        EXPECT_TRUE(note.contains(QStringLiteral("書き込み禁止"))) << note.toStdString();
+        const std::vector<uint8_t> kept = test::ReadBytesFile(path);
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), older);
+
+        session.ShowLastNight();
+        EXPECT_EQ(NightPlotTitle(session.nightPicture()->record()),
+                  QStringLiteral("2024-05-01 22:15 – 2024-05-02 07:45"));
+        EXPECT_TRUE(session.nightPicture()->note().isEmpty());
+    }
+    chmod(path.c_str(), 0644);
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
+}
+
 // A night the sleep timer ends is shown in its picture as it ends, the timer's end among its
 // marks, and kept as the last night; one ended by closing the window is not shown.
 TEST_F(DesktopSessionTest, ANightTheSleepTimerEndsIsPicturedWithTheTimersEnd)
@@ -571,6 +618,7 @@ TEST_F(DesktopSessionTest, ANightTheSleepTimerEndsIsPicturedWithTheTimersEnd)
                                  [&](const NightEvent& e) { return e.event == word; });
         };
         const std::vector<NightEvent>& shown = session.nightPicture()->events();
+        const size_t recorded = shown.size() + session.nightPicture()->record().thinnedOut;
         EXPECT_EQ(count(shown, "timer-end"), 1);
         EXPECT_EQ(count(shown, "fade-in"), 1);
         EXPECT_GE(count(shown, "clip"), 2);
@@ -581,7 +629,7 @@ TEST_F(DesktopSessionTest, ANightTheSleepTimerEndsIsPicturedWithTheTimersEnd)
             [&] {
                 return ReadNightEventsFile(QFile::encodeName(LastNightPath()).toStdString(), kept,
                                            why) &&
-                       kept.size() == shown.size();
+                       kept.size() == recorded;
             },
             5000));
         EXPECT_EQ(count(kept, "timer-end"), 1);

@@ -33,7 +33,8 @@ TEST(NightLog, RecordsAcrossMidnightAndKeepsOnlyTheLastNight)
         log.Clip(*state);
         log.Mark(*state, "sound-away");
         EXPECT_TRUE(log.recording());
-        ASSERT_TRUE(WriteLastNight(log.Finish()));
+        std::string why;
+        ASSERT_TRUE(WriteLastNight(log.Finish(), why)) << why;
         EXPECT_FALSE(log.recording());
     }
     std::vector<NightEvent> read;

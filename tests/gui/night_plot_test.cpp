@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <QDateTime>
 #include <QImage>
 
 #include "gui/plot/night_plot.h"
@@ -113,6 +114,56 @@ TEST(NightPlot, EveryEventOfTheFileIsAMarkOfItsColour)
     // One dream behind the depth curve, from the mumbles' first clip (kind 5) to the next clip
     // that is not dreamt.
     EXPECT_EQ(CountRuns(image, layout.depth.top() + 2, DreamColour()), 1);
+}
+
+// The title dates the record from when it was written: the night's end on that day, or the
+// day before when the write came just after midnight; unknown, only the hours.
+TEST(NightPlot, TheTitleGivesTheDateAndHoursOfTheRecord)
+{
+    struct Case
+    {
+        QDateTime written;
+        double firstMinute; // after 23:00
+        double lastMinute;
+        const char* title;
+    };
+    const Case cases[] = {
+        {QDateTime(QDate(2024, 5, 2), QTime(7, 50)), 10, 525,
+         "2024-05-01 23:10 – 2024-05-02 07:45"},
+        {QDateTime(QDate(2024, 5, 2), QTime(3, 0)), 90, 235, "2024-05-02 00:30 – 02:55"},
+        {QDateTime(QDate(2024, 5, 3), QTime(0, 2)), -120, 59, "2024-05-02 21:00 – 23:59"},
+        {QDateTime(), 10, 525, "23:10 – 07:45"},
+    };
+    for (const Case& c : cases)
+    {
+        NightRecord record;
+        record.events = {At(c.firstMinute, 0, kEventClip), At(c.lastMinute, 10, kEventClip)};
+        record.events[1].block -= record.events[0].block;
+        record.events[0].block = 0;
+        record.writtenAt = c.written.isValid() ? c.written.toSecsSinceEpoch() : -1;
+        EXPECT_EQ(NightPlotTitle(record).toStdString(), c.title);
+    }
+}
+
+// A block of 2^63 - 1 spun the tick loop for good: the record is cut to its night, drawn at
+// once, and the tool says what it left out.
+TEST(NightPlot, ARecordWithAHugeBlockIsDrawnAtOnce)
+{
+    test::TempDir dir;
+    test::WriteTextFile(
+        dir / "huge.tsv",
+        std::string(kNightEventsHeader) +
+            "0\t23:00:00.000\t0\t0\t0\t0\t50\t0\t0\t90\t0\tclip\n"
+            "9223372036854775807\t23:00:01.000\t1\t0\t30\t0\t50\t0\t0\t90\t0\tclip\n");
+    std::string err;
+    ASSERT_EQ(test::RunCommand(std::string(YUMO_TOOL_PATH) + " plot " +
+                                   (dir / "huge.tsv").string() + " " + (dir / "huge.png").string(),
+                               nullptr, &err),
+              0)
+        << err;
+    EXPECT_NE(err.find("1 lines lie outside the ten hours"), std::string::npos) << err;
+    QImage image;
+    EXPECT_TRUE(image.load(QString::fromStdString((dir / "huge.png").string())));
 }
 
 } // namespace

@@ -1,9 +1,16 @@
+#include <algorithm>
+#include <array>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "night/app_state.h"
 #include "night/night_events.h"
+#include "night/night_record.h"
 #include "support/test_support.h"
 #include "tools/figures/allocation_counter.h"
 
@@ -100,6 +107,109 @@ TEST(NightEvents, DamagedLinesAreRefusedByNumber)
     }
     EXPECT_FALSE(ParseNightEvents("block\tclock\n" + good, read, why));
     EXPECT_FALSE(ParseNightEvents("", read, why));
+}
+
+// A record is cut to one night: lines before the first one's time or more than ten hours after
+// it are left out and counted (a block of 2^63 - 1 froze the picture's tick loop); a file too
+// large, or a line too long, is refused before it is held.
+TEST(NightRecord, LinesOutsideTheNightAreLeftOutAndHugeFilesRefused)
+{
+    const std::string header(kNightEventsHeader);
+    const auto line = [](uint64_t block) {
+        return std::to_string(block) + "\t23:00:00.000\t1\t0\t30\t0\t50\t0\t0\t90\t0\tclip\n";
+    };
+    struct Case
+    {
+        const char* what;
+        std::string text;
+        size_t kept;
+        size_t leftOut;
+    };
+    const Case cases[] = {
+        {"block 2^63-1", header + line(0) + line(9223372036854775807u), 1, 1},
+        {"ten hours exactly", header + line(0) + line(kNightRecordBlocks), 2, 0},
+        {"a block past ten hours", header + line(5) + line(kNightRecordBlocks + 6) + line(9), 2, 1},
+        {"before the first", header + line(700) + line(699) + line(701), 2, 1},
+    };
+    test::TempDir dir;
+    for (const Case& c : cases)
+    {
+        test::WriteTextFile(dir / "night.tsv", c.text);
+        for (size_t columns : {size_t{0}, size_t{1000}})
+        {
+            NightRecord record;
+            std::string why;
+            ASSERT_TRUE(ReadNightRecord(dir / "night.tsv", columns, record, why)) << c.what;
+            EXPECT_EQ(record.events.size(), c.kept) << c.what;
+            EXPECT_EQ(record.leftOut, c.leftOut) << c.what;
+            EXPECT_GT(record.writtenAt, 0) << c.what;
+        }
+    }
+    const std::pair<std::string, std::string> refused[] = {
+        {header + line(0) + std::string(5000, '7') + "\n", "line 3 is longer than 4096 bytes"},
+        {"", "line 1 is not the events header"},
+    };
+    for (const auto& [text, reason] : refused)
+    {
+        test::WriteTextFile(dir / "bad.tsv", text);
+        NightRecord record;
+        std::string why;
+        EXPECT_FALSE(ReadNightRecord(dir / "bad.tsv", 1000, record, why));
+        EXPECT_EQ(why, reason);
+    }
+    test::WriteTextFile(dir / "large.tsv", header);
+    std::filesystem::resize_file(dir / "large.tsv", (size_t{64} << 20) + 1);
+    NightRecord record;
+    std::string why;
+    EXPECT_FALSE(ReadNightRecord(dir / "large.tsv", 1000, record, why));
+    EXPECT_EQ(why, "the events file is larger than 64 MB");
+}
+
+// Thinned to a few lines a column, whatever the record: every activity's first clip of a bin,
+// the depth's extremes and where dreams and absences begin and end stay.
+TEST(NightRecord, ThinningKeepsAFewLinesAColumnAndWhatTheyShow)
+{
+    constexpr size_t kColumns = 500;
+    std::vector<NightEvent> events;
+    for (uint64_t i = 0; i < 400000; ++i)
+    {
+        NightEvent e = Event(i * 7, 0, static_cast<int>(i % 12), kEventClip);
+        e.depth = static_cast<int32_t>(i * 37 % 121) - 10;
+        e.dreaming = (i / 1000) % 2 == 0 ? 1 : 0;
+        e.rolledOver = i % 5000 == 0 ? 1 : 0;
+        events.push_back(e);
+        if (i % 3001 == 0)
+        {
+            events.push_back(Event(i * 7, 0, 0, i % 2 == 0 ? kEventSoundAway : kEventSoundBack));
+        }
+    }
+    const NightRecord whole = MakeNightRecord(events, 0, 1);
+    const NightRecord thin = MakeNightRecord(events, kColumns, 1);
+    ASSERT_EQ(whole.events.size(), events.size());
+    EXPECT_LE(thin.events.size(), kColumns * 2 * 20);
+    EXPECT_EQ(thin.thinnedOut + thin.events.size(), events.size());
+    const auto summary = [](const NightRecord& r) {
+        std::array<size_t, 12> kinds{};
+        int lowest = 1000;
+        int highest = -1000;
+        size_t dreamChanges = 0;
+        bool dreaming = false;
+        for (const NightEvent& e : r.events)
+        {
+            if (e.event == kEventClip)
+            {
+                kinds[static_cast<size_t>(e.state)] += 1;
+                lowest = std::min(lowest, e.depth);
+                highest = std::max(highest, e.depth);
+                dreamChanges += (e.dreaming != 0) != dreaming ? 1 : 0;
+                dreaming = e.dreaming != 0;
+            }
+        }
+        return std::make_tuple(
+            std::count_if(kinds.begin(), kinds.end(), [](size_t n) { return n > 0; }), lowest,
+            highest, dreamChanges, r.events.back().block);
+    };
+    EXPECT_EQ(summary(thin), summary(whole));
 }
 
 // The window records within the room it took: no allocation per event, none kept beyond it.

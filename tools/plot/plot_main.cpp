@@ -11,8 +11,9 @@
 #include <QImage>
 
 #include "common/atomic_file.h"
+#include "common/utf16.h"
 #include "gui/plot/night_plot.h"
-#include "night/night_events.h"
+#include "night/night_record.h"
 
 int main(int argc, char** argv)
 {
@@ -26,21 +27,29 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication app(argc, argv);
-    std::vector<yumo::NightEvent> events;
+    yumo::NightRecord record;
     std::string why;
-    if (!yumo::ReadNightEventsFile(argv[1], events, why))
+    if (!yumo::ReadNightRecord(argv[1], yumo::NightPlotColumns(), record, why))
     {
-        std::fprintf(stderr, "refused: %s: %s\n", argv[1], why.c_str());
+        std::fprintf(stderr, "refused: %s: %s\n", yumo::EscapeControls(argv[1]).c_str(),
+                     why.c_str());
         return 1;
     }
-    const QImage image = yumo::DrawNightPlot(events);
+    if (record.leftOut > 0)
+    {
+        std::fprintf(stderr,
+                     "note: %zu lines lie outside the ten hours after the first line and are "
+                     "not drawn\n",
+                     record.leftOut);
+    }
+    const QImage image = yumo::DrawNightPlot(record);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG") ||
         !yumo::WriteFileAtomically(argv[2], std::vector<uint8_t>(png.begin(), png.end())))
     {
-        std::fprintf(stderr, "refused: cannot write %s\n", argv[2]);
+        std::fprintf(stderr, "refused: cannot write %s\n", yumo::EscapeControls(argv[2]).c_str());
         return 1;
     }
     return 0;
