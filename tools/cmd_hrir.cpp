@@ -9,9 +9,11 @@
 
 #include "audio/hrir_set.h"
 #include "common/text_numbers.h"
+#include "common/utf16.h"
 #include "tools/command.h"
 #include "tools/hrir/hrir_measured.h"
 #include "tools/hrir/hrir_stats.h"
+#include "tools/hrir/sofa_precheck.h"
 
 namespace yumo::tool
 {
@@ -19,6 +21,14 @@ namespace
 {
 
 double Decibels(double gain) { return gain > 0.0 ? 20.0 * std::log10(gain) : -INFINITY; }
+
+// The refusal, and the kind of problem on a line of its own for the window's head chooser.
+int RefuseSofa(SofaProblem problem, const std::string& why)
+{
+    const int status = Refuse(why);
+    std::fprintf(stderr, "reason: %s\n", SofaProblemWord(problem));
+    return status;
+}
 
 // Reads and parses a response-set file; on failure `why` says what is wrong.
 bool ReadHrirFile(const std::string& path, HrirSet& set, std::string& why)
@@ -146,11 +156,25 @@ int RunFromSofa(const std::vector<std::string>& args)
 {
     std::vector<std::string> paths;
     HrirConversionOptions options;
-    for (const std::string& arg : args)
+    for (size_t i = 0; i < args.size(); ++i)
     {
+        const std::string& arg = args[i];
         if (arg == "--raw")
         {
             options.equalise = false;
+        }
+        else if (arg == "--time-limit")
+        {
+            double seconds = 0;
+            if (i + 1 >= args.size() ||
+                ParseTextDouble(args[i + 1], seconds) != TextNumberStatus::Ok || seconds < 0.1 ||
+                seconds > 3600)
+            {
+                return UsageError("hrir", "from-sofa",
+                                  "--time-limit takes seconds from 0.1 to 3600");
+            }
+            options.loadLimitMs = static_cast<int>(seconds * 1000);
+            ++i;
         }
         else if (arg.rfind("--", 0) == 0)
         {
@@ -168,13 +192,14 @@ int RunFromSofa(const std::vector<std::string>& args)
     HrirSet set;
     HrirConversionSummary summary;
     std::string why;
-    if (!ConvertSofaToHrirSet(paths[0], options, set, summary, why))
+    SofaProblem problem = SofaProblem::None;
+    if (!ConvertSofaToHrirSet(paths[0], options, set, summary, why, &problem))
     {
-        return Refuse(why);
+        return RefuseSofa(problem, why);
     }
     if (!WriteHrirSetFile(set, paths[1]))
     {
-        return Refuse("cannot write " + paths[1]);
+        return RefuseSofa(SofaProblem::NotWritten, "cannot write " + EscapeControls(paths[1]));
     }
     int directions = 0;
     for (int count : set.directionsPerRow)
@@ -208,6 +233,23 @@ int RunFromSofa(const std::vector<std::string>& args)
     return kExitOk;
 }
 
+int RunCheckSofa(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+    {
+        return UsageError("check", "sofa", "expected one FILE");
+    }
+    MeasuredHrir measured;
+    std::string why;
+    SofaProblem problem = SofaProblem::None;
+    if (!ReadSofaMeasurements(args[0], measured, why, &problem))
+    {
+        return RefuseSofa(problem, why);
+    }
+    std::printf("accepted: %zu measured directions\n", measured.directions.size());
+    return kExitOk;
+}
+
 int RunCheck(const std::vector<std::string>& args)
 {
     if (args.size() != 1)
@@ -229,14 +271,19 @@ const CommandRegistration kImportText(
      "read IR_elev.txt, IR_azim.txt, IR_L.txt and IR_R.txt from DIR and write a response-set file",
      RunImportText});
 const CommandRegistration kFromSofa(
-    {"hrir", "from-sofa", "IN.sofa OUT.bir [--raw]",
+    {"hrir", "from-sofa", "IN.sofa OUT.bir [--raw] [--time-limit SECONDS]",
      "convert a measured SOFA set (SimpleFreeFieldHRIR) into a response-set file: 44.1 kHz, 128 "
      "taps, whole-degree grid, diffuse-field equalised (--raw: not), speech at the source's "
-     "level with peaks at most -3 dBFS",
+     "level with peaks at most -3 dBFS; a file libmysofa does not read within the time limit "
+     "(20 s) is refused as damaged",
      RunFromSofa});
 const CommandRegistration kInfo({"hrir", "info", "FILE.bir",
                                  "print a response-set file's rows, directions and level figures",
                                  RunInfo});
+const CommandRegistration kCheckSofa({"check", "sofa", "FILE",
+                                      "read FILE as a measured SOFA set, as hrir from-sofa does: "
+                                      "prints accepted or refused: <why>",
+                                      RunCheckSofa});
 const CommandRegistration kCheck({"check", "hrir", "FILE",
                                   "read FILE as a response-set file: prints accepted or "
                                   "refused: <why>",

@@ -402,10 +402,42 @@
         <translation>Converting…</translation>
     </message>
     <message>
-        <source>この測定データから頭の形を作れませんでした。
-%1</source>
-        <translation>No head could be made from these measurements.
-%1</translation>
+        <source>SOFAファイル「%1」から頭の形を作れませんでした。
+%2</source>
+        <translation>No head could be made from the SOFA file &quot;%1&quot;.
+%2</translation>
+    </message>
+    <message>
+        <source>ファイルが途中で切れています（ダウンロードが終わっていないか、壊れています）。もう一度ダウンロードしてください。</source>
+        <translation>The file is cut short (its download did not finish, or it is damaged). Download it again.</translation>
+    </message>
+    <message>
+        <source>ファイルが壊れていて読めません。もう一度ダウンロードするか、別のSOFAファイルを選んでください。</source>
+        <translation>The file is damaged and cannot be read. Download it again, or choose another SOFA file.</translation>
+    </message>
+    <message>
+        <source>SOFAファイルではありません。頭部伝達関数の測定データ（.sofa）を選んでください。</source>
+        <translation>This is not a SOFA file. Choose a file of measured head-related responses (.sofa).</translation>
+    </message>
+    <message>
+        <source>このSOFAファイルは使えません（左右の耳の頭部伝達関数（SimpleFreeFieldHRIR）が必要です）。別のSOFAファイルを選んでください。</source>
+        <translation>This SOFA file cannot be used (it must hold head-related responses of both ears, SimpleFreeFieldHRIR). Choose another SOFA file.</translation>
+    </message>
+    <message>
+        <source>ファイルを読めません。ファイルがあり、読む権限があるかを確かめてください。</source>
+        <translation>The file cannot be read. Check that it exists and that you may read it.</translation>
+    </message>
+    <message>
+        <source>変換した頭の形を保存できませんでした。ホームフォルダの空きと権限を確かめてください。</source>
+        <translation>The converted head could not be saved. Check the free space and permissions of your home folder.</translation>
+    </message>
+    <message>
+        <source>変換が%1秒以内に終わりませんでした。ファイルが壊れているかもしれません。別のSOFAファイルを選んでください。</source>
+        <translation>The conversion did not finish within %1 seconds. The file may be damaged. Choose another SOFA file.</translation>
+    </message>
+    <message>
+        <source>変換するプログラムを実行できませんでした。Yumoをインストールし直してください。</source>
+        <translation>The program that converts could not be run. Install Yumo again.</translation>
     </message>
     <message>
         <source>この頭の形は読めません。

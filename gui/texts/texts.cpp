@@ -128,7 +128,24 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "使う"),
     QT_TRANSLATE_NOOP("Yumo", "中止"),
     QT_TRANSLATE_NOOP("Yumo", "変換中…"),
-    QT_TRANSLATE_NOOP("Yumo", "この測定データから頭の形を作れませんでした。\n%1"),
+    QT_TRANSLATE_NOOP("Yumo", "SOFAファイル「%1」から頭の形を作れませんでした。\n%2"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイルが途中で切れています（ダウンロードが終わっていないか、"
+                              "壊れています）。もう一度ダウンロードしてください。"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイルが壊れていて読めません。もう一度ダウンロードするか、"
+                              "別のSOFAファイルを選んでください。"),
+    QT_TRANSLATE_NOOP("Yumo", "SOFAファイルではありません。頭部伝達関数の測定データ（.sofa）を"
+                              "選んでください。"),
+    QT_TRANSLATE_NOOP("Yumo",
+                      "このSOFAファイルは使えません（左右の耳の頭部伝達関数"
+                      "（SimpleFreeFieldHRIR）が必要です）。別のSOFAファイルを選んでください。"),
+    QT_TRANSLATE_NOOP("Yumo", "ファイルを読めません。ファイルがあり、読む権限があるかを"
+                              "確かめてください。"),
+    QT_TRANSLATE_NOOP("Yumo", "変換した頭の形を保存できませんでした。ホームフォルダの空きと"
+                              "権限を確かめてください。"),
+    QT_TRANSLATE_NOOP("Yumo", "変換が%1秒以内に終わりませんでした。ファイルが壊れているかも"
+                              "しれません。別のSOFAファイルを選んでください。"),
+    QT_TRANSLATE_NOOP("Yumo", "変換するプログラムを実行できませんでした。Yumoを"
+                              "インストールし直してください。"),
     QT_TRANSLATE_NOOP("Yumo", "この頭の形は読めません。\n%1"),
     QT_TRANSLATE_NOOP("Yumo", "SOFA(*.sofa)"),
 };

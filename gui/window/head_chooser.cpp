@@ -17,6 +17,8 @@
 
 #include "audio/head_preview.h"
 #include "common/constants.h"
+#include "common/sofa_problem.h"
+#include "common/utf16.h"
 #include "gui/sound/preview_player.h"
 #include "gui/texts/live_texts.h"
 #include "gui/texts/texts.h"
@@ -28,6 +30,47 @@ namespace
 {
 
 constexpr int kPathRole = Qt::UserRole;
+// A measured set converts in a few seconds; the tool's own reading of the file stops at 20 s.
+constexpr int kConversionLimitMs = 90000;
+constexpr int kTimedOut = -2; // Finish's exit code when the limit stopped the tool
+
+// What went wrong, from the tool's "reason:" line, in the window's language with what to do.
+QString ReasonText(const QString& said, bool ran, bool timedOut)
+{
+    if (timedOut)
+    {
+        return Text(UiText::HeadWhyTooLong).arg(kConversionLimitMs / 1000);
+    }
+    if (!ran)
+    {
+        return Text(UiText::HeadWhyNoTool);
+    }
+    QString word;
+    for (const QString& line : said.split(QLatin1Char('\n')))
+    {
+        if (line.startsWith(QStringLiteral("reason: ")))
+        {
+            word = line.mid(8).trimmed();
+        }
+    }
+    switch (SofaProblemOfWord(word.toStdString()))
+    {
+    case SofaProblem::Cut:
+        return Text(UiText::HeadWhyCut);
+    case SofaProblem::NotSofa:
+        return Text(UiText::HeadWhyNotSofa);
+    case SofaProblem::Unsuitable:
+        return Text(UiText::HeadWhyUnsuitable);
+    case SofaProblem::Unreadable:
+        return Text(UiText::HeadWhyUnreadable);
+    case SofaProblem::NotWritten:
+        return Text(UiText::HeadWhyNotWritten);
+    case SofaProblem::Damaged:
+    case SofaProblem::None:
+        break;
+    }
+    return Text(UiText::HeadWhyDamaged); // a crash, or words the window does not know
+}
 
 } // namespace
 
@@ -88,6 +131,16 @@ HeadChooser::HeadChooser(const HrirSet& current, const QString& chosenPath, cons
         }
     });
     connect(listen_, &QPushButton::clicked, this, [this] { PlayComparison(); });
+    limit_.setSingleShot(true);
+    connect(&limit_, &QTimer::timeout, this, [this] {
+        if (process_ != nullptr)
+        {
+            process_->disconnect(this);
+            process_->kill();
+            process_->waitForFinished(2000);
+            Finish(kTimedOut, true);
+        }
+    });
     connect(cancel_, &QPushButton::clicked, this, &HeadChooser::CancelConversion);
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
     connect(use_, &QPushButton::clicked, this, [this] {
@@ -194,6 +247,7 @@ void HeadChooser::Convert(const QString& sofaPath)
     // Written beside its place under another name, so a cancelled or failed conversion leaves
     // nothing the list would show.
     partial_ = target_ + QStringLiteral(".part");
+    source_ = QString::fromStdString(EscapeControls(QFileInfo(sofaPath).fileName().toStdString()));
     process_ = new QProcess(this);
     process_->setProcessChannelMode(QProcess::SeparateChannels);
     connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
@@ -206,6 +260,7 @@ void HeadChooser::Convert(const QString& sofaPath)
         }
     });
     ShowBusy(true);
+    limit_.start(kConversionLimitMs);
     process_->start(toolPath_,
                     {QStringLiteral("hrir"), QStringLiteral("from-sofa"), sofaPath, partial_});
 }
@@ -224,6 +279,7 @@ void HeadChooser::CancelConversion()
     process->waitForFinished(2000);
     process->deleteLater();
     QFile::remove(partial_);
+    limit_.stop();
     ShowBusy(false);
     emit ConversionFinished(false);
 }
@@ -237,6 +293,7 @@ void HeadChooser::Finish(int exitCode, bool crashed)
     QProcess* process = std::exchange(process_, nullptr);
     const QString said = QString::fromUtf8(process->readAllStandardError()).trimmed();
     process->deleteLater();
+    limit_.stop();
     ShowBusy(false);
     const bool placed = !crashed && exitCode == 0 && QFile::exists(partial_) &&
                         (!QFile::exists(target_) || QFile::remove(target_)) &&
@@ -244,10 +301,10 @@ void HeadChooser::Finish(int exitCode, bool crashed)
     if (!placed)
     {
         QFile::remove(partial_);
-        // The tool's own words: its last line says why.
-        const QString why = said.isEmpty() ? toolPath_ : said.section(QLatin1Char('\n'), -1);
-        prompts_.ShowMessage(this, Text(UiText::HeadCaption), Text(UiText::HeadFailed).arg(why),
-                             MessageKind::Error);
+        // The file by its name and why in the window's words; the tool's English stays out.
+        const QString why = ReasonText(said, exitCode >= 0, exitCode == kTimedOut);
+        prompts_.ShowMessage(this, Text(UiText::HeadCaption),
+                             Text(UiText::HeadFailed).arg(source_, why), MessageKind::Error);
         emit ConversionFinished(false);
         return;
     }

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 
 #include "audio/hrir_set.h"
 
@@ -76,6 +77,8 @@ private:
     QProcess* process_ = nullptr;
     QString target_; // the set being made
     QString partial_;
+    QString source_; // the SOFA file's name, as the messages show it
+    QTimer limit_;   // the conversion's time limit
 };
 
 } // namespace yumo

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include "audio/head_preview.h"
 #include "gui/sound/preview_player.h"
 #include "gui/test_application.h"
+#include "gui/texts/texts.h"
 #include "gui/window/head_chooser.h"
 #include "gui/window_fixture.h"
 #include "support/night_data.h"
@@ -127,25 +129,41 @@ TEST_F(HeadChooserTest, ALargeSetConvertsWhileTheEventLoopGoesOn)
     EXPECT_EQ(again.Paths().size(), 2);
 }
 
-TEST_F(HeadChooserTest, ARefusalIsToldInTheToolsWordsAndACancelLeavesNothing)
+// A refusal names the SOFA file and says in the window's words what is wrong and what to do,
+// never the tool's path or its English; a cancel leaves nothing.
+TEST_F(HeadChooserTest, ARefusalNamesTheFileAndSaysWhyAndACancelLeavesNothing)
 {
     HeadChooser chooser(current, QString(), YUMO_TOOL_PATH, preview, prompts);
     test::WriteTextFile(dir / "not.sofa", "no measurements here\n");
-    chooser.Convert(QString::fromStdString((dir / "not.sofa").string()));
-    bool placed = true;
-    WaitForConversion(chooser, placed);
-    EXPECT_FALSE(placed);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_TRUE(prompts.messages[0].contains(QStringLiteral("\nrefused: ")))
-        << prompts.messages[0].toStdString();
-    EXPECT_EQ(chooser.Paths().size(), 1);
+    const std::string data = YUMO_TEST_DATA_DIR;
+    const std::pair<std::string, UiText> cases[] = {
+        {(dir / "not.sofa").string(), UiText::HeadWhyNotSofa},
+        {data + "/bad/sofa/cut_to_a_tenth.sofa", UiText::HeadWhyCut},
+        {data + "/bad/sofa/half_with_its_length_mended.sofa", UiText::HeadWhyDamaged},
+    };
+    for (const auto& [file, reason] : cases)
+    {
+        prompts.messages.clear();
+        chooser.Convert(QString::fromStdString(file));
+        bool placed = true;
+        WaitForConversion(chooser, placed);
+        EXPECT_FALSE(placed);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        const QString name =
+            QString::fromStdString(std::filesystem::path(file).filename().string());
+        EXPECT_TRUE(prompts.messages[0].endsWith(Text(UiText::HeadFailed).arg(name, Text(reason))))
+            << prompts.messages[0].toStdString();
+        EXPECT_FALSE(prompts.messages[0].contains(QStringLiteral("yumo-tool")));
+        EXPECT_EQ(chooser.Paths().size(), 1);
+    }
+    prompts.messages.clear();
 
     chooser.Convert(QStringLiteral("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa"));
     chooser.CancelConversion();
     EXPECT_FALSE(chooser.Converting());
     EXPECT_EQ(chooser.Paths().size(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(OwnHeadFolder().toStdString()));
-    EXPECT_EQ(prompts.messages.size(), 1u); // a cancel is no failure to report
+    EXPECT_TRUE(prompts.messages.empty()); // a cancel is no failure to report
 }
 
 } // namespace

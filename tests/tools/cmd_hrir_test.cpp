@@ -1,5 +1,6 @@
 // yumo-tool's response-set and filter commands, run as a user runs them.
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "audio/filter_set.h"
@@ -22,6 +23,43 @@ std::string Repeat(const std::string& text, int times)
         out += text;
     }
     return out;
+}
+
+// A damaged SOFA file is refused, never a crash: cut files by their superblock before libmysofa
+// sees them, files that crash or hang the library by its child process's end; each refusal says
+// its kind on a line of its own for the window.
+TEST(HrirCommands, FromSofaRefusesDamagedFilesWithTheirReason)
+{
+    struct Case
+    {
+        std::string file;
+        std::string options;
+        const char* reason;
+        const char* words;
+    };
+    const std::string data = YUMO_TEST_DATA_DIR;
+    const Case cases[] = {
+        {data + "/bad/sofa/cut_to_a_tenth.sofa", "", "cut",
+         "should be 43533 bytes long but has 4353"},
+        {data + "/bad/sofa/half_with_its_length_mended.sofa", "", "damaged", "crashed libmysofa"},
+        {data + "/sofa/damaged/bit_flipped_hangs_libmysofa.sofa", " --time-limit 1", "damaged",
+         "did not finish reading it within 1 s"},
+        {data + "/bad/sofa/text.sofa", "", "not-sofa", "not an HDF5 file"},
+        {data + "/sofa/delays_beyond_reach.sofa", "", "unsuitable", "the delays span"},
+    };
+    test::TempDir dir;
+    for (const Case& c : cases)
+    {
+        std::string err;
+        EXPECT_EQ(test::RunCommand(Tool() + " hrir from-sofa " + c.file + " " +
+                                       (dir / "out.bir").string() + c.options,
+                                   nullptr, &err),
+                  1)
+            << c.file;
+        EXPECT_NE(err.find(std::string("reason: ") + c.reason + "\n"), std::string::npos) << err;
+        EXPECT_NE(err.find(c.words), std::string::npos) << err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.bir")) << c.file;
+    }
 }
 
 TEST(HrirCommands, FromSofaOnTheMeasuredHeadListsFourteenRows)

@@ -9,6 +9,7 @@
 
 #include "audio/hrir_set.h"
 #include "tools/hrir/hrir_stats.h"
+#include "tools/hrir/sofa_precheck.h"
 
 namespace yumo
 {
@@ -33,6 +34,8 @@ struct HrirConversionOptions
     // Divide out the diffuse-field average (what every direction shares: the measuring
     // loudspeaker, the microphones, the ear canal), as headphone playback needs.
     bool equalise = true;
+    // How long libmysofa may take to read the file before it is taken for damaged.
+    int loadLimitMs = 20000;
 };
 
 struct HrirConversionSummary
@@ -87,12 +90,17 @@ bool BuildHrirSetFromMeasurements(const MeasuredHrir& measured,
 
 // Reads a SOFA (AES69, SimpleFreeFieldHRIR) file with libmysofa: not loudness-normalised,
 // not made minimum-phase, resampled to 44.1 kHz when it was measured at another rate, left ear
-// identified from the receiver positions.
+// identified from the receiver positions. The file's superblock is checked first (a cut file
+// is refused at once), and libmysofa reads it in a child process within a time limit, so a
+// file that crashes or hangs the library is refused as damaged. On failure `problem`, when
+// given, says what kind of failure it was.
 bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measured,
-                          std::string& why);
+                          std::string& why, SofaProblem* problem = nullptr,
+                          int limitMs = HrirConversionOptions{}.loadLimitMs);
 
-// ReadSofaMeasurements then BuildHrirSetFromMeasurements.
+// ReadSofaMeasurements then BuildHrirSetFromMeasurements (whose failures are Unsuitable).
 bool ConvertSofaToHrirSet(const std::filesystem::path& path, const HrirConversionOptions& options,
-                          HrirSet& set, HrirConversionSummary& summary, std::string& why);
+                          HrirSet& set, HrirConversionSummary& summary, std::string& why,
+                          SofaProblem* problem = nullptr);
 
 } // namespace yumo

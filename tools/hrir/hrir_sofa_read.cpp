@@ -18,6 +18,8 @@
 #include <mysofa.h>
 
 #include "common/byte_io.h"
+#include "common/utf16.h"
+#include "tools/hrir/child_run.h"
 #include "tools/hrir/hrir_measured.h"
 
 namespace yumo
@@ -35,6 +37,10 @@ using SofaHandle = std::unique_ptr<MYSOFA_HRTF, SofaFree>;
 constexpr size_t kMaxSofaFileBytes = 256u << 20;
 
 constexpr int kMaxDelaySamples = 1024;
+
+// The library reads a measured set in well under a second (its time limit is the caller's); a
+// damaged file may make it loop or ask for memory without end.
+constexpr uint64_t kLoadMemoryBytes = uint64_t{4} << 30;
 
 std::string SofaErrorName(int error)
 {
@@ -178,41 +184,25 @@ bool PlaceResponses(const MYSOFA_HRTF& hrtf, unsigned leftReceiver,
     return true;
 }
 
-} // namespace
-
-bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measured,
-                          std::string& why)
+// The library's part, run in a child process: the file's bytes are the child's copy.
+bool LoadWithLibrary(const std::vector<uint8_t>& bytes, const std::string& name,
+                     MeasuredHrir& measured, std::string& why, SofaProblem& problem)
 {
-    measured = MeasuredHrir{};
-    std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes, kMaxSofaFileBytes))
-    {
-    case FileReadResult::Ok:
-        break;
-    case FileReadResult::NotRegular:
-        why = path.string() + " is a folder, pipe or device, not a file";
-        return false;
-    case FileReadResult::TooLarge:
-        why = path.string() + " is larger than " + std::to_string(kMaxSofaFileBytes) + " bytes";
-        return false;
-    case FileReadResult::NotOpened:
-    case FileReadResult::ReadError:
-        why = "cannot read " + path.string();
-        return false;
-    }
+    problem = SofaProblem::Unsuitable;
     int error = MYSOFA_OK;
     SofaHandle hrtf(
         mysofa_load_data(reinterpret_cast<const char*>(bytes.data()), bytes.size(), &error));
-    bytes = {};
     if (!hrtf || error != MYSOFA_OK)
     {
-        why = "cannot read " + path.string() + " as SOFA: " + SofaErrorName(error);
+        why = "cannot read " + name + " as SOFA: " + SofaErrorName(error);
+        problem =
+            error == MYSOFA_UNSUPPORTED_FORMAT ? SofaProblem::Unsuitable : SofaProblem::Damaged;
         return false;
     }
     error = mysofa_check(hrtf.get());
     if (error != MYSOFA_OK)
     {
-        why = path.string() + ": " + SofaErrorName(error);
+        why = name + ": " + SofaErrorName(error);
         return false;
     }
 
@@ -221,7 +211,7 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
     double y0 = 0.0;
     if (!ReceiverY(*hrtf, 0, y0) || y0 == 0.0)
     {
-        why = path.string() + ": the receiver positions do not tell the left ear from the right";
+        why = name + ": the receiver positions do not tell the left ear from the right";
         return false;
     }
     const unsigned leftReceiver = y0 > 0.0 ? 0 : 1;
@@ -233,14 +223,13 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
 
     if (hrtf->DataSamplingRate.elements != 1 || hrtf->DataSamplingRate.values == nullptr)
     {
-        why = path.string() + ": one sample rate is needed";
+        why = name + ": one sample rate is needed";
         return false;
     }
     const double measuredRate = hrtf->DataSamplingRate.values[0];
     if (!(measuredRate >= 8000.0 && measuredRate <= 384000.0))
     {
-        why =
-            path.string() + ": sample rate " + std::to_string(measuredRate) + " Hz is implausible";
+        why = name + ": sample rate " + std::to_string(measuredRate) + " Hz is implausible";
         return false;
     }
     const size_t m = hrtf->M;
@@ -248,13 +237,13 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
         hrtf->DataIR.elements != m * 2 * hrtf->N || hrtf->SourcePosition.elements != 3 * m ||
         hrtf->SourcePosition.values == nullptr)
     {
-        why = path.string() + ": the sizes of the responses and positions do not match";
+        why = name + ": the sizes of the responses and positions do not match";
         return false;
     }
     std::vector<double> delays;
     if (!ReadDelays(*hrtf, kSampleRate / measuredRate, delays, why))
     {
-        why = path.string() + ": " + why;
+        why = name + ": " + why;
         return false;
     }
     if (measuredRate != kSampleRate)
@@ -262,7 +251,7 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
         error = mysofa_resample(hrtf.get(), static_cast<float>(kSampleRate));
         if (error != MYSOFA_OK || hrtf->DataIR.elements != m * 2 * hrtf->N)
         {
-            why = path.string() + ": resampling to 44.1 kHz failed: " + SofaErrorName(error);
+            why = name + ": resampling to 44.1 kHz failed: " + SofaErrorName(error);
             return false;
         }
         measured.notes.push_back(
@@ -280,18 +269,203 @@ bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measu
     }
     if (!PlaceResponses(*hrtf, leftReceiver, delays, measured, why))
     {
-        why = path.string() + ": " + why;
+        why = name + ": " + why;
         return false;
     }
     return true;
 }
 
+// What the child hands back: its answer, its words and, when it read the file, the
+// measurements. Read back with every size checked against what is left.
+std::vector<uint8_t> PackLoad(bool ok, const MeasuredHrir& measured, const std::string& why,
+                              SofaProblem problem)
+{
+    std::vector<uint8_t> out;
+    const auto appendText = [&out](const std::string& text) {
+        AppendU32(out, static_cast<uint32_t>(text.size()));
+        AppendBytes(out, text.data(), text.size());
+    };
+    const auto appendTaps = [&out](const std::vector<double>& taps) {
+        AppendU32(out, static_cast<uint32_t>(taps.size()));
+        for (double tap : taps)
+        {
+            AppendF64(out, tap);
+        }
+    };
+    AppendU32(out, ok ? 1 : 0);
+    AppendU32(out, static_cast<uint32_t>(problem));
+    appendText(why);
+    AppendU32(out, static_cast<uint32_t>(measured.notes.size()));
+    for (const std::string& note : measured.notes)
+    {
+        appendText(note);
+    }
+    AppendU32(out, static_cast<uint32_t>(measured.directions.size()));
+    for (const MeasuredDirection& d : measured.directions)
+    {
+        AppendF64(out, d.azimuth);
+        AppendF64(out, d.elevation);
+        AppendF64(out, d.distance);
+        appendTaps(d.left);
+        appendTaps(d.right);
+    }
+    return out;
+}
+
+bool UnpackLoad(const std::vector<uint8_t>& bytes, MeasuredHrir& measured, std::string& why,
+                SofaProblem& problem)
+{
+    ByteReader in = MakeByteReader(bytes);
+    const auto readText = [&in](std::string& text) {
+        const uint32_t size = ReadU32(in);
+        if (!in.ok || size > RemainingBytes(in))
+        {
+            in.ok = false;
+            return;
+        }
+        text.assign(reinterpret_cast<const char*>(in.data + in.pos), size);
+        SkipBytes(in, size);
+    };
+    const auto readTaps = [&in](std::vector<double>& taps) {
+        const uint32_t count = ReadU32(in);
+        if (!in.ok || count > RemainingBytes(in) / 8)
+        {
+            in.ok = false;
+            return;
+        }
+        taps.resize(count);
+        for (double& tap : taps)
+        {
+            tap = ReadF64(in);
+        }
+    };
+    const bool ok = ReadU32(in) == 1;
+    problem = static_cast<SofaProblem>(ReadU32(in));
+    readText(why);
+    measured.notes.resize(std::min<size_t>(ReadU32(in), RemainingBytes(in) / 4));
+    for (std::string& note : measured.notes)
+    {
+        readText(note);
+    }
+    measured.directions.resize(std::min<size_t>(ReadU32(in), RemainingBytes(in) / 32));
+    for (MeasuredDirection& d : measured.directions)
+    {
+        d.azimuth = ReadF64(in);
+        d.elevation = ReadF64(in);
+        d.distance = ReadF64(in);
+        readTaps(d.left);
+        readTaps(d.right);
+    }
+    return in.ok && RemainingBytes(in) == 0 && ok;
+}
+
+bool ReadSofaIsolated(const std::filesystem::path& path, int limitMs, MeasuredHrir& measured,
+                      std::string& why, SofaProblem& problem)
+{
+    measured = MeasuredHrir{};
+    std::vector<uint8_t> bytes;
+    problem = SofaProblem::Unreadable;
+    const std::string name = EscapeControls(path.string());
+    switch (ReadWholeFile(path, bytes, kMaxSofaFileBytes))
+    {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::NotRegular:
+        why = name + " is a folder, pipe or device, not a file";
+        return false;
+    case FileReadResult::TooLarge:
+        why = name + " is larger than " + std::to_string(kMaxSofaFileBytes) + " bytes";
+        return false;
+    case FileReadResult::NotOpened:
+    case FileReadResult::ReadError:
+        why = "cannot read " + name;
+        return false;
+    }
+    std::string said;
+    problem = CheckSofaSuperblock(bytes.data(), bytes.size(), said);
+    if (problem != SofaProblem::None)
+    {
+        why = name + ": " + said;
+        return false;
+    }
+    // libmysofa crashes or loops on some damaged files: it reads them in a child process that
+    // may take a few seconds and a few GB, and whose end is only an answer.
+    const ChildResult child = RunInChild(
+        [&] {
+            MeasuredHrir loaded;
+            std::string words;
+            SofaProblem kind = SofaProblem::None;
+            const bool ok = LoadWithLibrary(bytes, name, loaded, words, kind);
+            return PackLoad(ok, loaded, words, kind);
+        },
+        limitMs, kLoadMemoryBytes);
+    switch (child.outcome)
+    {
+    case ChildOutcome::Finished:
+        break;
+    case ChildOutcome::Crashed:
+        problem = SofaProblem::Damaged;
+        why = name + " is damaged: reading it crashed libmysofa" +
+              (child.signal != 0 ? " (signal " + std::to_string(child.signal) + ")" : "");
+        return false;
+    case ChildOutcome::TimedOut:
+    {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", limitMs / 1000.0);
+        problem = SofaProblem::Damaged;
+        why = name + " is damaged: libmysofa did not finish reading it within " + seconds + " s";
+        return false;
+    }
+    case ChildOutcome::NotRun:
+        problem = SofaProblem::Unreadable;
+        why = "cannot start a process to read " + name;
+        return false;
+    }
+    if (!UnpackLoad(child.output, measured, why, problem))
+    {
+        if (why.empty() || problem == SofaProblem::None)
+        {
+            problem = SofaProblem::Damaged;
+            why = name + " is damaged: reading it gave no answer";
+        }
+        measured = MeasuredHrir{};
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadSofaMeasurements(const std::filesystem::path& path, MeasuredHrir& measured,
+                          std::string& why, SofaProblem* problemOut, int limitMs)
+{
+    SofaProblem problem = SofaProblem::Unreadable;
+    const bool read = ReadSofaIsolated(path, limitMs, measured, why, problem);
+    if (problemOut != nullptr)
+    {
+        *problemOut = read ? SofaProblem::None : problem;
+    }
+    return read;
+}
+
 bool ConvertSofaToHrirSet(const std::filesystem::path& path, const HrirConversionOptions& options,
-                          HrirSet& set, HrirConversionSummary& summary, std::string& why)
+                          HrirSet& set, HrirConversionSummary& summary, std::string& why,
+                          SofaProblem* problem)
 {
     MeasuredHrir measured;
-    return ReadSofaMeasurements(path, measured, why) &&
-           BuildHrirSetFromMeasurements(measured, options, set, summary, why);
+    if (!ReadSofaMeasurements(path, measured, why, problem, options.loadLimitMs))
+    {
+        return false;
+    }
+    if (!BuildHrirSetFromMeasurements(measured, options, set, summary, why))
+    {
+        if (problem != nullptr)
+        {
+            *problem = SofaProblem::Unsuitable;
+        }
+        return false;
+    }
+    return true;
 }
 
 } // namespace yumo
