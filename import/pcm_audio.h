@@ -35,6 +35,11 @@ constexpr uint16_t kLinearPcmTag = 1;
 // it either: the byte length travels as a signed 32-bit value, and clips live in memory whole.
 constexpr size_t kMaxImportBytes = size_t{1} << 30;
 
+// 16-bit samples (interleaved when more than one channel) as an import record holds them, and
+// the format of such samples at 44.1 kHz.
+ImportedAudio MakeImportedAudio(const std::vector<int16_t>& samples);
+PcmFormat Pcm16Format(uint16_t channels);
+
 // Frees the buffer if set; returns 0.
 int ReleaseImportedAudio(ImportedAudio& audio);
 

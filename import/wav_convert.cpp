@@ -142,54 +142,138 @@ public:
             {
                 value += (DrawRandom(rng_) - DrawRandom(rng_)) / double{kRandomMax + 1};
             }
-            const double rounded = std::clamp(std::nearbyint(value), -32768.0, 32767.0);
-            out.push_back(static_cast<int16_t>(rounded));
+            const double rounded = std::nearbyint(value);
+            clipped_ += rounded < -32768.0 || rounded > 32767.0 ? 1 : 0;
+            out.push_back(static_cast<int16_t>(std::clamp(rounded, -32768.0, 32767.0)));
         }
     }
+
+    size_t clipped() const { return clipped_; }
 
 private:
     bool dither_;
     Rng rng_;
+    size_t clipped_ = 0; // samples beyond full scale, cut to it
 };
 
 } // namespace
 
-bool ReadWavFileFormat(const std::vector<uint8_t>& file, WavFileFormat& format)
+WavConversionCheck CheckWavConversion(const std::vector<uint8_t>& file)
 {
-    format = WavFileFormat{};
+    WavConversionCheck check;
+    WavFileFormat& format = check.format;
     if (file.size() < kRiffHeaderBytes || std::memcmp(file.data(), "RIFF", 4) != 0 ||
         std::memcmp(file.data() + 8, "WAVE", 4) != 0)
     {
-        return false;
+        return check;
     }
     Chunk fmt;
     Chunk data;
     if (!FindChunk(file, "fmt ", fmt) || fmt.bytes < kPlainFmtBytes ||
         !FindChunk(file, "data", data))
     {
-        return false;
+        return check;
     }
+    const auto refuse = [&check](const char* text, std::vector<std::string> values) {
+        check.verdict = WavConversion::Refused;
+        check.refusal = MessageFormat{text, std::move(values)};
+        return check;
+    };
     const uint8_t* body = file.data() + fmt.body;
     uint16_t code = 0;
-    if (!ReadFormatCode(body, fmt.bytes, format, code) ||
-        (code != kLinearPcmTag && code != kFloatTag))
+    if (!ReadFormatCode(body, fmt.bytes, format, code))
     {
-        return false;
+        return refuse(kConvertSubFormatText, {});
+    }
+    if (code != kLinearPcmTag && code != kFloatTag)
+    {
+        return refuse(kConvertFormatTagText, {std::to_string(code)});
     }
     format.type = code == kFloatTag ? WavSampleType::Float : WavSampleType::Integer;
     format.channels = LoadU16(body + 2);
     format.sampleRate = LoadU32(body + 4);
     format.blockAlign = LoadU16(body + 12);
     format.bitsPerSample = LoadU16(body + 14);
-    if (!WidthFits(format) || format.channels == 0 || format.channels > kMostChannels ||
-        format.sampleRate < kLowestRate || format.sampleRate > kHighestRate ||
-        format.blockAlign != format.channels * format.bitsPerSample / 8)
+    if (format.sampleRate < kLowestRate || format.sampleRate > kHighestRate)
     {
-        return false;
+        return refuse(kConvertRateText,
+                      {std::to_string(format.sampleRate), std::to_string(kLowestRate),
+                       std::to_string(kHighestRate)});
+    }
+    if (format.channels == 0 || format.channels > kMostChannels)
+    {
+        return refuse(kConvertChannelsText,
+                      {std::to_string(format.channels), std::to_string(kMostChannels)});
+    }
+    if (!WidthFits(format))
+    {
+        const bool isFloat = format.type == WavSampleType::Float;
+        return refuse(kConvertBitsText,
+                      {isFloat ? kFloatSamplesWord : kIntegerSamplesWord,
+                       std::to_string(format.bitsPerSample), isFloat ? "32, 64" : "8, 16, 24, 32"});
+    }
+    const auto frameBytes = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
+    if (format.blockAlign != frameBytes)
+    {
+        return refuse(kConvertBlockAlignText,
+                      {std::to_string(format.blockAlign), std::to_string(format.channels),
+                       std::to_string(format.bitsPerSample), std::to_string(frameBytes)});
     }
     format.dataOffset = data.body;
     format.dataBytes = data.bytes / format.blockAlign * format.blockAlign;
-    return true;
+    const size_t frames = format.dataBytes / format.blockAlign;
+    const double expected =
+        std::ceil(static_cast<double>(frames) * kSampleRate / format.sampleRate);
+    if (expected > static_cast<double>(kMaxImportBytes / sizeof(int16_t)))
+    {
+        return refuse(kImportTooLargeText, {});
+    }
+    check.verdict =
+        ImportTakesFormat(format) ? WavConversion::ImportTakes : WavConversion::Convertible;
+    return check;
+}
+
+WavConversionCheck CheckWavConversionOfFile(const std::string& path)
+{
+    std::vector<uint8_t> file;
+    if (HasMp3Extension(path) || ReadWholeFile(path, file, kMaxImportBytes) != FileReadResult::Ok)
+    {
+        return WavConversionCheck{};
+    }
+    return CheckWavConversion(file);
+}
+
+void ReportWavConversionRefusal(const WavConversionCheck& check, Reporter& reporter)
+{
+    if (check.verdict != WavConversion::Refused || check.refusal.format.empty())
+    {
+        ReportWavRefusal(reporter, kNotWavText);
+        return;
+    }
+    if (check.refusal.arguments.empty())
+    {
+        ReportWavRefusal(reporter, check.refusal.format.c_str());
+        return;
+    }
+    ReportFormatted(reporter, check.refusal, kWavErrorCaption);
+}
+
+bool ReadWavFileFormat(const std::vector<uint8_t>& file, WavFileFormat& format)
+{
+    const WavConversionCheck check = CheckWavConversion(file);
+    format =
+        check.verdict == WavConversion::ImportTakes || check.verdict == WavConversion::Convertible
+            ? check.format
+            : WavFileFormat{};
+    return check.verdict == WavConversion::ImportTakes ||
+           check.verdict == WavConversion::Convertible;
+}
+
+std::string DescribeWavFileFormat(const WavFileFormat& format)
+{
+    return std::to_string(format.sampleRate) + " Hz, " + std::to_string(format.bitsPerSample) +
+           (format.type == WavSampleType::Float ? "-bit float, " : "-bit integer, ") +
+           std::to_string(format.channels) + (format.channels == 1 ? " channel" : " channels");
 }
 
 bool ImportTakesFormat(const WavFileFormat& format)
@@ -200,31 +284,23 @@ bool ImportTakesFormat(const WavFileFormat& format)
 
 bool WavFileConvertible(const std::string& path)
 {
-    std::vector<uint8_t> file;
-    WavFileFormat format;
-    return !HasMp3Extension(path) &&
-           ReadWholeFile(path, file, kMaxImportBytes) == FileReadResult::Ok &&
-           ReadWavFileFormat(file, format) && !ImportTakesFormat(format);
+    return CheckWavConversionOfFile(path).verdict == WavConversion::Convertible;
 }
 
 bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mono,
                      Reporter& reporter)
 {
     mono.clear();
-    WavFileFormat format;
-    if (!ReadWavFileFormat(file, format))
+    const WavConversionCheck check = CheckWavConversion(file);
+    if (check.verdict != WavConversion::Convertible && check.verdict != WavConversion::ImportTakes)
     {
-        ReportWavRefusal(reporter, kNotWavText);
+        ReportWavConversionRefusal(check, reporter);
         return false;
     }
+    const WavFileFormat& format = check.format;
     const size_t frames = format.dataBytes / format.blockAlign;
     const double ratio = double{kSampleRate} / format.sampleRate;
     const auto expected = static_cast<size_t>(std::ceil(static_cast<double>(frames) * ratio));
-    if (expected > kMaxImportBytes / sizeof(int16_t))
-    {
-        ReportWavRefusal(reporter, kImportTooLargeText);
-        return false;
-    }
     const bool resample = format.sampleRate != static_cast<uint32_t>(kSampleRate);
     const bool exact = !resample && format.channels == 1 && format.type == WavSampleType::Integer &&
                        format.bitsPerSample <= 16;
@@ -301,6 +377,11 @@ bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mon
         ReportWavRefusal(reporter, kNotWavText);
         mono.clear();
         return false;
+    }
+    if (quantiser.clipped() > 0)
+    {
+        ReportFormatted(reporter, kConvertClippedText, {std::to_string(quantiser.clipped())},
+                        kWavErrorCaption, MessageKind::Warning);
     }
     return true;
 }

@@ -35,6 +35,32 @@ struct WavFileFormat
 // Reads the "fmt " and "data" chunks; false when the file is no WAV this conversion can read.
 bool ReadWavFileFormat(const std::vector<uint8_t>& file, WavFileFormat& format);
 
+enum class WavConversion
+{
+    NotWav,      // no RIFF/WAVE with its fmt and data chunks: the import's refusal holds
+    ImportTakes, // canonical PCM at 44.1 kHz, 16 bits: nothing to convert
+    Convertible, // the conversion reads it
+    Refused,     // a WAV the conversion cannot read: `refusal` says which field, its value and
+                 // the values it takes
+};
+
+struct WavConversionCheck
+{
+    WavConversion verdict = WavConversion::NotWav;
+    WavFileFormat format; // as read, when the fmt chunk was there
+    MessageFormat refusal;
+};
+
+// What the conversion would make of the file, before anything is converted: an editor offers
+// the conversion exactly when it is Convertible (the size limit included).
+WavConversionCheck CheckWavConversion(const std::vector<uint8_t>& file);
+WavConversionCheck CheckWavConversionOfFile(const std::string& path);
+// Reports a Refused check's reason (or the not-a-WAV text) under "ファイルオープンエラー".
+void ReportWavConversionRefusal(const WavConversionCheck& check, Reporter& reporter);
+
+// "48000 Hz, 24-bit integer, 2 channels", for the tool's notes.
+std::string DescribeWavFileFormat(const WavFileFormat& format);
+
 // Whether the import takes the file as it stands (canonical PCM at 44.1 kHz, 16 bits).
 bool ImportTakesFormat(const WavFileFormat& format);
 
@@ -43,7 +69,8 @@ bool WavFileConvertible(const std::string& path);
 
 // The file's samples, every channel mixed to their mean, resampled to 44.1 kHz (very high
 // quality) and brought to 16 bits with triangular dither; a mono 16-bit file at 44.1 kHz is
-// taken as it stands. False after reporting why under "ファイルオープンエラー".
+// taken as it stands. False after reporting why under "ファイルオープンエラー". Samples beyond
+// full scale (floats may hold any size) are clipped, and a warning says how many.
 bool ConvertWavBytes(const std::vector<uint8_t>& file, std::vector<int16_t>& mono,
                      Reporter& reporter);
 bool ConvertWavFile(const std::string& path, std::vector<int16_t>& mono, Reporter& reporter);

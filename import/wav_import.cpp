@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "common/byte_io.h"
@@ -37,6 +38,7 @@ constexpr size_t kAvgBytesOffset = 28;
 constexpr size_t kDataSearchStart = 36;
 constexpr size_t kChunkHeaderBytes = 8; // tag and length
 constexpr uint16_t kAcceptedBits = 16;
+constexpr uint32_t kMaxFrameBytes = 0xFFFF; // the block alignment's range
 
 // The first "data" at or after the search start, or file.size() when there is none.
 size_t FindDataTag(const std::vector<uint8_t>& file)
@@ -125,6 +127,15 @@ int32_t ImportWavBytes(std::vector<uint8_t> file, ImportedAudio& audio, PcmForma
         format.bitsPerSample != kAcceptedBits)
     {
         ReportWavRefusal(reporter, kWrongRateOrWidthText);
+        return kImportFailed;
+    }
+    // A frame of 16-bit samples must fit the block alignment's 16 bits, or no clip can be made.
+    if (uint32_t{format.channels} * sizeof(int16_t) > kMaxFrameBytes)
+    {
+        ReportFormatted(
+            reporter, kImportChannelsText,
+            {std::to_string(format.channels), std::to_string(kMaxFrameBytes / sizeof(int16_t))},
+            kWavErrorCaption);
         return kImportFailed;
     }
 

@@ -13,6 +13,7 @@
 #include "common/text_numbers.h"
 #include "common/utf16.h"
 #include "common/wav_writer.h"
+#include "import/wav_convert.h"
 #include "tools/command.h"
 #include "voices/add_clip.h"
 #include "voices/voice_data_file.h"
@@ -165,12 +166,26 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
         }
         std::vector<int16_t> samples;
         AddClipResult result = CheckClipRoom(set, clip.kind, reporter);
-        if (result == AddClipResult::Added)
+        // A WAV the conversion reads is converted without the import's refusal first; one it
+        // cannot read is refused for the field that stops it.
+        const WavConversionCheck check =
+            convert ? CheckWavConversionOfFile(clip.path) : WavConversionCheck{};
+        const bool converting = check.verdict == WavConversion::Convertible;
+        if (result == AddClipResult::Added && converting)
         {
-            result = ImportVoiceClip(clip.path, samples, reporter, level);
-            if (convert && result == AddClipResult::ImportFailed)
+            result = ImportConvertedClip(clip.path, samples, reporter, level);
+        }
+        else if (result == AddClipResult::Added)
+        {
+            CapturingReporter imported;
+            result = ImportVoiceClip(clip.path, samples, imported, level);
+            if (result == AddClipResult::ImportFailed && check.verdict == WavConversion::Refused)
             {
-                result = ImportConvertedClip(clip.path, samples, reporter, level);
+                ReportWavConversionRefusal(check, reporter);
+            }
+            else
+            {
+                reporter.messages = std::move(imported.messages);
             }
         }
         if (result == AddClipResult::Added)
@@ -180,14 +195,20 @@ int AddClipsAndSave(const std::string& command, VoiceSet& set, const std::vector
         }
         if (result != AddClipResult::Added)
         {
-            return Refuse(clip.path + ": " +
+            return Refuse(EscapeControls(clip.path) + ": " +
                           (reporter.messages.empty() ? std::string("could not be imported")
                                                      : reporter.messages.back().text));
         }
-        if (!reporter.messages.empty())
+        if (converting)
         {
-            std::fprintf(stderr, "%s: %s\nconverted to mono 44.1 kHz 16-bit\n", clip.path.c_str(),
-                         reporter.messages.front().text.c_str());
+            std::fprintf(stderr, "%s: converted from %s to mono 44.1 kHz 16-bit\n",
+                         EscapeControls(clip.path).c_str(),
+                         DescribeWavFileFormat(check.format).c_str());
+        }
+        for (const UserMessage& message : reporter.messages)
+        {
+            std::fprintf(stderr, "%s: %s\n", EscapeControls(clip.path).c_str(),
+                         message.text.c_str());
         }
     }
     CapturingReporter reporter;

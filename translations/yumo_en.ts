@@ -308,8 +308,36 @@
         <translation>Preview Error</translation>
     </message>
     <message>
-        <source>44.1kHz、16ビット、モノラルに変換して追加しますか？</source>
-        <translation>Convert it to 44.1 kHz, 16-bit mono and add it?</translation>
+        <source>このファイルは%1です。44.1kHz、16ビット、モノラルに変換して追加しますか？</source>
+        <translation>This file is %1. Convert it to 44.1 kHz, 16-bit mono and add it?</translation>
+    </message>
+    <message>
+        <source>%1 kHz</source>
+        <translation>%1 kHz</translation>
+    </message>
+    <message>
+        <source>%1ビット</source>
+        <translation>%1 bit</translation>
+    </message>
+    <message>
+        <source>%1ビット浮動小数点</source>
+        <translation>%1-bit float</translation>
+    </message>
+    <message>
+        <source>モノラル</source>
+        <translation>mono</translation>
+    </message>
+    <message>
+        <source>ステレオ</source>
+        <translation>stereo</translation>
+    </message>
+    <message>
+        <source>%1チャンネル</source>
+        <translation>%1 channels</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
     <message>
         <source>変換の確認</source>
@@ -889,6 +917,46 @@ Distance=%2.1fm</translation>
     <message>
         <source>保存先のファイルは書き込み禁止になっています。書き込みを許可するか、別の名前で保存してください。</source>
         <translation>The target file is write-protected. Allow writing to it, or save under another name.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。チャンネル数が%1です（開けるのは1～%2チャンネルです）。</source>
+        <translation>This file cannot be opened. It has %1 channels (files of 1 to %2 channels can be opened).</translation>
+    </message>
+    <message>
+        <source>このファイルは変換できません。サンプリングレートが%1 Hzです（変換できるのは%2～%3 Hzです）。</source>
+        <translation>This file cannot be converted. Its sample rate is %1 Hz (rates of %2 to %3 Hz can be converted).</translation>
+    </message>
+    <message>
+        <source>このファイルは変換できません。チャンネル数が%1です（変換できるのは1～%2チャンネルです）。</source>
+        <translation>This file cannot be converted. It has %1 channels (files of 1 to %2 channels can be converted).</translation>
+    </message>
+    <message>
+        <source>このファイルは変換できません。%1のサンプルが%2ビットです（変換できるのは%3ビットです）。</source>
+        <translation>This file cannot be converted. Its %1 samples have %2 bits (%3 bits can be converted).</translation>
+    </message>
+    <message>
+        <source>整数</source>
+        <translation>integer</translation>
+    </message>
+    <message>
+        <source>浮動小数点</source>
+        <translation>floating-point</translation>
+    </message>
+    <message>
+        <source>このファイルは変換できません。ブロックアラインが%1バイトです（%2チャンネル、%3ビットでは%4バイトです）。</source>
+        <translation>This file cannot be converted. Its block alignment is %1 bytes (%2 channels of %3 bits take %4 bytes).</translation>
+    </message>
+    <message>
+        <source>このファイルは変換できません。フォーマットタグが%1です（変換できるのはリニアPCMの1と浮動小数点の3です）。</source>
+        <translation>This file cannot be converted. Its format tag is %1 (linear PCM, 1, and floating point, 3, can be converted).</translation>
+    </message>
+    <message>
+        <source>このファイルは変換できません。拡張形式のサブフォーマットが不明です（変換できるのはリニアPCMと浮動小数点です）。</source>
+        <translation>This file cannot be converted. Its extensible sub-format is unknown (linear PCM and floating point can be converted).</translation>
+    </message>
+    <message>
+        <source>このファイルには最大音量を超えるサンプルがあります。%1個のサンプルを最大音量で切り詰めて（クリップして）変換しました。</source>
+        <translation>This file holds samples beyond full scale. %1 samples were cut to full scale (clipped) in the conversion.</translation>
     </message>
     <message>
         <source>保存先は読み取り専用です。</source>

@@ -15,6 +15,19 @@ PreviewImport ImportForPreview(const std::string& path)
 {
     PreviewImport job;
     CapturingReporter reporter;
+    if (const WavConversionCheck check = CheckWavConversionOfFile(path);
+        check.verdict == WavConversion::Convertible)
+    {
+        std::vector<int16_t> mono;
+        job.ok = ConvertWavFile(path, mono, reporter) && !mono.empty();
+        if (job.ok)
+        {
+            job.audio = MakeImportedAudio(mono);
+            job.format = Pcm16Format(1);
+        }
+        job.messages = std::move(reporter.messages);
+        return job;
+    }
     job.ok = ImportAudioByExtension(path, job.audio, job.format, reporter) > 0;
     if (!job.ok)
     {
@@ -28,9 +41,22 @@ ClipImport ImportForAdd(const std::string& path, ClipLevel level)
 {
     ClipImport job;
     job.level = level;
+    // The conversion is offered before any refusal; a WAV it cannot read either is refused for
+    // the field that stops it.
+    const WavConversionCheck check = CheckWavConversionOfFile(path);
+    if (check.verdict == WavConversion::Convertible)
+    {
+        job.convertible = true;
+        job.format = check.format;
+        return job;
+    }
     CapturingReporter reporter;
     job.result = ImportVoiceClip(path, job.samples, reporter, level);
-    job.convertible = job.result == AddClipResult::ImportFailed && WavFileConvertible(path);
+    if (job.result == AddClipResult::ImportFailed && check.verdict == WavConversion::Refused)
+    {
+        reporter.messages.clear();
+        ReportWavConversionRefusal(check, reporter);
+    }
     job.messages = std::move(reporter.messages);
     return job;
 }

@@ -15,6 +15,7 @@
 
 #include "common/report.h"
 #include "import/pcm_audio.h"
+#include "import/wav_convert.h"
 #include "voices/add_clip.h"
 #include "voices/voice_set.h"
 
@@ -45,7 +46,10 @@ struct PreviewImport
 struct ClipImport
 {
     AddClipResult result = AddClipResult::ImportFailed;
-    bool convertible = false; // a WAV refused for its rate, width or samples that can be converted
+    // A WAV the import would refuse for its rate, width or samples but the conversion reads:
+    // nothing was imported yet, the conversion is offered first.
+    bool convertible = false;
+    WavFileFormat format;                 // the convertible file's format, to describe it
     ClipLevel level = ClipLevel::Matched; // as asked when the add began, for its conversion too
     std::vector<int16_t> samples;         // the new clip, padded to whole blocks
     std::vector<UserMessage> messages;
@@ -72,7 +76,8 @@ VoiceSetCopy BeginVoiceSetCopy(const VoiceSet& from);
 // Copies at most `maxSamples` more samples; true once the copy is whole.
 bool ContinueVoiceSetCopy(const VoiceSet& from, VoiceSetCopy& copy, size_t maxSamples);
 
-// The file as imported, by its extension.
+// The file as imported, by its extension; a WAV the import refuses but the conversion reads is
+// converted in memory (mono, 44.1 kHz, 16 bits) and played so.
 PreviewImport ImportForPreview(const std::string& path);
 // The file imported by its extension and converted to a clip, matched to the loudness target
 // unless its level is kept.

@@ -26,6 +26,22 @@ namespace
 
 std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// "48 kHz、24ビット、ステレオ" in the window's language.
+QString DescribeWavFormat(const WavFileFormat& format)
+{
+    const QString rate =
+        Text(UiText::WavRateKhz).arg(QString::number(format.sampleRate / 1000.0, 'g', 6));
+    const QString bits =
+        Text(format.type == WavSampleType::Float ? UiText::WavBitsFloat : UiText::WavBitsInteger)
+            .arg(format.bitsPerSample);
+    const QString channels = format.channels == 1 ? Text(UiText::WavMono)
+                             : format.channels == 2
+                                 ? Text(UiText::WavStereo)
+                                 : Text(UiText::WavChannels).arg(format.channels);
+    const QString separator = Text(UiText::WavListSeparator);
+    return rate + separator + bits + separator + channels;
+}
+
 } // namespace
 
 void VoiceEditor::Choose(int kind)
@@ -74,16 +90,16 @@ void VoiceEditor::FinishAdd(int kind, uint64_t generation, const QString& path, 
     {
         return; // the set it was meant for is gone
     }
-    reporter_.ReportAll(job.messages);
-    if (job.result == AddClipResult::ImportFailed && job.messages.empty())
+    // A file the conversion reads is offered for it first, described as it is; nothing was
+    // refused, and declining adds nothing.
+    if (job.convertible)
     {
-        ReportNotOpened(path);
-    }
-    // The refusal has been shown; a file that can be converted is then offered for it.
-    if (job.convertible &&
-        prompts_.AskYesNo(this, Text(UiText::ConvertCaption), Text(UiText::ConvertQuestion)) &&
-        generation == setGeneration_)
-    {
+        if (!prompts_.AskYesNo(this, Text(UiText::ConvertCaption),
+                               Text(UiText::ConvertQuestion).arg(DescribeWavFormat(job.format))) ||
+            generation != setGeneration_)
+        {
+            return;
+        }
         addGeneration_[static_cast<size_t>(kind)] = generation;
         ShowRowBusy(kind);
         RunOnWorker<ClipImport>(
@@ -92,6 +108,11 @@ void VoiceEditor::FinishAdd(int kind, uint64_t generation, const QString& path, 
                 FinishAdd(kind, generation, path, std::move(converted));
             });
         return;
+    }
+    reporter_.ReportAll(job.messages);
+    if (job.result == AddClipResult::ImportFailed && job.messages.empty())
+    {
+        ReportNotOpened(path);
     }
     if (job.result != AddClipResult::Added ||
         AppendClipSamples(state_.voices, kind, std::move(job.samples), path.toStdU16String(),

@@ -111,8 +111,15 @@ enum class UiText
     PreviewNoDevice,
     PreviewErrorCaption,
     // Converting a WAV the import refused, in the voice editor.
-    ConvertQuestion,
+    ConvertQuestion, // %1: the file's format, described by the pieces below
     ConvertCaption,
+    WavRateKhz,
+    WavBitsInteger,
+    WavBitsFloat,
+    WavMono,
+    WavStereo,
+    WavChannels,
+    WavListSeparator,
     // The night's picture (再生 → 昨夜の様子).
     MenuLastNight,
     LastNightCaption,

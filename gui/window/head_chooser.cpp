@@ -215,23 +215,8 @@ bool HeadChooser::PlayComparison()
     }
     const std::vector<int16_t> stereo =
         RenderHeadComparison(chosen, current_, MakeHeadPreviewPhrase());
-    ImportedAudio audio;
-    audio.allocated = true;
-    audio.buffer.resize(stereo.size() * sizeof(int16_t));
-    for (size_t i = 0; i < stereo.size(); ++i)
-    {
-        const auto value = static_cast<uint16_t>(stereo[i]);
-        audio.buffer[2 * i] = static_cast<uint8_t>(value & 0xFFu);
-        audio.buffer[2 * i + 1] = static_cast<uint8_t>(value >> 8);
-    }
-    audio.byteLength = static_cast<int32_t>(audio.buffer.size());
-    const PcmFormat format{kLinearPcmTag,
-                           kOutputChannels,
-                           kSampleRate,
-                           kSampleRate * kBytesPerFrame,
-                           kBytesPerFrame,
-                           16,
-                           0};
+    ImportedAudio audio = MakeImportedAudio(stereo);
+    const PcmFormat format = Pcm16Format(kOutputChannels);
     return preview_.Play(std::move(audio), format);
 }
 

@@ -175,31 +175,67 @@ TEST_F(EditorTest, AddEmptiesTheFieldOnlyOnSuccessAndItsMessagesStandOverTheEdit
     EXPECT_EQ(state->voices.catalog.sampleCount[ClipSlot(kKindSnore, 0)] % kFramesPerBlock, 0);
 }
 
-// A 48 kHz file: the import's refusal, then the offer to convert it; declined, nothing is
-// added; accepted, the clip is converted to 44.1 kHz mono and added.
-TEST_F(EditorTest, ARefusedRateIsOfferedForConversionAfterItsMessage)
+// WAVs from recorders and editors - 48 kHz 16-bit stereo, 48 kHz 24-bit stereo extensible,
+// 32-bit float - are offered for conversion first, described as they are, with no refusal
+// before; プレビュー plays them converted. Declined, nothing is added; accepted, the clip is
+// converted to 44.1 kHz mono. A WAV the conversion cannot read is refused once, for its field.
+TEST_F(EditorTest, ConvertibleWavsAreOfferedForConversionFirstAndPreviewedConverted)
 {
     ShowWithDefaultVoice();
     VoiceEditor& editor = OpenEditor();
-    WriteBytesFile(dir / "48k.wav", MakeWavBytes(std::vector<int16_t>(2 * 9600, 1000), 2, 48000));
-    const QString path = QString::fromStdString((dir / "48k.wav").string());
-    prompts.answers = {Answer::No};
-    Press(editor, kKindSnore, &EditorRow::add, path);
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[0], QStringLiteral("ファイルオープンエラー: このファイルは開けません。"
-                                               "44.1kHz、16ビットに変換してください。"));
-    EXPECT_EQ(prompts.shown[1], Text(UiText::ConvertQuestion));
-    EXPECT_EQ(Count(editor, kKindSnore), QStringLiteral("0/10"));
-    EXPECT_EQ(editor.row(kKindSnore).path->text(), path);
+    struct Case
+    {
+        const char* name;
+        test::WavSpec spec;
+        const char* described;
+    };
+    const Case cases[] = {
+        {"48k16.wav", {1, false, 2, 48000, 16}, "48 kHz、16ビット、ステレオ"},
+        {"48k24.wav", {1, true, 2, 48000, 24}, "48 kHz、24ビット、ステレオ"},
+        {"float.wav", {3, false, 1, 44100, 32}, "44.1 kHz、32ビット浮動小数点、モノラル"},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<std::vector<double>> frames(9600, std::vector<double>(c.spec.channels, 0.25));
+        WriteBytesFile(dir / c.name, test::MakeWavFile(c.spec, frames));
+        const QString path = QString::fromStdString((dir / c.name).string());
+        const int kind = kKindSnore;
+        const int before = state->voices.clipCounts[kind];
 
-    prompts.answers = {Answer::Yes};
-    Press(editor, kKindSnore, &EditorRow::add, path);
-    EXPECT_EQ(prompts.shown.size(), 4u);
-    EXPECT_EQ(Count(editor, kKindSnore), QStringLiteral("1/10"));
-    EXPECT_TRUE(editor.row(kKindSnore).path->text().isEmpty());
-    const int slot = ClipSlot(kKindSnore, 0);
-    EXPECT_EQ(state->voices.catalog.sampleCount[slot], 9216); // 8820 frames in whole blocks
-    EXPECT_NEAR(state->voices.samples[slot][4000], 1000, 2);
+        prompts.shown.clear();
+        Press(editor, kind, &EditorRow::preview, path);
+        ASSERT_TRUE(preview.playing) << c.name;
+        EXPECT_TRUE(prompts.shown.empty()) << prompts.shown[0].toStdString();
+        // Mono 16-bit at 44.1 kHz: 9600 frames at the file's rate, resampled.
+        EXPECT_NEAR(preview.lastBytes, 2.0 * 9600 * 44100 / c.spec.rate, 4) << c.name;
+        Press(editor, kind, &EditorRow::preview, path); // stops it
+
+        prompts.answers = {Answer::No};
+        Press(editor, kind, &EditorRow::add, path);
+        ASSERT_EQ(prompts.shown.size(), 1u) << c.name;
+        EXPECT_EQ(prompts.shown[0],
+                  Text(UiText::ConvertQuestion).arg(QString::fromUtf8(c.described)));
+        EXPECT_EQ(state->voices.clipCounts[kind], before);
+        EXPECT_EQ(editor.row(kind).path->text(), path);
+
+        prompts.answers = {Answer::Yes};
+        Press(editor, kind, &EditorRow::add, path);
+        EXPECT_EQ(prompts.shown.size(), 2u) << c.name; // the question, no refusal
+        ASSERT_EQ(state->voices.clipCounts[kind], before + 1);
+        EXPECT_TRUE(editor.row(kind).path->text().isEmpty());
+        const int slot = ClipSlot(kind, before);
+        EXPECT_EQ(state->voices.catalog.sampleCount[slot], c.spec.rate == 48000 ? 9216 : 9728);
+        EXPECT_NEAR(state->voices.samples[slot][4000], 8192, 3);
+    }
+
+    prompts.shown.clear();
+    WriteBytesFile(dir / "1hz.wav", test::MakeWavFile({1, false, 1, 1, 16}, {{0.5}, {0.5}}));
+    Press(editor, kKindSnore, &EditorRow::add, QString::fromStdString((dir / "1hz.wav").string()));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0],
+              QStringLiteral("ファイルオープンエラー: このファイルは変換できません。"
+                             "サンプリングレートが1 Hzです（変換できるのは1000～"
+                             "768000 Hzです）。"));
 }
 
 TEST_F(EditorTest, TheLimitMessageComesFirstAndAPreviewGoesOnUntilAnAddStopsIt)

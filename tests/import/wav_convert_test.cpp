@@ -17,65 +17,11 @@ namespace
 
 constexpr double kPi = 3.14159265358979323846;
 
-struct Format
-{
-    uint16_t tag = 1; // 1 PCM, 3 float; with `extensible` the sub-format's code
-    bool extensible = false;
-    uint16_t channels = 1;
-    uint32_t rate = 44100;
-    uint16_t bits = 16;
-};
+using Format = test::WavSpec;
 
-// A file with a LIST chunk before "fmt ", as editors write them; `frames` holds each frame's
-// channel values in [-1, 1).
 std::vector<uint8_t> MakeFile(const Format& f, const std::vector<std::vector<double>>& frames)
 {
-    std::vector<uint8_t> data;
-    for (const std::vector<double>& frame : frames)
-    {
-        for (double v : frame)
-        {
-            if (f.tag == 3)
-            {
-                const auto x = static_cast<float>(v);
-                AppendBytes(data, &x, 4);
-                continue;
-            }
-            const auto scaled = static_cast<int64_t>(std::llround(v * std::ldexp(1.0, f.bits - 1)));
-            const auto clamped = std::min<int64_t>(scaled, (int64_t{1} << (f.bits - 1)) - 1);
-            const auto raw = static_cast<uint32_t>(f.bits == 8 ? clamped + 128 : clamped);
-            AppendBytes(data, &raw, f.bits / 8u); // little-endian low bytes
-        }
-    }
-    std::vector<uint8_t> out;
-    AppendBytes(out, "RIFF", 4);
-    AppendU32(out, 0);
-    AppendBytes(out, "WAVE", 4);
-    AppendBytes(out, "LIST", 4);
-    AppendU32(out, 3);
-    AppendBytes(out, "abc\0", 4); // odd length, padded
-    AppendBytes(out, "fmt ", 4);
-    AppendU32(out, f.extensible ? 40 : 16);
-    AppendU16(out, f.extensible ? 0xFFFE : f.tag);
-    AppendU16(out, f.channels);
-    AppendU32(out, f.rate);
-    AppendU32(out, f.rate * f.channels * f.bits / 8u);
-    AppendU16(out, static_cast<uint16_t>(f.channels * f.bits / 8u));
-    AppendU16(out, f.bits);
-    if (f.extensible)
-    {
-        static constexpr uint8_t kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-        AppendU16(out, 22);
-        AppendU16(out, f.bits);
-        AppendU32(out, 0); // channel mask
-        AppendU16(out, f.tag);
-        AppendBytes(out, kTail, sizeof kTail);
-    }
-    AppendBytes(out, "data", 4);
-    AppendU32(out, static_cast<uint32_t>(data.size()));
-    AppendBytes(out, data.data(), data.size());
-    return out;
+    return test::MakeWavFile(f, frames);
 }
 
 double Tone(double seconds) { return 0.25 * std::sin(2 * kPi * 997.0 * seconds); }

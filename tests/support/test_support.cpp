@@ -1,11 +1,13 @@
 #include "support/test_support.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
 
+#include "common/byte_io.h"
 #include "common/wav_writer.h"
 
 namespace yumo::test
@@ -132,6 +134,56 @@ bool ResidentSizesAreMeaningful()
     // Without a writable clear_refs (some containers) the peak cannot be reset: nothing to
     // measure, rather than a check that passes on -1.
     return PeakResidentGrowth().Bytes() >= 0;
+}
+
+std::vector<uint8_t> MakeWavFile(const WavSpec& f, const std::vector<std::vector<double>>& frames)
+{
+    std::vector<uint8_t> data;
+    for (const std::vector<double>& frame : frames)
+    {
+        for (double v : frame)
+        {
+            if (f.tag == 3)
+            {
+                const auto x = static_cast<float>(v);
+                AppendBytes(data, &x, 4);
+                continue;
+            }
+            const auto scaled = static_cast<int64_t>(std::llround(v * std::ldexp(1.0, f.bits - 1)));
+            const auto clamped = std::min<int64_t>(scaled, (int64_t{1} << (f.bits - 1)) - 1);
+            const auto raw = static_cast<uint32_t>(f.bits == 8 ? clamped + 128 : clamped);
+            AppendBytes(data, &raw, f.bits / 8u); // little-endian low bytes
+        }
+    }
+    std::vector<uint8_t> out;
+    AppendBytes(out, "RIFF", 4);
+    AppendU32(out, 0);
+    AppendBytes(out, "WAVE", 4);
+    AppendBytes(out, "LIST", 4);
+    AppendU32(out, 3);
+    AppendBytes(out, "abc\0", 4); // odd length, padded
+    AppendBytes(out, "fmt ", 4);
+    AppendU32(out, f.extensible ? 40 : 16);
+    AppendU16(out, f.extensible ? 0xFFFE : f.tag);
+    AppendU16(out, f.channels);
+    AppendU32(out, f.rate);
+    AppendU32(out, f.rate * f.channels * f.bits / 8u);
+    AppendU16(out, static_cast<uint16_t>(f.channels * f.bits / 8u));
+    AppendU16(out, f.bits);
+    if (f.extensible)
+    {
+        static constexpr uint8_t kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        AppendU16(out, 22);
+        AppendU16(out, f.bits);
+        AppendU32(out, 0); // channel mask
+        AppendU16(out, f.tag);
+        AppendBytes(out, kTail, sizeof kTail);
+    }
+    AppendBytes(out, "data", 4);
+    AppendU32(out, static_cast<uint32_t>(data.size()));
+    AppendBytes(out, data.data(), data.size());
+    return out;
 }
 
 } // namespace yumo::test

@@ -160,8 +160,9 @@ TEST_F(VoiceToolTest, StereoClipsAreMixedDownOnTheWayIn)
     EXPECT_EQ(test::ReadBytesFile(Path("out/k00_0.wav")), test::MakeWavBytes(mono));
 }
 
-// A 96 kHz file: refused as it stands; with --convert the import's message is printed and the
-// clip added at half its frames.
+// A 96 kHz file: refused as it stands; with --convert it is converted without the import's
+// refusal, its format told, and the clip added at half its frames. A rate the conversion cannot
+// take is refused for it, with the range it takes.
 TEST_F(VoiceToolTest, ConvertAddsWhatTheImportRefuses)
 {
     const std::string set = Quote(Path("set.ymv"));
@@ -175,7 +176,14 @@ TEST_F(VoiceToolTest, ConvertAddsWhatTheImportRefuses)
     EXPECT_NE(err.find("44.1kHz、16ビットに変換してください。"), std::string::npos) << err;
     ASSERT_EQ(Run("voice add " + set + " --convert 4=" + Quote(Path("96k.wav")), nullptr, &err), 0)
         << err;
-    EXPECT_NE(err.find("44.1kHz、16ビットに変換してください。\nconverted"), std::string::npos)
+    EXPECT_EQ(err.find("44.1kHz、16ビットに変換してください。"), std::string::npos) << err;
+    EXPECT_NE(err.find("converted from 96000 Hz, 16-bit integer, 1 channel to mono"),
+              std::string::npos)
+        << err;
+    test::WriteBytesFile(Path("8hz.wav"), test::MakeWavBytes(std::vector<int16_t>(64, 500), 1, 8));
+    EXPECT_EQ(Run("voice add " + set + " --convert 4=" + Quote(Path("8hz.wav")), nullptr, &err), 1);
+    EXPECT_NE(err.find("サンプリングレートが8 Hzです（変換できるのは1000～768000 Hzです）"),
+              std::string::npos)
         << err;
     std::string out;
     ASSERT_EQ(Run("voice info " + set, &out), 0);
