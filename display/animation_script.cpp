@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <vector>
 
@@ -17,6 +18,13 @@ namespace
 {
 
 const char* const kScriptCaption = YUMO_TEXT("アニメーションスクリプトエラー");
+
+std::string FormatFloat(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
 
 enum class Read
 {
@@ -66,18 +74,32 @@ public:
         return Finish(status, item, false);
     }
 
-    // The time of an explicit step: one number up to 1, else a numerator and a divisor.
+    // The time of an explicit step: one number up to 1, else a numerator and a divisor. A
+    // step's end is a fraction of the animation: a divisor of 0 (or -0) or a negative time is
+    // no time at all.
     Read Time(float& value)
     {
         Read read = Float(value);
         if (read != Read::Ok || !(value > 1.0f))
         {
-            return read;
+            return read == Read::Ok ? CheckTime(value) : read;
         }
         float divisor = 0.0f;
+        const float numerator = value;
         read = Float(divisor);
         value = value / divisor;
+        if (read == Read::Ok && !(std::isfinite(value) && value >= 0.0f))
+        {
+            return Stop("the time " + FormatFloat(numerator) + " / " + FormatFloat(divisor) +
+                        " is not a finite time of 0 or more");
+        }
         return read;
+    }
+
+    // A single time, as a closing step gives it.
+    Read CheckTime(float value)
+    {
+        return value >= 0.0f ? Read::Ok : Stop("the time " + FormatFloat(value) + " is below 0");
     }
 
     // Problems with the number read last.
@@ -289,6 +311,10 @@ Read ReadGeneratedSteps(ScriptTokens& tokens, CharacterAnimation& table, int id,
         return read;
     }
     if (const Read read = tokens.Float(closingTime); read != Read::Ok)
+    {
+        return read;
+    }
+    if (const Read read = tokens.CheckTime(closingTime); read != Read::Ok)
     {
         return read;
     }

@@ -11,6 +11,7 @@
 #include "common/byte_io.h"
 #include "common/results.h"
 #include "common/ui_text.h"
+#include "common/utf16.h"
 #include "display/character_data_file.h"
 #include "display/picture_format.h"
 #include "display/picture_list.h"
@@ -42,6 +43,25 @@ bool LiesInside(const std::filesystem::path& base, const std::filesystem::path& 
     return inFolder == folder.end() || (std::next(inFolder) == folder.end() && inFolder->empty());
 }
 
+// The window's words for a picture the lists name but the build does not use: %1 the list, %2
+// its line, %3 the line's text (%4 the limit in MB).
+constexpr char kPictureOutsideText[] =
+    YUMO_TEXT("img/Image.txt と img/Mask.txt の画像の一部を使いません。\n（%1 の %2 行目"
+              "「%3」はデータフォルダの外にあります。）");
+constexpr char kPictureNotUsableText[] =
+    YUMO_TEXT("img/Image.txt と img/Mask.txt の画像の一部を使いません。\n（%1 の %2 行目"
+              "「%3」は使える画像（PNG、JPEG、BMP、GIF）ではないか、大きすぎます。）");
+constexpr char kPictureBudgetText[] =
+    YUMO_TEXT("img/Image.txt と img/Mask.txt の画像の一部を使いません。\n（%1 の %2 行目"
+              "「%3」で、画像とマスクが展開後 %4 MB を超えます。）");
+
+MessageFormat ShownProblem(const char* text, const char* list, int line, const std::string& path)
+{
+    return {text,
+            {list, std::to_string(line), EscapeControls(path),
+             std::to_string(kMaxDecodedCharacterBytes >> 20)}};
+}
+
 enum class PictureRead
 {
     Ok,
@@ -64,19 +84,19 @@ PictureRead ReadPictureFile(const std::filesystem::path& baseDir, const std::str
     const std::filesystem::path path = baseDir / line;
     if (!LiesInside(baseDir, path))
     {
-        why = "'" + line + "' lies outside the data folder";
+        why = "'" + EscapeControls(line) + "' lies outside the data folder";
         return PictureRead::Refused;
     }
     if (ReadWholeFile(path, bytes, kMaxPictureFileBytes) != FileReadResult::Ok)
     {
         bytes.clear();
-        why = "'" + line + "' cannot be read";
+        why = "'" + EscapeControls(line) + "' cannot be read";
         return PictureRead::Unreadable;
     }
     if (!RecognisePicture(bytes, info, why))
     {
         bytes.clear();
-        why = "'" + line + "' is " + why;
+        why = "'" + EscapeControls(line) + "' is " + why;
         return PictureRead::Refused;
     }
     return PictureRead::Ok;
@@ -119,14 +139,23 @@ PictureBuild BuildCharacterPictures(std::string_view imageList, const std::strin
         const int64_t bytes = read == PictureRead::Ok ? DecodedPictureBytes(info) : 0;
         if (read == PictureRead::Ok && total + 2 * bytes > kMaxDecodedCharacterBytes)
         {
-            why = "'" + line + "' would take the pictures and masks past " +
+            why = "'" + EscapeControls(line) + "' would take the pictures and masks past " +
                   std::to_string(kMaxDecodedCharacterBytes >> 20) + " MB decoded";
             read = PictureRead::Refused;
+            build.listEndShown =
+                ShownProblem(kPictureBudgetText, "img/Image.txt", build.count + 1, line);
         }
         if (read != PictureRead::Ok)
         {
             build.listEnd = why + where;
             build.refused = read == PictureRead::Refused;
+            if (build.refused && build.listEndShown.format.empty())
+            {
+                build.listEndShown =
+                    ShownProblem(LiesInside(baseDir, baseDir / line) ? kPictureNotUsableText
+                                                                     : kPictureOutsideText,
+                                 "img/Image.txt", build.count + 1, line);
+            }
             break;
         }
         const size_t slot = static_cast<size_t>(build.count);
@@ -149,13 +178,23 @@ PictureBuild BuildCharacterPictures(std::string_view imageList, const std::strin
                 read == PictureRead::Ok ? DecodedPictureBytes(info) - pictureBytes[slot] : 0;
             if (read == PictureRead::Ok && total + change > kMaxDecodedCharacterBytes)
             {
-                why = "mask '" + masks.paths[slot] + "' would take the pictures and masks past " +
+                why = "mask '" + EscapeControls(masks.paths[slot]) +
+                      "' would take the pictures and masks past " +
                       std::to_string(kMaxDecodedCharacterBytes >> 20) + " MB decoded";
                 read = PictureRead::Refused;
+                build.maskProblemShown =
+                    ShownProblem(kPictureBudgetText, "img/Mask.txt", i + 1, masks.paths[slot]);
             }
             if (read == PictureRead::Refused && build.maskProblem.empty())
             {
                 build.maskProblem = why + " (mask line " + std::to_string(i + 1) + ")";
+                if (build.maskProblemShown.format.empty())
+                {
+                    build.maskProblemShown = ShownProblem(
+                        LiesInside(baseDir, baseDir / masks.paths[slot]) ? kPictureNotUsableText
+                                                                         : kPictureOutsideText,
+                        "img/Mask.txt", i + 1, masks.paths[slot]);
+                }
             }
             if (read == PictureRead::Ok)
             {
@@ -187,16 +226,13 @@ int LoadCharacterPictures(AppState& state, const std::filesystem::path& workDir,
         const PictureBuild build =
             BuildCharacterPictures(imageList, haveMasks ? &masks : nullptr, workDir, *built);
         // A picture refused for its size or its place is told; the rest are used.
-        for (const std::string* problem :
-             {build.refused ? &build.listEnd : nullptr,
-              build.maskProblem.empty() ? nullptr : &build.maskProblem})
+        for (const MessageFormat* problem :
+             {build.refused ? &build.listEndShown : nullptr,
+              build.maskProblem.empty() ? nullptr : &build.maskProblemShown})
         {
             if (problem != nullptr)
             {
-                ReportFormatted(
-                    *state.reporter,
-                    YUMO_TEXT("img/Image.txt と img/Mask.txt の画像の一部を使いません。\n(%1)"),
-                    {*problem}, kCharacterCaption, MessageKind::Warning);
+                ReportFormatted(*state.reporter, *problem, kCharacterCaption, MessageKind::Warning);
             }
         }
         if (build.count > 0)

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/report.h"
 #include "night/app_state.h"
 #include "voices/character_animation.h"
 
@@ -21,6 +22,9 @@ struct PictureBuild
     bool refused = false;    // it ended at a picture refused (too large, outside the folder), not
                              // merely unreadable
     std::string maskProblem; // the first mask refused so, if any
+    // The same two in the window's words, the line's text with its control characters escaped.
+    MessageFormat listEndShown;
+    MessageFormat maskProblemShown;
 };
 
 // Reads the files the lists name, paths resolved against `baseDir`. The pictures end at the

@@ -11,6 +11,7 @@
 #include "common/atomic_file.h"
 #include "common/byte_io.h"
 #include "common/text_numbers.h"
+#include "common/utf16.h"
 #include "display/animation_script.h"
 #include "display/character_data_file.h"
 #include "display/character_pictures.h"
@@ -176,11 +177,12 @@ int RunBuild(const std::vector<std::string>& args)
     const PictureBuild build = BuildCharacterPictures(imageList, &masks, options.base, *pictures);
     if (build.count == 0)
     {
-        return Refuse("no picture was stored: " + build.listEnd);
+        return Refuse("no picture was stored: " + EscapeControls(build.listEnd));
     }
     if (!build.listEnd.empty())
     {
-        std::fprintf(stderr, "note: the picture list ends early: %s\n", build.listEnd.c_str());
+        std::fprintf(stderr, "note: the picture list ends early: %s\n",
+                     EscapeControls(build.listEnd).c_str());
     }
     if (!build.maskProblem.empty())
     {

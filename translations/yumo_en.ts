@@ -959,6 +959,22 @@ Distance=%2.1fm</translation>
         <translation>This file holds samples beyond full scale. %1 samples were cut to full scale (clipped) in the conversion.</translation>
     </message>
     <message>
+        <source>ボイスデータファイルではないか、壊れています。形式のバージョンが %1 です（1 以上です）。</source>
+        <translation>This is no voice-data file, or it is damaged: its format version is %1 (versions start at 1).</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルが壊れています。種類 %1・位置 %2 のボイスの圧縮データの後ろに %3 バイトの余分なデータがあります。</source>
+        <translation>The voice-data file is damaged: the compressed data of the clip of kind %1, position %2 is followed by %3 bytes that belong to no clip.</translation>
+    </message>
+    <message>
+        <source>ボイスデータファイルを書き込めませんでした。%1</source>
+        <translation>The voice-data file could not be written. %1</translation>
+    </message>
+    <message>
+        <source>位置情報を保存できませんでした。</source>
+        <translation>The position data could not be saved.</translation>
+    </message>
+    <message>
         <source>保存先は読み取り専用です。</source>
         <translation>The target is read-only.</translation>
     </message>
@@ -1004,9 +1020,21 @@ Distance=%2.1fm</translation>
     </message>
     <message>
         <source>img/Image.txt と img/Mask.txt の画像の一部を使いません。
-(%1)</source>
-        <translation>Some of the pictures in img/Image.txt and img/Mask.txt are not used.
-(%1)</translation>
+（%1 の %2 行目「%3」はデータフォルダの外にあります。）</source>
+        <translation>Some of the pictures of img/Image.txt and img/Mask.txt are not used.
+(Line %2 of %1, &quot;%3&quot;, lies outside the data folder.)</translation>
+    </message>
+    <message>
+        <source>img/Image.txt と img/Mask.txt の画像の一部を使いません。
+（%1 の %2 行目「%3」は使える画像（PNG、JPEG、BMP、GIF）ではないか、大きすぎます。）</source>
+        <translation>Some of the pictures of img/Image.txt and img/Mask.txt are not used.
+(Line %2 of %1, &quot;%3&quot;, is no usable picture (PNG, JPEG, BMP, GIF), or too large.)</translation>
+    </message>
+    <message>
+        <source>img/Image.txt と img/Mask.txt の画像の一部を使いません。
+（%1 の %2 行目「%3」で、画像とマスクが展開後 %4 MB を超えます。）</source>
+        <translation>Some of the pictures of img/Image.txt and img/Mask.txt are not used.
+(Line %2 of %1, &quot;%3&quot;, would take the decoded pictures and masks past %4 MB.)</translation>
     </message>
 </context>
 </TS>

@@ -9,15 +9,13 @@
 #include "common/utf16.h"
 #include "import/mp3_import.h"
 #include "import/wav_convert.h"
+#include "voices/voice_captions.h"
 #include "voices/voice_data_room.h"
 
 namespace yumo
 {
 namespace
 {
-
-const char* const kAddErrorCaption = YUMO_TEXT("ボイス追加エラー");
-const char* const kSaveErrorCaption = YUMO_TEXT("ymv保存エラー");
 
 // The shortest clip an add makes: one block of samples.
 constexpr int64_t kShortestClipBytes = int64_t{kFramesPerBlock} * kBytesPerSample;

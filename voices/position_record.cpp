@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "common/atomic_file.h"
 #include "common/byte_io.h"
@@ -90,11 +92,15 @@ int WritePositionRecord(const std::string& path, const PositionRecordInput& inpu
                         const KeyframeTracks& keyframes, const BlockTracks& blocks,
                         Reporter& reporter)
 {
+    std::error_code error;
+    const bool existed = std::filesystem::exists(std::filesystem::symlink_status(path, error));
     if (!WriteFileAtomically(path, MakePositionRecord(input, keyframes, blocks)))
     {
-        ReportMessage(reporter,
-                      YUMO_TEXT("位置情報を保存できませんでした。以前のファイルはそのままです。"),
-                      YUMO_TEXT("保存エラー"));
+        ReportMessage(
+            reporter,
+            existed ? YUMO_TEXT("位置情報を保存できませんでした。以前のファイルはそのままです。")
+                    : YUMO_TEXT("位置情報を保存できませんでした。"),
+            YUMO_TEXT("保存エラー"));
         return kWriteFailed;
     }
     return kOk;

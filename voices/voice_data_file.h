@@ -9,6 +9,7 @@
 
 #include "common/report.h"
 #include "import/pcm_audio.h"
+#include "voices/voice_captions.h"
 #include "voices/voice_set.h"
 
 namespace yumo
@@ -35,6 +36,8 @@ enum class VoiceDataProblem
     TotalTooLarge,        // the clips' byte sizes add up to more than kMaxVoiceDataSampleBytes
     StreamDamaged,        // the zlib stream is corrupt or ends before it is complete
     InflatedSizeMismatch, // the stream inflates to more or fewer bytes than the byte size
+    VersionOutOfRange,    // a format version of 0 or below (an empty or zeroed header)
+    BytesAfterStream,     // a record's length runs on past the end of its zlib stream
 };
 
 struct VoiceDataRefusal
@@ -55,8 +58,8 @@ std::string DescribeVoiceDataRefusal(const VoiceDataRefusal& refusal);
 // The same message as its format and values, so it can be translated whole.
 MessageFormat DescribeVoiceDataRefusalFormat(const VoiceDataRefusal& refusal);
 
-// Caption of the messages a refused load shows.
-extern const char* const kVoiceOpenErrorCaption;
+// The caption of the messages a refused load shows is kVoiceOpenErrorCaption
+// (voices/voice_captions.h).
 
 // Loads an image into `set`. On success the set holds the file's clips and the built-in kinds
 // and kOk is returned. On refusal the set is emptied (owner name included) apart from the

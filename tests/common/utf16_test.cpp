@@ -1,5 +1,7 @@
 #include <array>
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
 #include "common/utf16.h"
 
@@ -60,6 +62,27 @@ TEST(Utf16Field, ReadsAFieldWithoutTerminatorOnlyUpToItsCapacity)
 {
     const std::array<char16_t, 4> full = {u'w', u'x', u'y', u'z'};
     EXPECT_EQ(TerminatedUtf16(full.data(), full.size()), u"wxyz");
+}
+
+// Outside text echoed to a terminal or a window: control characters (an ESC sequence, CR, DEL,
+// a C1 control) and bytes that are no UTF-8 are shown as codes; Japanese and the rest stay.
+TEST(EscapeControls, ShowsControlsAndBadBytesAsCodesAndKeepsTheRest)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain/path.png", "plain/path.png"},
+        {"a\rb\x1b[2Jc\x7f", "a\\x0Db\\x1B[2Jc\\x7F"},
+        {"夢\xC2\x9B"
+         "31m",
+         "夢\\u{9B}31m"},
+        {"\xFF\xC3(", "\\xFF\\xC3("},
+        {"\xEF\xBF\xBD", "\xEF\xBF\xBD"},
+        {std::string("nul\0end", 7), "nul\\x00end"},
+    };
+    for (const auto& [text, shown] : cases)
+    {
+        EXPECT_EQ(EscapeControls(text), shown);
+        EXPECT_EQ(EscapeControls(EscapeControls(text)), shown);
+    }
 }
 
 } // namespace

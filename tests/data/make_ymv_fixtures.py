@@ -75,6 +75,12 @@ write('bad/ymv/byte_size_beyond_stream.ymv', image + record(b'') + record(tone(5
 image = minimal(55)
 write('bad/ymv/old_record_cut.ymv', image + tone(512) + tone(100))
 
+write('bad/ymv/all_zero_header.ymv', bytes(len(header(101))))
+
+stream = zlib.compress(tone(512), 9) + b'\x01\x02\x03'
+write('bad/ymv/bytes_after_stream.ymv',
+      minimal() + struct.pack('<i', len(stream)) + stream + record(tone(512)))
+
 seeds = '../../fuzz/corpus/fuzz_voice_data'
 os.makedirs(seeds, exist_ok=True)
 write(seeds + '/minimal_v101.ymv', valid)

@@ -110,16 +110,17 @@ TEST_F(CharacterBuildBounds, PathsLeadingOutOfTheDataFolderAreRefusedAndTold)
             .count,
         1);
 
-    // The window's start-up tells of it and uses the rest.
-    test::WriteTextFile(Data() / "img" / "Image.txt", "img/small.png\n../outside.png\n");
+    // The window's start-up tells of it in its own words, the line's control characters
+    // escaped, and uses the rest.
+    test::WriteTextFile(Data() / "img" / "Image.txt", "img/small.png\n../out\x1b[2Jside.png\n");
     CapturingReporter reporter;
     auto state = CreateAppState(reporter);
     EXPECT_EQ(LoadCharacterPictures(*state, Data()), kOk);
     EXPECT_EQ(state->characterPictures.count, 1);
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0].text,
-              "img/Image.txt と img/Mask.txt の画像の一部を使いません。\n('../outside.png' lies "
-              "outside the data folder (line 2))");
+              "img/Image.txt と img/Mask.txt の画像の一部を使いません。\n（img/Image.txt の 2 "
+              "行目「../out\\x1B[2Jside.png」はデータフォルダの外にあります。）");
 }
 
 } // namespace

@@ -374,11 +374,12 @@ TEST_F(EditorTest, AQuitWaitsForTheSaveAndOffersAnotherPlaceWhenItFailed)
     EXPECT_TRUE(window->isVisible()); // waiting for the save
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 20000));
 
-    // The failure was shown, then the question, then the save elsewhere; no other question.
+    // The failure was shown (of a new file: no word of a previous one), then the question, then
+    // the save elsewhere; no other question.
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0],
               QStringLiteral("ymv保存エラー: ボイスデータファイルを書き込めませんでした。"
-                             "保存先のフォルダがありません。以前のファイルはそのままです。"));
+                             "保存先のフォルダがありません。"));
     ASSERT_EQ(prompts.questions.size(), 1u);
     EXPECT_EQ(prompts.questions[0], Text(UiText::SaveFailedAtQuitQuestion));
     auto saved = std::make_unique<VoiceSet>();

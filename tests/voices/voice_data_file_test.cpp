@@ -387,6 +387,14 @@ const DamageCase kDamageCases[] = {
          PutI32At(b.bytes, Column(test::kAtSampleCounts, 0), 50000000);
      },
      VoiceDataProblem::ByteSizeTooLarge},
+    {"bytes after a record's stream",
+     [](DamageBase& b) {
+         const auto end =
+             b.bytes.begin() + static_cast<std::ptrdiff_t>(b.firstRecord + 4) + b.firstLength;
+         b.bytes.insert(end, {1, 2, 3});
+         PutI32At(b.bytes, b.firstRecord, b.firstLength + 3);
+     },
+     VoiceDataProblem::BytesAfterStream},
     {"corrupt stream", [](DamageBase& b) { b.bytes[b.firstRecord + 4 + 20] ^= 0x5A; },
      VoiceDataProblem::StreamDamaged},
     {"stream without its end",
@@ -414,13 +422,15 @@ const DamageCase kDamageCases[] = {
      VoiceDataProblem::RecordTruncated},
     {"a position record",
      [](DamageBase& b) {
-         // -1 reads as an old version; the record's music values land in the counts.
+         // -1 is no version a voice-data file has.
          PutI32At(b.bytes, 0, -1);
          PutI32At(b.bytes, 4, 101);
          PutI32At(b.bytes, 12, 520);
          PutI32At(b.bytes, test::kAtCounts, 1000);
      },
-     VoiceDataProblem::CountOutOfRange},
+     VoiceDataProblem::VersionOutOfRange},
+    {"an all-zero header", [](DamageBase& b) { b.bytes.assign(test::kHeaderBytes, 0); },
+     VoiceDataProblem::VersionOutOfRange},
 };
 
 class VoiceDataDamage : public ::testing::TestWithParam<DamageCase>

@@ -74,6 +74,7 @@ TEST(VoiceDataReading, AClaimCostsOnlyWhatTheFileHolds)
 
     // An empty old-version set followed by a sparse gigabyte that nothing needs to read.
     std::vector<uint8_t> empty(test::kHeaderBytes, 0);
+    test::PutI32At(empty, 0, 50);
     test::WriteBytesFile(dir / "tail.ymv", empty);
     std::filesystem::resize_file(dir / "tail.ymv", size_t{1} << 30);
 
