@@ -106,7 +106,9 @@ TEST_F(HeadChooserTest, ALargeSetConvertsWhileTheEventLoopGoesOn)
     bool placed = false;
     const std::chrono::milliseconds longest = WaitForConversion(chooser, placed);
     ASSERT_TRUE(placed) << (prompts.messages.empty() ? "" : prompts.messages.back().toStdString());
-    EXPECT_LT(longest.count(), 50);
+    // A conversion on the event loop would stop it for the whole conversion (seconds); the
+    // bound leaves room for a loaded machine and a sanitized build.
+    EXPECT_LT(longest.count(), 250);
     const QString made = OwnHeadFolder() + QStringLiteral("/MIT_KEMAR_normal_pinna.bir");
     EXPECT_EQ(chooser.Paths(), (QStringList{QString(), made}));
 

@@ -137,9 +137,13 @@ TEST(NightPlot, TheTitleGivesTheDateAndHoursOfTheRecord)
     for (const Case& c : cases)
     {
         NightRecord record;
-        record.events = {At(c.firstMinute, 0, kEventClip), At(c.lastMinute, 10, kEventClip)};
-        record.events[1].block -= record.events[0].block;
-        record.events[0].block = 0;
+        // Blocks count from the record's first event, which may lie before 23:00.
+        record.events = {At(0, 0, kEventClip), At(c.lastMinute - c.firstMinute, 10, kEventClip)};
+        const auto clockAt = [](double minute) {
+            return static_cast<uint32_t>((23 * 60 + minute) * 60000) % 86400000u;
+        };
+        record.events[0].clockMs = clockAt(c.firstMinute);
+        record.events[1].clockMs = clockAt(c.lastMinute);
         record.writtenAt = c.written.isValid() ? c.written.toSecsSinceEpoch() : -1;
         EXPECT_EQ(NightPlotTitle(record).toStdString(), c.title);
     }
