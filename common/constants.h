@@ -14,6 +14,7 @@ constexpr int kOutputChannels = 2;   // interleaved left then right
 constexpr int kBytesPerSample = 2;   // signed 16-bit little-endian
 constexpr int kBytesPerFrame = kOutputChannels * kBytesPerSample; // one stereo frame
 constexpr int kBytesPerBlock = kFramesPerBlock * kBytesPerFrame;
+constexpr int kSamplesPerBlock = kFramesPerBlock * kOutputChannels; // interleaved
 constexpr int kRenderWindowSamples = 2 * kFramesPerBlock; // source samples read per render
 constexpr int kConvolutionLength = kRenderWindowSamples + kHrirTapCount - 1;
 constexpr int kOutputBlockCount = 10; // blocks kept queued on the device (116 ms)

@@ -73,6 +73,7 @@ struct OutputStream
     std::array<int16_t, kRenderWindowSamples> overlapRight{}; // 512 used
     ClipObserver* clipObserver = nullptr; // not owned; told of each clip the refill starts
     uint64_t bytesWritten = 0;            // to the device since it was opened
+    uint64_t bytesReturned = 0;           // of the ten blocks, handed back since then
     HeardHistory heard;                   // what each block written showed, until heard
 };
 

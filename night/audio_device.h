@@ -30,6 +30,13 @@ public:
     virtual void Reset() = 0;
     // Forgets queued blocks without notifying and stops notifications.
     virtual void Close() = 0;
+    // The bytes heard (or passed in silence, or dropped) of those written since the last Open.
+    // False from a device that hands each block back once heard: what came back was heard.
+    virtual bool HeardSinceOpen(uint64_t& bytes)
+    {
+        (void)bytes;
+        return false;
+    }
 };
 
 } // namespace yumo

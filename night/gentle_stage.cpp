@@ -12,10 +12,8 @@ namespace yumo
 namespace
 {
 
-constexpr int kSamplesPerBlock = kFramesPerBlock * kOutputChannels;
-// The stage's frame count stands at the block being refilled; the ear is this far behind.
+// The stage's frame count stands at the block being refilled, which follows the primed ones.
 constexpr int64_t kQueuedFrames = int64_t{kOutputBlockCount} * kFramesPerBlock;
-constexpr int64_t kFramesPerMinute = int64_t{60} * kSampleRate;
 // The one-ear gain follows the blocks' power ratio with this share per block (about 50 ms).
 constexpr float kMonoFollow = 0.2f;
 
@@ -27,21 +25,58 @@ void Mark(const AppState& state, GentleMark mark)
     }
 }
 
-void StartFade(GentleStage& stage, int64_t start, int length, bool in, FadeOutEnd end)
+void StartFade(GentleStage& stage, int64_t start, int length, bool in)
 {
     stage.fadeStart = start;
     stage.fadeLength = std::max(length, 1);
     stage.fadeFrom = stage.gain;
     stage.fadingIn = in;
-    stage.fadeOutEnd = end;
-}
-
-bool FadingOut(const GentleStage& stage)
-{
-    return stage.fadeOutEnd != FadeOutEnd::None || stage.stopAtFrame >= 0;
 }
 
 int FadeFramesOrDefault(int frames) { return frames > 0 ? frames : kDefaultFadeFrames; }
+
+int TimerFadeFrames(const GentleStage& stage)
+{
+    return FadeFramesOrDefault(stage.settings.timerFadeFrames);
+}
+
+// Back from the timer's fade-out or its silence: the sound comes in again from where it stands.
+void FadeBackIn(AppState& state)
+{
+    GentleStage& stage = state.gentle;
+    stage.timerFading = false;
+    stage.timerDone = false;
+    if (stage.gain < 1.0f || (stage.fadeLength > 0 && !stage.fadingIn))
+    {
+        StartFade(stage, stage.frame, FadeFramesOrDefault(stage.settings.fadeFrames), true);
+        Mark(state, GentleMark::FadeIn);
+    }
+}
+
+// The sleep timer's course within the block starting at stage.frame: its fade-out begins so
+// as to reach silence at its end; what follows the end depends on the wake time as it stands.
+void RunSleepTimer(AppState& state, int64_t blockEnd)
+{
+    GentleStage& stage = state.gentle;
+    if (stage.timerEnd < 0 || stage.stopAtFrame >= 0)
+    {
+        return;
+    }
+    stage.timerStops = state.alarm.mode != kWakeUserSet;
+    const int64_t fadeAt = stage.timerEnd - TimerFadeFrames(stage);
+    if (!stage.timerFading && blockEnd > fadeAt)
+    {
+        const int64_t start = std::max(stage.frame, fadeAt);
+        StartFade(stage, start, static_cast<int>(stage.timerEnd - start), false);
+        stage.timerFading = true;
+        Mark(state, GentleMark::FadeOut);
+    }
+    if (stage.timerFading && !stage.timerDone && blockEnd > stage.timerEnd)
+    {
+        stage.timerDone = true;
+        Mark(state, GentleMark::TimerEnd);
+    }
+}
 
 // The marks and fades that begin within the block starting at stage.frame.
 void BeginBlock(AppState& state)
@@ -51,40 +86,25 @@ void BeginBlock(AppState& state)
     const int64_t blockEnd = stage.frame + kFramesPerBlock;
     if (stage.frame == kQueuedFrames && settings.fadeFrames > 0)
     {
-        StartFade(stage, stage.frame, settings.fadeFrames, true, FadeOutEnd::None);
+        StartFade(stage, stage.frame, settings.fadeFrames, true);
         Mark(state, GentleMark::FadeIn);
-    }
-    const bool wakeSet = state.alarm.mode == kWakeUserSet;
-    if (settings.sleepTimerFrames > 0 && !stage.timerDone)
-    {
-        const int64_t fadeAt = std::max(
-            stage.frame, settings.sleepTimerFrames - FadeFramesOrDefault(settings.timerFadeFrames));
-        if (!FadingOut(stage) && blockEnd > fadeAt)
-        {
-            StartFade(stage, fadeAt, static_cast<int>(settings.sleepTimerFrames - fadeAt), false,
-                      wakeSet ? FadeOutEnd::StaySilent : FadeOutEnd::StopNight);
-            Mark(state, GentleMark::FadeOut);
-        }
-        if (blockEnd > settings.sleepTimerFrames)
-        {
-            stage.timerDone = true;
-            Mark(state, GentleMark::TimerEnd);
-            if (stage.fadeOutEnd == FadeOutEnd::StopNight && stage.stopAtFrame < 0)
-            {
-                stage.stopAtFrame = settings.sleepTimerFrames;
-            }
-        }
     }
     const bool wakeCall = state.behaviourState == kKindWakeCall;
-    if (wakeCall && stage.silent)
+    const bool callBegins = wakeCall && !stage.calling;
+    stage.calling = wakeCall;
+    if (callBegins && stage.timerEnd >= 0 && stage.stopAtFrame < 0)
     {
-        // She calls at the set time even after the timer: the night comes back in.
-        stage.silent = false;
-        StartFade(stage, stage.frame, FadeFramesOrDefault(settings.fadeFrames), true,
-                  FadeOutEnd::None);
-        Mark(state, GentleMark::FadeIn);
+        // The timer was for falling asleep: her call is heard whole, never faded.
+        const bool faded = stage.timerFading;
+        stage.timerEnd = -1;
+        if (faded)
+        {
+            FadeBackIn(state);
+        }
     }
-    if (wakeCall && settings.wakeRampFrames > 0 && stage.wakeRampStart < 0)
+    RunSleepTimer(state, blockEnd);
+    if (callBegins && settings.wakeRampFrames > 0 &&
+        (stage.wakeRampStart < 0 || stage.frame >= stage.wakeRampStart + settings.wakeRampFrames))
     {
         stage.wakeRampStart = stage.frame;
         Mark(state, GentleMark::WakeRamp);
@@ -103,11 +123,6 @@ float FadeGain(GentleStage& stage, int64_t n)
     {
         stage.gain = stage.fadingIn ? 1.0f : 0.0f;
         stage.fadeLength = 0;
-        if (stage.fadeOutEnd == FadeOutEnd::StaySilent)
-        {
-            stage.silent = true;
-        }
-        stage.fadeOutEnd = FadeOutEnd::None;
         return stage.gain;
     }
     const double angle = t * std::numbers::pi / 2;
@@ -201,12 +216,20 @@ void ResetGentleStage(GentleStage& stage)
     stage.fadeLength = 0;
     stage.fadeFrom = stage.gain;
     stage.fadingIn = false;
-    stage.fadeOutEnd = FadeOutEnd::None;
     stage.stopAtFrame = -1;
-    stage.silent = false;
+    stage.timerEnd = -1;
+    if (stage.settings.sleepTimerFrames > 0)
+    {
+        stage.timerEnd =
+            std::max(stage.settings.sleepTimerFrames, stage.frame + TimerFadeFrames(stage));
+    }
+    stage.timerFading = false;
     stage.timerDone = false;
+    stage.timerStops = false;
+    stage.calling = false;
     stage.wakeRampStart = -1;
     stage.monoGain = 1.0f;
+    stage.startByte = 0;
     ResetPeakLimiter(stage.limiter);
 }
 
@@ -218,7 +241,7 @@ bool BeginGentleStop(AppState& state)
         return false;
     }
     const int length = FadeFramesOrDefault(stage.settings.fadeFrames);
-    StartFade(stage, stage.frame, length, false, FadeOutEnd::StopNight);
+    StartFade(stage, stage.frame, length, false);
     stage.stopAtFrame = stage.frame + length;
     Mark(state, GentleMark::FadeOut);
     return true;
@@ -226,14 +249,44 @@ bool BeginGentleStop(AppState& state)
 
 int SleepTimerMinutesLeft(const GentleStage& stage)
 {
-    const int64_t end = stage.settings.sleepTimerFrames;
-    if (end <= 0 || stage.timerDone)
+    if (stage.timerEnd < 0 || stage.timerDone)
     {
         return 0;
     }
-    const int64_t left =
-        std::max<int64_t>(end - std::max<int64_t>(stage.frame - kQueuedFrames, 0), 0);
-    return static_cast<int>((left + kFramesPerMinute - 1) / kFramesPerMinute);
+    const int64_t left = std::max<int64_t>(stage.timerEnd - stage.frame, 0);
+    return static_cast<int>((left + kMinuteFrames - 1) / kMinuteFrames);
+}
+
+void SetNightSleepTimer(AppState& state, int64_t frames)
+{
+    GentleStage& stage = state.gentle;
+    if (!GentleStageActive(stage.settings) || stage.stopAtFrame >= 0)
+    {
+        return; // 起きます's fade-out goes on whatever the timer says
+    }
+    if (stage.timerFading)
+    {
+        FadeBackIn(state);
+    }
+    stage.timerEnd =
+        frames > 0 ? stage.frame + std::max<int64_t>(frames, TimerFadeFrames(stage)) : -1;
+}
+
+void StepNightSleepTimer(AppState& state, int steps)
+{
+    const GentleStage& stage = state.gentle;
+    const int64_t step = kSleepTimerStepMinutes * kMinuteFrames;
+    if (stage.timerEnd < 0 || stage.timerDone)
+    {
+        if (steps > 0)
+        {
+            SetNightSleepTimer(state, std::min(steps * step, kSleepTimerFarthestFrames));
+        }
+        return;
+    }
+    const int64_t left = stage.timerEnd - stage.frame + steps * step;
+    SetNightSleepTimer(
+        state, left < kSleepTimerNearestFrames ? 0 : std::min(left, kSleepTimerFarthestFrames));
 }
 
 void MixGentleBlock(AppState& state, int16_t* out, float voiceGain, const GentleMusic& music)
@@ -271,7 +324,7 @@ void MixGentleBlock(AppState& state, int16_t* out, float voiceGain, const Gentle
     }
     for (int n = 0; n < kFramesPerBlock; ++n)
     {
-        const float g = stage.silent ? 0.0f : FadeGain(stage, stage.frame + n);
+        const float g = FadeGain(stage, stage.frame + n);
         x[2 * n] *= g;
         x[2 * n + 1] *= g;
     }
@@ -295,9 +348,26 @@ void MixGentleBlock(AppState& state, int16_t* out, float voiceGain, const Gentle
     stage.frame += kFramesPerBlock;
 }
 
-bool GentleStageEndsNight(const GentleStage& stage)
+int64_t GentleLastFrame(const GentleStage& stage)
 {
-    return stage.stopAtFrame >= 0 && stage.frame - kQueuedFrames >= stage.stopAtFrame;
+    int64_t last = stage.stopAtFrame;
+    if (last < 0 && stage.timerFading && stage.timerStops)
+    {
+        last = stage.timerEnd;
+    }
+    if (last < 0)
+    {
+        return -1;
+    }
+    // What leaves the limiter is what went in its look-ahead earlier.
+    return last + (stage.settings.limit ? kLimiterLookAheadFrames : 0);
+}
+
+bool GentleStageEndsNight(const GentleStage& stage, uint64_t heardBytes)
+{
+    const int64_t last = GentleLastFrame(stage);
+    return last >= 0 && stage.frame >= last &&
+           heardBytes >= stage.startByte + static_cast<uint64_t>(last) * kBytesPerFrame;
 }
 
 } // namespace yumo

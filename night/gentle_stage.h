@@ -41,10 +41,12 @@ public:
 
 struct GentleSettings
 {
-    int fadeFrames = 0; // the first clip's fade-in and 起きます's fade-out; 0: none
+    int fadeFrames = 0; // the first clip's fade-in; 0: none (起きます then fades over the default)
     int timerFadeFrames = kDefaultFadeFrames; // the sleep timer's fade-out
     int wakeRampFrames = 0;                   // the wake-up call's rise from -20 dB; 0: none
-    int64_t sleepTimerFrames = 0; // from the night's start to the timer's end; 0: no timer
+    // The timer a night starts with, from its first frame to the timer's end; 0: no timer.
+    // A change during the night moves that night's end (GentleStage::timerEnd) instead.
+    int64_t sleepTimerFrames = 0;
     bool limit = false;
     bool mono = false;
     bool swap = false;
@@ -59,14 +61,6 @@ int ClampSleepTimerMinutes(int minutes);
 // True when any setting asks the stage to run.
 bool GentleStageActive(const GentleSettings& settings);
 
-// What follows a fade-out that reached silence.
-enum class FadeOutEnd : uint8_t
-{
-    None,
-    StopNight,  // 起きます, closing the window, or a timer with no wake time set
-    StaySilent, // a timer's end with a wake time set: silent until the wake-up call
-};
-
 struct GentleStage
 {
     GentleSettings settings;
@@ -79,14 +73,19 @@ struct GentleStage
     int fadeLength = 0; // 0: no fade under way
     float fadeFrom = 0.0f;
     bool fadingIn = false;
-    FadeOutEnd fadeOutEnd = FadeOutEnd::None;
-    int64_t stopAtFrame = -1; // the night ends once the ear reaches this frame
-    bool silent = false;      // after the timer's end, until the wake-up call
-    bool timerDone = false;
+    int64_t stopAtFrame = -1; // 起きます's fade-out ends here and the night with it
+    // The sleep timer's end: the frame at which its fade-out reaches silence; -1: no timer.
+    int64_t timerEnd = -1;
+    bool timerFading = false; // its fade-out has begun (silence follows its end)
+    bool timerDone = false;   // its end has passed
+    bool timerStops = false;  // its end ends the night (no wake time set)
+    bool calling = false;     // the block before was her wake-up call
     int64_t wakeRampStart = -1;
     float monoGain = 1.0f;
+    // The output byte, counted as the device counts its heard bytes, of the night's frame 0.
+    uint64_t startByte = 0;
     PeakLimiter limiter;
-    std::array<float, kFramesPerBlock * kOutputChannels> mix{};
+    std::array<float, kSamplesPerBlock> mix{};
 };
 
 // A night starts: the course starts over (the settings stay).
@@ -99,6 +98,21 @@ bool BeginGentleStop(AppState& state);
 
 // The minutes left on the sleep timer, rounded up; 0 without a timer or after its end.
 int SleepTimerMinutesLeft(const GentleStage& stage);
+
+constexpr int64_t kMinuteFrames = int64_t{60} * kSampleRate;
+// A night's timer ends within this much from the present...
+constexpr int64_t kSleepTimerNearestFrames = kMinuteFrames;
+constexpr int64_t kSleepTimerFarthestFrames = kSleepTimerMostMinutes * kMinuteFrames;
+
+// ...set during a night to end `frames` from the block being mixed next (0 or less: off). An end
+// that falls inside the fade-out moves to where the fade, begun now, reaches silence. When the
+// timer's fade-out had begun (or its silence followed), its course starts again: the sound
+// fades back in from where it stands.
+void SetNightSleepTimer(AppState& state, int64_t frames);
+// ±15分 during a night: without a timer, +1 sets it 15 minutes from now and -1 does nothing;
+// with one, its end moves by 15 minutes a step, kept within the bounds above, and a step that
+// leaves less than the nearest turns it off.
+void StepNightSleepTimer(AppState& state, int steps);
 
 // The music sample heard on `side` (0 left, 1 right) of frame `frame` in 16-bit frames of
 // `channels` samples, packed as the music slot keeps them: one sample is heard on both sides.
@@ -123,8 +137,12 @@ struct GentleMusic
 // `voiceGain`, the music, then mono or swap, the fade and the limiter.
 void MixGentleBlock(AppState& state, int16_t* out, float voiceGain, const GentleMusic& music);
 
+// The frame the night ends with once the ear has heard it: 起きます's fade-out's end, or the
+// sleep timer's when no wake time is set, the limiter's delay included; -1 when none.
+int64_t GentleLastFrame(const GentleStage& stage);
+
 // After the refilled block went to the device: true when the night should end now, because
-// the block the ear has just heard reached the stop frame.
-bool GentleStageEndsNight(const GentleStage& stage);
+// the ear has heard `heardBytes` (the device's count) and with them the last frame.
+bool GentleStageEndsNight(const GentleStage& stage, uint64_t heardBytes);
 
 } // namespace yumo

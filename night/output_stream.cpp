@@ -14,8 +14,6 @@ namespace yumo
 namespace
 {
 
-constexpr int kSamplesPerBlock = kFramesPerBlock * kOutputChannels;
-
 bool IsPlayableSlot(const AppState& state)
 {
     return state.behaviourState >= 0 && state.behaviourState < kVoiceKindCount &&
@@ -183,6 +181,7 @@ bool OpenOutputStream(AppState& state, AudioDevice& device)
     }
     stream.device = &device;
     stream.bytesWritten = 0; // the device counts from its opening
+    stream.bytesReturned = 0;
     stream.heard.Clear();
     return true;
 }
@@ -191,6 +190,7 @@ bool PrimeStream(AppState& state)
 {
     OutputStream& stream = state.stream;
     ResetGentleStage(state.gentle);
+    state.gentle.startByte = stream.bytesWritten;
     for (int i = 0; i < kOutputBlockCount; ++i)
     {
         OutputBlock& block = stream.blocks[static_cast<size_t>(i)];
@@ -216,12 +216,13 @@ void EndNightOnDeviceFailure(AppState& state)
 
 int RefillBlock(AppState& state, int blockIndex)
 {
-    if (!NightPlays(state.phase))
+    // A buffer that is not one of the ten (an editor preview) is none of the stream's business.
+    if (blockIndex < 0 || blockIndex >= kOutputBlockCount)
     {
         return 0;
     }
-    // A buffer that is not one of the ten (an editor preview) is none of the stream's business.
-    if (blockIndex < 0 || blockIndex >= kOutputBlockCount)
+    state.stream.bytesReturned += kBytesPerBlock;
+    if (!NightPlays(state.phase))
     {
         return 0;
     }
@@ -266,12 +267,23 @@ int RefillBlock(AppState& state, int blockIndex)
     {
         stream.heard.Record(stream.bytesWritten, TakeHeardFacts(state, blockIndex));
         stream.bytesWritten += kBytesPerBlock;
-        if (GentleStageEndsNight(state.gentle))
+        if (GentleLastFrame(state.gentle) >= 0 &&
+            GentleStageEndsNight(state.gentle, HeardBytes(stream)))
         {
             StopNight(state); // the fade-out has been heard to its end
         }
     }
     return 0;
+}
+
+uint64_t HeardBytes(OutputStream& stream)
+{
+    uint64_t bytes = 0;
+    if (stream.device != nullptr && stream.device->HeardSinceOpen(bytes))
+    {
+        return bytes;
+    }
+    return stream.bytesReturned;
 }
 
 void ResetStream(AppState& state)

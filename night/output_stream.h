@@ -36,6 +36,10 @@ int RefillBlock(AppState& state, int blockIndex);
 // failure is reported once; the blocks still queued come back without being refilled.
 void EndNightOnDeviceFailure(AppState& state);
 
+// The bytes the ear has heard since the device was opened: as the device tells, or those of
+// the blocks it handed back when it hands each one back once heard.
+uint64_t HeardBytes(OutputStream& stream);
+
 // Resets the device (pending blocks come back and are not refilled).
 void ResetStream(AppState& state);
 

@@ -108,7 +108,7 @@ public:
     // often the server's stream ran dry.
     uint64_t PlayedPosition();
     // What was heard of the bytes written since the last Open; false when not open.
-    bool HeardSinceOpen(uint64_t& bytes);
+    bool HeardSinceOpen(uint64_t& bytes) override;
     uint64_t Underruns() const { return link_->Underruns(); }
 
 signals:

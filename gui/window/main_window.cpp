@@ -174,6 +174,10 @@ void MainWindow::Tick()
         close();
         return;
     }
+    if (afterFade_ && !NightPlays(state_.phase))
+    {
+        std::exchange(afterFade_, nullptr)();
+    }
     if (!isVisible() || isMinimized() || !seen_)
     {
         return;

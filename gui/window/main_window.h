@@ -144,6 +144,9 @@ private:
     void FinishMusicLoad(uint64_t job, const QString& path, PreparedMusicLoad prepared);
     bool SavePositionRecord();
     void EndNightBeforeLoad();
+    // A load that comes in during a night fades the night out first: true when `finish` was
+    // kept to run once the night is over.
+    bool FinishAfterFadeOut(std::function<void()> finish);
     void StepVolume(bool music, int step);
     void ResetVolume(bool music);
     void SetMusicOff(bool off);
@@ -189,11 +192,12 @@ private:
     uint64_t voiceLoadJob_ = 0;  // the voice-data load under way; 0 when none
     uint64_t musicLoadJob_ = 0;  // the music load under way; 0 when none
     VoiceEditor* voiceEditor_ = nullptr;
-    bool closeAfterSave_ = false; // a close waits for the editor's save
-    bool clipsGivenUp_ = false;   // its save failed and the user chose to quit without it
-    bool closeAfterFade_ = false; // a close waits for the night's fade-out
-    bool fadeClosed_ = false;     // the fade is over: the close goes through
-    QString voiceFile_;           // the voice-data file the live set was loaded from
+    bool closeAfterSave_ = false;     // a close waits for the editor's save
+    bool clipsGivenUp_ = false;       // its save failed and the user chose to quit without it
+    bool closeAfterFade_ = false;     // a close waits for the night's fade-out
+    bool fadeClosed_ = false;         // the fade is over: the close goes through
+    std::function<void()> afterFade_; // a load waiting for the night's fade-out
+    QString voiceFile_;               // the voice-data file the live set was loaded from
 };
 
 } // namespace yumo

@@ -2,6 +2,7 @@
 // volumes, the position record and the version box.
 
 #include <algorithm>
+#include <memory>
 
 #include <QFile>
 #include <QPushButton>
@@ -38,6 +39,21 @@ void MainWindow::EndNightBeforeLoad()
     {
         StopNight(state_);
     }
+}
+
+bool MainWindow::FinishAfterFadeOut(std::function<void()> finish)
+{
+    if (!NightPlays(state_.phase) || (!BeginGentleStop(state_) && state_.gentle.stopAtFrame < 0))
+    {
+        return false;
+    }
+    afterFade_ = std::move(finish); // a newer load supersedes an older one that waits
+    if (!timer_.isActive())
+    {
+        timer_.start(); // Tick runs it once the night is over
+    }
+    RepaintAll();
+    return true;
 }
 
 void MainWindow::LoadDefaultVoiceData(const QString& path)
@@ -98,10 +114,17 @@ void MainWindow::FinishVoiceLoad(uint64_t job, const QString& path, bool firstLo
     {
         return; // superseded
     }
+    auto held = std::make_shared<PreparedVoiceData>(std::move(prepared));
+    if (FinishAfterFadeOut([this, job, path, firstLoad, held] {
+            FinishVoiceLoad(job, path, firstLoad, std::move(*held));
+        }))
+    {
+        return;
+    }
     voiceLoadJob_ = 0;
     EndNightBeforeLoad();
     PrepareEditorForOtherSet();
-    const int result = InstallVoiceData(state_, std::move(prepared), device_);
+    const int result = InstallVoiceData(state_, std::move(*held), device_);
     TellEditorOfOtherSet(result == kOk ? path : QString());
     if (result == kFileNotOpened && !firstLoad)
     {
@@ -159,9 +182,15 @@ void MainWindow::FinishMusicLoad(uint64_t job, const QString& path, PreparedMusi
     {
         return; // superseded
     }
+    auto held = std::make_shared<PreparedMusicLoad>(std::move(prepared));
+    if (FinishAfterFadeOut(
+            [this, job, path, held] { FinishMusicLoad(job, path, std::move(*held)); }))
+    {
+        return;
+    }
     musicLoadJob_ = 0;
     EndNightBeforeLoad();
-    if (InstallMusicLoad(state_, std::move(prepared)) > 0)
+    if (InstallMusicLoad(state_, std::move(*held)) > 0)
     {
         client_->musicOnButton->setChecked(false);
         musicPath_ = path;
@@ -219,19 +248,37 @@ void MainWindow::StopNightCommand()
     RepaintAll();
 }
 
+// The chosen length is kept for the nights to come; a night under way ends that much from now.
 void MainWindow::SetSleepTimer(int minutes)
 {
-    state_.gentle.settings.sleepTimerFrames =
-        int64_t{ClampSleepTimerMinutes(minutes)} * 60 * kSampleRate;
+    const int64_t frames = int64_t{ClampSleepTimerMinutes(minutes)} * kMinuteFrames;
+    state_.gentle.settings.sleepTimerFrames = frames;
+    if (NightPlays(state_.phase))
+    {
+        SetNightSleepTimer(state_, frames);
+    }
     RepaintAll();
     emit Changed();
 }
 
-void MainWindow::StepSleepTimer(int steps) { SetSleepTimer(SleepTimerMinutes() + 15 * steps); }
+// The buttons step the chosen length as 設定 keeps it; during a night they move that night's end
+// from the present instead of setting it to the new length.
+void MainWindow::StepSleepTimer(int steps)
+{
+    state_.gentle.settings.sleepTimerFrames =
+        int64_t{ClampSleepTimerMinutes(SleepTimerMinutes() + kSleepTimerStepMinutes * steps)} *
+        kMinuteFrames;
+    if (NightPlays(state_.phase))
+    {
+        StepNightSleepTimer(state_, steps);
+    }
+    RepaintAll();
+    emit Changed();
+}
 
 int MainWindow::SleepTimerMinutes() const
 {
-    return static_cast<int>(state_.gentle.settings.sleepTimerFrames / (int64_t{60} * kSampleRate));
+    return static_cast<int>(state_.gentle.settings.sleepTimerFrames / kMinuteFrames);
 }
 
 int MainWindow::TimerMinutesLeft() const

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 #include <QAction>
@@ -543,6 +545,112 @@ TEST_F(WindowTest, ClosingDuringANightFadesHerOutThenCloses)
     EXPECT_EQ(gains.back(), 0.0f);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 2000));
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+// Hands blocks back as the server takes them, as the window's output does, with the ear 436 ms
+// behind what was sent and the unsent blocks ahead of that; what the server holds when the
+// output is reset is never heard.
+class LeadDevice final : public AudioDevice
+{
+public:
+    static constexpr uint64_t kLeadBytes = uint64_t{kSampleRate} * 436 / 1000 * kBytesPerFrame;
+
+    LeadDevice()
+    {
+        inner.sink = [this](const int16_t* data, size_t bytes) {
+            sent.insert(sent.end(), data, data + bytes / 2);
+        };
+    }
+    bool Open(const PcmFormat& format, BlockDone onBlockDone) override
+    {
+        sent.clear();
+        return inner.Open(format, std::move(onBlockDone));
+    }
+    bool Write(int blockIndex, const int16_t* data, size_t byteCount) override
+    {
+        return inner.Write(blockIndex, data, byteCount);
+    }
+    void Reset() override
+    {
+        uint64_t bytes = 0;
+        HeardSinceOpen(bytes);
+        heard.assign(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(bytes / 2));
+        inner.Reset();
+    }
+    void Close() override { inner.Close(); }
+    bool HeardSinceOpen(uint64_t& bytes) override
+    {
+        const uint64_t sentBytes = sent.size() * 2;
+        bytes = sentBytes > kLeadBytes ? sentBytes - kLeadBytes : 0;
+        return true;
+    }
+
+    OfflineDevice inner;
+    std::vector<int16_t> sent;
+    std::vector<int16_t> heard; // up to the ear's place when the output was last reset
+};
+
+// However a night is ended — 起きます, closing the window, a file dropped on it — the ear hears
+// its fade to the end: the last audible frame is the fade's last, and the 20 ms before it
+// stay below -50 dBFS.
+TEST_F(WindowTest, TheEarHearsTheFadeToItsEndThoughTheOutputRunsAhead)
+{
+    const QString music = QString::fromStdString(WriteMusicFile("tone.wav").string());
+    const QString voice = QString::fromStdString(WriteVoiceFile("other.ymv").string());
+    const std::pair<const char*, std::function<void()>> endings[] = {
+        {"起きます", [this] { PressKey(Qt::Key_Return); }},
+        {"closing", [this] { EXPECT_FALSE(window->close()); }},
+        {"a dropped voice file", [&] { Drop({QUrl::fromLocalFile(voice)}); }},
+    };
+    for (const auto& [name, end] : endings)
+    {
+        SCOPED_TRACE(name);
+        LeadDevice lead;
+        window = std::make_unique<MainWindow>(*state, lead, prompts);
+        ShowWithDefaultVoice();
+        Drop({QUrl::fromLocalFile(music)});
+        QCoreApplication::processEvents();
+        WaitForLoads();
+        ASSERT_EQ(state->music.musicOn, 1);
+        state->gentle.settings.fadeFrames = kDefaultFadeFrames;
+        state->gentle.settings.limit = true;
+        PressKey(Qt::Key_Return);
+        for (int i = 0; i < 400; ++i) // past the fade-in
+        {
+            PumpOfflineDevice(lead.inner);
+        }
+        end();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state->gentle.stopAtFrame >= 0; }, 20000));
+        const uint64_t lastByte =
+            state->gentle.startByte +
+            static_cast<uint64_t>(GentleLastFrame(state->gentle)) * kBytesPerFrame;
+        for (int i = 0; i < 1000 && NightPlays(state->phase); ++i)
+        {
+            PumpOfflineDevice(lead.inner);
+        }
+        ASSERT_FALSE(NightPlays(state->phase));
+        ASSERT_GE(lead.heard.size() * 2, lastByte);
+        const auto lastAudible = static_cast<size_t>(
+            std::find_if(lead.heard.rbegin(), lead.heard.rend(), [](int16_t s) { return s != 0; })
+                .base() -
+            lead.heard.begin());
+        EXPECT_LE(lastAudible * 2, lastByte);
+        EXPECT_GE(lastAudible * 2 + kSampleRate / 20 * kBytesPerFrame, lastByte); // within 50 ms
+        const size_t tail = 2 * kSampleRate / 50;                                 // 20 ms
+        const auto peak = [&](size_t from, size_t to) {
+            int p = 0;
+            for (size_t i = from; i < to; ++i)
+            {
+                p = std::max(p, std::abs(int{lead.heard[i]}));
+            }
+            return p;
+        };
+        EXPECT_LE(peak(lastAudible - tail, lastAudible), 103); // -50 dBFS
+        EXPECT_GT(peak(lastByte / 2 - 8 * kSampleRate, lastByte / 2 - 7 * kSampleRate), 500);
+        window->Tick();
+        EXPECT_FALSE(window->IsLoading()); // a dropped file is in once the night is over
+        window.reset();
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <utility>
 
 #include "night/behaviour.h"
 #include "night/output_stream.h"
@@ -251,6 +252,29 @@ TEST(GentleStage, OneEarKeepsTheStereoLoudnessAndSwapTradesTheSides)
     {
         ASSERT_EQ(swapped[i], stereo[i + 1]) << i;
         ASSERT_EQ(swapped[i + 1], stereo[i]) << i;
+    }
+}
+
+// A call that begins while her last rise is under way goes on with it; every later call rises
+// from -20 dB again.
+TEST(GentleStage, EveryCallAfterTheLastRiseRisesAgain)
+{
+    auto rig = MakeStreamRig(MakeTriangleClip(8, 8000));
+    rig->device.sink = nullptr;
+    Recorder recorder;
+    rig->state->gentle.observer = &recorder;
+    GentleSettings settings;
+    settings.wakeRampFrames = 44100;
+    PlayNight(*rig, settings, 100);
+    const std::pair<int, size_t> calls[] = {{0, 1}, {26, 1}, {260, 2}, {10, 2}, {90, 3}};
+    for (const auto& [blocksBefore, rises] : calls)
+    {
+        PumpBlocks(*rig, blocksBefore);
+        EnterBuiltInSilence(*rig->state, kKindWakeCall);
+        PumpBlocks(*rig, 4); // the two-block call and what follows it
+        EXPECT_EQ(std::count(recorder.marks.begin(), recorder.marks.end(), GentleMark::WakeRamp),
+                  static_cast<std::ptrdiff_t>(rises))
+            << blocksBefore;
     }
 }
 
