@@ -590,17 +590,24 @@ public:
     std::vector<int16_t> heard; // up to the ear's place when the output was last reset
 };
 
-// However a night is ended — 起きます, closing the window, a file dropped on it — the ear hears
-// its fade to the end: the last audible frame is the fade's last, and the 20 ms before it
-// stay below -50 dBFS.
+// However a night is ended — 起きます, closing the window, a file dropped on it, the sleep
+// timer — the ear hears its fade to the end: the last audible frame is the fade's last, and
+// the 20 ms before it stay below -50 dBFS.
 TEST_F(WindowTest, TheEarHearsTheFadeToItsEndThoughTheOutputRunsAhead)
 {
     const QString music = QString::fromStdString(WriteMusicFile("tone.wav").string());
     const QString voice = QString::fromStdString(WriteVoiceFile("other.ymv").string());
-    const std::pair<const char*, std::function<void()>> endings[] = {
-        {"起きます", [this] { PressKey(Qt::Key_Return); }},
-        {"closing", [this] { EXPECT_FALSE(window->close()); }},
-        {"a dropped voice file", [&] { Drop({QUrl::fromLocalFile(voice)}); }},
+    const std::pair<const char*, std::function<void(LeadDevice&)>> endings[] = {
+        {"起きます", [this](LeadDevice&) { PressKey(Qt::Key_Return); }},
+        {"closing", [this](LeadDevice&) { EXPECT_FALSE(window->close()); }},
+        {"a dropped voice file", [&](LeadDevice&) { Drop({QUrl::fromLocalFile(voice)}); }},
+        {"the sleep timer without a wake time",
+         [this](LeadDevice& lead) {
+             SetNightSleepTimer(*state, 5 * kSampleRate);
+             while (GentleLastFrame(state->gentle) < 0 && PumpOfflineDevice(lead.inner))
+             {
+             }
+         }},
     };
     for (const auto& [name, end] : endings)
     {
@@ -619,8 +626,8 @@ TEST_F(WindowTest, TheEarHearsTheFadeToItsEndThoughTheOutputRunsAhead)
         {
             PumpOfflineDevice(lead.inner);
         }
-        end();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return state->gentle.stopAtFrame >= 0; }, 20000));
+        end(lead);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return GentleLastFrame(state->gentle) >= 0; }, 20000));
         const uint64_t lastByte =
             state->gentle.startByte +
             static_cast<uint64_t>(GentleLastFrame(state->gentle)) * kBytesPerFrame;
