@@ -19,9 +19,9 @@ namespace yumo
 // the program's wake-ups, which cost more than the work they do, and a block still comes back
 // within one block (11.6 ms) of being heard.
 constexpr int kBlocksPerWakeup = 2;
-// While nobody follows the notifications' timing (the window's night output, whose panes
-// follow what is heard instead), only the pace matters: eight blocks per wake-up (of the ten
-// queued).
+// The window's night output, shown or hidden, follows what is heard through the played
+// position rather than the notifications' timing (its panes, and the night's end after a
+// fade), so only their pace matters: eight blocks per wake-up (of the ten queued).
 constexpr int kUnwatchedBlocksPerWakeup = 8;
 
 struct TimelineBlock

@@ -14,6 +14,9 @@
 #             10 s before it, for 30 s: the title says the sound is away within 3 s, the night
 #             goes on, the wake-up notice shows at her call, and once the server goes on
 #             (SIGCONT) the title says the sound is back within 5 s and her tone plays on
+#   fade      (only with --only fade) the steady tones; 起きます (Enter) 10 s into a night, then
+#             Ctrl+Q 10 s into another: each recording ends in silence, and the 20 ms before
+#             it peak at or below -50 dBFS, the fade heard to its end rather than cut off
 # The recordings, the program's output and the servers' logs are kept in BUILD/e2e-server/
 # (BUILD/e2e-server-pipewire/ on PipeWire; with --only, BUILD/e2e-server[-pipewire]-WALK/), so
 # that walks can run at once.
@@ -59,6 +62,7 @@ e2e_start_display
 e2e_start_session_bus
 
 playing() { [ "$(e2e_property org.mpris.MediaPlayer2.Player PlaybackStatus)" = Playing ]; }
+not_playing() { ! playing; }
 can_play() { [ "$(e2e_property org.mpris.MediaPlayer2.Player CanPlay)" = "boolean true" ]; }
 # The peak of a recording as a whole number out of 32768.
 peak() { awk -v p="$(e2e_peak "$@")" 'BEGIN { printf "%d", p * 32768 }'; }
@@ -230,15 +234,21 @@ title_says_within() {
     within "$after" "$1" || e2e_fail "the title said $3 $after s after $4, not within $1 s"
 }
 
-walk_stop() {
-    # Every kind one steady 1-s tone, so that her sound never pauses and her call comes at the
-    # first depth update of its minute.
-    local tones="$E2E_WORK/tones" kind clips=() wake_at wake
+# Every kind one steady 1-s tone, so that her sound never pauses and her call comes at the
+# first depth update of its minute: $tones/tones.ymv.
+tones="$E2E_WORK/tones"
+make_tones() {
+    local kind clips=()
     mkdir -p "$tones"
     sox -n -r 44100 -c 1 -b 16 "$tones/tone.wav" synth 1 sine 500 vol 0.5
     for kind in 0 1 2 3 4 5 6 7 8 9 10 11; do clips+=("$kind=$tones/tone.wav"); done
     "$build/yumo-tool" voice new "$tones/tones.ymv" --owner tones "${clips[@]}" >/dev/null ||
         e2e_fail "the tone voice set could not be made"
+}
+
+walk_stop() {
+    local wake_at wake
+    make_tones
     read -r wake_at wake < <(wake_in_two_minutes)
     write_wake_settings "$wake" "$tones/tones.ymv"
     e2e_start_sound_server
@@ -275,7 +285,41 @@ walk_stop() {
     e2e_kill_sound_server
 }
 
-for walk in late restart switch stop; do
+walk_fade() {
+    make_tones
+    printf '[voice]\nlastLoaded=%s\n' "$tones/tones.ymv" >"$HOME/.config/yumo/yumo.conf"
+    e2e_start_sound_server
+    local name key peak_db
+    for name in wake close; do
+        key=Return
+        [ "$name" = wake ] || key=ctrl+q
+        e2e_start_recording "$out/fade-$name.wav"
+        start_yumo "$out/fade-$name-yumo.log"
+        press_enter
+        sleep 10
+        xdotool windowfocus --sync "$window"
+        xdotool key "$key"
+        # The fade lasts 3 s, and the ear is about half a second behind what was written.
+        e2e_wait_for 8 not_playing || e2e_fail "fade $name: the night did not end within 8 s"
+        [ "$name" = close ] || e2e_player org.mpris.MediaPlayer2.Quit
+        timeout 10 tail --pid="$yumo" -f /dev/null || e2e_fail "fade $name: yumo did not end"
+        e2e_stop_recording
+        # The recording without its closing silence, and the peak of its last 20 ms.
+        sox "$out/fade-$name.wav" "$out/fade-$name-sound.wav" reverse silence 1 1 0 reverse
+        peak_db=$(sox "$out/fade-$name-sound.wav" -n trim -0.02 stat 2>&1 |
+            awk '/^Maximum amplitude/ { printf "%.1f", 20 * log($3 + 1e-9) / log(10) }')
+        echo "e2e: fade $name: the 20 ms before the silence peak at $peak_db dBFS"
+        [ "$(soxi -s "$out/fade-$name-sound.wav")" -lt "$(soxi -s "$out/fade-$name.wav")" ] ||
+            e2e_fail "fade $name: the sound did not end before the recording"
+        awk -v p="$peak_db" 'BEGIN { exit !(p <= -50) }' ||
+            e2e_fail "fade $name: the fade was cut off at $peak_db dBFS"
+    done
+    rm -f "$HOME/.config/yumo/yumo.conf"
+    e2e_kill_sound_server
+}
+
+# fade runs only when asked for: the other walks run on two servers at once in CI.
+for walk in late restart switch stop ${only:+fade}; do
     if { [ -z "$only" ] || [ "$only" = "$walk" ]; } && [ "$skip" != "$walk" ]; then
         "walk_$walk"
     fi
