@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numeric>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -645,12 +646,9 @@ TEST_F(WindowTest, TheEarHearsTheFadeToItsEndThoughTheOutputRunsAhead)
         EXPECT_GE(lastAudible * 2 + kSampleRate / 20 * kBytesPerFrame, lastByte); // within 50 ms
         const size_t tail = 2 * kSampleRate / 50;                                 // 20 ms
         const auto peak = [&](size_t from, size_t to) {
-            int p = 0;
-            for (size_t i = from; i < to; ++i)
-            {
-                p = std::max(p, std::abs(int{lead.heard[i]}));
-            }
-            return p;
+            return std::accumulate(lead.heard.begin() + static_cast<std::ptrdiff_t>(from),
+                                   lead.heard.begin() + static_cast<std::ptrdiff_t>(to), 0,
+                                   [](int p, int16_t x) { return std::max(p, std::abs(int{x})); });
         };
         EXPECT_LE(peak(lastAudible - tail, lastAudible), 103); // -50 dBFS
         EXPECT_GT(peak(lastByte / 2 - 8 * kSampleRate, lastByte / 2 - 7 * kSampleRate), 500);
