@@ -41,7 +41,6 @@ struct PaneScene
     VoiceText owner{};
     WakeAlarm alarm;
     SleepRecord sleep;
-    MusicSlot music;
     PlayBarStrips strips = LoadPlayBarStrips();
 
     PaneScene()
@@ -89,8 +88,7 @@ struct PaneImages
 void PaintClock(PaneScene& scene, PaneImages& images, int tick)
 {
     PaintInto(images.clock, [&](QPainter& p, int w, int h) {
-        PaintClockPane(p, w, h, scene.words, {23, tick % 60, tick % 60}, scene.alarm, 0,
-                       scene.music);
+        PaintClockPane(p, w, h, scene.words, {23, tick % 60, tick % 60}, scene.alarm, false);
     });
 }
 

@@ -13,10 +13,6 @@ namespace yumo
 namespace
 {
 
-constexpr int32_t kFramesPerMinute = 60 * kSampleRate;
-constexpr int32_t kFramesPerHour = 60 * kFramesPerMinute;
-static_assert(kFramesPerHour == 158760000);
-
 constexpr int kMinutesPerDay = 24 * 60;
 constexpr int kHalfDayMinutes = 12 * 60;
 
@@ -57,39 +53,40 @@ int MinutesToWaking(const WakeAlarm& alarm, const LocalTime& now)
     return left;
 }
 
-HoursMinutes CountdownValue(const WakeAlarm& alarm, int minutesToWaking, const MusicSlot& music)
+int MinutesToNextWaking(const WakeAlarm& alarm, const LocalTime& now)
 {
-    if (alarm.mode != kWakeOff)
-    {
-        // Integer division truncates toward zero, so 60 minutes past reads -1 hours 0 minutes.
-        return {minutesToWaking / 60, minutesToWaking % 60};
-    }
-    const int32_t played = std::max(0, std::min(music.cursorFrames, music.lengthFrames));
-    return {played / kFramesPerHour, (played % kFramesPerHour) / kFramesPerMinute};
+    const int left = (alarm.minuteOfDay - (now.hour * 60 + now.minute)) % kMinutesPerDay;
+    return left < 0 ? left + kMinutesPerDay : left;
 }
 
 ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
-                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music,
-                                 int timerMinutesLeft)
+                                 const WakeAlarm& alarm, bool nightPlays, int timerMinutesLeft,
+                                 int nightMinutes)
 {
     const int left = MinutesToWaking(alarm, now);
     ClockPaneTexts texts;
     texts.clock = ClockText(words, now);
+    texts.countdownLabel = words.countdownLabel;
+    const auto figure = [&words](int minutes) {
+        return FormatWords(words.countdownFormat,
+                           {minutes / 60, minutes % 60, words.countdownAbout});
+    };
     if (alarm.mode != kWakeUserSet && timerMinutesLeft > 0)
     {
-        texts.countdown =
-            FormatWords(words.countdownFormat,
-                        {timerMinutesLeft / 60, timerMinutesLeft % 60, words.countdownAbout});
+        texts.countdownLabel = words.timerLabel;
+        texts.countdown = figure(timerMinutesLeft);
     }
-    else if (nightPlays && left < 0)
+    else if (alarm.mode == kWakeOff)
     {
-        texts.countdown = words.countdownUnknown;
+        texts.countdown.clear(); // no wake time: nothing to count down to
+    }
+    else if (nightPlays && left < 0 && -left <= nightMinutes)
+    {
+        texts.countdown = words.countdownUnknown; // her call is late, or will not come
     }
     else
     {
-        const HoursMinutes value = CountdownValue(alarm, left, music);
-        texts.countdown =
-            FormatWords(words.countdownFormat, {value.hours, value.minutes, words.countdownAbout});
+        texts.countdown = figure(MinutesToNextWaking(alarm, now));
     }
     texts.wakeAhead = nightPlays && left > 0;
     return texts;

@@ -18,31 +18,28 @@ namespace yumo
 std::string ClockText(const StatusWords& words, const LocalTime& now);
 
 // Minutes from `now` to the alarm's minute of the day; a wake time more than 12 hours past is
-// taken as tomorrow's. Negative while the wake time has gone by.
+// taken as tomorrow's. Negative while the wake time has gone by: the night's "past waking".
 int MinutesToWaking(const WakeAlarm& alarm, const LocalTime& now);
 
-struct HoursMinutes
-{
-    int hours = 0;
-    int minutes = 0;
-};
-
-// What the countdown counts: with an alarm, the minutes to waking split toward zero (both parts
-// take the sign of the count); without one, how far the music has played.
-HoursMinutes CountdownValue(const WakeAlarm& alarm, int minutesToWaking, const MusicSlot& music);
+// Minutes from `now` until the wake minute next comes round, 0-1439: the minute the alarm
+// compares with the clock, today when it is still ahead, else tomorrow. Never negative.
+int MinutesToNextWaking(const WakeAlarm& alarm, const LocalTime& now);
 
 struct ClockPaneTexts
 {
     std::string clock;
-    std::string countdown;
-    bool wakeAhead = false; // a night runs and its wake time is still to come
+    std::string countdownLabel; // what the figure counts: waking, or the sleep timer's end
+    std::string countdown;      // empty when there is nothing to count (no wake time)
+    bool wakeAhead = false;     // a night runs and its wake time is still to come
 };
 
 // While no wake time is set by the user, a running sleep timer's minutes left
-// (`timerMinutesLeft` above 0) take the countdown's place.
+// (`timerMinutesLeft` above 0) take the countdown's place, under the timer's own label. A wake
+// time that went by during the night (within its `nightMinutes` so far) reads "past waking";
+// one that went by before the night started is counted to its next coming.
 ClockPaneTexts DescribeClockPane(const StatusWords& words, const LocalTime& now,
-                                 const WakeAlarm& alarm, bool nightPlays, const MusicSlot& music,
-                                 int timerMinutesLeft = 0);
+                                 const WakeAlarm& alarm, bool nightPlays, int timerMinutesLeft = 0,
+                                 int nightMinutes = 24 * 60);
 
 // The owner line: the name with control characters shown as spaces, so that a name read from a
 // file cannot break the pane's lines.

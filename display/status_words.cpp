@@ -26,6 +26,7 @@ StatusWords DefaultStatusWords()
     StatusWords words;
     words.clockLabel = YUMO_TEXT("現在時刻");
     words.countdownLabel = YUMO_TEXT("お目覚めまで　あと");
+    words.timerLabel = YUMO_TEXT("タイマー終了まで　あと");
     words.morning = YUMO_TEXT("AM");
     words.afternoon = YUMO_TEXT("PM");
     words.countdownFormat = YUMO_TEXT("%2d時間%2d分%s");

@@ -48,7 +48,8 @@ struct StatusWords
     // The clock pane.
     std::string clockLabel;
     std::string countdownLabel;
-    std::string morning; // before noon
+    std::string timerLabel; // over the countdown while the sleep timer's minutes show
+    std::string morning;    // before noon
     std::string afternoon;
     std::string countdownFormat; // hours, minutes, then countdownAbout
     std::string countdownAbout;
@@ -78,8 +79,8 @@ StatusWords DefaultStatusWords();
 template <typename Visit> void VisitStatusWords(StatusWords& words, Visit&& visit)
 {
     for (std::string* word :
-         {&words.clockLabel, &words.countdownLabel, &words.morning, &words.afternoon,
-          &words.countdownFormat, &words.countdownAbout, &words.countdownUnknown,
+         {&words.clockLabel, &words.countdownLabel, &words.timerLabel, &words.morning,
+          &words.afternoon, &words.countdownFormat, &words.countdownAbout, &words.countdownUnknown,
           &words.ownerFormat, &words.positionFormat, &words.sideLeft, &words.sideRight,
           &words.voiceVolumeFormat, &words.musicVolumeFormat})
     {

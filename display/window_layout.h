@@ -19,6 +19,11 @@ struct PaneRect
 constexpr int kDesignClientWidth = 664;
 constexpr int kDesignClientHeight = 622;
 constexpr int kMinClientSize = 50; // smaller clients snap back to 50 x 50
+// The smallest client in which every control lies whole: the lowest slider row ends at
+// 429 + 0.28 H (so H >= 596), "M" at 212 + 0.5 W, and the clock pane (0.7 W - 40) keeps room for
+// its two timer buttons (276). A window smaller than this scrolls its client.
+constexpr int kFittingClientWidth = 460;
+constexpr int kFittingClientHeight = 600;
 
 // The rows of sliders, in the order the window creates them.
 enum PersonalityRow

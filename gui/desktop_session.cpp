@@ -58,7 +58,7 @@ DesktopSession::DesktopSession(const DesktopParts& parts, const SavedSettings& s
     screenWatch_ = new ScreenWatch(buses.session, buses.system, this);
     connect(screenWatch_, &ScreenWatch::ScreenAwayChanged, &window_, &MainWindow::SetScreenAway);
     AddSettingsMenu();
-    nightPicture_ = new NightPictureDialog(&window_);
+    nightPicture_ = new NightPictureDialog(*prompts_, &window_);
     connect(window_.menu().lastNight, &QAction::triggered, this, &DesktopSession::ShowLastNight);
 
     connect(bell_, &ChangeBell::Rung, this, [this] {

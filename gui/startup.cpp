@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 
 #include "audio/filter_set.h"
@@ -16,6 +17,7 @@
 #include "gui/panes/status_panes.h"
 #include "gui/texts/texts.h"
 #include "gui/window/client_area.h"
+#include "gui/window/window_fit.h"
 #include "voices/voice_set.h"
 
 namespace yumo
@@ -50,10 +52,10 @@ QString StartUpVoicePath(const SavedSettings& settings)
 
 void RestoreWindow(MainWindow& window, AppState& state, const SavedSettings& settings)
 {
-    if (!settings.windowGeometry.isEmpty())
-    {
-        window.restoreGeometry(settings.windowGeometry); // refuses what it cannot read
-    }
+    // A damaged geometry is left out; the window then fits the screen it opens on.
+    const QScreen* screen = window.screen();
+    PlaceWindow(window, settings.windowGeometry,
+                screen != nullptr ? screen->availableGeometry() : QRect());
     ClientArea& client = window.client();
     client.voice.slider->setValue(settings.voiceVolume); // the slider sets the volume
     client.music.slider->setValue(settings.musicVolume);

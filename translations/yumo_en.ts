@@ -102,31 +102,43 @@
         <translation>Load Voice Data</translation>
     </message>
     <message>
-        <source>BGM file</source>
+        <source>BGMファイル</source>
         <translation>Music File</translation>
+    </message>
+    <message>
+        <source>ボイスのファイル</source>
+        <translation>Voice Clip File</translation>
+    </message>
+    <message>
+        <source>頭の形のSOFAファイル</source>
+        <translation>SOFA File of a Head</translation>
+    </message>
+    <message>
+        <source>昨夜の様子を保存</source>
+        <translation>Save Last Night</translation>
     </message>
     <message>
         <source>名前を付けて保存</source>
         <translation>Save As</translation>
     </message>
     <message>
-        <source>Yumo voice data(*.ymv)</source>
+        <source>Yumoボイスデータ(*.ymv)</source>
         <translation>Yumo voice data (*.ymv)</translation>
     </message>
     <message>
-        <source>wav audio(*.wav)</source>
+        <source>WAVファイル(*.wav)</source>
         <translation>WAV audio (*.wav)</translation>
     </message>
     <message>
-        <source>mp3 audio(*.mp3)</source>
+        <source>MP3ファイル(*.mp3)</source>
         <translation>MP3 audio (*.mp3)</translation>
     </message>
     <message>
-        <source>All Files(*.*)</source>
+        <source>すべてのファイル(*.*)</source>
         <translation>All files (*.*)</translation>
     </message>
     <message>
-        <source>Yumo position data(*.ypos)</source>
+        <source>Yumo位置データ(*.ypos)</source>
         <translation>Yumo position data (*.ypos)</translation>
     </message>
     <message>
@@ -394,8 +406,8 @@
 %1</translation>
     </message>
     <message>
-        <source>PNG image(*.png)</source>
-        <translation>PNG image(*.png)</translation>
+        <source>PNG画像(*.png)</source>
+        <translation>PNG image (*.png)</translation>
     </message>
     <message>
         <source>頭の形...</source>
@@ -474,8 +486,16 @@
 %1</translation>
     </message>
     <message>
-        <source>SOFA(*.sofa)</source>
-        <translation>SOFA(*.sofa)</translation>
+        <source>SOFAファイル(*.sofa)</source>
+        <translation>SOFA file (*.sofa)</translation>
+    </message>
+    <message>
+        <source>%1（使用中）</source>
+        <translation>%1 (in use)</translation>
+    </message>
+    <message>
+        <source>試聴中：選んだ頭の形、次に今の頭の形</source>
+        <translation>Listening: the chosen head, then the one in use</translation>
     </message>
     <message>
         <source>ボイスデータを保存できませんでした。別の場所に保存しますか？
@@ -735,6 +755,10 @@ Choose No to quit without the voices you added.</translation>
     <message>
         <source>お目覚めまで&#x3000;あと</source>
         <translation>Time to wake up</translation>
+    </message>
+    <message>
+        <source>タイマー終了まで&#x3000;あと</source>
+        <translation>Sleep timer ends in</translation>
     </message>
     <message>
         <source>AM</source>

@@ -47,7 +47,7 @@ QString DescribeWavFormat(const WavFileFormat& format)
 void VoiceEditor::Choose(int kind)
 {
     PathField& field = *rows_[static_cast<size_t>(kind)].path;
-    const QString path = prompts_.ChooseFile(this, FileChooserKind::Music, field.text());
+    const QString path = prompts_.ChooseFile(this, FileChooserKind::VoiceClip, field.text());
     if (!path.isEmpty())
     {
         field.setText(path);

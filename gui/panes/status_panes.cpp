@@ -147,14 +147,19 @@ QFont PaneFont(int pixelSize, int weight)
 
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
                     const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
-                    const MusicSlot& music, int timerMinutesLeft)
+                    int timerMinutesLeft)
+{
+    DrawClockPane(painter, width, height, words,
+                  DescribeClockPane(words, now, alarm, nightPlays, timerMinutesLeft));
+}
+
+void DrawClockPane(QPainter& painter, int width, int height, const StatusWords& words,
+                   const ClockPaneTexts& texts)
 {
     if (width <= 0 || height <= 0)
     {
         return;
     }
-    const ClockPaneTexts texts =
-        DescribeClockPane(words, now, alarm, nightPlays, music, timerMinutesLeft);
     const Rgb background = ClockBackground(texts.wakeAhead);
     painter.save();
     FillFramedPane(painter, width, height, background);
@@ -164,7 +169,7 @@ void PaintClockPane(QPainter& painter, int width, int height, const StatusWords&
     const int right = Part(0.5, width);
     painter.setFont(PaneFont(kLabelPixels, kSemibold));
     DrawTextAt(painter, 5, labelTop, ToQString(words.clockLabel));
-    DrawTextAt(painter, right, labelTop, ToQString(words.countdownLabel));
+    DrawTextAt(painter, right, labelTop, ToQString(texts.countdownLabel));
     painter.setFont(PaneFont(kValuePixels, kSemibold));
     DrawTextAt(painter, 10, valueTop, ToQString(texts.clock));
     DrawTextAt(painter, right, valueTop, ToQString(texts.countdown));

@@ -22,7 +22,10 @@ namespace yumo
 
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
                     const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
-                    const MusicSlot& music, int timerMinutesLeft = 0);
+                    int timerMinutesLeft = 0);
+// The clock pane with texts described already (DescribeClockPane).
+void DrawClockPane(QPainter& painter, int width, int height, const StatusWords& words,
+                   const ClockPaneTexts& texts);
 // The lamps are red while the block's bar reaches the end of its scale.
 void PaintLevelGauge(QPainter& painter, int width, int height, BlockPeak peaks);
 void PaintStatusPane(QPainter& painter, int width, int height, const StatusWords& words,

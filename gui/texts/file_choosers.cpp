@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
 
@@ -26,10 +27,15 @@ QStringList Filters(FileChooserKind kind)
     switch (kind)
     {
     case FileChooserKind::Music:
+    case FileChooserKind::VoiceClip:
         return {Filter(UiText::FilterWav, "*.wav"), Filter(UiText::FilterMp3, "*.mp3"),
                 Filter(UiText::FilterAll, "*")};
     case FileChooserKind::SavePositionRecord:
         return {Filter(UiText::FilterPositionRecord, "*.ypos"), Filter(UiText::FilterAll, "*")};
+    case FileChooserKind::HeadSofa:
+        return {Filter(UiText::FilterSofa, "*.sofa"), Filter(UiText::FilterAll, "*")};
+    case FileChooserKind::SavePicture:
+        return {Filter(UiText::FilterPng, "*.png")};
     case FileChooserKind::OpenVoice:
     case FileChooserKind::SaveVoice:
     case FileChooserKind::Count:
@@ -46,6 +52,12 @@ QString Caption(FileChooserKind kind)
         return Text(UiText::ChooserOpenVoice);
     case FileChooserKind::Music:
         return Text(UiText::ChooserMusic);
+    case FileChooserKind::VoiceClip:
+        return Text(UiText::ChooserVoiceClip);
+    case FileChooserKind::HeadSofa:
+        return Text(UiText::ChooserHead);
+    case FileChooserKind::SavePicture:
+        return Text(UiText::ChooserPicture);
     case FileChooserKind::SaveVoice:
     case FileChooserKind::SavePositionRecord:
     case FileChooserKind::Count:
@@ -54,22 +66,26 @@ QString Caption(FileChooserKind kind)
     return Text(UiText::ChooserSave);
 }
 
+const char* DefaultSuffix(FileChooserKind kind)
+{
+    switch (kind)
+    {
+    case FileChooserKind::SaveVoice:
+        return "ymv";
+    case FileChooserKind::SavePositionRecord:
+        return "ypos";
+    case FileChooserKind::SavePicture:
+        return "png";
+    default:
+        return nullptr;
+    }
+}
+
 QString UserFolder()
 {
     const QString folder = QString::fromStdString(UserDataFolder().string());
     QDir().mkpath(folder);
     return folder;
-}
-
-// The user's voice sets and position records live in the user's data folder (the installed
-// data folder is read-only); music wherever the user keeps it.
-QString FirstFolder(FileChooserKind kind)
-{
-    if (kind == FileChooserKind::Music)
-    {
-        return QDir::homePath();
-    }
-    return UserFolder();
 }
 
 // Beside the usual places, the user's folder and the folder of the voice data that came with
@@ -87,6 +103,21 @@ QList<QUrl> SidebarFolders()
 
 } // namespace
 
+// The user's voice sets, clips, music, position records and heads start from the user's data
+// folder, where the README sends them; a picture from the pictures folder while there is one.
+QString FileChoosers::FirstFolder(FileChooserKind kind)
+{
+    if (kind == FileChooserKind::SavePicture)
+    {
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (!pictures.isEmpty() && QDir(pictures).exists())
+        {
+            return pictures;
+        }
+    }
+    return UserFolder();
+}
+
 std::unique_ptr<QFileDialog> FileChoosers::MakeDialog(FileChooserKind kind, QWidget* owner,
                                                       const QString& initialName) const
 {
@@ -95,17 +126,13 @@ std::unique_ptr<QFileDialog> FileChoosers::MakeDialog(FileChooserKind kind, QWid
     // Qt's own dialog everywhere, so it looks and reads the same on every desktop.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
-    const bool save =
-        kind == FileChooserKind::SaveVoice || kind == FileChooserKind::SavePositionRecord;
+    const char* suffix = DefaultSuffix(kind);
+    const bool save = suffix != nullptr;
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (kind == FileChooserKind::SaveVoice)
+    if (save)
     {
-        dialog->setDefaultSuffix(QStringLiteral("ymv"));
-    }
-    else if (kind == FileChooserKind::SavePositionRecord)
-    {
-        dialog->setDefaultSuffix(QStringLiteral("ypos"));
+        dialog->setDefaultSuffix(QLatin1String(suffix));
     }
     const QStringList filters = Filters(kind);
     dialog->setNameFilters(filters);

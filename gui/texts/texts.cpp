@@ -45,13 +45,16 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "ボイス情報のファイルを開けません。\n%1"),
     QT_TRANSLATE_NOOP("Yumo", "ファイルオープンエラー"),
     QT_TRANSLATE_NOOP("Yumo", "ボイス情報の読み込み"),
-    QT_TRANSLATE_NOOP("Yumo", "BGM file"),
+    QT_TRANSLATE_NOOP("Yumo", "BGMファイル"),
     QT_TRANSLATE_NOOP("Yumo", "名前を付けて保存"),
-    QT_TRANSLATE_NOOP("Yumo", "Yumo voice data(*.ymv)"),
-    QT_TRANSLATE_NOOP("Yumo", "wav audio(*.wav)"),
-    QT_TRANSLATE_NOOP("Yumo", "mp3 audio(*.mp3)"),
-    QT_TRANSLATE_NOOP("Yumo", "All Files(*.*)"),
-    QT_TRANSLATE_NOOP("Yumo", "Yumo position data(*.ypos)"),
+    QT_TRANSLATE_NOOP("Yumo", "ボイスのファイル"),
+    QT_TRANSLATE_NOOP("Yumo", "頭の形のSOFAファイル"),
+    QT_TRANSLATE_NOOP("Yumo", "昨夜の様子を保存"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumoボイスデータ(*.ymv)"),
+    QT_TRANSLATE_NOOP("Yumo", "WAVファイル(*.wav)"),
+    QT_TRANSLATE_NOOP("Yumo", "MP3ファイル(*.mp3)"),
+    QT_TRANSLATE_NOOP("Yumo", "すべてのファイル(*.*)"),
+    QT_TRANSLATE_NOOP("Yumo", "Yumo位置データ(*.ypos)"),
     QT_TRANSLATE_NOOP("Yumo", "起こして"),
     QT_TRANSLATE_NOOP("Yumo", "いつ起こしてほしいですか？"),
     QT_TRANSLATE_NOOP("Yumo", "(いつも時間通りに起こしてもらえるとは限りません)"),
@@ -122,7 +125,7 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "画像を保存できませんでした。\n%1"),
     QT_TRANSLATE_NOOP("Yumo", "この夜の記録は保存できませんでした（%1）。"
                               "次に開く昨夜の様子は、この夜ではありません。"),
-    QT_TRANSLATE_NOOP("Yumo", "PNG image(*.png)"),
+    QT_TRANSLATE_NOOP("Yumo", "PNG画像(*.png)"),
     QT_TRANSLATE_NOOP("Yumo", "音"),
     QT_TRANSLATE_NOOP("Yumo", "浅い"),
     QT_TRANSLATE_NOOP("Yumo", "深い"),
@@ -155,7 +158,9 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "変換するプログラムを実行できませんでした。Yumoを"
                               "インストールし直してください。"),
     QT_TRANSLATE_NOOP("Yumo", "この頭の形は読めません。\n%1"),
-    QT_TRANSLATE_NOOP("Yumo", "SOFA(*.sofa)"),
+    QT_TRANSLATE_NOOP("Yumo", "SOFAファイル(*.sofa)"),
+    QT_TRANSLATE_NOOP("Yumo", "%1（使用中）"),
+    QT_TRANSLATE_NOOP("Yumo", "試聴中：選んだ頭の形、次に今の頭の形"),
 };
 
 } // namespace

@@ -48,6 +48,9 @@ enum class UiText
     ChooserOpenVoice,
     ChooserMusic,
     ChooserSave,
+    ChooserVoiceClip, // the voice editor's clip
+    ChooserHead,      // a SOFA file for 頭の形's 追加...
+    ChooserPicture,   // 昨夜の様子 as PNG
     FilterVoiceData,
     FilterWav,
     FilterMp3,
@@ -154,6 +157,8 @@ enum class UiText
     HeadWhyNoTool,
     HeadNotRead,
     FilterSofa,
+    HeadInUse,     // after the name of the head the night plays with
+    HeadListening, // while 試聴 plays
     Count,
 };
 

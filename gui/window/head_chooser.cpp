@@ -4,8 +4,8 @@
 #include <utility>
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,7 +32,8 @@ namespace
 constexpr int kPathRole = Qt::UserRole;
 // A measured set converts in a few seconds; the tool's own reading of the file stops at 20 s.
 constexpr int kConversionLimitMs = 90000;
-constexpr int kTimedOut = -2; // Finish's exit code when the limit stopped the tool
+constexpr int kTimedOut = -2;      // Finish's exit code when the limit stopped the tool
+constexpr int kListenPollMs = 200; // how soon the status line notices the comparison's end
 
 // What went wrong, from the tool's "reason:" line, in the window's language with what to do.
 QString ReasonText(const QString& said, bool ran, bool timedOut)
@@ -118,13 +119,21 @@ HeadChooser::HeadChooser(const HrirSet& current, const QString& chosenPath, cons
     layout->addLayout(busy);
     layout->addLayout(buttons);
     resize(420, 320);
+    inUse_ = chosenPath;
     ShowBusy(false);
     Refill();
     Select(chosenPath);
+    listening_.setInterval(kListenPollMs);
+    connect(&listening_, &QTimer::timeout, this, [this] {
+        if (!preview_.IsPlaying())
+        {
+            listening_.stop();
+            status_->clear();
+        }
+    });
 
     connect(add_, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, Text(UiText::HeadAdd), QString(),
-                                                          Text(UiText::FilterSofa));
+        const QString path = prompts_.ChooseFile(this, FileChooserKind::HeadSofa, QString());
         if (!path.isEmpty())
         {
             Convert(path);
@@ -148,7 +157,10 @@ HeadChooser::HeadChooser(const HrirSet& current, const QString& chosenPath, cons
         if (ReadSelected(set))
         {
             preview_.Stop();
-            emit Chosen(SelectedPath(), set);
+            inUse_ = SelectedPath();
+            Refill();
+            Select(inUse_);
+            emit Chosen(inUse_, set);
         }
     });
 }
@@ -158,16 +170,44 @@ HeadChooser::~HeadChooser() { CancelConversion(); }
 void HeadChooser::Refill()
 {
     list_->clear();
-    auto* builtIn = new QListWidgetItem(Text(UiText::HeadBuiltIn), list_);
-    builtIn->setData(kPathRole, QString());
+    const auto add = [this](const QString& name, const QString& path) {
+        auto* item =
+            new QListWidgetItem(path == inUse_ ? Text(UiText::HeadInUse).arg(name) : name, list_);
+        item->setData(kPathRole, path);
+    };
+    add(Text(UiText::HeadBuiltIn), QString());
     const QDir folder(OwnHeadFolder());
     for (const QFileInfo& file :
          folder.entryInfoList({QStringLiteral("*.bir")}, QDir::Files, QDir::Name))
     {
-        auto* item = new QListWidgetItem(file.completeBaseName(), list_);
-        item->setData(kPathRole, file.absoluteFilePath());
+        add(file.completeBaseName(), file.absoluteFilePath());
     }
 }
+
+// The list's names are the chooser's own texts: made again in the new language, the selection
+// kept.
+void HeadChooser::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+    {
+        const QString selected = SelectedPath();
+        Refill();
+        Select(selected);
+    }
+}
+
+QStringList HeadChooser::ShownNames() const
+{
+    QStringList names;
+    for (int i = 0; i < list_->count(); ++i)
+    {
+        names << list_->item(i)->text();
+    }
+    return names;
+}
+
+QString HeadChooser::StatusText() const { return status_->text(); }
 
 QStringList HeadChooser::Paths() const
 {
@@ -217,7 +257,16 @@ bool HeadChooser::PlayComparison()
         RenderHeadComparison(chosen, current_, MakeHeadPreviewPhrase());
     ImportedAudio audio = MakeImportedAudio(stereo);
     const PcmFormat format = Pcm16Format(kOutputChannels);
-    return preview_.Play(std::move(audio), format);
+    if (!preview_.Play(std::move(audio), format))
+    {
+        return false;
+    }
+    if (!Converting())
+    {
+        status_->setText(Text(UiText::HeadListening));
+        listening_.start();
+    }
+    return true;
 }
 
 void HeadChooser::Convert(const QString& sofaPath)
@@ -300,6 +349,10 @@ void HeadChooser::Finish(int exitCode, bool crashed)
 
 void HeadChooser::ShowBusy(bool busy)
 {
+    if (busy)
+    {
+        listening_.stop(); // the line tells of the conversion now
+    }
     progress_->setVisible(busy);
     cancel_->setVisible(busy);
     status_->setText(busy ? Text(UiText::HeadConverting) : QString());

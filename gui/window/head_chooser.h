@@ -47,13 +47,20 @@ public:
     QStringList Paths() const;
     void Select(const QString& path);
     // Plays the comparison; false when the selected set cannot be read or nothing played.
+    // While it plays, the status line says so.
     bool PlayComparison();
+    // The list's texts as shown, the head in use marked; the status line under it.
+    QStringList ShownNames() const;
+    QString StatusText() const;
 
 signals:
     // 使う: the path chosen ("" for the built-in head) and its set, read.
     void Chosen(const QString& path, const HrirSet& set);
     // A conversion ended: true when the set was placed.
     void ConversionFinished(bool placed);
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     void Refill();
@@ -77,8 +84,10 @@ private:
     QProcess* process_ = nullptr;
     QString target_; // the set being made
     QString partial_;
-    QString source_; // the SOFA file's name, as the messages show it
-    QTimer limit_;   // the conversion's time limit
+    QString source_;   // the SOFA file's name, as the messages show it
+    QString inUse_;    // the head the night plays with: "" for the built-in one
+    QTimer limit_;     // the conversion's time limit
+    QTimer listening_; // watches the comparison until it has played
 };
 
 } // namespace yumo

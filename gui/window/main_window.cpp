@@ -11,6 +11,7 @@
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <QSlider>
 #include <QUrl>
 #include <QWindow>
@@ -64,8 +65,16 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
     connect(wakeDialog_, &WakeDialog::AlarmChanged, this, &MainWindow::Changed);
     setObjectName(QStringLiteral("MainWindow"));
     ShowText(this, UiText::WindowTitle);
-    setCentralWidget(client_);
-    client_->setMinimumSize(kMinClientSize, kMinClientSize);
+    // On a screen too small for the layout the client keeps its smallest fitting size and
+    // scrolls, so every control stays reachable; a larger window lays it out as designed.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("clientScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    client_->setMinimumSize(kFittingClientWidth, kFittingClientHeight);
+    scroll->setWidget(client_);
+    setCentralWidget(scroll);
     setAcceptDrops(true);
     // The animation script and the pictures are read where the other data files are.
     const std::filesystem::path dataFolder = std::filesystem::current_path();
@@ -75,6 +84,7 @@ MainWindow::MainWindow(AppState& state, AudioDevice& device, UserPrompts& prompt
     InstallPainters();
     // The client area, not the window with its menu bar, has the designed size.
     resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());
+    client_->resize(kDesignClientWidth, kDesignClientHeight);
     timer_.setInterval(kTickMilliseconds);
     timer_.setTimerType(Qt::CoarseTimer);
     connect(&timer_, &QTimer::timeout, this, &MainWindow::Tick);

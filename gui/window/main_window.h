@@ -68,6 +68,8 @@ public:
     int SleepTimerMinutes() const;
     // Minutes left on the running timer; 0 when none runs.
     int TimerMinutesLeft() const;
+    // What the clock pane shows now, in the window's language.
+    ClockPaneTexts ClockTexts() const;
     void ToggleNight();
 
     // One tick of the timer: the menu and buttons follow the night, panes whose contents

@@ -1,5 +1,6 @@
 // What the main window's panes show, and when each must be repainted.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,6 @@ constexpr int kCaptionPixels = 14; // slider titles
 constexpr int kEndWordPixels = 12; // slider end words
 constexpr int kPlaySlot = 2;       // the play-bar slots that have panes
 constexpr int kStopSlot = 4;
-constexpr double kFramesPerMinute = 60.0 * kSampleRate;
 // Small panes that rarely change are painted whole: a kept face would cost more than it saves.
 constexpr PaneFace kSmallPaneFace = PaneFace::Painted;
 
@@ -63,8 +63,7 @@ void MainWindow::InstallPainters()
         },
         PaneFace::Painted);
     c.clock->SetPainter([this](QPainter& painter, int width, int height) {
-        PaintClockPane(painter, width, height, words_, ReadLocalTime(state_.clock), state_.alarm,
-                       NightPlays(state_.phase), state_.music, TimerMinutesLeft());
+        DrawClockPane(painter, width, height, words_, ClockTexts());
     });
     c.gauge->SetPainter([this](QPainter& painter, int width, int height) {
         PaintLevelGauge(painter, width, height, shown_.peaks);
@@ -124,6 +123,14 @@ void MainWindow::InstallPainters()
         kSmallPaneFace);
 }
 
+ClockPaneTexts MainWindow::ClockTexts() const
+{
+    const int64_t nightMinutes = state_.gentle.frame / (int64_t{60} * kSampleRate);
+    return DescribeClockPane(words_, ReadLocalTime(state_.clock), state_.alarm,
+                             NightPlays(state_.phase), TimerMinutesLeft(),
+                             static_cast<int>(std::min<int64_t>(nightMinutes, 24 * 60)));
+}
+
 // Each pane's key holds what its face shows, so a still pane is not repainted.
 void MainWindow::RefreshPanes()
 {
@@ -136,13 +143,10 @@ void MainWindow::RefreshPaneFaces()
     ClientArea& c = *client_;
     const LocalTime now = ReadLocalTime(state_.clock);
     const WakeAlarm& alarm = state_.alarm;
-    const MusicSlot& music = state_.music;
-    const double musicMinute =
-        static_cast<int>(std::min(music.cursorFrames, music.lengthFrames) / kFramesPerMinute);
     c.clock->RefreshIfChanged({static_cast<double>(now.hour), static_cast<double>(now.minute),
                                static_cast<double>(now.second), static_cast<double>(alarm.mode),
                                static_cast<double>(alarm.minuteOfDay),
-                               NightPlays(state_.phase) ? 1.0 : 0.0, musicMinute,
+                               NightPlays(state_.phase) ? 1.0 : 0.0, 0,
                                static_cast<double>(TimerMinutesLeft())});
     // The gauge changes with whole segments and lamps, not with every peak.
     const GaugeBars bars = DescribeLevelGauge(c.gauge->width(), shown_.peaks);

@@ -1,20 +1,23 @@
 #include "gui/window/night_picture_dialog.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QBuffer>
-#include <QFileDialog>
+#include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/atomic_file.h"
 #include "gui/plot/night_plot.h"
 #include "gui/texts/live_texts.h"
 #include "gui/texts/texts.h"
+#include "gui/texts/user_prompts.h"
 
 namespace yumo
 {
@@ -37,10 +40,12 @@ NightPlotLabels TranslatedLabels()
     return labels;
 }
 
+constexpr int kMargin = 8; // around the picture
+
 } // namespace
 
-NightPictureDialog::NightPictureDialog(QWidget* parent)
-    : QDialog(parent), note_(new QLabel(this)), save_(new QPushButton(this)),
+NightPictureDialog::NightPictureDialog(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), note_(new QLabel(this)), save_(new QPushButton(this)),
       close_(new QPushButton(this))
 {
     setObjectName(QStringLiteral("nightPictureDialog"));
@@ -60,7 +65,16 @@ NightPictureDialog::NightPictureDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addStretch();
     layout->addLayout(buttons);
-    setFixedSize(kNightPlotWidth + 16, kNightPlotHeight + 60);
+    // The picture's own size where the screen has room; a smaller screen gets the dialog at its
+    // available size, the picture scaled down.
+    QSize wanted(kNightPlotWidth + 2 * kMargin, kNightPlotHeight + 60);
+    if (const QScreen* screen =
+            parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen())
+    {
+        wanted = wanted.boundedTo(screen->availableGeometry().size());
+    }
+    setMinimumSize(layout->minimumSize().expandedTo(QSize(320, 200)));
+    resize(wanted.expandedTo(minimumSize()));
     connect(save_, &QPushButton::clicked, this, &NightPictureDialog::ChooseAndSave);
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
 }
@@ -93,22 +107,45 @@ bool NightPictureDialog::SavePng(const QString& path) const
                                std::vector<uint8_t>(png.begin(), png.end()));
 }
 
+QRect NightPictureDialog::PictureArea() const
+{
+    const int top = save_->geometry().top() - kMargin;
+    const QSize room(width() - 2 * kMargin, std::min(top, height()) - kMargin);
+    if (room.width() <= 0 || room.height() <= 0)
+    {
+        return {};
+    }
+    const QSize fitted = QSize(kNightPlotWidth, kNightPlotHeight)
+                             .scaled(room, Qt::KeepAspectRatio)
+                             .boundedTo(QSize(kNightPlotWidth, kNightPlotHeight));
+    return {kMargin + (room.width() - fitted.width()) / 2, kMargin, fitted.width(),
+            fitted.height()};
+}
+
 void NightPictureDialog::paintEvent(QPaintEvent*)
 {
+    const QRect area = PictureArea();
+    if (area.isEmpty())
+    {
+        return;
+    }
     QPainter painter(this);
-    PaintNightPlot(painter, QRect(8, 8, kNightPlotWidth, kNightPlotHeight), record_,
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(area.topLeft());
+    painter.scale(static_cast<double>(area.width()) / kNightPlotWidth,
+                  static_cast<double>(area.height()) / kNightPlotHeight);
+    PaintNightPlot(painter, QRect(0, 0, kNightPlotWidth, kNightPlotHeight), record_,
                    TranslatedLabels());
 }
 
 void NightPictureDialog::ChooseAndSave()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, Text(UiText::LastNightSave),
-                                     QStringLiteral("last-night.png"), Text(UiText::FilterPng));
+        prompts_.ChooseFile(this, FileChooserKind::SavePicture, QStringLiteral("last-night.png"));
     if (!path.isEmpty() && !SavePng(path))
     {
-        QMessageBox::warning(this, Text(UiText::LastNightCaption),
-                             Text(UiText::LastNightSaveFailed).arg(path));
+        prompts_.ShowMessage(this, Text(UiText::LastNightCaption),
+                             Text(UiText::LastNightSaveFailed).arg(path), MessageKind::Warning);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // 昨夜の様子: the night's picture (gui/plot/night_plot.h) in a modeless dialog, with a button
-// that saves it as PNG.
+// that saves it as PNG. The dialog opens at the picture's size where the screen has room and may
+// be made smaller: the picture is scaled down to the room above the buttons, which stay in view.
 
 #include <vector>
 
@@ -15,12 +16,14 @@ class QPushButton;
 namespace yumo
 {
 
+class UserPrompts;
+
 class NightPictureDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit NightPictureDialog(QWidget* parent = nullptr);
+    explicit NightPictureDialog(UserPrompts& prompts, QWidget* parent = nullptr);
 
     // A record made ready for the picture (night/night_record.h); the note line is cleared.
     void ShowRecord(NightRecord record);
@@ -31,13 +34,16 @@ public:
     QString note() const;
     // The picture at its full size into `path` (atomically); false when it cannot be written.
     bool SavePng(const QString& path) const;
+    // 「PNGで保存...」: the chooser, then the save; a failure is told.
+    void ChooseAndSave();
+    // Where the picture is drawn in the dialog, scaled to the room above the buttons.
+    QRect PictureArea() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void ChooseAndSave();
-
+    UserPrompts& prompts_;
     NightRecord record_;
     QLabel* note_;
     QPushButton* save_;

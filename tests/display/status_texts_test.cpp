@@ -20,10 +20,9 @@ WakeAlarm AlarmAt(int hour, int minute)
     return alarm;
 }
 
-ClockPaneTexts Clock(const WakeAlarm& alarm, LocalTime now, int32_t idle,
-                     const MusicSlot& music = {})
+ClockPaneTexts Clock(const WakeAlarm& alarm, LocalTime now, int32_t idle)
 {
-    return DescribeClockPane(kWords, now, alarm, idle == 0, music);
+    return DescribeClockPane(kWords, now, alarm, idle == 0);
 }
 
 TEST(StatusTexts, ClockPadsTheHourAndKeepsNoonAtTwelve)
@@ -57,27 +56,36 @@ TEST(StatusTexts, CountdownDuringANightAndBackground)
     EXPECT_EQ(Clock(AlarmAt(8, 30), {6, 15, 0}, 0).countdown, " 2時間15分くらい");
 }
 
-TEST(StatusTexts, CountdownPastTheWakeTimeTruncatesTowardZero)
+// Outside a night the figure counts to the wake minute's next coming, never below zero; with no
+// wake time there is no figure at all.
+TEST(StatusTexts, CountdownCountsToTheNextWakeMinute)
 {
-    const WakeAlarm seven = AlarmAt(7, 0);
-    EXPECT_EQ(Clock(seven, {7, 30, 0}, 1).countdown, " 0時間-30分くらい");
-    // A whole hour past reads -1 hours, not 0 hours 0 minutes.
-    EXPECT_EQ(Clock(seven, {8, 0, 0}, 1).countdown, "-1時間 0分くらい");
-    EXPECT_EQ(Clock(seven, {8, 30, 0}, 1).countdown, "-1時間-30分くらい");
-    EXPECT_EQ(Clock(seven, {9, 0, 0}, 1).countdown, "-2時間 0分くらい");
-}
-
-TEST(StatusTexts, WithoutAnAlarmTheCountdownShowsTheMusicPosition)
-{
-    MusicSlot music;
-    music.lengthFrames = 200000000;
-    music.cursorFrames = 7938000; // three minutes
-    EXPECT_EQ(Clock(WakeAlarm{}, {1, 0, 0}, 1, music).countdown, " 0時間 3分くらい");
-    music.cursorFrames = 158760000 + 2 * 2646000 + 2645999; // 1 h 2 min, a frame short of 3
-    EXPECT_EQ(Clock(WakeAlarm{}, {1, 0, 0}, 1, music).countdown, " 1時間 2分くらい");
-    music.lengthFrames = 2646000; // a cursor past the end counts as the end
-    EXPECT_EQ(Clock(WakeAlarm{}, {1, 0, 0}, 1, music).countdown, " 0時間 1分くらい");
-    EXPECT_EQ(Clock(WakeAlarm{}, {1, 0, 0}, 1, MusicSlot{}).countdown, " 0時間 0分くらい");
+    const struct
+    {
+        WakeAlarm alarm;
+        LocalTime now;
+        int32_t idle;
+        const char* shown;
+        int nightMinutes = 24 * 60;
+    } cases[] = {
+        {AlarmAt(18, 39), {18, 44, 0}, 1, "23時間55分くらい"},
+        {AlarmAt(7, 15), {18, 46, 0}, 1, "12時間29分くらい"},
+        {AlarmAt(7, 0), {7, 30, 0}, 1, "23時間30分くらい"},
+        {AlarmAt(7, 0), {7, 0, 0}, 1, " 0時間 0分くらい"},
+        {AlarmAt(0, 5), {23, 55, 0}, 1, " 0時間10分くらい"},
+        {AlarmAt(23, 55), {0, 5, 0}, 1, "23時間50分くらい"},
+        // A night started at 18:40 for 7:15 tomorrow; one that has run past its wake time.
+        {AlarmAt(7, 15), {18, 46, 0}, 0, "12時間29分くらい", 6},
+        {AlarmAt(7, 0), {7, 30, 0}, 0, "どれくらいかな…", 510},
+        {WakeAlarm{}, {1, 0, 0}, 1, ""},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(
+            DescribeClockPane(kWords, c.now, c.alarm, c.idle == 0, 0, c.nightMinutes).countdown,
+            c.shown)
+            << c.alarm.minuteOfDay << " at " << c.now.hour << ":" << c.now.minute;
+    }
 }
 
 TEST(StatusTexts, ActivityFollowsTheStateBeforeASilence)
@@ -170,7 +178,7 @@ TEST(StatusTexts, TranslatedTablesAreUsedAndEveryWordIsVisited)
         word = "<" + word + ">";
         ++visited;
     });
-    EXPECT_EQ(visited, 13 + static_cast<int>(Activity::Count) +
+    EXPECT_EQ(visited, 14 + static_cast<int>(Activity::Count) +
                            static_cast<int>(SleepDepth::Count) + 3 * kSliderRowCount);
     EXPECT_EQ(ClockText(words, {13, 0, 0}), "<PM> 1:00:00");
     EXPECT_EQ(VolumeText(words, 10, false), "<声: 1.0dB>");
@@ -201,13 +209,14 @@ TEST(StatusTexts, ASleepTimerShowsItsMinutesLeftUnlessAWakeTimeIsSet)
     WakeAlarm automatic;
     automatic.mode = kWakeAutomatic;
     automatic.minuteOfDay = 7 * 60;
-    const MusicSlot music;
-    EXPECT_EQ(DescribeClockPane(kWords, {23, 0, 0}, automatic, true, music, 75).countdown,
-              " 1時間15分くらい");
+    const ClockPaneTexts timer = DescribeClockPane(kWords, {23, 0, 0}, automatic, true, 75);
+    EXPECT_EQ(timer.countdown, " 1時間15分くらい");
+    EXPECT_EQ(timer.countdownLabel, kWords.timerLabel);
     WakeAlarm set = automatic;
     set.mode = kWakeUserSet;
-    EXPECT_EQ(DescribeClockPane(kWords, {23, 0, 0}, set, true, music, 75).countdown,
-              " 8時間 0分くらい");
+    const ClockPaneTexts waking = DescribeClockPane(kWords, {23, 0, 0}, set, true, 75);
+    EXPECT_EQ(waking.countdown, " 8時間 0分くらい");
+    EXPECT_EQ(waking.countdownLabel, kWords.countdownLabel);
 }
 
 } // namespace

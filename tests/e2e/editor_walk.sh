@@ -122,7 +122,7 @@ shot 05-new-set
 # おやすみ through 選択..., the clip chooser.
 go_to 0 1
 keys space
-chooser="$(find_window '^BGM file$')"
+chooser="$(find_window '^ボイスのファイル$')"
 [ -n "$chooser" ] || e2e_fail "the clip chooser did not open"
 focus "$chooser"
 type_text "$clips/goodnight.wav"

@@ -8,13 +8,18 @@
 #include <utility>
 #include <vector>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "audio/head_preview.h"
 #include "gui/sound/preview_player.h"
 #include "gui/test_application.h"
+#include "gui/texts/language.h"
 #include "gui/texts/texts.h"
 #include "gui/window/head_chooser.h"
 #include "gui/window_fixture.h"
@@ -166,6 +171,53 @@ TEST_F(HeadChooserTest, ARefusalNamesTheFileAndSaysWhyAndACancelLeavesNothing)
     EXPECT_EQ(chooser.Paths().size(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(OwnHeadFolder().toStdString()));
     EXPECT_TRUE(prompts.messages.empty()); // a cancel is no failure to report
+}
+
+} // namespace
+} // namespace yumo
+
+namespace yumo
+{
+namespace
+{
+
+// The list marks the head the night plays with, in the window's language, and moves the mark
+// on 使う; the status line says while 試聴 plays; 追加... asks for a SOFA file.
+TEST_F(HeadChooserTest, TheHeadInUseIsMarkedAndListeningIsShown)
+{
+    QDir().mkpath(OwnHeadFolder());
+    const QString own = OwnHeadFolder() + QStringLiteral("/own.bir");
+    ASSERT_TRUE(WriteHrirSetFile(current, QFile::encodeName(own).toStdString()));
+    LanguageSwitch language;
+    const struct
+    {
+        Language language;
+        QString inUse;
+        QStringList shown;
+    } cases[] = {
+        {Language::Japanese, QString(), {"KEMAR (内蔵)（使用中）", "own"}},
+        {Language::Japanese, own, {"KEMAR (内蔵)", "own（使用中）"}},
+        {Language::English, QString(), {"KEMAR (built in) (in use)", "own"}},
+    };
+    for (const auto& c : cases)
+    {
+        HeadChooser chooser(current, QString(), YUMO_TOOL_PATH, preview, prompts);
+        chooser.Select(c.inUse);
+        chooser.findChild<QPushButton*>(QStringLiteral("headUseButton"))->click();
+        ASSERT_TRUE(language.Apply(c.language));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(chooser.ShownNames(), c.shown);
+    }
+    ASSERT_TRUE(language.Apply(Language::Japanese));
+
+    HeadChooser chooser(current, QString(), YUMO_TOOL_PATH, preview, prompts);
+    chooser.Select(own);
+    ASSERT_TRUE(chooser.PlayComparison());
+    EXPECT_EQ(chooser.StatusText(), Text(UiText::HeadListening));
+    // This preview has played at once: the line clears.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chooser.StatusText().isEmpty(); }, 2000));
+    chooser.findChild<QPushButton*>(QStringLiteral("headAddButton"))->click();
+    EXPECT_EQ(prompts.chooserKinds, std::vector<FileChooserKind>{FileChooserKind::HeadSofa});
 }
 
 } // namespace

@@ -660,3 +660,53 @@ TEST_F(WindowTest, TheEarHearsTheFadeToItsEndThoughTheOutputRunsAhead)
 
 } // namespace
 } // namespace yumo::test
+
+namespace yumo::test
+{
+namespace
+{
+
+// The clock pane as the user reads it: the wake time's next coming, never a negative figure; no
+// figure without a wake time; the sleep timer's minutes under a caption of their own.
+TEST_F(WindowTest, TheClockPaneCountsToTheNextWakeMinuteAndNamesTheSleepTimer)
+{
+    ShowWithDefaultVoice();
+    const QString toWaking = QStringLiteral("お目覚めまで　あと");
+    const struct
+    {
+        int32_t mode;
+        int wakeMinute;
+        LocalTime now;
+        bool night;
+        int timerMinutes;
+        QString label;
+        QString shown;
+    } cases[] = {
+        {kWakeUserSet, 18 * 60 + 39, {18, 44, 0}, false, 0, toWaking, "23時間55分くらい"},
+        {kWakeUserSet, 7 * 60 + 15, {18, 46, 0}, false, 0, toWaking, "12時間29分くらい"},
+        {kWakeUserSet, 7 * 60 + 15, {18, 46, 0}, true, 30, toWaking, "12時間29分くらい"},
+        {kWakeOff, 0, {18, 46, 0}, false, 0, toWaking, ""},
+        {kWakeOff, 0, {18, 46, 0}, true, 30, "タイマー終了まで　あと", " 0時間30分くらい"},
+    };
+    for (const auto& c : cases)
+    {
+        state->alarm.mode = c.mode;
+        state->alarm.minuteOfDay = c.wakeMinute;
+        SetClockTime(state->clock, c.now);
+        window->SetSleepTimer(c.timerMinutes);
+        if (c.night)
+        {
+            window->StartNightCommand();
+        }
+        const ClockPaneTexts texts = window->ClockTexts();
+        EXPECT_EQ(QString::fromStdString(texts.countdownLabel), c.label) << c.wakeMinute;
+        EXPECT_EQ(QString::fromStdString(texts.countdown), c.shown) << c.wakeMinute;
+        if (c.night)
+        {
+            StopNight(*state);
+        }
+    }
+}
+
+} // namespace
+} // namespace yumo::test

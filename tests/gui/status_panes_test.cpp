@@ -104,7 +104,7 @@ TEST_F(StatusPanes, ClockPaneBackgroundFrameAndTextCells)
     alarm.minuteOfDay = 7 * 60;
     const auto paintAt = [&](LocalTime now, int32_t idle) {
         return PaintPane(424, 100, [&](QPainter& painter) {
-            PaintClockPane(painter, 424, 100, words, now, alarm, idle == 0, MusicSlot{});
+            PaintClockPane(painter, 424, 100, words, now, alarm, idle == 0);
         });
     };
     const QImage night = paintAt({23, 0, 0}, 0);
@@ -322,7 +322,7 @@ TEST_F(StatusPanes, EveryPaneCoversItsRectangleInTheDesignedWindow)
         panes.push_back(rect);
     };
     paint(layout.clock, [&](QPainter& p, int w, int h) {
-        PaintClockPane(p, w, h, words, {23, 4, 9}, alarm, 0, MusicSlot{});
+        PaintClockPane(p, w, h, words, {23, 4, 9}, alarm, false);
     });
     paint(layout.gauge, [&](QPainter& p, int w, int h) {
         PaintLevelGauge(p, w, h, {32767, 4000});

@@ -12,6 +12,7 @@
 #include "gui/texts/file_choosers.h"
 #include "gui/texts/texts.h"
 #include "gui/window/client_area.h"
+#include "gui/window/night_picture_dialog.h"
 #include "gui/window/pane_widget.h"
 #include "gui/window_fixture.h"
 
@@ -88,24 +89,24 @@ TEST(FileChoosers, CaptionsFiltersAndMemory)
 {
     FileChoosers choosers;
     std::unique_ptr<QFileDialog> music = choosers.MakeDialog(FileChooserKind::Music, nullptr, {});
-    EXPECT_EQ(music->windowTitle(), QStringLiteral("BGM file"));
+    EXPECT_EQ(music->windowTitle(), QStringLiteral("BGMファイル"));
     EXPECT_EQ(music->nameFilters().size(), 3);
     EXPECT_EQ(music->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(music->fileMode(), QFileDialog::ExistingFile);
-    // "All Files(*.*)" is shown but matches names without a dot too.
-    EXPECT_EQ(music->nameFilters().last(), QStringLiteral("All Files(*.*) (*)"));
+    // "すべてのファイル(*.*)" is shown but matches names without a dot too.
+    EXPECT_EQ(music->nameFilters().last(), QStringLiteral("すべてのファイル(*.*) (*)"));
 
     TempDir dir;
     music->setDirectory(QString::fromStdString(dir.path().string()));
     music->selectNameFilter(music->nameFilters().last());
     choosers.Remember(FileChooserKind::Music, *music);
     std::unique_ptr<QFileDialog> again = choosers.MakeDialog(FileChooserKind::Music, nullptr, {});
-    EXPECT_TRUE(again->selectedNameFilter().startsWith(QStringLiteral("All Files(*.*)")));
+    EXPECT_TRUE(again->selectedNameFilter().startsWith(QStringLiteral("すべてのファイル(*.*)")));
     EXPECT_EQ(again->directory().absolutePath(), QString::fromStdString(dir.path().string()));
     // Each chooser remembers on its own.
     EXPECT_TRUE(choosers.MakeDialog(FileChooserKind::OpenVoice, nullptr, {})
                     ->selectedNameFilter()
-                    .startsWith(QStringLiteral("Yumo voice data(*.ymv)")));
+                    .startsWith(QStringLiteral("Yumoボイスデータ(*.ymv)")));
 
     std::unique_ptr<QFileDialog> record =
         choosers.MakeDialog(FileChooserKind::SavePositionRecord, nullptr, {});
@@ -115,6 +116,55 @@ TEST(FileChoosers, CaptionsFiltersAndMemory)
     EXPECT_TRUE(record->nameFilters().first().contains(QStringLiteral("*.ypos")));
     EXPECT_EQ(choosers.MakeDialog(FileChooserKind::SaveVoice, nullptr, {})->defaultSuffix(),
               QStringLiteral("ymv"));
+}
+
+// Start-up makes the program's data folder the working directory: no chooser may open there.
+// Every one opens in the user's data folder, the picture's save in the pictures folder, and each
+// is titled for what it picks, with filters in the window's language.
+TEST_F(WindowTest, EveryChooserOpensInTheUsersFoldersAndNamesWhatItPicks)
+{
+    const QByteArray home = qgetenv("HOME"), dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", QByteArray::fromStdString((dir / "home").string()));
+    qunsetenv("XDG_DATA_HOME");
+    const QString userFolder = QString::fromStdString((dir / "home/.local/share/yumo").string());
+    const QString pictures = QString::fromStdString((dir / "home/Pictures").string());
+    std::filesystem::create_directories(dir / "home/Pictures");
+    const struct
+    {
+        FileChooserKind kind;
+        QString title, folder, firstFilter;
+    } cases[] = {
+        {FileChooserKind::OpenVoice, "ボイス情報の読み込み", userFolder, "Yumoボイスデータ(*.ymv)"},
+        {FileChooserKind::Music, "BGMファイル", userFolder, "WAVファイル(*.wav)"},
+        {FileChooserKind::SaveVoice, "名前を付けて保存", userFolder, "Yumoボイスデータ(*.ymv)"},
+        {FileChooserKind::SavePositionRecord, "名前を付けて保存", userFolder,
+         "Yumo位置データ(*.ypos)"},
+        {FileChooserKind::VoiceClip, "ボイスのファイル", userFolder, "WAVファイル(*.wav)"},
+        {FileChooserKind::HeadSofa, "頭の形のSOFAファイル", userFolder, "SOFAファイル(*.sofa)"},
+        {FileChooserKind::SavePicture, "昨夜の様子を保存", pictures, "PNG画像(*.png)"},
+    };
+    FileChoosers choosers;
+    for (const auto& c : cases)
+    {
+        const std::unique_ptr<QFileDialog> dialog = choosers.MakeDialog(c.kind, nullptr, {});
+        EXPECT_EQ(dialog->windowTitle(), c.title);
+        EXPECT_EQ(dialog->directory().absolutePath(), c.folder) << c.title.toStdString();
+        EXPECT_TRUE(dialog->nameFilters().first().startsWith(c.firstFilter))
+            << c.title.toStdString();
+    }
+    // Without a pictures folder the picture goes to the user's folder, not the working one.
+    std::filesystem::remove(dir / "home/Pictures");
+    EXPECT_EQ(FileChoosers::FirstFolder(FileChooserKind::SavePicture), userFolder);
+
+    // The night picture's save asks through these choosers, as 頭の形's 追加... does.
+    NightPictureDialog picture(prompts);
+    picture.ChooseAndSave();
+    EXPECT_EQ(prompts.chooserKinds, std::vector<FileChooserKind>{FileChooserKind::SavePicture});
+    qputenv("HOME", home);
+    if (!dataHome.isEmpty())
+    {
+        qputenv("XDG_DATA_HOME", dataHome);
+    }
 }
 
 TEST_F(WindowTest, ClientAreaStartsAtTheDesignSizeAndHidesPanesOfNoArea)
@@ -127,13 +177,17 @@ TEST_F(WindowTest, ClientAreaStartsAtTheDesignSizeAndHidesPanesOfNoArea)
     EXPECT_EQ(client.personality[3].slider->geometry().top(), 571);
     EXPECT_EQ(client.voice.readout->geometry(), QRect(404, 366, 85, 32));
 
-    // At a client width of 60 the character pane has no width left.
-    client.resize(60, 300);
-    EXPECT_FALSE(client.character->isVisible());
-    EXPECT_TRUE(client.status->isVisible());
-    client.resize(664, 622);
+    // The client never shrinks below the size where every control lies whole: a smaller window
+    // scrolls it.
+    const QSize designed = window->size();
+    window->resize(60, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(client.size(), QSize(kFittingClientWidth, kFittingClientHeight));
     EXPECT_TRUE(client.character->isVisible());
-    EXPECT_EQ(client.minimumSize(), QSize(50, 50));
+    EXPECT_TRUE(client.timerLonger->isVisible());
+    window->resize(designed);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(client.size(), QSize(664, 622));
 
     // The background stays light grey whatever the palette of the desktop.
     const QImage face = client.grab().toImage();
