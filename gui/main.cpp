@@ -53,7 +53,10 @@ bool ParseOptions(int argc, char** argv, Options& options, int& status)
     }
     if (parser.isSet(help))
     {
-        std::printf("%s", qPrintable(parser.helpText()));
+        // Without an application object yet, Qt cannot name the program in its usage line.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("yumo"));
+        std::printf("%s", qPrintable(text));
         status = 0;
         return false;
     }

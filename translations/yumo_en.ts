@@ -183,7 +183,7 @@
     </message>
     <message>
         <source>そのまま眠ってしまう</source>
-        <translation>she falls asleep for good</translation>
+        <translation>She Falls Asleep for Good</translation>
     </message>
     <message>
         <source>タイマーなし</source>
@@ -215,11 +215,11 @@
     </message>
     <message>
         <source>-15分</source>
-        <translation>-15 min</translation>
+        <translation>-15m</translation>
     </message>
     <message>
         <source>+15分</source>
-        <translation>+15 min</translation>
+        <translation>+15m</translation>
     </message>
     <message>
         <source>ボイス編集</source>

@@ -18,10 +18,11 @@ namespace yumo
 namespace
 {
 
-constexpr int kLabelPixels = 12;    // clock labels, gauge letters, owner and activity lines
-constexpr int kValuePixels = 16;    // clock values
-constexpr int kDepthPixels = 14;    // sleep depth, volume readouts, slider captions
-constexpr int kPositionPixels = 15; // the position pane's five lines fill its 100 pixels
+constexpr int kLabelPixels = 12;         // clock labels, gauge letters, owner and activity lines
+constexpr int kValuePixels = 16;         // clock values
+constexpr int kSmallestFittedPixels = 9; // a longer text is cut rather than made unreadable
+constexpr int kDepthPixels = 14;         // sleep depth, volume readouts, slider captions
+constexpr int kPositionPixels = 15;      // the position pane's five lines fill its 100 pixels
 constexpr int kSemibold = 600;
 constexpr int kNormal = 400;
 
@@ -46,7 +47,7 @@ void PaintPlainPane(QPainter& painter, int width, int height, const QString& tex
     painter.save();
     painter.fillRect(0, 0, width, height, ToQColor(kWindowGrey));
     BeginPaneText(painter, kCaptionTextColour, kWindowGrey, QRect(0, 0, width, height));
-    painter.setFont(PaneFont(pixels, kNormal));
+    painter.setFont(FittedPaneFont(text, pixels, width));
     DrawTextAt(painter, 0, 0, text);
     painter.restore();
 }
@@ -142,6 +143,17 @@ QFont PaneFont(int pixelSize, int weight)
     // semibold texts need (a weight of 600 alone would quietly give the regular face).
     font.setWeight(weight >= QFont::DemiBold ? QFont::Bold : static_cast<QFont::Weight>(weight));
     font.setStyleHint(QFont::TypeWriter); // a fixed-pitch fallback when IPAGothic is missing
+    return font;
+}
+
+QFont FittedPaneFont(const QString& text, int pixelSize, int width)
+{
+    QFont font = PaneFont(pixelSize, kNormal);
+    while (font.pixelSize() > kSmallestFittedPixels &&
+           QFontMetrics(font).horizontalAdvance(text) > width)
+    {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
     return font;
 }
 

@@ -20,6 +20,9 @@
 namespace yumo
 {
 
+// The regular pane font of `pixelSize`, made smaller (down to 9 pixels) until `text` fits
+// `width`: the volume readouts and slider captions are longer in English than in Japanese.
+QFont FittedPaneFont(const QString& text, int pixelSize, int width);
 void PaintClockPane(QPainter& painter, int width, int height, const StatusWords& words,
                     const LocalTime& now, const WakeAlarm& alarm, bool nightPlays,
                     int timerMinutesLeft = 0);

@@ -3,12 +3,15 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "gui/panes/status_panes.h"
 #include "gui/texts/language.h"
 #include "gui/texts/live_texts.h"
 #include "gui/window/client_area.h"
+#include "gui/window/pane_widget.h"
 #include "gui/window/wake_dialog.h"
 #include "gui/window_fixture.h"
 
@@ -93,6 +96,57 @@ TEST_F(WindowTest, EnglishReachesEveryTextLiveAndJapaneseComesBack)
     EXPECT_EQ(ActionText(*window, "goodNightAction"), QStringLiteral("おやすみなさい\tEnter"));
     EXPECT_EQ(window->client().wakeButton->text(), QStringLiteral("起こして"));
     EXPECT_EQ(TranslatedStatusWords().sliderCaptions[0], "寝つき");
+}
+
+} // namespace
+} // namespace yumo::test
+
+namespace yumo::test
+{
+namespace
+{
+
+// In English as in Japanese the words fit where they stand: the volume readouts at any
+// volume, the sleep timer's buttons with four pixels to spare on each side, menu items capitalised
+// like their neighbours.
+TEST_F(WindowTest, EnglishWordsFitTheirPanesAndButtons)
+{
+    ShowWithDefaultVoice();
+    LanguageSwitch language;
+    ClientArea& client = window->client();
+    for (const Language shown : {Language::English, Language::Japanese})
+    {
+        ASSERT_TRUE(language.Apply(shown));
+        QCoreApplication::processEvents();
+        const StatusWords words = TranslatedStatusWords();
+        for (const double tenths : {-300.0, -2.0, 0.0, 300.0})
+        {
+            for (const bool music : {false, true})
+            {
+                const QString text = QString::fromStdString(VolumeText(words, tenths, music));
+                const int width = (music ? client.music : client.voice).readout->width();
+                EXPECT_LE(QFontMetrics(FittedPaneFont(text, 14, width)).horizontalAdvance(text),
+                          width)
+                    << text.toStdString();
+            }
+        }
+        for (const QPushButton* button : {client.timerShorter, client.timerLonger})
+        {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 8, button->width())
+                << button->text().toStdString();
+        }
+    }
+    // Japanese keeps its designed size: it fits already.
+    const QString japanese = QString::fromStdString(VolumeText(TranslatedStatusWords(), -2, true));
+    EXPECT_EQ(FittedPaneFont(japanese, 14, client.music.readout->width()).pixelSize(), 14);
+
+    ASSERT_TRUE(language.Apply(Language::English));
+    for (const UiText item : {UiText::MenuSleepTimer, UiText::MenuTimerOff, UiText::MenuOneEar,
+                              UiText::MenuKeepAwake, UiText::MenuWakeRamp})
+    {
+        EXPECT_TRUE(Text(item).front().isUpper()) << Text(item).toStdString();
+    }
+    ASSERT_TRUE(language.Apply(Language::Japanese));
 }
 
 } // namespace

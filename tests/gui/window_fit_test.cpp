@@ -58,8 +58,8 @@ TEST_F(WindowTest, TheWindowFitsEveryScreenAndScrollsToEveryControl)
         window->move(0, 0);
         FitWindowToArea(*window, c.available);
         QCoreApplication::processEvents();
-        const std::string where = std::to_string(c.available.width()) + "x" +
-                                  std::to_string(c.available.height());
+        const std::string where =
+            std::to_string(c.available.width()) + "x" + std::to_string(c.available.height());
         EXPECT_TRUE(c.available.contains(window->frameGeometry())) << where;
         EXPECT_EQ(window->size() == designed, c.designedSize) << where;
         EXPECT_EQ(client.size() == QSize(664, 622), c.designedSize) << where;
@@ -71,7 +71,8 @@ TEST_F(WindowTest, TheWindowFitsEveryScreenAndScrollsToEveryControl)
         {
             scroll->ensureWidgetVisible(control, 0, 0);
             const QRect shown(control->mapTo(scroll->viewport(), QPoint(0, 0)), control->size());
-            EXPECT_TRUE(control->isVisible()) << where << " " << control->objectName().toStdString();
+            EXPECT_TRUE(control->isVisible())
+                << where << " " << control->objectName().toStdString();
             EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
                 << where << " " << control->objectName().toStdString();
         }
