@@ -236,10 +236,17 @@ void PaintPositionPane(QPainter& painter, int width, int height, const StatusWor
                   QRect(1, 1, width - 2, height - 2));
     const QFont font = PaneFont(kPositionPixels, kNormal);
     painter.setFont(font);
-    painter.drawStaticText(
-        2, 2,
-        PositionLayout(ToQString(PositionText(words, azimuth, elevation, distance)), width - 2,
-                       font));
+    const QString text = ToQString(PositionText(words, azimuth, elevation, distance));
+    // A layout kept for one pixel a point draws its glyphs squeezed on a scaled screen.
+    if (painter.device() != nullptr && painter.device()->devicePixelRatioF() != 1.0)
+    {
+        painter.drawText(QRect(2, 2, width - 2, height - 2),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    }
+    else
+    {
+        painter.drawStaticText(2, 2, PositionLayout(text, width - 2, font));
+    }
     painter.restore();
 }
 

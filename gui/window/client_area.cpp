@@ -135,8 +135,8 @@ void ClientArea::paintEvent(QPaintEvent* event)
     painter.fillRect(event->rect(), QColor(kClientGrey, kClientGrey, kClientGrey));
 }
 
-// Two small buttons in the clock pane's top right corner, beside the countdown's label; hidden
-// when the pane is too small to hold them.
+// Two small buttons in the clock pane's bottom right corner, below the countdown, where no text
+// of the pane reaches at any width; hidden when the pane is too small to hold them.
 void ClientArea::PlaceTimerButtons(const PaneRect& pane)
 {
     constexpr int kButtonWidth = 46;
@@ -151,7 +151,7 @@ void ClientArea::PlaceTimerButtons(const PaneRect& pane)
     {
         return;
     }
-    const int top = pane.top + 2;
+    const int top = pane.top + pane.height - height - 2;
     const int right = pane.left + pane.width - 2;
     timerShorter->setGeometry(right - 2 * kButtonWidth, top, kButtonWidth, height);
     timerLonger->setGeometry(right - kButtonWidth, top, kButtonWidth, height);

@@ -383,5 +383,30 @@ TEST_F(StatusPanes, EveryPaneCoversItsRectangleInTheDesignedWindow)
     }
 }
 
+// On a scaled screen the position lines keep their width: glyphs are not squeezed together.
+TEST_F(StatusPanes, PositionTextKeepsItsWidthOnAScaledScreen)
+{
+    const auto textRight = [this](int ratio) {
+        QImage image(200 * ratio, 100 * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&image);
+            PaintPositionPane(painter, 200, 100, words, 90, -40, 0.3);
+        }
+        int right = 0;
+        for (int y = 0; y < image.height(); ++y)
+        {
+            for (int x = 0; x < image.width(); ++x)
+            {
+                right = image.pixelColor(x, y).lightness() > 200 ? std::max(right, x) : right;
+            }
+        }
+        return static_cast<double>(right) / ratio;
+    };
+    const double plain = textRight(1);
+    EXPECT_GT(plain, 40.0);
+    EXPECT_NEAR(textRight(2), plain, 4.0);
+}
+
 } // namespace
 } // namespace yumo

@@ -3,11 +3,13 @@
 // small with its buttons in view.
 
 #include <QDataStream>
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QTest>
 
+#include "gui/panes/status_panes.h"
 #include "gui/window/client_area.h"
 #include "gui/window/night_picture_dialog.h"
 #include "gui/window/pane_widget.h"
@@ -64,6 +66,15 @@ TEST_F(WindowTest, TheWindowFitsEveryScreenAndScrollsToEveryControl)
         EXPECT_EQ(window->size() == designed, c.designedSize) << where;
         EXPECT_EQ(client.size() == QSize(664, 622), c.designedSize) << where;
         ExpectAllInside(client, where.c_str());
+        // The timer's buttons never cover the countdown's caption.
+        const QRect clock = client.clock->geometry();
+        const QFontMetrics caption(PaneFont(12, QFont::DemiBold));
+        const QRect captionBox(
+            clock.left() + clock.width() / 2, clock.top() + clock.height() / 10,
+            caption.horizontalAdvance(QString::fromStdString(window->ClockTexts().countdownLabel)),
+            caption.height());
+        EXPECT_FALSE(client.timerShorter->geometry().intersects(captionBox)) << where;
+        EXPECT_FALSE(client.timerLonger->geometry().intersects(captionBox)) << where;
         // Every control can be scrolled into the window's view.
         for (QWidget* control : {static_cast<QWidget*>(client.personality[3].slider),
                                  static_cast<QWidget*>(client.timerLonger),
