@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a core source includes a Qt header, or a header of a folder above its own
-# (includes run downward: display, night, voices, audio and import, common). Run at build time
+# (includes run downward: display, night, voices, audio and import, common), or when a gui
+# group includes a group above its own. Run at build time
 # by the yumo_core_qt_free target with -DCORE_DIRS=common,audio,... -DSOURCE_DIR=... -DSTAMP=...
 cmake_policy(SET CMP0057 NEW) # if(... IN_LIST ...)
 string(REPLACE "," ";" CORE_DIRS "${CORE_DIRS}")
@@ -24,6 +25,31 @@ foreach(dir ${CORE_DIRS})
         foreach(include ${includes})
             string(REGEX REPLACE "^[^\"]*\"([a-z_]+)/.*" "\\1" folder "${include}")
             if(NOT folder STREQUAL dir AND NOT folder IN_LIST "below_${dir}")
+                list(APPEND upward "${source}: ${include}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+# The gui groups run downward too (texts <- sound <- editor <- window -> panes, plot; desktop ->
+# texts): a group may include the core and the groups below it, never one above nor the top.
+set(gui_below_texts "")
+set(gui_below_sound texts)
+set(gui_below_panes "")
+set(gui_below_plot "")
+set(gui_below_editor sound texts)
+set(gui_below_window editor sound texts panes plot)
+set(gui_below_desktop texts)
+foreach(group texts sound panes plot editor window desktop)
+    file(GLOB_RECURSE sources ${SOURCE_DIR}/gui/${group}/*.cpp ${SOURCE_DIR}/gui/${group}/*.h)
+    foreach(source ${sources})
+        file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"gui/")
+        foreach(include ${includes})
+            if(include MATCHES "\"gui/([a-z_]+)/")
+                set(included ${CMAKE_MATCH_1})
+            else()
+                set(included top) # gui/startup.h and the like compose the groups
+            endif()
+            if(NOT included STREQUAL group AND NOT included IN_LIST "gui_below_${group}")
                 list(APPEND upward "${source}: ${include}")
             endif()
         endforeach()

@@ -69,8 +69,9 @@ struct OutputStream
     std::array<BlockPeak, kOutputBlockCount> peaks{};
     double voiceVolume = 0; // tenths of a dB, -300 to 300
     double musicVolume = 0;
-    std::array<int16_t, kRenderWindowSamples> overlapLeft{};  // 512 used
-    std::array<int16_t, kRenderWindowSamples> overlapRight{}; // 512 used
+    // The rendered window's second half, added to the next block: one block of each side.
+    std::array<int16_t, kFramesPerBlock> overlapLeft{};
+    std::array<int16_t, kFramesPerBlock> overlapRight{};
     ClipObserver* clipObserver = nullptr; // not owned; told of each clip the refill starts
     uint64_t bytesWritten = 0;            // to the device since it was opened
     uint64_t bytesReturned = 0;           // of the ten blocks, handed back since then
@@ -111,11 +112,11 @@ struct AppState
     SleepRecord sleep;
     WakeAlarm alarm;
     Personality personality;
-    int32_t silenceGapPending = 1;
+    bool silenceGapPending = true;
     NightPhase phase = NightPhase::NoVoice; // changed through EnterNightPhase
     PhaseObserver* phaseObserver = nullptr; // not owned
     std::string voiceDataPath;              // UTF-8, absolute: the voice-data file loaded last
-    int32_t positionRecordSaved = 1; // 0: closing the window asks to save the position record
+    bool positionRecordSaved = true; // false: closing the window asks to save the position record
 
     OutputStream stream;
     GentleStage gentle; // fades, timer, one ear and limiter after the mix

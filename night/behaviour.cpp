@@ -132,18 +132,18 @@ SequenceAnswer AdvanceClipSequence(AppState& state)
     }
     ResetSlotCounters(tracks, slot);
 
-    if (state.silenceGapPending == 1)
+    if (state.silenceGapPending)
     {
         state.sleep.stateBeforeSilence = state.behaviourState;
         state.behaviourState = HasClip(state, kKindSilence)
                                    ? kKindSilence
                                    : kKindBuiltInSilence + state.sleep.midBreath;
         state.clipIndex = DrawClipIndex(state, state.behaviourState);
-        state.silenceGapPending = 0;
+        state.silenceGapPending = false;
     }
     else
     {
-        state.silenceGapPending = 1;
+        state.silenceGapPending = true;
         const int32_t next = ChooseNextActivity(state);
         if (next == kStateNotAsleep)
         {
@@ -153,7 +153,7 @@ SequenceAnswer AdvanceClipSequence(AppState& state)
         // A silence chosen for its own sake is not followed by another one.
         if (IsSilenceKind(next))
         {
-            state.silenceGapPending = 0;
+            state.silenceGapPending = false;
         }
     }
     ResetSlotCounters(tracks, ClipSlot(state.behaviourState, state.clipIndex));

@@ -64,11 +64,19 @@ constexpr bool MayStartNight(NightPhase phase)
     return phase == NightPhase::Loaded || phase == NightPhase::Stopped;
 }
 
-// The Play pane's look: 0 greyed (nothing to start), 1 raised (a night may start), 2 pressed
-// (a night was started and not yet ended with 起きます).
-constexpr int PlayPaneState(NightPhase phase)
+// The Play pane's look; the values are the pictures' places in the play bar's strips.
+enum class PlayPaneLook : int
 {
-    return NightStarted(phase) ? 2 : (MayStartNight(phase) ? 1 : 0);
+    Greyed = 0,  // nothing to start
+    Raised = 1,  // a night may start
+    Pressed = 2, // a night was started and not yet ended with 起きます
+};
+
+constexpr PlayPaneLook PlayPaneState(NightPhase phase)
+{
+    return NightStarted(phase)
+               ? PlayPaneLook::Pressed
+               : (MayStartNight(phase) ? PlayPaneLook::Raised : PlayPaneLook::Greyed);
 }
 
 // Told of every change of the phase, by commands and from inside the block refill alike: it

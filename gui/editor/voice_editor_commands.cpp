@@ -1,5 +1,5 @@
 // The voice editor's commands: choosing a file, adding it as a clip, previewing it, starting a
-// new set and saving. The slow parts run on a worker thread (gui/editor_jobs.h); what they
+// new set and saving. The slow parts run on a worker thread (gui/editor/editor_jobs.h); what they
 // bring back is taken here, on the window's thread, between two block refills.
 
 #include <cstdint>
@@ -23,8 +23,6 @@ namespace yumo
 {
 namespace
 {
-
-std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // "48 kHz、24ビット、ステレオ" in the window's language.
 QString DescribeWavFormat(const WavFileFormat& format)

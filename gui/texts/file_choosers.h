@@ -7,7 +7,9 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
+#include <QFile>
 #include <QString>
 
 class QFileDialog;
@@ -15,6 +17,9 @@ class QWidget;
 
 namespace yumo
 {
+
+// A chosen path as the core's readers and writers take it: the file system's own bytes.
+inline std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 enum class FileChooserKind
 {

@@ -462,7 +462,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     {
         StopNightCommand();
     }
-    if (state_.positionRecordSaved == 0)
+    if (!state_.positionRecordSaved)
     {
         switch (prompts_.AskYesNoCancel(this, Text(UiText::SaveQuestionCaption),
                                         Text(UiText::SaveQuestion)))

@@ -28,8 +28,6 @@ constexpr double kVolumeLimit = 300; // tenths of a dB
 // loads marks the position record as changed.
 constexpr int32_t kMusicLoadsThatMarkRecord = 10;
 
-std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 } // namespace
 
 // A load during a night ends it as 起きます does, once the file is known.
@@ -163,7 +161,7 @@ void MainWindow::LoadMusicFile(std::optional<QString> dropped)
     {
         if (state_.music.loadCount == kMusicLoadsThatMarkRecord)
         {
-            state_.positionRecordSaved = 0;
+            state_.positionRecordSaved = false;
         }
         return;
     }
@@ -229,7 +227,7 @@ bool MainWindow::SavePositionRecord()
         return false;
     }
     positionRecordPath_ = target;
-    state_.positionRecordSaved = 1;
+    state_.positionRecordSaved = true;
     return true;
 }
 

@@ -113,7 +113,8 @@ void MainWindow::InstallPainters()
     }
     c.play->SetPainter(
         [this](QPainter& painter, int, int) {
-            PaintPlayButton(painter, strips_, kPlaySlot, PlayPaneState(state_.phase));
+            PaintPlayButton(painter, strips_, kPlaySlot,
+                            static_cast<int>(PlayPaneState(state_.phase)));
         },
         kSmallPaneFace);
     c.stop->SetPainter(

@@ -338,7 +338,7 @@ TEST_F(WindowTest, DropsLoadByExactExtensionAfterTheDropHasReturned)
     WaitForLoads();
     EXPECT_EQ(state->music.loadCount, 1);
     EXPECT_EQ(state->phase, NightPhase::NoVoice);
-    EXPECT_EQ(PlayPaneState(state->phase), 0);
+    EXPECT_EQ(PlayPaneState(state->phase), PlayPaneLook::Greyed);
 
     // A pipe named like a data file is refused at once with the reader's message, and changes
     // nothing: opened as a file, it would wait for a writer for ever.
@@ -405,7 +405,7 @@ TEST_F(WindowTest, VolumeArrowsStepATenthOfADecibelWithinThirtyAndTheSliderFollo
 TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)
 {
     ShowWithDefaultVoice();
-    state->positionRecordSaved = 0;
+    state->positionRecordSaved = false;
     PressKey(Qt::Key_Return);
 
     prompts.answers = {Answer::Cancel};
@@ -426,7 +426,7 @@ TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)
     prompts.files.push_back(QString::fromStdString((dir / "no" / "such" / "x.ypos").string()));
     window->close();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(state->positionRecordSaved, 0);
+    EXPECT_FALSE(state->positionRecordSaved);
     reporter.messages.clear();
 
     const std::filesystem::path record = dir / "night.ypos";
@@ -435,18 +435,18 @@ TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(std::filesystem::exists(record));
-    EXPECT_EQ(state->positionRecordSaved, 1);
+    EXPECT_TRUE(state->positionRecordSaved);
     EXPECT_EQ(state->referenceDistance[0], 0.7);
 
     // No: closes without writing; saved: closes without asking.
     window->show();
-    state->positionRecordSaved = 0;
+    state->positionRecordSaved = false;
     prompts.answers = {Answer::No};
     window->close();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(state->positionRecordSaved, 0);
+    EXPECT_FALSE(state->positionRecordSaved);
     const size_t asked = prompts.questions.size();
-    state->positionRecordSaved = 1;
+    state->positionRecordSaved = true;
     window->show();
     window->close();
     EXPECT_FALSE(window->isVisible());

@@ -51,7 +51,7 @@ TEST_F(NightSequenceTest, StartNightDrawsClipAndAutomaticTimeInOrder)
     EXPECT_EQ(state->referenceDistance[kKindBreathIn], 0.3);
     EXPECT_EQ(state->phase, NightPhase::Running);
     EXPECT_EQ(state->blockTracks.values[kTrackAzimuth][0], 90.0);
-    for (int i = 0; i < kRenderWindowSamples; ++i)
+    for (size_t i = 0; i < state->stream.overlapLeft.size(); ++i)
     {
         ASSERT_EQ(state->stream.overlapLeft[i], 0);
         ASSERT_EQ(state->stream.overlapRight[i], 0);
@@ -111,7 +111,7 @@ TEST_F(NightSequenceTest, MissingBuiltInSilencesAreRestoredAtStart)
     StartNight(*state);
     ASSERT_EQ(state->voices.clipCounts[kKindBuiltInSilence], 4);
     FinishCurrentClip();
-    state->silenceGapPending = 1;
+    state->silenceGapPending = true;
     EXPECT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Continue);
     EXPECT_EQ(state->behaviourState, kKindBuiltInSilence);
     EXPECT_EQ(state->voices.tracks.lengthFrames[ClipSlot(kKindBuiltInSilence, state->clipIndex)],
@@ -121,7 +121,7 @@ TEST_F(NightSequenceTest, MissingBuiltInSilencesAreRestoredAtStart)
 TEST_F(NightSequenceTest, EveryClipIsFollowedByOneSilenceThenAChoice)
 {
     StartNight(*state);
-    ASSERT_EQ(state->silenceGapPending, 1);
+    ASSERT_TRUE(state->silenceGapPending);
     // The clip is still playing: nothing changes and nothing is drawn.
     const uint32_t rngBefore = state->rng.state;
     EXPECT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Continue);
@@ -133,7 +133,7 @@ TEST_F(NightSequenceTest, EveryClipIsFollowedByOneSilenceThenAChoice)
     int silentChoices = 0;
     for (int step = 0; step < 400; ++step)
     {
-        const bool gapWasPending = state->silenceGapPending == 1;
+        const bool gapWasPending = state->silenceGapPending;
         const int endedSlot = ClipSlot(state->behaviourState, state->clipIndex);
         FinishCurrentClip();
         ASSERT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Continue);
@@ -147,13 +147,13 @@ TEST_F(NightSequenceTest, EveryClipIsFollowedByOneSilenceThenAChoice)
             // The gap after a clip: a silence that remembers the clip before it.
             EXPECT_EQ(now, kKindSilence);
             EXPECT_EQ(state->sleep.stateBeforeSilence, previous);
-            EXPECT_EQ(state->silenceGapPending, 0);
+            EXPECT_FALSE(state->silenceGapPending);
             ++gapsAfterClips;
         }
         else
         {
             // A choice: a silence chosen for itself is followed directly by the next choice.
-            EXPECT_EQ(state->silenceGapPending, silent ? 0 : 1);
+            EXPECT_EQ(state->silenceGapPending, !silent);
             silentChoices += silent;
         }
         previous = now;
@@ -170,7 +170,7 @@ TEST_F(NightSequenceTest, GapWithoutRecordedSilenceFollowsTheBreathPhase)
     {
         state->behaviourState = kKindBreathIn;
         state->clipIndex = 0;
-        state->silenceGapPending = 1;
+        state->silenceGapPending = true;
         state->sleep.midBreath = midBreath;
         FinishCurrentClip();
         ASSERT_EQ(AdvanceClipSequence(*state), SequenceAnswer::Continue);
@@ -183,7 +183,7 @@ TEST_F(NightSequenceTest, TenHourEndStopsTheSequenceUntilStopNight)
 {
     SetTime(*state, 22, 0, 10);
     StartNight(*state);
-    state->silenceGapPending = 0;
+    state->silenceGapPending = false;
     // Kind 1 was left half played by an earlier night; a night ended by itself keeps it.
     state->voices.tracks.playPosition[ClipSlot(kKindBreathInOut, 0)] = 512;
     SetTime(*state, 8, 0, 10);
@@ -195,7 +195,7 @@ TEST_F(NightSequenceTest, TenHourEndStopsTheSequenceUntilStopNight)
 
     // Menus stay as in a running night, and a new night may not start yet.
     EXPECT_EQ(MenuStateOf(state->phase), MenuState::Running);
-    EXPECT_EQ(PlayPaneState(state->phase), 2);
+    EXPECT_EQ(PlayPaneState(state->phase), PlayPaneLook::Pressed);
     device.writtenBlocks.clear();
     StartNight(*state);
     EXPECT_EQ(state->phase, NightPhase::Ended);
@@ -264,7 +264,7 @@ TEST_F(NightSequenceTest, MoodCarriesOverToTheNextNight)
     state->sleep.facing = 1;
     state->sleep.dreaming = 1;
     state->sleep.midBreath = 1;
-    state->silenceGapPending = 0;
+    state->silenceGapPending = false;
     StopNight(*state);
     StartNight(*state);
     EXPECT_EQ(state->sleep.alertness, 321);
