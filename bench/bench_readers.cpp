@@ -30,7 +30,7 @@ void BM_ParseScriptOfSkippedEntries(benchmark::State& state)
     yumo::Rng rng;
     for (auto _ : state)
     {
-        const yumo::ScriptReading reading = yumo::ParseAnimationScript(text, *table, rng, 1);
+        yumo::ScriptReading reading = yumo::ParseAnimationScript(text, *table, rng, 1);
         benchmark::DoNotOptimize(reading.skipped);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));

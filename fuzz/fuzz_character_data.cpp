@@ -1,6 +1,7 @@
 // The character-data file: any bytes are refused with a reason and change nothing, or give a
 // table of pictures 0-254 and entries that write back to the same bytes.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

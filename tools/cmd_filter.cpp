@@ -1,5 +1,6 @@
 // yumo-tool filter import-text / info, and check filter: make, inspect and check filter files.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>

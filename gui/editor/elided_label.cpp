@@ -1,5 +1,7 @@
 #include "gui/editor/elided_label.h"
 
+#include <algorithm>
+
 #include <QResizeEvent>
 
 namespace yumo

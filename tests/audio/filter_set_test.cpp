@@ -1,6 +1,7 @@
 // The filter set: text import, file, start-up loading and refusal of malformed input.
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>

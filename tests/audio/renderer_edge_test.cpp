@@ -2,6 +2,7 @@
 // distance gain, the zenith, clamping and the end of a clip. Each case runs on the scalar
 // definition and on the fast renderer.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>

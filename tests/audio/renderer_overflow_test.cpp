@@ -1,6 +1,7 @@
 // Loud input: convolution values beyond 32 bits and quotients beyond 16 bits saturate instead
 // of wrapping round to a full-scale sample of the other sign.
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>

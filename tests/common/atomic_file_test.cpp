@@ -1,5 +1,6 @@
 // Saves replace their target whole or not at all, whoever else writes beside them.
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>

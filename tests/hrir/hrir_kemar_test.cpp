@@ -1,6 +1,7 @@
 // The measured head shipped with libmysofa, converted and rendered: the geometry must come out
 // the right way round (left is left), with the interaural differences intact.
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Fitting measured responses to the grid: rounding, thinning, the zenith, onsets, the
 // equaliser and the scale.
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The offline device: blocks play in the order written, come back one per pump, and a refill
 // that writes from inside its notification never recurses.
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 

@@ -1,6 +1,7 @@
 // yumo-tool hrir render: the output is the renderer's, block by block along the path, and bad
 // input is refused without leaving an output file.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>

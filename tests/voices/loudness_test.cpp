@@ -1,6 +1,7 @@
 // Clips matched to the loudness target when added: quiet, loud and peaky ones alike, never
 // above -1 dBFS, and what cannot be measured is left alone.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>

@@ -1,5 +1,6 @@
 // The one rule that keeps a set savable as a file that opens again: what it may still take.
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
