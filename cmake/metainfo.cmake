@@ -6,6 +6,10 @@
 #   script:     cmake -DTEMPLATE=... -DOUT=... -DVERSION=... [-DHOMEPAGE=...]
 #                     [-DSCREENSHOT_BASE=...] -P cmake/metainfo.cmake
 # SCREENSHOT_BASE defaults to HOMEPAGE/screenshots; the pictures are packaging/screenshots/.
+# The developer is written in the form the system's AppStream knows: <developer id=...> from
+# AppStream 1.0 on (Debian 13), which calls <developer_name> deprecated, and <developer_name>
+# before it (Debian 12), whose validator does not know <developer>. Without appstreamcli, the
+# form of 1.0.
 
 function(yumo_xml_escape out text)
     string(REPLACE "&" "&amp;" text "${text}")
@@ -14,8 +18,28 @@ function(yumo_xml_escape out text)
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
+function(yumo_metainfo_developer out)
+    set(name "The Yumo developers")
+    find_program(YUMO_APPSTREAMCLI appstreamcli)
+    set(version "")
+    if(YUMO_APPSTREAMCLI)
+        execute_process(COMMAND ${YUMO_APPSTREAMCLI} --version OUTPUT_VARIABLE said
+                        ERROR_QUIET RESULT_VARIABLE status)
+        if(status EQUAL 0 AND said MATCHES "version: ([0-9]+(\\.[0-9]+)*)")
+            set(version "${CMAKE_MATCH_1}")
+        endif()
+    endif()
+    if(NOT version STREQUAL "" AND version VERSION_LESS 1.0)
+        set(${out} "  <developer_name>${name}</developer_name>" PARENT_SCOPE)
+    else()
+        set(${out} "  <developer id=\"org.yumo\">\n    <name>${name}</name>\n  </developer>"
+            PARENT_SCOPE)
+    endif()
+endfunction()
+
 function(yumo_write_metainfo template out version homepage screenshot_base)
     set(PROJECT_VERSION "${version}")
+    yumo_metainfo_developer(YUMO_METAINFO_DEVELOPER)
     set(YUMO_METAINFO_HOMEPAGE "")
     set(YUMO_METAINFO_SCREENSHOTS "")
     if(NOT screenshot_base STREQUAL "")
