@@ -71,27 +71,41 @@ apt_source_uri() {
     printf '%s\n' "$uri"
 }
 
-# Sets the archives a bookworm chroot is made from, taken from the apt sources under DIR
-# (default /etc/apt) so that it uses the machine's own mirror and proxy:
-#   DEBIAN_MIRROR           the archive of bookworm, else http://deb.debian.org/debian
-#   DEBIAN_UPDATES_MIRROR   the archive of bookworm-updates, else DEBIAN_MIRROR
-#   DEBIAN_SECURITY_MIRROR  the archive of bookworm-security; with the fallback archive its
+# The Debian releases the chroot checks know, the first one the default.
+readonly DEBIAN_SUITES=(bookworm trixie)
+
+# choose_debian_mirrors [DIR [SUITE]] sets the archives a chroot of SUITE (default bookworm) is
+# made from, taken from the apt sources under DIR (default /etc/apt) so that it uses the
+# machine's own mirror and proxy. A mirror carries every release: when the sources name none
+# for SUITE, the archive they take another known release from serves.
+#   DEBIAN_MIRROR           the archive of SUITE, else http://deb.debian.org/debian
+#   DEBIAN_UPDATES_MIRROR   the archive of SUITE-updates, else DEBIAN_MIRROR
+#   DEBIAN_SECURITY_MIRROR  the archive of SUITE-security; with the fallback archive its
 #                           fallback, else empty when the machine has none
 # and says which it took.
 choose_debian_mirrors() {
-    local dir="${1:-/etc/apt}" files=()
+    local dir="${1:-/etc/apt}" suite="${2:-${DEBIAN_SUITES[0]}}" files=() from="" name
     mapfile -t files < <(apt_source_files "$dir")
-    if DEBIAN_MIRROR="$(apt_source_uri bookworm "${files[@]}")"; then
-        DEBIAN_SECURITY_MIRROR="$(apt_source_uri bookworm-security "${files[@]}")" ||
-            DEBIAN_SECURITY_MIRROR=""
-        echo "Debian mirror: $DEBIAN_MIRROR (from the apt sources in $dir)"
+    for name in "$suite" "${DEBIAN_SUITES[@]}"; do
+        if DEBIAN_MIRROR="$(apt_source_uri "$name" "${files[@]}")"; then
+            from="$name"
+            break
+        fi
+    done
+    # first_uri KIND: the archive of SUITE-KIND, else of the release the mirror came from.
+    first_uri() {
+        apt_source_uri "$suite-$1" "${files[@]}" ||
+            { [ -n "$from" ] && apt_source_uri "$from-$1" "${files[@]}"; }
+    }
+    if [ -n "$from" ]; then
+        DEBIAN_SECURITY_MIRROR="$(first_uri security)" || DEBIAN_SECURITY_MIRROR=""
+        echo "Debian mirror: $DEBIAN_MIRROR (from the apt sources in $dir, for $from)"
     else
         DEBIAN_MIRROR=http://deb.debian.org/debian
-        DEBIAN_SECURITY_MIRROR="$(apt_source_uri bookworm-security "${files[@]}")" ||
+        DEBIAN_SECURITY_MIRROR="$(first_uri security)" ||
             DEBIAN_SECURITY_MIRROR=http://deb.debian.org/debian-security
-        echo "Debian mirror: $DEBIAN_MIRROR (the apt sources in $dir name none for bookworm)"
+        echo "Debian mirror: $DEBIAN_MIRROR (the apt sources in $dir name none for Debian)"
     fi
-    DEBIAN_UPDATES_MIRROR="$(apt_source_uri bookworm-updates "${files[@]}")" ||
-        DEBIAN_UPDATES_MIRROR="$DEBIAN_MIRROR"
+    DEBIAN_UPDATES_MIRROR="$(first_uri updates)" || DEBIAN_UPDATES_MIRROR="$DEBIAN_MIRROR"
     echo "security updates: ${DEBIAN_SECURITY_MIRROR:-none (the machine has no source for them)}"
 }
