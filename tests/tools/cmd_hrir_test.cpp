@@ -27,7 +27,8 @@ std::string Repeat(const std::string& text, int times)
 
 // A damaged SOFA file is refused, never a crash: cut files by their superblock before libmysofa
 // sees them, files that crash or hang the library by its child process's end; each refusal says
-// its kind on a line of its own for the window.
+// its kind on a line of its own for the window. A libmysofa that has mended the fault (Debian
+// 13's) refuses those files with an error of its own instead, still as damaged.
 TEST(HrirCommands, FromSofaRefusesDamagedFilesWithTheirReason)
 {
     struct Case
@@ -36,14 +37,16 @@ TEST(HrirCommands, FromSofaRefusesDamagedFilesWithTheirReason)
         std::string options;
         const char* reason;
         const char* words;
+        const char* mendedLibraryWords = nullptr;
     };
     const std::string data = YUMO_TEST_DATA_DIR;
     const Case cases[] = {
         {data + "/bad/sofa/cut_to_a_tenth.sofa", "", "cut",
          "should be 43533 bytes long but has 4353"},
-        {data + "/bad/sofa/half_with_its_length_mended.sofa", "", "damaged", "crashed libmysofa"},
+        {data + "/bad/sofa/half_with_its_length_mended.sofa", "", "damaged", "crashed libmysofa",
+         "half_with_its_length_mended.sofa as SOFA: "},
         {data + "/sofa/damaged/bit_flipped_hangs_libmysofa.sofa", " --time-limit 1", "damaged",
-         "did not finish reading it within 1 s"},
+         "did not finish reading it within 1 s", "bit_flipped_hangs_libmysofa.sofa as SOFA: "},
         {data + "/bad/sofa/text.sofa", "", "not-sofa", "not an HDF5 file"},
         {data + "/sofa/delays_beyond_reach.sofa", "", "unsuitable", "the delays span"},
     };
@@ -57,7 +60,9 @@ TEST(HrirCommands, FromSofaRefusesDamagedFilesWithTheirReason)
                   1)
             << c.file;
         EXPECT_NE(err.find(std::string("reason: ") + c.reason + "\n"), std::string::npos) << err;
-        EXPECT_NE(err.find(c.words), std::string::npos) << err;
+        EXPECT_TRUE(err.find(c.words) != std::string::npos ||
+                    (c.mendedLibraryWords && err.find(c.mendedLibraryWords) != std::string::npos))
+            << err;
         EXPECT_FALSE(std::filesystem::exists(dir / "out.bir")) << c.file;
     }
 }
