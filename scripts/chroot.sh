@@ -16,11 +16,12 @@ unmount_all() {
 }
 trap unmount_all EXIT
 
-# Runs a step and prints its time; returns the step's status.
+# Runs a step and prints its time (and the first line of its command); returns its status.
 timed() {
-    local start=$SECONDS status=0
+    local start=$SECONDS status=0 command="${*%%$'\n'*}"
     "$@" || status=$?
-    printf '   took %d s (exit %d): %s\n' $((SECONDS - start)) "$status" "$*"
+    [ "${#command}" -le 90 ] || command="${command:0:87}..."
+    printf '   took %d s (exit %d): %s\n' $((SECONDS - start)) "$status" "$command"
     return "$status"
 }
 
