@@ -38,7 +38,8 @@ playing() { [ "$(e2e_property org.mpris.MediaPlayer2.Player PlaybackStatus)" = P
 walk() {
     local name="$1" socket="yumo-e2e-$1" weston status=0
     shift
-    configured() { grep -q 'xdg_surface@[0-9]*\.ack_configure' "$out/$name-wayland.log"; }
+    # libwayland 1.21 (Debian 12) logs objects as interface@id, 1.23 (Debian 13) as interface#id.
+    configured() { grep -q 'xdg_surface[@#][0-9]*\.ack_configure' "$out/$name-wayland.log"; }
     weston --socket="$socket" --idle-time=0 --use-pixman "$@" >"$out/$name-weston.log" 2>&1 &
     weston=$!
     E2E_PIDS+=("$weston")
@@ -59,7 +60,7 @@ walk() {
     e2e_wait_for 20 can_play ||
         e2e_fail "$name: yumo did not start: $(tail -n 20 "$out/$name-wayland.log")"
     e2e_wait_for 5 configured || e2e_fail "$name: the compositor never configured a window"
-    grep -q 'xdg_toplevel@[0-9]*\.set_title("Yumo' "$out/$name-wayland.log" ||
+    grep -q 'xdg_toplevel[@#][0-9]*\.set_title("Yumo' "$out/$name-wayland.log" ||
         e2e_fail "$name: no Yumo toplevel window"
     start_night
     e2e_wait_for 5 playing || e2e_fail "$name: the night did not start"
@@ -75,9 +76,9 @@ walk() {
     "$build/yumo-check-recording" "$out/$name-recording.wav" ||
         e2e_fail "$name: the greeting was not heard"
     # The protocol log is large; what it showed is kept in short.
-    grep -E 'xdg_toplevel@[0-9]*\.set_title|ack_configure' "$out/$name-wayland.log" |
+    grep -E 'xdg_toplevel[@#][0-9]*\.set_title|ack_configure' "$out/$name-wayland.log" |
         head -n 5 >"$out/$name-wayland-window.log"
-    grep -E 'wl_keyboard@[0-9]*\.key\(' "$out/$name-wayland.log" >"$out/$name-keys.log" || true
+    grep -E 'wl_keyboard[@#][0-9]*\.key\(' "$out/$name-wayland.log" >"$out/$name-keys.log" || true
     rm -f "$out/$name-wayland.log"
     echo "e2e: Wayland walk ($name) passed"
 }

@@ -8,10 +8,11 @@
 appstream_remarks() {
     local out status=0 remarks
     out="$(appstreamcli "$1" --no-net --pedantic "$2" 2>&1)" || status=$?
-    remarks="$(grep -E '^[EWIP]: ' <<<"$out" || true)"
+    # validate-tree indents its remarks under the file's name.
+    remarks="$(grep -E '^[[:space:]]*[EWIP]: ' <<<"$out" || true)"
     if ! grep -q '<url type="homepage">' "$3" &&
-        grep -qE '^W: .*: url-homepage-missing$' <<<"$remarks"; then
-        remarks="$(grep -vE '^W: .*: url-homepage-missing$' <<<"$remarks" || true)"
+        grep -qE '^[[:space:]]*W: .*: url-homepage-missing$' <<<"$remarks"; then
+        remarks="$(grep -vE '^[[:space:]]*W: .*: url-homepage-missing$' <<<"$remarks" || true)"
         status=0
     fi
     [ "$status" -eq 0 ] && [ -z "$remarks" ] && return 0
