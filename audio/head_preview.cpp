@@ -12,10 +12,7 @@ namespace
 
 constexpr double kPi = 3.14159265358979323846;
 
-size_t WholeBlocks(size_t frames)
-{
-    return (frames + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
-}
+size_t WholeBlocks(size_t frames) { return RoundUpToWhole(frames, size_t{kFramesPerBlock}); }
 
 // One direction's frames: the phrase's blocks plus one to let the filter ring out.
 size_t DirectionFrames(size_t phraseFrames)

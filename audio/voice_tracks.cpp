@@ -1,5 +1,7 @@
 #include "audio/voice_tracks.h"
 
+#include <algorithm>
+
 namespace yumo
 {
 
@@ -17,6 +19,34 @@ BlockTracks MakeInitialBlockTracks()
     return tracks;
 }
 
+namespace
+{
+
+constexpr double kBlockValues[4] = {0.0, 0.0, kStandingPosition.distance, 100.0};
+
+} // namespace
+
+bool TrackEntry(const PositionTracks& tracks, int t, int32_t i, int32_t& position, double& value)
+{
+    const size_t held = std::min(tracks.positions[t].size(), tracks.values[t].size());
+    if (i < 0 || i >= tracks.counts[t] ||
+        (tracks.patternBytes <= 0 && static_cast<size_t>(i) >= held))
+    {
+        return false;
+    }
+    if (static_cast<size_t>(i) < held)
+    {
+        position = tracks.positions[t][static_cast<size_t>(i)];
+        value = tracks.values[t][static_cast<size_t>(i)];
+        return true;
+    }
+    const int64_t bytes = int64_t{i} * kBytesPerBlock;
+    const bool inside = bytes < tracks.patternBytes;
+    position = inside ? static_cast<int32_t>(bytes) : 0;
+    value = inside ? kBlockValues[t] : 0.0;
+    return true;
+}
+
 void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& keyframes,
                      BlockTracks& blocks)
 {
@@ -25,7 +55,7 @@ void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& 
     lengthBytes = lengthBytes < 0 ? 0 : lengthBytes;
     const int32_t blockCount = lengthBytes / kBytesPerBlock + 1;
     const double keyValues[4] = {5000.0, 5000.0, 9000.0, 270.0};
-    const double blockValues[4] = {0.0, 0.0, kStandingPosition.distance, 100.0};
+    blocks.patternBytes = blockCount > kHeldBlockEntries ? lengthBytes : 0;
     for (int t = 0; t < 4; ++t)
     {
         // Assigning fresh vectors releases the arrays of the previous music.
@@ -36,14 +66,15 @@ void SetUpSlotTracks(int32_t lengthFrames, int32_t lengthBytes, KeyframeTracks& 
         keyframes.values[t][1] = keyValues[t];
         keyframes.counts[t] = 2;
 
-        blocks.positions[t].assign(static_cast<size_t>(blockCount), 0);
-        blocks.values[t].assign(static_cast<size_t>(blockCount), 0.0);
+        const int32_t held = std::min(blockCount, kHeldBlockEntries);
+        blocks.positions[t].assign(static_cast<size_t>(held), 0);
+        blocks.values[t].assign(static_cast<size_t>(held), 0.0);
         blocks.counts[t] = blockCount;
         // Entries while 2048 * i is below the length; a whole-block length leaves the last zero.
-        for (int64_t i = 0; i * kBytesPerBlock < lengthBytes; ++i)
+        for (int64_t i = 0; i < held && i * kBytesPerBlock < lengthBytes; ++i)
         {
             blocks.positions[t][static_cast<size_t>(i)] = static_cast<int32_t>(i * kBytesPerBlock);
-            blocks.values[t][static_cast<size_t>(i)] = blockValues[t];
+            blocks.values[t][static_cast<size_t>(i)] = kBlockValues[t];
         }
     }
 }

@@ -29,6 +29,10 @@ struct PositionTracks
     std::array<std::vector<int32_t>, 4> positions;
     std::array<std::vector<double>, 4> values;
     std::array<int32_t, 4> counts{};
+    // Block tracks of long music hold their first entries only: the rest, up to the count, are
+    // the music load's entries (2048 * i while below this many bytes, else zero), made when the
+    // record is written. 0: every entry is held.
+    int32_t patternBytes = 0;
 };
 
 using BlockTracks = PositionTracks;
@@ -62,6 +66,13 @@ inline bool HasSourcePosition(const BlockTracks& tracks)
     return !tracks.values[kTrackAzimuth].empty() && !tracks.values[kTrackElevation].empty() &&
            !tracks.values[kTrackDistance].empty();
 }
+
+// Block entries held in memory at most; music longer than 2 GiB / 16 keeps the rest as a
+// pattern (PositionTracks::patternBytes).
+constexpr int32_t kHeldBlockEntries = 65536;
+
+// Entry `i` of track `t`, held or made from the pattern; false past the count or the arrays.
+bool TrackEntry(const PositionTracks& tracks, int t, int32_t i, int32_t& position, double& value);
 
 // Music-slot set-up: keyframes at 0 and lengthFrames, one block entry per 2048 bytes + 1.
 // Moves the source position to azimuth 0, elevation 0, the standing distance.

@@ -14,6 +14,7 @@
 #include "common/wav_writer.h"
 #include "night/app_state.h"
 #include "night/behaviour.h"
+#include "night/music_slot.h"
 #include "night/offline_device.h"
 #include "night/output_stream.h"
 #include "tools/figures/allocation_counter.h"

@@ -30,6 +30,13 @@ constexpr int kClipSlotCount = kVoiceKindCount * kMaxClipsPerKind;
 constexpr int kVoiceTextUnits = 256;  // UTF-16 code units of owner name and clip paths
 constexpr int kSharedPathUnits = 260; // UTF-16 code units of the shared path buffer
 
+// `count` rounded up to whole `unit`s: clips and music are kept as whole blocks, so a loop or a
+// clip's end always falls on a block boundary.
+template <typename T> constexpr T RoundUpToWhole(T count, T unit)
+{
+    return (count + unit - 1) / unit * unit;
+}
+
 static_assert(kBytesPerFrame == 4);
 static_assert(kBytesPerBlock == 2048);
 static_assert(kConvolutionLength == 1151);

@@ -1,19 +1,23 @@
-// Background music over arbitrary input: imported as WAV or MP3, or handed over with a made-up
-// format, stored in the music slot and mixed for a few blocks. No crash, no read past the
-// buffers, and a stored slot always holds whole blocks on both sides.
+// Background music over arbitrary input: read as WAV, MP3 or (through libsndfile) FLAC, Ogg
+// Vorbis or Opus, streamed from a file as a night streams it, or handed over whole with a
+// made-up format; then mixed for a few dozen blocks, looping. No crash, no read past the
+// buffers, a loop of whole blocks, and peaks within 16 bits.
 //
-// Input: byte 0 picks the route (0 WAV, 1 MP3, 2 raw); raw input continues with channels,
-// block alignment and bits per sample (16-bit little-endian each), then the sample bytes.
+// Input: byte 0 picks the route (0 WAV, 1 MP3, 2 raw, 3 libsndfile); raw input continues with
+// channels, block alignment and bits per sample (16-bit little-endian each), then the samples.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 #include "common/byte_io.h"
-#include "import/mp3_import.h"
-#include "import/wav_import.h"
+#include "import/music_reader.h"
 #include "night/app_state.h"
+#include "night/music_slot.h"
 #include "night/offline_device.h"
 #include "night/output_stream.h"
 
@@ -28,6 +32,20 @@ void Check(bool condition)
     }
 }
 
+// The bytes as a file the readers open by name, in memory.
+struct MemoryFile
+{
+    explicit MemoryFile(const std::vector<uint8_t>& bytes)
+        : fd(memfd_create("fuzz-music", MFD_CLOEXEC))
+    {
+        Check(fd >= 0 &&
+              write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+    }
+    ~MemoryFile() { close(fd); }
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(fd); }
+    int fd;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -38,40 +56,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     yumo::SilentReporter reporter;
     std::unique_ptr<yumo::AppState> state = yumo::CreateAppState(reporter);
-    yumo::ImportedAudio audio;
-    yumo::PcmFormat format;
     std::vector<uint8_t> rest(data + 1, data + size);
-    const int route = data[0] % 3;
-    if (route == 0 && yumo::ImportWavBytes(rest, audio, format, reporter) <= 0)
-    {
-        return 0;
-    }
-    if (route == 1 && yumo::ImportMp3Bytes(rest, audio, format, reporter) <= 0)
-    {
-        return 0;
-    }
+    const int route = data[0] % 4;
+    yumo::MusicLayout layout;
+    std::unique_ptr<yumo::MusicReader> reader;
     if (route == 2)
     {
         if (rest.size() < 6)
         {
             return 0;
         }
-        format = yumo::PcmFormat{1, yumo::LoadU16(&rest[0]), 44100,
-                                 0, yumo::LoadU16(&rest[2]), yumo::LoadU16(&rest[4]),
-                                 0};
+        const yumo::PcmFormat format{1, yumo::LoadU16(&rest[0]), 44100,
+                                     0, yumo::LoadU16(&rest[2]), yumo::LoadU16(&rest[4]),
+                                     0};
+        yumo::ImportedAudio audio;
         audio.buffer.assign(rest.begin() + 6, rest.end());
         audio.byteLength = static_cast<int32_t>(audio.buffer.size());
         audio.allocated = true;
+        reader = yumo::HoldImportedMusic(audio, format, layout, reporter);
     }
-    if (!yumo::StoreMusic(*state, "fuzz.wav", audio, format))
+    else
     {
-        Check(state->music.loadCount == 0 && state->music.pcm.empty());
+        const MemoryFile file(rest);
+        reader = route == 0   ? yumo::OpenWavMusic(file.Path(), layout, reporter)
+                 : route == 1 ? yumo::OpenMp3Music(file.Path(), layout, reporter)
+                              : yumo::OpenSndfileMusic(file.Path(), layout, reporter);
+    }
+    if (reader == nullptr)
+    {
         return 0;
     }
+    Check(layout.loopFrames > 0 && layout.loopFrames % yumo::kFramesPerBlock == 0);
+    Check(layout.channels == 1 || layout.channels == 2);
+    Check(yumo::InstallMusic(*state, yumo::PrepareMusic("fuzz", std::move(reader), layout)) > 0);
     const yumo::MusicSlot& music = state->music;
-    Check(music.lengthFrames > 0 && music.lengthFrames % yumo::kFramesPerBlock == 0);
-    Check(yumo::MusicFrames(music) == static_cast<size_t>(music.lengthFrames));
-    Check(music.channels == (format.channels >= 2 ? 2 : 1));
     Check(music.lengthBytes == yumo::kBytesPerFrame * music.lengthFrames);
 
     // A built-in silence: the music alone is mixed, looping, at the loudest setting.
@@ -83,11 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(yumo::OpenOutputStream(*state, device));
     for (int b = 0; b < 3 * yumo::kOutputBlockCount; ++b)
     {
+        yumo::AwaitMusicBlock(*state);
         yumo::RefillBlock(*state, b % yumo::kOutputBlockCount);
         const yumo::BlockPeak peak = state->stream.peaks[static_cast<size_t>(b % 10)];
         Check(peak.left <= 32768 && peak.right <= 32768);
         Check(music.cursorFrames <= music.lengthFrames);
+        Check(music.stream->DryBlocks() == 0 || music.ended);
     }
-    yumo::ReleaseImportedAudio(audio);
     return 0;
 }

@@ -117,6 +117,15 @@ void DesktopSession::OnClipChosen(const AppState& state)
     }
 }
 
+// One line in the night's record each: nothing is allocated, and the window reads the
+// slot's own flag for its quiet line.
+void DesktopSession::OnMusicDry(const AppState& state) { nightLog_.Mark(state, kEventMusicDry); }
+
+void DesktopSession::OnMusicEnded(const AppState& state)
+{
+    nightLog_.Mark(state, kEventMusicEnded);
+}
+
 void DesktopSession::OnGentleMark(const AppState& state, GentleMark mark)
 {
     nightLog_.Mark(state, GentleMarkName(mark));

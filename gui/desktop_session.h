@@ -110,6 +110,8 @@ private:
     // From the phase setter and the refill: they only ring the bell.
     void OnPhaseChanged(const AppState& state) override;
     void OnClipChosen(const AppState& state) override;
+    void OnMusicDry(const AppState& state) override;
+    void OnMusicEnded(const AppState& state) override;
     // The fades and the sleep timer's end, for the night's picture.
     void OnGentleMark(const AppState& state, GentleMark mark) override;
 

@@ -130,24 +130,31 @@ bool ParseMp3FrameHeader(const uint8_t header[4], Mp3FormatDescriptor& descripto
     return CheckMp3FrameHeader(header, descriptor) == Mp3HeaderProblem::None;
 }
 
-Mp3HeaderProblem ReadMp3Bytes(std::vector<uint8_t> bytes, Mp3File& file)
+Mp3HeaderProblem Mp3AudioStart(const uint8_t* head, uint64_t fileSize, uint64_t& start)
 {
-    size_t start = 0;
-    if (bytes.size() >= 3 && std::memcmp(bytes.data(), "ID3", 3) == 0)
+    start = 0;
+    if (fileSize >= 3 && std::memcmp(head, "ID3", 3) == 0)
     {
-        if (bytes.size() < kId3HeaderBytes)
+        if (fileSize < kId3HeaderBytes)
         {
-            file.problem = Mp3HeaderProblem::TooShort;
-            return file.problem;
+            return Mp3HeaderProblem::TooShort;
         }
         // The size bytes are taken whole, as written, even with their top bit set.
-        const uint8_t* size = bytes.data() + 6;
-        start = kId3HeaderBytes + (size_t{size[0]} << 21) + (size_t{size[1]} << 14) +
-                (size_t{size[2]} << 7) + size_t{size[3]};
+        const uint8_t* size = head + 6;
+        start = kId3HeaderBytes + (uint64_t{size[0]} << 21) + (uint64_t{size[1]} << 14) +
+                (uint64_t{size[2]} << 7) + uint64_t{size[3]};
     }
+    return start <= fileSize && fileSize - start >= 4 ? Mp3HeaderProblem::None
+                                                      : Mp3HeaderProblem::TooShort;
+}
+
+Mp3HeaderProblem ReadMp3Bytes(std::vector<uint8_t> bytes, Mp3File& file)
+{
+    uint64_t audioStart = 0;
+    Mp3HeaderProblem problem = Mp3AudioStart(bytes.data(), bytes.size(), audioStart);
+    const auto start = static_cast<size_t>(audioStart);
     Mp3FormatDescriptor descriptor;
-    Mp3HeaderProblem problem = Mp3HeaderProblem::TooShort;
-    if (start <= bytes.size() && bytes.size() - start >= 4)
+    if (problem == Mp3HeaderProblem::None)
     {
         problem = CheckMp3FrameHeader(bytes.data() + start, descriptor);
     }

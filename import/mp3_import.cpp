@@ -24,7 +24,6 @@ int32_t DecodeIntoRecords(const Mp3File& file, ImportedAudio& audio, PcmFormat& 
     audio.byteLength = static_cast<int32_t>(pcm.size());
     audio.buffer = std::move(pcm);
     audio.allocated = true;
-    audio.loopMarked = false;
     return audio.byteLength;
 }
 

@@ -55,6 +55,11 @@ struct Mp3File
     Mp3HeaderProblem problem = Mp3HeaderProblem::None;
 };
 
+// Where the audio of a file of `fileSize` bytes starts: after one leading ID3v2 tag, whose
+// 10-byte header `head` holds (as many bytes as the file has). TooShort when fewer than four
+// bytes are left there for a frame header.
+Mp3HeaderProblem Mp3AudioStart(const uint8_t* head, uint64_t fileSize, uint64_t& start);
+
 // Skips one leading ID3v2 tag and parses the frame header that must stand right after it.
 Mp3HeaderProblem ReadMp3Bytes(std::vector<uint8_t> bytes, Mp3File& file);
 
@@ -70,7 +75,7 @@ bool DecodeToPcm(const Mp3FormatDescriptor& descriptor, const uint8_t* audio, si
                  PcmFormat& format, std::vector<uint8_t>& pcm, Reporter& reporter);
 
 // Returns the byte length of the decoded buffer, or 0 on failure. On success `audio` holds the
-// PCM without the loop marking; on failure it is left as it was.
+// PCM; on failure it is left as it was.
 int32_t ImportMp3File(const std::string& path, ImportedAudio& audio, PcmFormat& format,
                       Reporter& reporter);
 

@@ -26,7 +26,6 @@ struct ImportedAudio
     bool allocated = false;      // the buffer reference is set (possibly to zero bytes)
     std::vector<uint8_t> buffer; // interleaved signed 16-bit little-endian samples
     int32_t byteLength = 0;
-    bool loopMarked = false; // WAV: play exactly once when submitted whole
 };
 
 constexpr uint16_t kLinearPcmTag = 1;

@@ -64,13 +64,6 @@ void DeriveSampleWidth(PcmFormat& format)
         static_cast<uint16_t>(uint32_t{format.bitsPerSample} * format.channels / 8u);
 }
 
-// The data length rounded up to whole output blocks.
-size_t PaddedLength(size_t dataBytes)
-{
-    constexpr size_t kBlock = kBytesPerBlock;
-    return (dataBytes + kBlock - 1) / kBlock * kBlock;
-}
-
 // An unreadable file leaves the record as an empty data chunk does, on purpose: allocated, 0
 // bytes. Callers release every import the same way, whatever its result.
 void GiveEmptyBuffer(ImportedAudio& audio)
@@ -78,10 +71,61 @@ void GiveEmptyBuffer(ImportedAudio& audio)
     audio.buffer.clear();
     audio.allocated = true;
     audio.byteLength = 0;
-    audio.loopMarked = true;
 }
 
 } // namespace
+
+bool CheckWavHeader(const uint8_t* head, uint64_t fileSize, uint64_t dataTag,
+                    uint32_t declaredDataBytes, PcmFormat& format, WavDataPlace& place,
+                    Reporter& reporter)
+{
+    // A file too short for the fixed header has no form type or format fields to read.
+    if (fileSize < kWavFixedHeaderBytes || std::memcmp(head + kFormTypeOffset, "WAVE", 4) != 0)
+    {
+        ReportWavRefusal(reporter, kNotWavText);
+        return false;
+    }
+    if (LoadU16(head + kFormatTagOffset) != kLinearPcmTag)
+    {
+        ReportWavRefusal(reporter, kNotLinearPcmText);
+        return false;
+    }
+    if (dataTag + kChunkHeaderBytes > fileSize)
+    {
+        // No "data" at all, or one whose length field is cut off by the end of the file.
+        ReportWavRefusal(reporter, kNotWavText);
+        return false;
+    }
+    place.start = dataTag + kChunkHeaderBytes;
+    // Streamed files leave 0xFFFFFFFF here, and truncated ones claim more than they hold:
+    // take no more than the bytes present.
+    place.bytes = std::min<uint64_t>(declaredDataBytes, fileSize - place.start);
+
+    PcmFormat derived;
+    derived.formatTag = kLinearPcmTag;
+    derived.channels = LoadU16(head + kChannelsOffset);
+    derived.sampleRate = LoadU32(head + kSampleRateOffset);
+    derived.avgBytesPerSecond = LoadU32(head + kAvgBytesOffset);
+    DeriveSampleWidth(derived);
+    derived.extraSize = format.extraSize;
+    format = derived;
+    if (format.sampleRate != static_cast<uint32_t>(kSampleRate) ||
+        format.bitsPerSample != kAcceptedBits)
+    {
+        ReportWavRefusal(reporter, kWrongRateOrWidthText);
+        return false;
+    }
+    // A frame of 16-bit samples must fit the block alignment's 16 bits, or no clip can be made.
+    if (uint32_t{format.channels} * sizeof(int16_t) > kMaxFrameBytes)
+    {
+        ReportFormatted(
+            reporter, kImportChannelsText,
+            {std::to_string(format.channels), std::to_string(kMaxFrameBytes / sizeof(int16_t))},
+            kWavErrorCaption);
+        return false;
+    }
+    return true;
+}
 
 int32_t ImportWavBytes(std::vector<uint8_t> file, ImportedAudio& audio, PcmFormat& format,
                        Reporter& reporter)
@@ -91,64 +135,26 @@ int32_t ImportWavBytes(std::vector<uint8_t> file, ImportedAudio& audio, PcmForma
         ReportWavRefusal(reporter, kImportTooLargeText);
         return kImportFailed;
     }
-    // A file too short for the fixed header has no form type or format fields to read.
-    if (file.size() < kWavFixedHeaderBytes ||
-        std::memcmp(file.data() + kFormTypeOffset, "WAVE", 4) != 0)
+    const size_t tag = file.size() < kWavFixedHeaderBytes ? file.size() : FindDataTag(file);
+    const uint32_t declared =
+        tag + kChunkHeaderBytes <= file.size() ? LoadU32(file.data() + tag + 4) : 0;
+    WavDataPlace place;
+    if (!CheckWavHeader(file.data(), file.size(), tag, declared, format, place, reporter))
     {
-        ReportWavRefusal(reporter, kNotWavText);
         return kImportFailed;
     }
-    if (LoadU16(file.data() + kFormatTagOffset) != kLinearPcmTag)
-    {
-        ReportWavRefusal(reporter, kNotLinearPcmText);
-        return kImportFailed;
-    }
-    size_t tag = FindDataTag(file);
-    if (tag + kChunkHeaderBytes > file.size())
-    {
-        // No "data" at all, or one whose length field is cut off by the end of the file.
-        ReportWavRefusal(reporter, kNotWavText);
-        return kImportFailed;
-    }
-    size_t start = tag + kChunkHeaderBytes;
-    // Streamed files leave 0xFFFFFFFF here, and truncated ones claim more than they hold:
-    // take no more than the bytes present.
-    size_t dataBytes = std::min<size_t>(LoadU32(file.data() + tag + 4), file.size() - start);
-
-    PcmFormat derived;
-    derived.formatTag = kLinearPcmTag;
-    derived.channels = LoadU16(file.data() + kChannelsOffset);
-    derived.sampleRate = LoadU32(file.data() + kSampleRateOffset);
-    derived.avgBytesPerSecond = LoadU32(file.data() + kAvgBytesOffset);
-    DeriveSampleWidth(derived);
-    derived.extraSize = format.extraSize;
-    format = derived;
-    if (format.sampleRate != static_cast<uint32_t>(kSampleRate) ||
-        format.bitsPerSample != kAcceptedBits)
-    {
-        ReportWavRefusal(reporter, kWrongRateOrWidthText);
-        return kImportFailed;
-    }
-    // A frame of 16-bit samples must fit the block alignment's 16 bits, or no clip can be made.
-    if (uint32_t{format.channels} * sizeof(int16_t) > kMaxFrameBytes)
-    {
-        ReportFormatted(
-            reporter, kImportChannelsText,
-            {std::to_string(format.channels), std::to_string(kMaxFrameBytes / sizeof(int16_t))},
-            kWavErrorCaption);
-        return kImportFailed;
-    }
+    const auto start = static_cast<size_t>(place.start);
+    const auto dataBytes = static_cast<size_t>(place.bytes);
 
     // Reuse the file's own storage: move the samples to the front, then cut to the data and
     // zero-fill up to the padded length.
-    size_t padded = PaddedLength(dataBytes);
+    const size_t padded = RoundUpToWhole(dataBytes, size_t{kBytesPerBlock});
     file.erase(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(start));
     file.resize(dataBytes);
     file.resize(padded, 0);
     audio.buffer = std::move(file);
     audio.allocated = true;
     audio.byteLength = static_cast<int32_t>(padded);
-    audio.loopMarked = true;
     return audio.byteLength;
 }
 

@@ -17,6 +17,7 @@
 #include "import/pcm_audio.h"
 #include "night/gentle_stage.h"
 #include "night/heard_facts.h"
+#include "night/music_stream.h"
 #include "night/night_phase.h"
 #include "voices/character_animation.h"
 #include "voices/voice_set.h"
@@ -81,17 +82,18 @@ struct OutputStream
 struct MusicSlot
 {
     std::string path; // UTF-8
-    // The import's own buffer, its frames packed to 16-bit mono or stereo, whole blocks: kept
-    // as imported, so a long piece costs its decoded size once.
-    std::vector<uint8_t> pcm;
-    int32_t channels = 2; // 1: heard on both sides
-    int32_t lengthFrames = 0;
-    int32_t lengthBytes = 0; // kBytesPerFrame * lengthFrames
-    int32_t cursorFrames = 0;
-    int32_t cursorBytes = 0;
+    // The worker that reads the file ahead and its ring; the slot's only hold on the music, so
+    // music of any length costs the ring and the decoder, never its decoded size.
+    std::shared_ptr<MusicStream> stream;
+    int32_t channels = 2;     // 1: heard on both sides
+    int64_t lengthFrames = 0; // the loop, whole blocks
+    int64_t lengthBytes = 0;  // kBytesPerFrame * lengthFrames
+    int64_t cursorFrames = 0;
+    int64_t cursorBytes = 0;
     int32_t loadCount = 0;
-    int32_t musicOn = 0;
-    PcmFormat format; // as imported
+    bool musicOn = false;
+    bool ended = false; // the file could no longer be read: not mixed until music is loaded again
+    PcmFormat format;   // as imported
     KeyframeTracks keyframes;
 };
 

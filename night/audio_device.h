@@ -37,6 +37,9 @@ public:
         (void)bytes;
         return false;
     }
+    // Whether blocks are played at the pace of a clock; one without plays them as fast as the
+    // owner pumps it, and may be kept waiting.
+    virtual bool HasClock() const { return true; }
 };
 
 } // namespace yumo

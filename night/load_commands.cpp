@@ -5,6 +5,7 @@
 
 #include "common/results.h"
 #include "night/behaviour.h"
+#include "night/music_slot.h"
 #include "night/output_stream.h"
 #include "voices/voice_data_file.h"
 
@@ -89,14 +90,14 @@ PreparedMusicLoad PrepareMusicLoad(const std::string& path)
     return prepared;
 }
 
-int32_t InstallMusicLoad(AppState& state, PreparedMusicLoad prepared)
+int64_t InstallMusicLoad(AppState& state, PreparedMusicLoad prepared)
 {
     DrainRunningNight(state);
     for (const UserMessage& message : prepared.messages)
     {
         state.reporter->Report(message);
     }
-    const int32_t bytes = InstallMusic(state, std::move(prepared.music));
+    const int64_t bytes = InstallMusic(state, std::move(prepared.music));
     // A night drained or ended by itself may be followed by a new one, as after 起きます;
     // music alone, without voice data, starts nothing.
     if (NightStarted(state.phase))
@@ -106,7 +107,7 @@ int32_t InstallMusicLoad(AppState& state, PreparedMusicLoad prepared)
     return bytes;
 }
 
-int32_t LoadMusic(AppState& state, const std::string& path)
+int64_t LoadMusic(AppState& state, const std::string& path)
 {
     return InstallMusicLoad(state, PrepareMusicLoad(path));
 }

@@ -9,6 +9,7 @@
 #include "common/report.h"
 #include "night/app_state.h"
 #include "night/audio_device.h"
+#include "night/music_slot.h"
 #include "night/output_stream.h"
 
 namespace yumo
@@ -41,7 +42,7 @@ struct PreparedMusicLoad
 PreparedMusicLoad PrepareMusicLoad(const std::string& path);
 // Ends a running night (its queued blocks drain) and, when the music was not refused, puts it
 // into the slot; a night may start afterwards. Returns the imported byte length, 0 when refused.
-int32_t InstallMusicLoad(AppState& state, PreparedMusicLoad prepared);
+int64_t InstallMusicLoad(AppState& state, PreparedMusicLoad prepared);
 
 // Ends a running night (its queued blocks drain), empties the set and reads the voice-data
 // file. On success the voice stands at kStandingPosition, the output stream is opened on
@@ -54,6 +55,6 @@ int LoadVoiceSet(AppState& state, const std::string& path, AudioDevice& device);
 // (LoadMusicFile); a night may start afterwards when voice data is loaded (a drained night is
 // then Stopped, without 起きます's resets). Returns the imported byte length, 0 when the
 // file was refused (the previous music stays).
-int32_t LoadMusic(AppState& state, const std::string& path);
+int64_t LoadMusic(AppState& state, const std::string& path);
 
 } // namespace yumo

@@ -23,6 +23,8 @@ inline constexpr char kEventWakeWindow[] = "wake-window"; // the alarm's window 
 inline constexpr char kEventTimerEnd[] = "timer-end";
 inline constexpr char kEventSoundAway[] = "sound-away";
 inline constexpr char kEventSoundBack[] = "sound-back";
+inline constexpr char kEventMusicDry[] = "music-dry";     // the music's worker fell behind
+inline constexpr char kEventMusicEnded[] = "music-ended"; // its file could no longer be read
 
 struct NightEvent
 {

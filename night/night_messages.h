@@ -18,6 +18,5 @@ inline constexpr char kDeviceWriteFailedText[] =
 inline constexpr char kMusicErrorCaption[] = YUMO_TEXT("ファイルオープンエラー");
 inline constexpr char kMusicNot16BitText[] =
     YUMO_TEXT("このファイルは開けません。16ビットのPCMではありません。");
-inline constexpr char kMusicTooLongText[] = YUMO_TEXT("このファイルは開けません。長すぎます。");
 
 } // namespace yumo

@@ -36,6 +36,7 @@ public:
     bool Write(int blockIndex, const int16_t* data, size_t byteCount) override;
     void Reset() override;
     void Close() override;
+    bool HasClock() const override { return false; }
 
     Sink sink;
     PcmFormat format;

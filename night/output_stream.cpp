@@ -7,6 +7,7 @@
 
 #include "audio/renderer.h"
 #include "night/behaviour.h"
+#include "night/music_slot.h"
 #include "night/night_messages.h"
 
 namespace yumo
@@ -104,18 +105,42 @@ BlockPeak MeasurePeaks(const int16_t* samples)
 // Voice volume, music and peaks over the rendered block, in place. The gains are worked out
 // once per block; the rendered frames are scaled everywhere, a clip's first and last blocks
 // included.
+// The music of the block at the cursor, taken even while "M" is off so the worker keeps in
+// step; null when there is none to mix. A dry ring is told once per run, and a file that can
+// no longer be read ends the music.
+const uint8_t* TakeMusic(AppState& state)
+{
+    MusicSlot& music = state.music;
+    if (music.loadCount <= 0 || music.stream == nullptr || music.ended || music.cursorFrames < 0 ||
+        music.cursorFrames + kFramesPerBlock > music.lengthFrames)
+    {
+        return nullptr;
+    }
+    const uint64_t spells = music.stream->DrySpells();
+    const int16_t* frames = music.stream->Take(music.cursorFrames);
+    ClipObserver* observer = state.stream.clipObserver;
+    if (frames == nullptr && music.stream->Failed())
+    {
+        music.ended = true;
+        if (observer != nullptr)
+        {
+            observer->OnMusicEnded(state);
+        }
+    }
+    else if (music.stream->DrySpells() != spells && observer != nullptr)
+    {
+        observer->OnMusicDry(state);
+    }
+    return music.musicOn ? reinterpret_cast<const uint8_t*>(frames) : nullptr;
+}
+
 void MixBlock(AppState& state, int blockIndex)
 {
     OutputStream& stream = state.stream;
     const MusicSlot& music = state.music;
     int16_t* mix = stream.mixBlock.samples.data();
-    const bool withMusic =
-        music.loadCount > 0 && music.musicOn == 1 && music.cursorFrames >= 0 &&
-        static_cast<size_t>(music.cursorFrames) + kFramesPerBlock <= MusicFrames(music);
-    const uint8_t* musicFrames =
-        withMusic ? music.pcm.data() + static_cast<size_t>(music.cursorFrames) *
-                                           static_cast<size_t>(music.channels * kBytesPerSample)
-                  : nullptr;
+    const uint8_t* musicFrames = TakeMusic(state);
+    const bool withMusic = musicFrames != nullptr;
     if (GentleStageActive(state.gentle.settings))
     {
         GentleMusic cut;
@@ -174,7 +199,16 @@ bool OpenOutputStream(AppState& state, AudioDevice& device)
         stream.device->Close();
         stream.device = nullptr;
     }
-    if (!device.Open(stream.format, [&state](int blockIndex) { RefillBlock(state, blockIndex); }))
+    // A device without a clock has all the time there is: it waits for the music's worker
+    // before each block, so an offline night sounds the same however busy the machine is.
+    const bool clocked = device.HasClock();
+    if (!device.Open(stream.format, [&state, clocked](int blockIndex) {
+            if (!clocked)
+            {
+                AwaitMusicBlock(state);
+            }
+            RefillBlock(state, blockIndex);
+        }))
     {
         ReportMessage(*state.reporter, kDeviceOpenFailedText, kAudioErrorCaption);
         return false;

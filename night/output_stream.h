@@ -2,8 +2,6 @@
 // The output stream: ten blocks kept queued on the device; each returned block is refilled by
 // the behaviour, the renderer and the mix, and queued again.
 
-#include <string>
-
 #include "night/app_state.h"
 #include "night/audio_device.h"
 
@@ -17,6 +15,10 @@ class ClipObserver
 public:
     virtual ~ClipObserver() = default;
     virtual void OnClipChosen(const AppState& state) = 0;
+    // The music's worker fell behind: this block, the first of a run, mixes no music.
+    virtual void OnMusicDry(const AppState&) {}
+    // The music file could no longer be read: the music has ended for this night.
+    virtual void OnMusicEnded(const AppState&) {}
 };
 
 // Closes the device an earlier load opened, then opens `device` for 44.1 kHz 16-bit stereo
@@ -42,41 +44,6 @@ uint64_t HeardBytes(OutputStream& stream);
 
 // Resets the device (pending blocks come back and are not refilled).
 void ResetStream(AppState& state);
-
-// Loads background music into the music slot. Returns the imported byte length, 0 on failure
-// (the previous music, with its path, stays).
-int32_t LoadMusicFile(AppState& state, const std::string& path);
-
-// The slot's part of a music load, from audio already imported (its buffer is taken): the
-// frames are packed in place to mono or stereo of whole blocks and the slot, tracks and stream
-// are set up. False (the previous music untouched, a message reported) when the format cannot
-// be read as 16-bit frames or the music is too long for the slot's 32-bit byte counts.
-bool StoreMusic(AppState& state, const std::string& path, ImportedAudio& audio,
-                const PcmFormat& format);
-
-// Music made ready for the slot away from the night: imported, packed into the slot's buffer
-// of whole blocks. Touches no AppState, so it may run on another thread.
-struct PreparedMusic
-{
-    int32_t importedBytes = 0; // the import's byte length; 0 when the file was refused
-    std::string path;
-    PcmFormat format;
-    std::vector<uint8_t> pcm; // the slot's buffer, lengthFrames of `channels` 16-bit samples
-    int32_t channels = 2;
-};
-
-// The import and the packing; a refusal's messages go to `reporter`.
-PreparedMusic PrepareMusic(const std::string& path, Reporter& reporter);
-// The packing alone, of audio already imported, in its own buffer, which `out` takes: false,
-// with a message, as StoreMusic refuses (the audio is then left as it was).
-bool SplitMusic(const std::string& path, ImportedAudio& audio, const PcmFormat& format,
-                PreparedMusic& out, Reporter& reporter);
-// The music's frames, and its sample heard on `side` (0 left, 1 right) at `frame`.
-size_t MusicFrames(const MusicSlot& music);
-int16_t MusicSample(const MusicSlot& music, size_t frame, int side);
-// Moves prepared music into the slot and sets up the slot, tracks and stream. Quick: nothing is
-// copied. Returns the imported byte length, or 0 (nothing changed) for refused music.
-int32_t InstallMusic(AppState& state, PreparedMusic prepared);
 
 // Linear gain of a volume in tenths of a decibel, 10^(volume / 200), rounded to single
 // precision: the mix multiplies in single precision.

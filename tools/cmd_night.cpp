@@ -57,6 +57,15 @@ public:
         recorder_.RecordClip(state, returnedBlocks_, ClockMs());
     }
 
+    void OnMusicDry(const AppState& state) override
+    {
+        recorder_.Record(state, returnedBlocks_, ClockMs(), kEventMusicDry);
+    }
+    void OnMusicEnded(const AppState& state) override
+    {
+        recorder_.Record(state, returnedBlocks_, ClockMs(), kEventMusicEnded);
+    }
+
     // The gentle stage's fades and the sleep timer's end, with the current values.
     void OnGentleMark(const AppState& state, GentleMark mark) override
     {
@@ -91,6 +100,20 @@ public:
         if (next_ != nullptr)
         {
             next_->OnClipChosen(state);
+        }
+    }
+    void OnMusicDry(const AppState& state) override
+    {
+        if (next_ != nullptr)
+        {
+            next_->OnMusicDry(state);
+        }
+    }
+    void OnMusicEnded(const AppState& state) override
+    {
+        if (next_ != nullptr)
+        {
+            next_->OnMusicEnded(state);
         }
     }
 

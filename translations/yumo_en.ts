@@ -134,6 +134,10 @@
         <translation>MP3 audio (*.mp3)</translation>
     </message>
     <message>
+        <source>FLAC・Ogg・Opusファイル(*.flac;*.ogg;*.opus)</source>
+        <translation>FLAC, Ogg and Opus audio (*.flac;*.ogg;*.opus)</translation>
+    </message>
+    <message>
         <source>すべてのファイル(*.*)</source>
         <translation>All files (*.*)</translation>
     </message>
@@ -302,6 +306,10 @@
     <message>
         <source>Yumo - 音が戻りました</source>
         <translation>Yumo - the sound is back</translation>
+    </message>
+    <message>
+        <source>Yumo - BGMのファイルを読めなくなったので、BGMを止めました</source>
+        <translation>Yumo - the music file could no longer be read, so the music has stopped</translation>
     </message>
     <message>
         <source>起きる時間です。</source>

@@ -8,6 +8,7 @@
 #include "common/ui_text.h"
 #include "common/utf16.h"
 #include "import/mp3_import.h"
+#include "import/music_reader.h"
 #include "import/wav_convert.h"
 #include "voices/voice_captions.h"
 #include "voices/voice_data_room.h"
@@ -70,7 +71,7 @@ AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& f
     const size_t bytes =
         std::min(static_cast<size_t>(std::max(audio.byteLength, 0)), audio.buffer.size());
     const size_t frames = bytes / align;
-    const size_t padded = (frames + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
+    const size_t padded = RoundUpToWhole(frames, size_t{kFramesPerBlock});
     if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
     {
         ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
@@ -98,20 +99,48 @@ AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& f
 AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& samples,
                               Reporter& reporter, ClipLevel level)
 {
-    ImportedAudio audio;
-    PcmFormat format;
-    if (ImportAudioByExtension(path, audio, format, reporter) == 0)
+    // Read a piece at a time straight into the clip, as ConvertImportToClip converts a whole
+    // import: the clip is the only buffer of the audio's size.
+    MusicLayout layout;
+    std::unique_ptr<MusicReader> reader =
+        HasMp3Extension(path) ? OpenMp3Music(path, layout, reporter, kMaxImportBytes)
+                              : OpenWavMusic(path, layout, reporter, kMaxImportBytes);
+    if (reader == nullptr)
     {
-        ReleaseImportedAudio(audio);
         return AddClipResult::ImportFailed;
     }
-    const AddClipResult result = ConvertImportToClip(audio, format, samples, reporter);
-    ReleaseImportedAudio(audio);
-    if (result == AddClipResult::Added && level == ClipLevel::Matched)
+    const auto frames = static_cast<size_t>(layout.importedBytes / layout.format.blockAlign);
+    const size_t padded = RoundUpToWhole(frames, size_t{kFramesPerBlock});
+    if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
+    {
+        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
+                      kAddErrorCaption);
+        return AddClipResult::TooLong;
+    }
+    samples.assign(padded, 0);
+    std::vector<int16_t> piece(2 * 4096);
+    const auto channels = static_cast<size_t>(layout.channels);
+    // A stream cut short keeps what came before, as the whole import keeps it.
+    for (size_t at = 0; at < frames;)
+    {
+        const int64_t got = reader->Read(piece.data(), std::min<size_t>(4096, frames - at));
+        if (got <= 0)
+        {
+            break;
+        }
+        for (size_t i = 0; i < static_cast<size_t>(got); ++i, ++at)
+        {
+            // Integer division truncates toward zero: (-3 + 0) / 2 is -1.
+            samples[at] = channels == 1
+                              ? piece[i]
+                              : static_cast<int16_t>((piece[2 * i] + piece[2 * i + 1]) / 2);
+        }
+    }
+    if (level == ClipLevel::Matched)
     {
         MatchClipLoudness(samples);
     }
-    return result;
+    return AddClipResult::Added;
 }
 
 AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>& samples,
@@ -122,8 +151,7 @@ AddClipResult ImportConvertedClip(const std::string& path, std::vector<int16_t>&
         samples.clear();
         return AddClipResult::ImportFailed;
     }
-    const size_t padded =
-        (samples.size() + kFramesPerBlock - 1) / kFramesPerBlock * kFramesPerBlock;
+    const size_t padded = RoundUpToWhole(samples.size(), size_t{kFramesPerBlock});
     samples.resize(padded, 0);
     if (level == ClipLevel::Matched)
     {

@@ -23,14 +23,18 @@ constexpr int kChunkFrames = 512;
 constexpr int kMatchRounds = 6;
 constexpr double kMatchToleranceLu = 0.2;
 
-// The clip scaled by `gain` and limited, into `out`, as long as the clip.
-void ScaleAndLimit(const std::vector<int16_t>& clip, double gain, std::vector<int16_t>& out)
+// The clip scaled by `gain` and limited, as long as the clip, handed to `take` a piece at a
+// time (its start in the clip, its samples). Nothing but the pieces is held, and a piece is
+// handed over only once the samples it covers have been read, so `take` may write them back
+// into the clip.
+template <typename Take>
+void ScaleAndLimit(const std::vector<int16_t>& clip, double gain, Take take)
 {
-    out.assign(clip.size(), 0);
     // The limiter is stereo: the clip runs on both sides, then through the limiter's delay.
     PeakLimiter limiter;
     ResetPeakLimiter(limiter);
     std::vector<float> frames(2 * kChunkFrames);
+    std::vector<int16_t> piece(kChunkFrames);
     const size_t total = clip.size() + kLimiterLookAheadFrames;
     for (size_t start = 0; start < total; start += kChunkFrames)
     {
@@ -43,16 +47,42 @@ void ScaleAndLimit(const std::vector<int16_t>& clip, double gain, std::vector<in
             frames[2 * i + 1] = x;
         }
         LimitFrames(limiter, frames.data(), static_cast<int>(count));
+        size_t given = 0;
+        size_t first = 0;
         for (size_t i = 0; i < count; ++i)
         {
             const size_t at = start + i;
             if (at >= kLimiterLookAheadFrames)
             {
-                out[at - kLimiterLookAheadFrames] =
+                first = given == 0 ? at - kLimiterLookAheadFrames : first;
+                piece[given++] =
                     static_cast<int16_t>(std::clamp(std::lround(frames[2 * i]), -32767l, 32767l));
             }
         }
+        if (given > 0)
+        {
+            take(first, piece.data(), given);
+        }
     }
+}
+
+// The loudness the clip would have scaled by `gain` and limited, measured as it is made.
+bool MeasureScaledLoudness(const std::vector<int16_t>& clip, double gain, double& lufs)
+{
+    std::unique_ptr<ebur128_state, MeterDeleter> meter(
+        ebur128_init(1, kSampleRate, EBUR128_MODE_I));
+    bool fed = meter != nullptr;
+    ScaleAndLimit(clip, gain, [&](size_t, const int16_t* samples, size_t count) {
+        fed = fed && ebur128_add_frames_short(meter.get(), samples, count) == EBUR128_SUCCESS;
+    });
+    double value = 0;
+    if (!fed || ebur128_loudness_global(meter.get(), &value) != EBUR128_SUCCESS ||
+        !std::isfinite(value))
+    {
+        return false;
+    }
+    lufs = value;
+    return true;
 }
 
 } // namespace
@@ -86,21 +116,25 @@ bool MatchClipLoudness(std::vector<int16_t>& clip, double target)
         return false;
     }
     // Limited peaks take loudness with them (a clip of sparse clicks most of all), so the gain
-    // is raised by what is still missing, from the original samples each time.
+    // is raised by what is still missing, from the original samples each time. Each round only
+    // measures; the clip is scaled once, in place, with the last round's gain.
     double gainDb = target - loudness;
-    std::vector<int16_t> out;
+    double applied = gainDb;
     for (int round = 0; round < kMatchRounds; ++round)
     {
-        ScaleAndLimit(clip, std::pow(10.0, gainDb / 20.0), out);
+        applied = gainDb;
         double reached = 0;
-        if (!MeasureLoudness(out.data(), out.size(), 1, reached) ||
+        if (!MeasureScaledLoudness(clip, std::pow(10.0, gainDb / 20.0), reached) ||
             std::fabs(target - reached) < kMatchToleranceLu)
         {
             break;
         }
         gainDb += target - reached;
     }
-    clip = std::move(out);
+    ScaleAndLimit(clip, std::pow(10.0, applied / 20.0),
+                  [&clip](size_t first, const int16_t* samples, size_t count) {
+                      std::copy_n(samples, count, clip.begin() + static_cast<ptrdiff_t>(first));
+                  });
     return true;
 }
 

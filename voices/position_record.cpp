@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -20,13 +21,13 @@ namespace
 constexpr int32_t kPositionRecordMark = -1;
 constexpr int32_t kPositionRecordVersion = 101;
 
-// The entries of track t that are really there: a count larger than the arrays, or negative,
-// is never followed past them.
+// The entries of track t that are really there: a count larger than the arrays (and their
+// pattern), or negative, is never followed past them.
 int32_t UsableCount(const PositionTracks& tracks, int t)
 {
     const size_t held = std::min(tracks.positions[t].size(), tracks.values[t].size());
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(tracks.counts[t], 0, static_cast<int64_t>(held)));
+    const int64_t most = tracks.patternBytes > 0 ? INT32_MAX : static_cast<int64_t>(held);
+    return static_cast<int32_t>(std::clamp<int64_t>(tracks.counts[t], 0, most));
 }
 
 void AppendTrackData(std::vector<uint8_t>& out, const PositionTracks& tracks, int first, int last)
@@ -35,18 +36,22 @@ void AppendTrackData(std::vector<uint8_t>& out, const PositionTracks& tracks, in
     {
         AppendI32(out, UsableCount(tracks, t));
     }
+    int32_t position = 0;
+    double value = 0;
     for (int t = first; t <= last; ++t)
     {
-        for (int32_t i = 0; i < UsableCount(tracks, t); ++i)
+        for (int32_t i = 0; i < UsableCount(tracks, t) && TrackEntry(tracks, t, i, position, value);
+             ++i)
         {
-            AppendI32(out, tracks.positions[t][static_cast<size_t>(i)]);
+            AppendI32(out, position);
         }
     }
     for (int t = first; t <= last; ++t)
     {
-        for (int32_t i = 0; i < UsableCount(tracks, t); ++i)
+        for (int32_t i = 0; i < UsableCount(tracks, t) && TrackEntry(tracks, t, i, position, value);
+             ++i)
         {
-            AppendF64(out, tracks.values[t][static_cast<size_t>(i)]);
+            AppendF64(out, value);
         }
     }
 }

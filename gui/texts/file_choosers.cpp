@@ -26,9 +26,15 @@ QStringList Filters(FileChooserKind kind)
 {
     switch (kind)
     {
-    case FileChooserKind::Music:
     case FileChooserKind::VoiceClip:
+        // Clips are read as WAV or MP3 only.
         return {Filter(UiText::FilterWav, "*.wav"), Filter(UiText::FilterMp3, "*.mp3"),
+                Filter(UiText::FilterAll, "*")};
+    case FileChooserKind::Music:
+        // The names libsndfile's route takes in any case; the usual spellings are listed.
+        return {Filter(UiText::FilterWav, "*.wav"), Filter(UiText::FilterMp3, "*.mp3"),
+                Filter(UiText::FilterSndfile,
+                       "*.flac *.ogg *.opus *.FLAC *.OGG *.OPUS *.Flac *.Ogg *.Opus"),
                 Filter(UiText::FilterAll, "*")};
     case FileChooserKind::SavePositionRecord:
         return {Filter(UiText::FilterPositionRecord, "*.ypos"), Filter(UiText::FilterAll, "*")};

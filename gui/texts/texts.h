@@ -54,6 +54,7 @@ enum class UiText
     FilterVoiceData,
     FilterWav,
     FilterMp3,
+    FilterSndfile, // FLAC, Ogg Vorbis and Opus, played as background music
     FilterAll,
     FilterPositionRecord,
     // The wake-up dialog.
@@ -108,6 +109,7 @@ enum class UiText
     // cannot be heard, and the editor's previews.
     SoundAwayTitle,
     SoundBackTitle,
+    MusicEndedTitle, // the music file could no longer be read during the night
     WakeNoticeText,
     WakeNoticeCaption,
     PreviewFormatRefused,

@@ -188,6 +188,13 @@ void MainWindow::Tick()
     {
         std::exchange(afterFade_, nullptr)();
     }
+    // The music's file gave out during the night: said once, quietly, in the title, until
+    // music is loaded again.
+    if (state_.music.ended != musicEndedShown_)
+    {
+        musicEndedShown_ = state_.music.ended;
+        ShowText(this, musicEndedShown_ ? UiText::MusicEndedTitle : UiText::WindowTitle);
+    }
     if (!isVisible() || isMinimized() || !seen_)
     {
         return;

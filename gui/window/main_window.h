@@ -196,6 +196,7 @@ private:
     VoiceEditor* voiceEditor_ = nullptr;
     bool closeAfterSave_ = false;     // a close waits for the editor's save
     bool clipsGivenUp_ = false;       // its save failed and the user chose to quit without it
+    bool musicEndedShown_ = false;    // the title says the music's file gave out
     bool closeAfterFade_ = false;     // a close waits for the night's fade-out
     bool fadeClosed_ = false;         // the fade is over: the close goes through
     std::function<void()> afterFade_; // a load waiting for the night's fade-out

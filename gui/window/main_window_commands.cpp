@@ -213,8 +213,9 @@ bool MainWindow::SavePositionRecord()
     PositionRecordInput input;
     input.musicLoadCount = music.loadCount;
     input.musicPath = music.path;
-    input.lengthFrames = music.lengthFrames;
-    input.lengthBytes = music.lengthBytes;
+    // The record's fields are 32 bits wide: longer music is written as the longest they hold.
+    input.lengthFrames = static_cast<int32_t>(std::min<int64_t>(music.lengthFrames, INT32_MAX));
+    input.lengthBytes = static_cast<int32_t>(std::min<int64_t>(music.lengthBytes, INT32_MAX));
     input.channels = music.format.channels;
     input.sampleRate = static_cast<int32_t>(music.format.sampleRate);
     input.bitsPerSample = music.format.bitsPerSample;

@@ -90,7 +90,8 @@ TEST(FileChoosers, CaptionsFiltersAndMemory)
     FileChoosers choosers;
     std::unique_ptr<QFileDialog> music = choosers.MakeDialog(FileChooserKind::Music, nullptr, {});
     EXPECT_EQ(music->windowTitle(), QStringLiteral("BGMファイル"));
-    EXPECT_EQ(music->nameFilters().size(), 3);
+    EXPECT_EQ(music->nameFilters().size(), 4);
+    EXPECT_TRUE(music->nameFilters()[2].contains(QStringLiteral("*.opus")));
     EXPECT_EQ(music->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(music->fileMode(), QFileDialog::ExistingFile);
     // "すべてのファイル(*.*)" is shown but matches names without a dot too.

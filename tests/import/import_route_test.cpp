@@ -46,12 +46,10 @@ TEST(ImportRoute, ImportAudioByExtensionPicksTheRoute)
     ImportedAudio audio;
     PcmFormat format;
     CapturingReporter reporter;
-    // MP3 import: decoded, not loop-marked.
+    // MP3 import: decoded.
     EXPECT_EQ(ImportAudioByExtension((dir / "a.mp3").string(), audio, format, reporter), 17640);
-    EXPECT_FALSE(audio.loopMarked);
-    // WAV import: padded, loop-marked.
+    // WAV import: padded.
     EXPECT_EQ(ImportAudioByExtension((dir / "c.wav").string(), audio, format, reporter), 2048);
-    EXPECT_TRUE(audio.loopMarked);
     // A WAV file named .mp3 meets the frame-header check and is refused silently.
     EXPECT_EQ(ImportAudioByExtension((dir / "d.mp3").string(), audio, format, reporter), 0);
     EXPECT_TRUE(reporter.messages.empty());

@@ -99,7 +99,6 @@ TEST(Mp3Import, DecodesEveryRateToTheToneAt44100)
     {
         SCOPED_TRACE(c.file);
         ImportedAudio audio;
-        audio.loopMarked = true; // an import replaces the marking
         PcmFormat format;
         CapturingReporter reporter;
         int32_t length = ImportMp3File(Fixture(c.file), audio, format, reporter);
@@ -111,7 +110,6 @@ TEST(Mp3Import, DecodesEveryRateToTheToneAt44100)
         EXPECT_EQ(format.blockAlign, 2 * c.channels);
         EXPECT_EQ(format.bitsPerSample, 16);
         EXPECT_TRUE(audio.allocated);
-        EXPECT_FALSE(audio.loopMarked);
         EXPECT_EQ(length, audio.byteLength);
         ASSERT_EQ(audio.buffer.size(), static_cast<size_t>(length));
         // The encoder's delay and padding are dropped, so the duration comes back whole.

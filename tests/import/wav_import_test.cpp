@@ -80,7 +80,6 @@ ImportedAudio SentinelAudio()
     audio.allocated = true;
     audio.buffer = {9, 9, 9};
     audio.byteLength = 3;
-    audio.loopMarked = false;
     return audio;
 }
 
@@ -100,7 +99,6 @@ void ExpectSentinelAudio(const ImportedAudio& audio)
     EXPECT_TRUE(audio.allocated);
     EXPECT_EQ(audio.buffer, (std::vector<uint8_t>{9, 9, 9}));
     EXPECT_EQ(audio.byteLength, 3);
-    EXPECT_FALSE(audio.loopMarked);
 }
 
 void ExpectOneWavMessage(const CapturingReporter& reporter, const char* text)
@@ -140,7 +138,6 @@ TEST(WavImport, AcceptsCanonicalStereoAndMono)
         EXPECT_EQ(format.bitsPerSample, 16);
         EXPECT_EQ(format.extraSize, 5); // not WAV import's to write
         EXPECT_TRUE(audio.allocated);
-        EXPECT_TRUE(audio.loopMarked);
         EXPECT_EQ(audio.byteLength, 2048);
         ASSERT_EQ(audio.buffer.size(), 2048u);
         EXPECT_TRUE(std::equal(w.data.begin(), w.data.end(), audio.buffer.begin()));
@@ -356,7 +353,6 @@ TEST(WavImportFile, ReadsTheFileAsTheByteRouteDoes)
     EXPECT_EQ(ImportWavFile((dir / "clip.wav").string(), fromFile, format, reporter), 6144);
     EXPECT_EQ(ImportWavBytes(Build(w), fromBytes, format, reporter), 6144);
     EXPECT_EQ(fromFile.buffer, fromBytes.buffer);
-    EXPECT_TRUE(fromFile.loopMarked);
 }
 
 // A missing file fails silently; a folder or pipe named like one is no WAV file and says so.
@@ -381,7 +377,6 @@ TEST(WavImportFile, UnreadableFileGivesAnEmptyMarkedBuffer)
         EXPECT_TRUE(audio.allocated);
         EXPECT_TRUE(audio.buffer.empty());
         EXPECT_EQ(audio.byteLength, 0);
-        EXPECT_TRUE(audio.loopMarked);
         ExpectSameFormat(format, SentinelFormat());
     }
 }

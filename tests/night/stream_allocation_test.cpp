@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "night/behaviour.h"
+#include "night/music_slot.h"
 #include "night/output_stream.h"
 #include "stream_fixture.h"
 #include "support/night_data.h"

@@ -4,8 +4,10 @@
 // the time until the music is in, the longest stall of the window's thread meanwhile (the
 // longest gap between two turns of a 1 ms probe timer; the stream keeps 116 ms queued, and a
 // stall past 50 ms is what a load must not cause), whether the night went on until then, the
-// memory the load took at its peak against the music's own size, and the time the same load
-// holds a thread when done in one piece, as it was done on the window's thread before.
+// memory the load took at its peak against the music's own size (the music is read from its
+// file as it plays, so only the decoder and the worker's ring), how many blocks of the next
+// night's first second had no music ready, and the time the same load holds a thread when done
+// in one piece.
 //
 //   cd build && QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/none ./yumo-load-figures
 
@@ -156,17 +158,25 @@ int main(int argc, char** argv)
                                });
     const double peakRise = StatusMiB("VmHWM") - rssBefore;
     Print("a 30-minute MP3 dropped as music", drop);
-    const double musicMiB = state.music.lengthBytes / (1024.0 * 1024.0);
-    std::printf("%-36s %8.1f s of music, %.0f MiB in the slot\n", "  the music",
-                state.music.lengthFrames / 44100.0, musicMiB);
+    const double musicMiB = static_cast<double>(state.music.lengthBytes) / (1024.0 * 1024.0);
+    std::printf("%-36s %8.1f s of music, %.0f MiB decoded\n", "  the music",
+                static_cast<double>(state.music.lengthFrames) / 44100.0, musicMiB);
     std::printf("%-36s %8s\n", "  the night went on until it was in", nightWentOn ? "yes" : "no");
-    std::printf("%-36s %8.0f MiB at the peak, %.1f times the music\n", "  memory the load took",
+    std::printf("%-36s %8.0f MiB at the peak, %.3f times the music\n", "  memory the load took",
                 peakRise, peakRise / musicMiB);
+    // The load ends the night; the next one hears the music from its first block, unless the
+    // worker had nothing ready for it.
+    const Stall heard = Measure([&] { window.StartNightCommand(); },
+                                [&] { return state.music.cursorFrames >= 44100; });
+    std::printf("%-36s %8llu of %lld (none: heard at once)\n", "  blocks without music",
+                static_cast<unsigned long long>(state.music.stream->DryBlocks()),
+                static_cast<long long>(state.music.cursorFrames / 512));
+    (void)heard;
 
     // The same load in one piece on this thread: what the window's thread was held before.
     QElapsedTimer once;
     once.start();
-    const int32_t bytes = InstallMusicLoad(state, PrepareMusicLoad(music.string()));
+    const int64_t bytes = InstallMusicLoad(state, PrepareMusicLoad(music.string()));
     std::printf("%-36s %8.1f ms\n", "  the same load in one piece",
                 static_cast<double>(once.nsecsElapsed()) / 1e6);
 
