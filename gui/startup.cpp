@@ -62,7 +62,7 @@ void RestoreWindow(MainWindow& window, AppState& state, const SavedSettings& set
     if (settings.musicOff)
     {
         client.musicOnButton->setChecked(true);
-        state.music.musicOn = 0;
+        state.music.musicOn = false;
     }
 }
 

@@ -323,7 +323,7 @@ void MainWindow::ResetVolume(bool music)
 // "M" checked means the music is off; the mix reads musicOn at the next block.
 void MainWindow::SetMusicOff(bool off)
 {
-    state_.music.musicOn = off ? 0 : 1;
+    state_.music.musicOn = !off;
     ReturnFocus();
     emit Changed();
 }

@@ -391,15 +391,15 @@ TEST_F(WindowTest, VolumeArrowsStepATenthOfADecibelWithinThirtyAndTheSliderFollo
     QPushButton* m = window->client().musicOnButton;
     QTest::mouseClick(m, Qt::LeftButton);
     EXPECT_TRUE(m->isChecked());
-    EXPECT_EQ(state->music.musicOn, 0);
+    EXPECT_FALSE(state->music.musicOn);
     prompts.files.push_back(QString::fromStdString(WriteMusicFile("m.wav").string()));
     QTest::mouseClick(window->client().musicButton, Qt::LeftButton);
     WaitForLoads();
     EXPECT_FALSE(m->isChecked());
-    EXPECT_EQ(state->music.musicOn, 1);
+    EXPECT_TRUE(state->music.musicOn);
     QTest::mouseClick(m, Qt::LeftButton);
     QTest::mouseClick(m, Qt::LeftButton);
-    EXPECT_EQ(state->music.musicOn, 1);
+    EXPECT_TRUE(state->music.musicOn);
 }
 
 TEST_F(WindowTest, CloseQuestionSavesTheRecordToItsOwnFileOrKeepsTheWindowOpen)

@@ -130,5 +130,40 @@ TEST(PositionRecord, WriteReplacesTheTargetOnlyWhenComplete)
     EXPECT_EQ(reporter.messages.size(), 1u);
 }
 
+// Long music holds only its first block entries; the record still has every one, as the full
+// arrays the music load describes would give them.
+TEST(PositionRecord, LongMusicWritesEveryBlockEntryItDoesNotHold)
+{
+    constexpr int64_t kHeldBytes = int64_t{kHeldBlockEntries} * kBytesPerBlock;
+    for (int64_t length : {kHeldBytes - 5000, kHeldBytes, kHeldBytes + 3 * 2048 + 100,
+                           int64_t{INT32_MAX}})
+    {
+        const auto bytes = static_cast<int32_t>(length);
+        KeyframeTracks keyframes;
+        BlockTracks held = MakeInitialBlockTracks();
+        SetUpSlotTracks(bytes / 4, bytes, keyframes, held);
+        held.values[kTrackAzimuth][0] = 33.0;
+        EXPECT_LE(held.positions[0].size(), static_cast<size_t>(kHeldBlockEntries)) << length;
+
+        BlockTracks full;
+        const double values[4] = {0.0, 0.0, 0.3, 100.0};
+        for (int t = 0; t < 4; ++t)
+        {
+            full.counts[t] = bytes / kBytesPerBlock + 1;
+            full.positions[t].assign(static_cast<size_t>(full.counts[t]), 0);
+            full.values[t].assign(static_cast<size_t>(full.counts[t]), 0.0);
+            for (int64_t e = 0; e * kBytesPerBlock < length; ++e)
+            {
+                full.positions[t][static_cast<size_t>(e)] = static_cast<int32_t>(e * kBytesPerBlock);
+                full.values[t][static_cast<size_t>(e)] = values[t];
+            }
+        }
+        full.values[kTrackAzimuth][0] = 33.0;
+        ASSERT_EQ(MakePositionRecord(MakeInput(), keyframes, held),
+                  MakePositionRecord(MakeInput(), keyframes, full))
+            << length;
+    }
+}
+
 } // namespace
 } // namespace yumo
