@@ -35,7 +35,8 @@ public:
             if (pos_ < bufferAt_ || pos_ >= bufferAt_ + bufferBytes_)
             {
                 bufferAt_ = pos_;
-                bufferBytes_ = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size_ - pos_));
+                bufferBytes_ =
+                    static_cast<size_t>(std::min<uint64_t>(buffer_.size(), size_ - pos_));
                 if (!file_.ReadAt(start_ + bufferAt_, buffer_.data(), bufferBytes_))
                 {
                     bufferBytes_ = 0;
@@ -108,8 +109,9 @@ public:
         {
             produced += piece.size() / descriptor_.head.channels;
         }
-        return stream_->Failed() ? -1
-                                 : static_cast<int64_t>(std::min(produced, stream_->DurationFrames()));
+        return stream_->Failed()
+                   ? -1
+                   : static_cast<int64_t>(std::min(produced, stream_->DurationFrames()));
     }
 
     void SetLength(int64_t frames) { length_ = frames; }
@@ -190,7 +192,8 @@ std::unique_ptr<MusicReader> OpenMp3Music(const std::string& path, MusicLayout& 
     uint64_t start = 0;
     Mp3FormatDescriptor descriptor;
     std::array<uint8_t, 4> header{};
-    if (!file->ReadAt(0, head.data(), static_cast<size_t>(std::min<uint64_t>(file->Size(), head.size()))))
+    if (!file->ReadAt(0, head.data(),
+                      static_cast<size_t>(std::min<uint64_t>(file->Size(), head.size()))))
     {
         ReportMp3Failure(reporter, kMp3OpenFailedText);
         return nullptr;
@@ -219,7 +222,8 @@ std::unique_ptr<MusicReader> OpenMp3Music(const std::string& path, MusicLayout& 
             return nullptr;
         }
     }
-    if (frames > 0 && static_cast<uint64_t>(frames) * descriptor.head.channels * kBytesPerSample > limitBytes)
+    if (frames > 0 &&
+        static_cast<uint64_t>(frames) * descriptor.head.channels * kBytesPerSample > limitBytes)
     {
         ReportMp3Failure(reporter, kImportTooLargeText);
         return nullptr;

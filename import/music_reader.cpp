@@ -129,7 +129,8 @@ bool EndsWithNoCase(const std::string& name, const char* suffix)
 
 int64_t MusicLoopFrames(int64_t importedBytes, const PcmFormat& format)
 {
-    const int64_t rounded = RoundUpToWhole<int64_t>(std::max<int64_t>(importedBytes, 0), kBytesPerBlock);
+    const int64_t rounded =
+        RoundUpToWhole<int64_t>(std::max<int64_t>(importedBytes, 0), kBytesPerBlock);
     const int64_t sourceFrames = format.blockAlign > 0 ? rounded / format.blockAlign : 0;
     return RoundUpToWhole<int64_t>(std::max<int64_t>(sourceFrames, 1), kFramesPerBlock);
 }
@@ -179,7 +180,8 @@ std::unique_ptr<MusicReader> OpenWavMusic(const std::string& path, MusicLayout& 
     {
         return nullptr;
     }
-    const auto imported = static_cast<int64_t>(RoundUpToWhole<uint64_t>(place.bytes, kBytesPerBlock));
+    const auto imported =
+        static_cast<int64_t>(RoundUpToWhole<uint64_t>(place.bytes, kBytesPerBlock));
     if (imported <= 0)
     {
         return nullptr; // an empty data chunk holds nothing to play

@@ -17,10 +17,10 @@ namespace yumo
 // What the load learns before anything plays.
 struct MusicLayout
 {
-    PcmFormat format;           // as the import gives it (44.1 kHz, 16 bits, the source's channels)
-    int channels = 2;           // packed: 1 (heard on both sides) or 2
-    int64_t importedBytes = 0;  // what the whole import's buffer would hold
-    int64_t loopFrames = 0;     // the loop: the import rounded up to whole blocks, of packed frames
+    PcmFormat format;          // as the import gives it (44.1 kHz, 16 bits, the source's channels)
+    int channels = 2;          // packed: 1 (heard on both sides) or 2
+    int64_t importedBytes = 0; // what the whole import's buffer would hold
+    int64_t loopFrames = 0;    // the loop: the import rounded up to whole blocks, of packed frames
 };
 
 // The loop of an import of `importedBytes` in `format`: its bytes rounded up to whole output

@@ -57,7 +57,8 @@ void PcmWriter::Write(const int16_t* samples, size_t frames, std::vector<int16_t
             return;
         }
         used += taken;
-        out.insert(out.end(), out_.begin(), out_.begin() + static_cast<ptrdiff_t>(given * channels_));
+        out.insert(out.end(), out_.begin(),
+                   out_.begin() + static_cast<ptrdiff_t>(given * channels_));
     } while (used < frames);
 }
 

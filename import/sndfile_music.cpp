@@ -1,9 +1,8 @@
 // FLAC, Ogg Vorbis and Opus music through libsndfile, streamed from the file: 16-bit frames of
 // the first two channels, brought to 44.1 kHz as the MP3 import brings them.
 
-#include <sndfile.h>
-
 #include <algorithm>
+#include <sndfile.h>
 #include <vector>
 
 #include "common/constants.h"
@@ -26,7 +25,10 @@ struct VirtualFile
     bool failed = false;
 };
 
-sf_count_t FileLength(void* user) { return static_cast<sf_count_t>(static_cast<VirtualFile*>(user)->file->Size()); }
+sf_count_t FileLength(void* user)
+{
+    return static_cast<sf_count_t>(static_cast<VirtualFile*>(user)->file->Size());
+}
 
 sf_count_t FileSeek(sf_count_t offset, int whence, void* user)
 {
@@ -91,8 +93,8 @@ public:
 
     int64_t Frames() const
     {
-        return static_cast<int64_t>(
-            ResampledFrames(static_cast<uint64_t>(info_.frames), static_cast<uint32_t>(info_.samplerate)));
+        return static_cast<int64_t>(ResampledFrames(static_cast<uint64_t>(info_.frames),
+                                                    static_cast<uint32_t>(info_.samplerate)));
     }
     int Channels() const { return static_cast<int>(channels_); }
     void SetLength(int64_t frames) { length_ = full_ = frames; }

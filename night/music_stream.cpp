@@ -141,8 +141,8 @@ bool MusicStream::Produce(MusicBlock& block, int64_t& position, bool& sourceDone
     size_t filled = 0;
     while (!sourceDone && filled < kFramesPerBlock)
     {
-        const int64_t got = reader_->Read(block.samples.data() + filled * channels,
-                                          kFramesPerBlock - filled);
+        const int64_t got =
+            reader_->Read(block.samples.data() + filled * channels, kFramesPerBlock - filled);
         if (got < 0)
         {
             return false;

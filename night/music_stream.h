@@ -23,8 +23,8 @@ constexpr size_t kMusicRingBlocks = 256;
 
 struct MusicBlock
 {
-    uint32_t generation = 0; // the start it was made for
-    uint64_t sequence = 0;   // blocks made since that start
+    uint32_t generation = 0;                            // the start it was made for
+    uint64_t sequence = 0;                              // blocks made since that start
     std::array<int16_t, kFramesPerBlock * 2> samples{}; // packed frames, mono or stereo
 };
 

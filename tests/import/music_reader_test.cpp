@@ -1,10 +1,9 @@
 // Music read a piece at a time through libsndfile: FLAC, Ogg Vorbis and Opus by their names in
 // any case, brought to 44.1 kHz, their first two channels kept; lossless FLAC exactly.
 
-#include <sndfile.h>
-
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include "common/constants.h"
 #include "import/music_reader.h"

@@ -3,8 +3,8 @@
 // against the same nights with the whole import.
 
 #include <atomic>
-#include <filesystem>
 #include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -21,7 +21,10 @@ namespace yumo::test
 namespace
 {
 
-int16_t SampleAt(int64_t frame, int side) { return static_cast<int16_t>((frame * 2 + side) % 30011); }
+int16_t SampleAt(int64_t frame, int side)
+{
+    return static_cast<int16_t>((frame * 2 + side) % 30011);
+}
 
 // Stereo frames whose samples tell where they stand, `frames` of them, optionally slow or held
 // back until released, failing after `failAfter` frames when that is not negative.
@@ -44,7 +47,8 @@ public:
         {
             return -1;
         }
-        const auto n = static_cast<int64_t>(std::min<size_t>(frames, static_cast<size_t>(frames_ - next_)));
+        const auto n =
+            static_cast<int64_t>(std::min<size_t>(frames, static_cast<size_t>(frames_ - next_)));
         for (int64_t f = 0; f < n; ++f)
         {
             out[2 * f] = SampleAt(next_ + f, 0);
@@ -207,8 +211,8 @@ TEST(MusicNight, StreamedMusicSoundsExactlyAsTheWholeImport)
         WriteMusicWav((dir.path() / "stereo.wav").string(), stereo, 2),
         WriteMusicWav((dir.path() / "mono.wav").string(), MakeTriangleClip(3, 7000, 77), 1),
         WriteMusicWav((dir.path() / "three.wav").string(), three, 3)};
-    for (const char* name : {"mono_22k.mp3", "stereo_24k.mp3", "stereo_44k.mp3", "mono_48k.mp3",
-                             "mono_44k_id3.mp3"})
+    for (const char* name :
+         {"mono_22k.mp3", "stereo_24k.mp3", "stereo_44k.mp3", "mono_48k.mp3", "mono_44k_id3.mp3"})
     {
         paths.push_back(std::string(YUMO_TEST_DATA_DIR) + "/mp3/" + name);
     }

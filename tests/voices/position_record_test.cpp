@@ -135,8 +135,8 @@ TEST(PositionRecord, WriteReplacesTheTargetOnlyWhenComplete)
 TEST(PositionRecord, LongMusicWritesEveryBlockEntryItDoesNotHold)
 {
     constexpr int64_t kHeldBytes = int64_t{kHeldBlockEntries} * kBytesPerBlock;
-    for (int64_t length : {kHeldBytes - 5000, kHeldBytes, kHeldBytes + 3 * 2048 + 100,
-                           int64_t{INT32_MAX}})
+    for (int64_t length :
+         {kHeldBytes - 5000, kHeldBytes, kHeldBytes + 3 * 2048 + 100, int64_t{INT32_MAX}})
     {
         const auto bytes = static_cast<int32_t>(length);
         KeyframeTracks keyframes;
@@ -154,7 +154,8 @@ TEST(PositionRecord, LongMusicWritesEveryBlockEntryItDoesNotHold)
             full.values[t].assign(static_cast<size_t>(full.counts[t]), 0.0);
             for (int64_t e = 0; e * kBytesPerBlock < length; ++e)
             {
-                full.positions[t][static_cast<size_t>(e)] = static_cast<int32_t>(e * kBytesPerBlock);
+                full.positions[t][static_cast<size_t>(e)] =
+                    static_cast<int32_t>(e * kBytesPerBlock);
                 full.values[t][static_cast<size_t>(e)] = values[t];
             }
         }

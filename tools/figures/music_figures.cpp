@@ -8,16 +8,15 @@
 //
 //   cd build && ./yumo-music-figures
 
-#include <sndfile.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sndfile.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "audio/hrir_set.h"
@@ -129,7 +128,8 @@ void Figure(const fs::path& data, const char* what, const std::string& music, do
 int main()
 {
     const fs::path data = fs::current_path() / "data";
-    const fs::path dir = fs::temp_directory_path() / ("yumo-music-figures-" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("yumo-music-figures-" + std::to_string(getpid()));
     fs::create_directories(dir);
     const fs::path mp3 = dir / "eight_hours.mp3";
     const fs::path flac = dir / "eight_hours.flac";
