@@ -32,6 +32,20 @@ bool ReportIfNoRoom(const VoiceSet& set, int64_t clipBytes, Reporter& reporter)
     return true;
 }
 
+// Makes `samples` the silent clip of `frames` padded to whole blocks, or says it is too long.
+bool SizeClip(size_t frames, std::vector<int16_t>& samples, Reporter& reporter)
+{
+    const size_t padded = RoundUpToWhole(frames, size_t{kFramesPerBlock});
+    if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
+    {
+        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
+                      kAddErrorCaption);
+        return false;
+    }
+    samples.assign(padded, 0);
+    return true;
+}
+
 } // namespace
 
 AddClipResult CheckClipRoom(const VoiceSet& set, int kind, Reporter& reporter)
@@ -71,15 +85,10 @@ AddClipResult ConvertImportToClip(const ImportedAudio& audio, const PcmFormat& f
     const size_t bytes =
         std::min(static_cast<size_t>(std::max(audio.byteLength, 0)), audio.buffer.size());
     const size_t frames = bytes / align;
-    const size_t padded = RoundUpToWhole(frames, size_t{kFramesPerBlock});
-    if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
+    if (!SizeClip(frames, samples, reporter))
     {
-        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
-                      kAddErrorCaption);
         return AddClipResult::TooLong;
     }
-
-    samples.assign(padded, 0);
     for (size_t i = 0; i < frames; ++i)
     {
         const uint8_t* frame = audio.buffer.data() + align * i;
@@ -110,14 +119,10 @@ AddClipResult ImportVoiceClip(const std::string& path, std::vector<int16_t>& sam
         return AddClipResult::ImportFailed;
     }
     const auto frames = static_cast<size_t>(layout.importedBytes / layout.format.blockAlign);
-    const size_t padded = RoundUpToWhole(frames, size_t{kFramesPerBlock});
-    if (padded > static_cast<size_t>(INT32_MAX) / sizeof(int16_t))
+    if (!SizeClip(frames, samples, reporter))
     {
-        ReportMessage(reporter, YUMO_TEXT("ボイスを追加できません。音声が長すぎます。"),
-                      kAddErrorCaption);
         return AddClipResult::TooLong;
     }
-    samples.assign(padded, 0);
     std::vector<int16_t> piece(2 * 4096);
     const auto channels = static_cast<size_t>(layout.channels);
     // A stream cut short keeps what came before, as the whole import keeps it.
