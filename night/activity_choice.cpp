@@ -156,6 +156,13 @@ int32_t ChooseAfterBreathIn(AppState& state, int a, int depth, int nezou)
     return kKindMumble;
 }
 
+void CallToWake(AppState& state)
+{
+    state.behaviourState = FallBackToSilence(state, kKindWakeCall);
+    state.clipIndex = DrawClipIndex(state, state.behaviourState);
+    state.sleep.calledForMinute = state.alarm.minuteOfDay;
+}
+
 // Depth from the time slept, then alertness, dreams and the alarm. Runs only inside the
 // update windows; the draws happen in this order, each only when its condition is reached.
 void UpdateSleepDepth(AppState& state, int now)
@@ -203,9 +210,34 @@ void UpdateSleepDepth(AppState& state, int now)
         sleep.depth = std::max(0, sleep.depth - personality.neoki * 10);
         if (now >= alarm.minuteOfDay && sleep.depth < kLightSleep && sleep.alertness > 50)
         {
-            state.behaviourState = FallBackToSilence(state, kKindWakeCall);
-            state.clipIndex = DrawClipIndex(state, state.behaviourState);
+            CallToWake(state);
         }
+    }
+}
+
+// A wake time she has not called for yet. Only then may a night past its ten hours go on.
+bool WakeCallPending(const AppState& state)
+{
+    return state.alarm.mode == kWakeUserSet &&
+           state.sleep.calledForMinute != state.alarm.minuteOfDay;
+}
+
+// Her own call comes when her sleep allows; an alarm that was set must sound all the same, so
+// by this many minutes after the wake minute she calls whatever her depth. The minutes wrap
+// at midnight here: a wake time of 23:59 is kept at 00:01.
+constexpr int kLatestCallMinutes = 2;
+
+void KeepWakeCall(AppState& state, int now)
+{
+    if (!WakeCallPending(state))
+    {
+        return;
+    }
+    const int late =
+        ((now - state.alarm.minuteOfDay) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+    if (late >= kLatestCallMinutes && late < kWakeWindowMinutes)
+    {
+        CallToWake(state);
     }
 }
 
@@ -241,15 +273,21 @@ int ChooseNextActivity(AppState& state)
     }
     if (sleep.elapsedMinutes >= kNightLengthMinutes)
     {
+        sleep.tenHoursUp = 1;
+    }
+    if (sleep.tenHoursUp == 1 && !WakeCallPending(state))
+    {
         state.behaviourState = kStateNotAsleep;
         sleep.depth = 0;
         sleep.elapsedMinutes = 0;
+        sleep.tenHoursUp = 0;
         return state.behaviourState;
     }
     if (InUpdateWindow(time.second))
     {
         UpdateSleepDepth(state, now);
     }
+    KeepWakeCall(state, now);
     return state.behaviourState;
 }
 

@@ -44,6 +44,8 @@ void StartNight(AppState& state)
     state.sleep.stateBeforeSilence = kKindGoodNight;
     state.clipIndex = DrawClipIndex(state, kKindGoodNight);
     state.sleep.startMinute = MinuteOfDay(ReadLocalTime(state.clock));
+    state.sleep.calledForMinute = -1;
+    state.sleep.tenHoursUp = 0;
     if (state.alarm.mode == kWakeOff)
     {
         // Shown by the countdown only: a time between 7:00 and 8:59.

@@ -29,6 +29,8 @@ struct SleepRecord
     int32_t alertness = 50; // set once at start-up, never reset
     int32_t midBreath = 0;  // 1 after a breath-in until the next choice
     int32_t stateBeforeSilence = 0;
+    int32_t calledForMinute = -1; // the wake minute she last called for this night; -1: none
+    int32_t tenHoursUp = 0;       // 1 once ten hours have passed: the night ends after her call
 };
 
 struct BlockPeak

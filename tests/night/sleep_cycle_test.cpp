@@ -380,13 +380,16 @@ TEST_F(WakeWindowTest, WakeTimeIsNotSeenAcrossMidnight)
 {
     state->personality.neoki = 10;
     state->sleep.alertness = 500;
-    for (const auto& [wake, hour, minute] : {std::tuple{5, 23, 55}, std::tuple{23 * 60 + 55, 0, 5}})
+    // Only the call kept late looks across midnight: 23:55 is called for at 00:05.
+    for (const auto& [wake, hour, minute, kept] :
+         {std::tuple{5, 23, 55, false}, std::tuple{23 * 60 + 55, 0, 5, true}})
     {
         state->alarm.minuteOfDay = wake;
         state->sleep.startMinute = 22 * 60;
+        state->sleep.calledForMinute = -1;
         SetTime(*state, hour, minute, 0);
         const int chosen = ChooseNextActivity(*state);
-        EXPECT_NE(chosen, kKindWakeCall);
+        EXPECT_EQ(chosen == kKindWakeCall, kept);
         EXPECT_GT(state->sleep.depth, 0); // not lowered
     }
     // An automatic time is only for the countdown.
@@ -395,6 +398,73 @@ TEST_F(WakeWindowTest, WakeTimeIsNotSeenAcrossMidnight)
     SetTime(*state, 23, 30, 0);
     state->sleep.startMinute = 23 * 60;
     EXPECT_NE(ChooseNextActivity(*state), kKindWakeCall);
+}
+
+TEST_F(WakeWindowTest, AnAlarmNotCalledForIsKeptTwoMinutesLateWhateverHerSleep)
+{
+    struct Case
+    {
+        int offset;
+        int calledFor;
+        bool calls;
+    };
+    const Case cases[] = {
+        {1, -1, false},           // her own call may still come
+        {2, -1, true},            // deep asleep and outside the update windows, she calls
+        {14, -1, true},           // a night started late in the window
+        {15, -1, false},          // past the window: the time is tomorrow's
+        {2, 23 * 60 + 30, false}, // she has called already
+        {2, 23 * 60, true},       // she called for a wake time since changed
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.offset);
+        state->sleep.depth = 90;
+        state->sleep.calledForMinute = c.calledFor;
+        const int minute = 23 * 60 + 30 + c.offset;
+        SetTime(*state, minute / 60, minute % 60, 40);
+        EXPECT_EQ(ChooseNextActivity(*state) == kKindWakeCall, c.calls);
+        EXPECT_EQ(state->sleep.calledForMinute, c.calls ? 23 * 60 + 30 : c.calledFor);
+    }
+    // A wake time of 23:59 is kept after midnight.
+    state->alarm.minuteOfDay = 23 * 60 + 59;
+    SetTime(*state, 0, 1, 40);
+    EXPECT_EQ(ChooseNextActivity(*state), kKindWakeCall);
+}
+
+TEST_F(WakeWindowTest, TenHoursEndTheNightOnlyOnceSheHasCalled)
+{
+    // 22:00 to 08:30: the ten hours are up at 08:00; she calls at 08:32 and the night ends at
+    // the choice after. Cleared while she waits, the wake time lets the night end at once.
+    state->alarm.minuteOfDay = 8 * 60 + 30;
+    struct Step
+    {
+        int hour;
+        int minute;
+        int chosen; // -1: any activity but the call
+    };
+    for (const Step& step : {Step{8, 0, -1}, Step{8, 31, -1}, Step{8, 32, kKindWakeCall},
+                             Step{8, 32, kStateNotAsleep}})
+    {
+        SCOPED_TRACE(testing::Message() << step.hour << ":" << step.minute);
+        state->sleep.depth = 90;
+        SetTime(*state, step.hour, step.minute, 40);
+        const int chosen = ChooseNextActivity(*state);
+        if (step.chosen < 0)
+        {
+            EXPECT_NE(chosen, kKindWakeCall);
+            EXPECT_NE(chosen, kStateNotAsleep);
+        }
+        else
+        {
+            EXPECT_EQ(chosen, step.chosen);
+        }
+    }
+    state->sleep.calledForMinute = -1;
+    SetTime(*state, 8, 10, 40);
+    EXPECT_NE(ChooseNextActivity(*state), kStateNotAsleep);
+    state->alarm.mode = kWakeOff;
+    EXPECT_EQ(ChooseNextActivity(*state), kStateNotAsleep);
 }
 
 TEST_F(WakeWindowTest, WakeCallWithoutClipsFallsBackToSilence)
