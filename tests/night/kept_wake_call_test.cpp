@@ -135,11 +135,21 @@ int64_t BlocksFor(int minutes) { return int64_t{minutes} * 60 * kSampleRate / kF
 std::vector<NightPlan> MakePlans()
 {
     std::vector<NightPlan> plans = {
-        {23 * 60, 7 * 60},           {22 * 60 + 30, 6 * 60 + 30}, {23 * 60 + 30, 7 * 60 + 30},
-        {22 * 60, 6 * 60},           {0, 7 * 60},                 {60, 8 * 60},
-        {23 * 60 + 15, 6 * 60 + 45}, {22 * 60 + 45, 7 * 60 + 15}, {18 * 60 + 36, 18 * 60 + 39},
-        {13 * 60, 13 * 60 + 5},      {13 * 60, 13 * 60 + 10},     {22 * 60, 8 * 60 + 30},
-        {23 * 60 + 40, 23 * 60 + 59}, {23 * 60 + 30, 0},          {23 * 60 + 50, 1},
+        {23 * 60, 7 * 60},
+        {22 * 60 + 30, 6 * 60 + 30},
+        {23 * 60 + 30, 7 * 60 + 30},
+        {22 * 60, 6 * 60},
+        {0, 7 * 60},
+        {60, 8 * 60},
+        {23 * 60 + 15, 6 * 60 + 45},
+        {22 * 60 + 45, 7 * 60 + 15},
+        {18 * 60 + 36, 18 * 60 + 39},
+        {13 * 60, 13 * 60 + 5},
+        {13 * 60, 13 * 60 + 10},
+        {22 * 60, 8 * 60 + 30},
+        {23 * 60 + 40, 23 * 60 + 59},
+        {23 * 60 + 30, 0},
+        {23 * 60 + 50, 1},
     };
     Rng rng;
     SeedRandom(rng, 20261210);
@@ -163,15 +173,14 @@ TEST_F(WakeNightTest, EveryNightHasHerCallWithinTwoMinutesOfTheWakeTime)
     constexpr int kAfterCallMinutes = 3;
     for (const NightPlan& plan : MakePlans())
     {
-        SCOPED_TRACE(testing::Message() << "start " << plan.start << " wake " << plan.wake
-                                        << " seed " << plan.seed);
+        SCOPED_TRACE(testing::Message()
+                     << "start " << plan.start << " wake " << plan.wake << " seed " << plan.seed);
         Prepare(plan);
         const int length = MinutesAfter(plan.wake, plan.start);
         const std::vector<Choice> choices =
             Walk(BlocksFor(length + 20), BlocksFor(kAfterCallMinutes));
-        const auto call = std::find_if(choices.begin(), choices.end(), [](const Choice& c) {
-            return c.kind == kKindWakeCall;
-        });
+        const auto call = std::find_if(choices.begin(), choices.end(),
+                                       [](const Choice& c) { return c.kind == kKindWakeCall; });
         ASSERT_NE(call, choices.end());
         EXPECT_LE(MinutesAfter(ClockMinute(startSecond, call->block), plan.wake), 2);
         EXPECT_GE(call->block, BlocksFor(length) - 1);
