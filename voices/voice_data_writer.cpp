@@ -196,7 +196,13 @@ EncodeResult EncodeVoiceDataTo(const VoiceSet& set, Sink& sink, MessageFormat& w
     {
         ok = ok && sink.Append(kSpareColumn.data(), kSpareColumn.size());
     }
-    ok = ok && sink.Append(&set.tracks, sizeof(VoiceTrackTable));
+    // A set saved during a night would keep where its playing clip stood, and every night from
+    // the file would start that clip midway (or, at its end, not at all): saved, clips start
+    // at their beginnings.
+    VoiceTrackTable tracks = set.tracks;
+    tracks.playPosition.fill(0);
+    tracks.outputByteCounter.fill(0);
+    ok = ok && sink.Append(&tracks, sizeof(VoiceTrackTable));
     if (!ok)
     {
         return EncodeResult::WriteFailed;

@@ -1,9 +1,11 @@
 // yumo-tool night: the whole pipeline on the offline device, run as a user runs it.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -15,6 +17,7 @@
 #include "support/night_data.h"
 #include "support/test_support.h"
 #include "voices/voice_data_file.h"
+#include "voices/voice_data_layout.h"
 
 namespace yumo::test
 {
@@ -107,13 +110,22 @@ protected:
         VoiceSet set;
         EstablishBuiltInSilences(set);
         AppendTestClip(set, 0, MakeTriangleClip(3, 9000));
-        set.tracks.playPosition[ClipSlot(0, 0)] = goodNightPosition;
         for (int kind = 1; kind <= 10; ++kind)
         {
             AppendTestClip(set, kind, MakeTriangleClip(2, 1000 * kind, 50 + 20 * kind));
         }
         SilentReporter reporter;
         ASSERT_EQ(WriteVoiceDataFile((dir / name).string(), set, reporter), 0);
+        if (goodNightPosition != 0)
+        {
+            // Saves store no position; an older file may carry one.
+            std::fstream file(dir / name, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(kTrackTableOffset +
+                                                   kTrackSpareColumns * kColumnBytes +
+                                                   offsetof(VoiceTrackTable, playPosition)));
+            file.write(reinterpret_cast<const char*>(&goodNightPosition), sizeof(int32_t));
+            ASSERT_TRUE(file.good());
+        }
     }
 
     std::string Path(const std::string& name) const { return (dir / name).string(); }

@@ -134,7 +134,7 @@ TEST(VoiceDataRoundTrip, ReadingBackGivesTheSetAndWritingItAgainTheSameBytes)
     PutClip(*set, kKindWakeCall, MakeSamples(1536, 5), u"/d.wav");
     PutClip(*set, kKindFileOnly, MakeSamples(512, 6), u"/e.wav"); // only files carry kind 12
     PutClip(*set, kKindSilence, {}, u"/empty.wav");               // 0 bytes still has a record
-    // Playback counters are kept as they stand.
+    // Playback counters, as a save during a night finds them, are stored as zero.
     set->tracks.playPosition[ClipSlot(kKindBreathIn, 1)] = 512;
     set->tracks.outputByteCounter[ClipSlot(kKindBreathIn, 1)] = 2048;
     set->catalog.secondText[ClipSlot(kKindGoodNight, 0)][0] = u'x';
@@ -163,11 +163,11 @@ TEST(VoiceDataRoundTrip, ReadingBackGivesTheSetAndWritingItAgainTheSameBytes)
     EXPECT_EQ(read->catalog.pathLength, set->catalog.pathLength);
     EXPECT_EQ(read->catalog.sampleCount, set->catalog.sampleCount);
     EXPECT_EQ(read->catalog.byteSize, set->catalog.byteSize);
-    EXPECT_EQ(read->tracks.playPosition, set->tracks.playPosition);
-    EXPECT_EQ(read->tracks.outputByteCounter, set->tracks.outputByteCounter);
+    EXPECT_EQ(read->tracks.playPosition, decltype(read->tracks.playPosition){});
+    EXPECT_EQ(read->tracks.outputByteCounter, decltype(read->tracks.outputByteCounter){});
+    EXPECT_EQ(set->tracks.playPosition[ClipSlot(kKindBreathIn, 1)], 512); // the set is as it was
     EXPECT_EQ(read->tracks.lengthFrames, set->tracks.lengthFrames);
     EXPECT_EQ(read->samples, set->samples);
-    EXPECT_EQ(read->tracks.playPosition[ClipSlot(kKindBreathIn, 1)], 512);
     EXPECT_EQ(SourcePathUtf8(*read, ClipSlot(kKindBreathIn, 0)), "/b.mp3");
     EXPECT_TRUE(read->samples[ClipSlot(kKindSilence, 0)].empty());
 
