@@ -146,10 +146,11 @@ TEST(GentleStage, TheLimiterHoldsMinusOneDbfsOverMusicAtFullScale)
         settings.limit = limit == 1;
         outputs[limit] = PlayNight(*rig, limit == 1 ? settings : GentleSettings{}, 300);
     }
-    // Alone the mix runs into full scale; limited, no sample passes -1 dBFS (29204.4).
+    // Alone the mix runs into full scale; limited, no sample passes -1 dBFS (29204.4), and
+    // the level is held just below, where the limiter aims its true peak.
     EXPECT_GE(Peak(outputs[0]), 32767);
     EXPECT_LE(Peak(outputs[1]), 29204);
-    EXPECT_GT(Peak(outputs[1]), 28000);
+    EXPECT_GT(Peak(outputs[1]), 27000);
 }
 
 TEST(GentleStage, TheLimiterPassesWhatStaysBelowItsCeilingUntouched)
@@ -159,7 +160,7 @@ TEST(GentleStage, TheLimiterPassesWhatStaysBelowItsCeilingUntouched)
     std::vector<float> x(2 * 4096);
     for (size_t i = 0; i < x.size(); ++i)
     {
-        x[i] = static_cast<float>(28000 * std::sin(0.01 * static_cast<double>(i)));
+        x[i] = static_cast<float>(27000 * std::sin(0.01 * static_cast<double>(i)));
     }
     // A loud burst first, then the quiet tone: the gain comes back to exactly 1.
     std::vector<float> loud(2 * 2048, 60000.0f);
