@@ -119,20 +119,23 @@ const float* RecentWindow(const PeakLimiter& limiter)
 double DetectedPeak(PeakLimiter& limiter, const Interpolator& interpolator)
 {
     const float* window = RecentWindow(limiter);
-    float between = 0;
-    for (int channel = 0; channel < 2; ++channel)
+    // Every phase of both channels in one pass, whose sums are independent of one another.
+    std::array<float, 2 * kPhases> sums{};
+    for (int i = 0; i < kTruePeakTaps; ++i)
     {
+        const float left = window[2 * i];
+        const float right = window[2 * i + 1];
         for (int p = 0; p < kPhases; ++p)
         {
-            const std::array<float, kTruePeakTaps>& taps =
-                interpolator.taps[static_cast<size_t>(p)];
-            float value = 0;
-            for (int i = 0; i < kTruePeakTaps; ++i)
-            {
-                value += taps[static_cast<size_t>(i)] * window[2 * i + channel];
-            }
-            between = std::max(between, std::fabs(value));
+            const float tap = interpolator.taps[static_cast<size_t>(p)][static_cast<size_t>(i)];
+            sums[static_cast<size_t>(2 * p)] += tap * left;
+            sums[static_cast<size_t>(2 * p + 1)] += tap * right;
         }
+    }
+    float between = 0;
+    for (float sum : sums)
+    {
+        between = std::max(between, std::fabs(sum));
     }
     const float* detected = window + 2 * (kTruePeakLagFrames - 1);
     const float sample = std::max(std::fabs(detected[0]), std::fabs(detected[1]));
