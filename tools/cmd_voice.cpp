@@ -347,7 +347,7 @@ const CommandRegistration
           "OUT.ymv --owner NAME [--convert] [--keep-level] [--names-from DIR] KIND=FILE...",
           "make a voice-data file from WAV/MP3 clips (KIND 0-11 or its label, e.g. "
           "おやすみ=a.wav 起きて=b.wav; both are required); each clip is matched to -23 LUFS "
-          "(EBU R128), peaks limited at -1 dBFS, unless --keep-level; --names-from stores the "
+          "(EBU R128), true peaks limited at -1 dBTP, unless --keep-level; --names-from stores the "
           "source names relative to DIR",
           RunNew});
 const CommandRegistration
