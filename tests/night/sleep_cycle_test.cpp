@@ -400,71 +400,51 @@ TEST_F(WakeWindowTest, WakeTimeIsNotSeenAcrossMidnight)
     EXPECT_NE(ChooseNextActivity(*state), kKindWakeCall);
 }
 
-TEST_F(WakeWindowTest, AnAlarmNotCalledForIsKeptTwoMinutesLateWhateverHerSleep)
+TEST_F(WakeWindowTest, AnAlarmNotCalledForIsKeptTwoMinutesLateAndHoldsOffTheTenHourEnd)
 {
-    struct Case
+    enum Outcome
     {
-        int offset;
-        int calledFor;
-        bool calls;
+        kOther,
+        kCall,
+        kEnd
     };
-    const Case cases[] = {
-        {1, -1, false},           // her own call may still come
-        {2, -1, true},            // deep asleep and outside the update windows, she calls
-        {14, -1, true},           // a night started late in the window
-        {15, -1, false},          // past the window: the time is tomorrow's
-        {2, 23 * 60 + 30, false}, // she has called already
-        {2, 23 * 60, true},       // she called for a wake time since changed
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.offset);
-        state->sleep.depth = 90;
-        state->sleep.calledForMinute = c.calledFor;
-        const int minute = 23 * 60 + 30 + c.offset;
-        SetTime(*state, minute / 60, minute % 60, 40);
-        EXPECT_EQ(ChooseNextActivity(*state) == kKindWakeCall, c.calls);
-        EXPECT_EQ(state->sleep.calledForMinute, c.calls ? 23 * 60 + 30 : c.calledFor);
-    }
-    // A wake time of 23:59 is kept after midnight.
-    state->alarm.minuteOfDay = 23 * 60 + 59;
-    SetTime(*state, 0, 1, 40);
-    EXPECT_EQ(ChooseNextActivity(*state), kKindWakeCall);
-}
-
-TEST_F(WakeWindowTest, TenHoursEndTheNightOnlyOnceSheHasCalled)
-{
-    // 22:00 to 08:30: the ten hours are up at 08:00; she calls at 08:32 and the night ends at
-    // the choice after. Cleared while she waits, the wake time lets the night end at once.
-    state->alarm.minuteOfDay = 8 * 60 + 30;
     struct Step
     {
-        int hour;
-        int minute;
-        int chosen; // -1: any activity but the call
+        int wake; // -1: cleared
+        int now;
+        int calledFor; // -2: as the step before left it
+        Outcome outcome;
     };
-    for (const Step& step : {Step{8, 0, -1}, Step{8, 31, -1}, Step{8, 32, kKindWakeCall},
-                             Step{8, 32, kStateNotAsleep}})
+    // Deep asleep, outside the update windows: only the kept call can come. From 22:00.
+    const Step steps[] = {
+        {1410, 1411, -1, kOther},   // her own call may still come
+        {1410, 1412, -1, kCall},    // two minutes late
+        {1410, 1424, -1, kCall},    // a night started late in the window
+        {1410, 1425, -1, kOther},   // past the window: the time is tomorrow's
+        {1410, 1412, 1410, kOther}, // she has called already
+        {1410, 1412, 1380, kCall},  // for a wake time since changed
+        {1439, 1, -1, kCall},       // 23:59 is kept after midnight
+        {510, 480, -1, kOther},     // 08:30 holds off the ten hours up at 08:00
+        {510, 512, -2, kCall},
+        {510, 512, -2, kEnd}, // the night ends at the choice after her call
+        {510, 490, -1, kOther},
+        {-1, 490, -2, kEnd}, // cleared while she waits
+    };
+    for (const Step& step : steps)
     {
-        SCOPED_TRACE(testing::Message() << step.hour << ":" << step.minute);
+        SCOPED_TRACE(testing::Message() << step.wake << " at " << step.now);
+        state->alarm.mode = step.wake < 0 ? kWakeOff : kWakeUserSet;
+        state->alarm.minuteOfDay = step.wake;
         state->sleep.depth = 90;
-        SetTime(*state, step.hour, step.minute, 40);
+        if (step.calledFor != -2)
+        {
+            state->sleep.calledForMinute = step.calledFor;
+        }
+        SetTime(*state, step.now / 60, step.now % 60, 40);
         const int chosen = ChooseNextActivity(*state);
-        if (step.chosen < 0)
-        {
-            EXPECT_NE(chosen, kKindWakeCall);
-            EXPECT_NE(chosen, kStateNotAsleep);
-        }
-        else
-        {
-            EXPECT_EQ(chosen, step.chosen);
-        }
+        EXPECT_EQ(chosen == kKindWakeCall, step.outcome == kCall);
+        EXPECT_EQ(chosen == kStateNotAsleep, step.outcome == kEnd);
     }
-    state->sleep.calledForMinute = -1;
-    SetTime(*state, 8, 10, 40);
-    EXPECT_NE(ChooseNextActivity(*state), kStateNotAsleep);
-    state->alarm.mode = kWakeOff;
-    EXPECT_EQ(ChooseNextActivity(*state), kStateNotAsleep);
 }
 
 TEST_F(WakeWindowTest, WakeCallWithoutClipsFallsBackToSilence)
