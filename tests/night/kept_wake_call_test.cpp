@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "night/behaviour.h"
-#include "night/output_stream.h"
 #include "night_fixture.h"
 
 namespace yumo::test
@@ -22,7 +21,6 @@ struct Night
     RecordingDevice device;
     std::unique_ptr<AppState> state;
     int64_t firstCall = -1; // blocks
-    uint32_t drawsAtCall = 0;
     int64_t end = -1;
 };
 
@@ -64,7 +62,6 @@ void Walk(Night& night, int start, int64_t blocks, int64_t after)
         if (night.firstCall < 0 && state.behaviourState == kKindWakeCall)
         {
             night.firstCall = block;
-            night.drawsAtCall = state.rng.state;
             blocks = std::min(blocks, block + after);
         }
         DriftSourcePosition(state);
@@ -105,40 +102,25 @@ TEST(KeptWakeCall, EveryNightHasHerCallWithinTwoMinutesOfTheWakeTime)
     }
 }
 
-// The refill's first call: the block and the generator's state.
-struct CallRecorder final : ClipObserver
-{
-    explicit CallRecorder(const NightPlayer& p) : player(p) {}
-    void OnClipChosen(const AppState& state) override
-    {
-        if (state.behaviourState == kKindWakeCall && firstCall < 0)
-        {
-            firstCall = player.blocksPlayed;
-            draws = state.rng.state;
-        }
-    }
-    const NightPlayer& player;
-    int64_t firstCall = -1;
-    uint32_t draws = 0;
-};
-
 TEST(KeptWakeCall, TheWalkChoosesAsTheRefillDoes)
 {
-    // A nap that needs the kept call, and a night where her own call comes first.
+    // A nap that needs the kept call, and a night where her own call comes first: after as
+    // many blocks, the same draws and the same clip.
     for (const auto& [start, wake, seed] : {std::tuple{780, 785, 7u}, std::tuple{340, 370, 99u}})
     {
+        const int64_t blocks = Blocks(MinutesAfter(wake, start) + 3);
         auto walked = Prepare(start, wake, {2, 8, 5, 10}, seed);
-        Walk(*walked, start, Blocks(MinutesAfter(wake, start) + 3), 0);
+        Walk(*walked, start, blocks, blocks);
         auto played = Prepare(start, wake, {2, 8, 5, 10}, seed);
         NightPlayer player(*played->state, start * 60);
-        CallRecorder recorder(player);
-        played->state->stream.clipObserver = &recorder;
         StartNight(*played->state);
-        while (recorder.firstCall < 0 && PlayBlock(player))
+        while (player.blocksPlayed < blocks && PlayBlock(player))
         {
         }
-        EXPECT_EQ(recorder.firstCall, walked->firstCall);
-        EXPECT_EQ(recorder.draws, walked->drawsAtCall);
+        ASSERT_GE(walked->firstCall, 0);
+        EXPECT_EQ(played->state->rng.state, walked->state->rng.state);
+        EXPECT_EQ(played->state->behaviourState, walked->state->behaviourState);
+        EXPECT_EQ(played->state->sleep.calledForMinute, wake);
     }
 }
 
