@@ -186,7 +186,7 @@ TEST_F(EditorTest, ConvertibleWavsAreOfferedForConversionFirstAndPreviewedConver
     struct Case
     {
         const char* name;
-        test::WavSpec spec;
+        test::WavShape shape;
         const char* described;
     };
     const Case cases[] = {
@@ -196,8 +196,8 @@ TEST_F(EditorTest, ConvertibleWavsAreOfferedForConversionFirstAndPreviewedConver
     };
     for (const Case& c : cases)
     {
-        std::vector<std::vector<double>> frames(9600, std::vector<double>(c.spec.channels, 0.25));
-        WriteBytesFile(dir / c.name, test::MakeWavFile(c.spec, frames));
+        std::vector<std::vector<double>> frames(9600, std::vector<double>(c.shape.channels, 0.25));
+        WriteBytesFile(dir / c.name, test::MakeWavFile(c.shape, frames));
         const QString path = QString::fromStdString((dir / c.name).string());
         const int kind = kKindSnore;
         const int before = state->voices.clipCounts[kind];
@@ -207,7 +207,7 @@ TEST_F(EditorTest, ConvertibleWavsAreOfferedForConversionFirstAndPreviewedConver
         ASSERT_TRUE(preview.playing) << c.name;
         EXPECT_TRUE(prompts.shown.empty()) << prompts.shown[0].toStdString();
         // Mono 16-bit at 44.1 kHz: 9600 frames at the file's rate, resampled.
-        EXPECT_NEAR(preview.lastBytes, 2.0 * 9600 * 44100 / c.spec.rate, 4) << c.name;
+        EXPECT_NEAR(preview.lastBytes, 2.0 * 9600 * 44100 / c.shape.rate, 4) << c.name;
         Press(editor, kind, &EditorRow::preview, path); // stops it
 
         prompts.answers = {Answer::No};
@@ -224,7 +224,7 @@ TEST_F(EditorTest, ConvertibleWavsAreOfferedForConversionFirstAndPreviewedConver
         ASSERT_EQ(state->voices.clipCounts[kind], before + 1);
         EXPECT_TRUE(editor.row(kind).path->text().isEmpty());
         const int slot = ClipSlot(kind, before);
-        EXPECT_EQ(state->voices.catalog.sampleCount[slot], c.spec.rate == 48000 ? 9216 : 9728);
+        EXPECT_EQ(state->voices.catalog.sampleCount[slot], c.shape.rate == 48000 ? 9216 : 9728);
         EXPECT_NEAR(state->voices.samples[slot][4000], 8192, 3);
     }
 

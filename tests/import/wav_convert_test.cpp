@@ -18,7 +18,7 @@ namespace
 
 constexpr double kPi = 3.14159265358979323846;
 
-using Format = test::WavSpec;
+using Format = test::WavShape;
 
 std::vector<uint8_t> MakeFile(const Format& f, const std::vector<std::vector<double>>& frames)
 {

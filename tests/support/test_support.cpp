@@ -137,7 +137,7 @@ bool ResidentSizesAreMeaningful()
     return PeakResidentGrowth().Bytes() >= 0;
 }
 
-std::vector<uint8_t> MakeWavFile(const WavSpec& f, const std::vector<std::vector<double>>& frames)
+std::vector<uint8_t> MakeWavFile(const WavShape& f, const std::vector<std::vector<double>>& frames)
 {
     std::vector<uint8_t> data;
     for (const std::vector<double>& frame : frames)

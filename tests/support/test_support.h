@@ -52,7 +52,7 @@ bool ResidentSizesAreMeaningful();
 
 // A mono 16-bit 44.1 kHz canonical WAV image of the given samples.
 // A WAV of any format the conversion reads.
-struct WavSpec
+struct WavShape
 {
     uint16_t tag = 1; // 1 PCM, 3 float; with `extensible` the sub-format's code
     bool extensible = false;
@@ -63,7 +63,7 @@ struct WavSpec
 
 // A file with a LIST chunk before "fmt ", as editors write them; `frames` holds each frame's
 // channel values in [-1, 1).
-std::vector<uint8_t> MakeWavFile(const WavSpec& f, const std::vector<std::vector<double>>& frames);
+std::vector<uint8_t> MakeWavFile(const WavShape& f, const std::vector<std::vector<double>>& frames);
 
 std::vector<uint8_t> MakeWavBytes(const std::vector<int16_t>& samples, uint16_t channels = 1,
                                   uint32_t sampleRate = 44100);
