@@ -270,7 +270,14 @@ void MainWindow::FollowVisibility()
     if (seen != seen_)
     {
         seen_ = seen;
-        setUpdatesEnabled(seen); // enabled again, it asks for the one repaint of the whole window
+        setUpdatesEnabled(seen);
+        if (seen)
+        {
+            // The one repaint of the whole window, asked for at once: an update asked for just
+            // before updates went off stays pending in Qt, which then asks for no repaint again
+            // and the window would stand still until it is uncovered.
+            repaint();
+        }
         emit SeenChanged(seen);
     }
     if (seen)

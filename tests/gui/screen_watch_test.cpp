@@ -272,6 +272,28 @@ TEST_F(ScreenAwayTest, NothingIsPaintedWhileTheScreenSaverIsActiveAndTheNightSou
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }
 
+// An update asked for just before the screen goes away is still pending when it comes back;
+// the window must not stand still after that.
+TEST_F(ScreenAwayTest, AnUpdatePendingAsTheScreenGoesAwayLeavesTheWindowPaintingOnItsReturn)
+{
+    ShowWithDefaultVoice();
+    PaintCounter counter(*window);
+    QTest::qWait(50);
+    PaneWidget* pane = window->client().findChildren<PaneWidget*>().value(0);
+    ASSERT_NE(pane, nullptr);
+    pane->update();
+    window->SetScreenAway(true);
+    QTest::qWait(50);
+    window->SetScreenAway(false);
+    const int back = counter.repaints;
+    EXPECT_GT(counter.paints[back][pane], 0) << "no repaint on return";
+    pane->update();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return counter.paints[counter.repaints][pane] > 0 && counter.repaints > back; },
+        2000))
+        << "an update after the return is never painted";
+}
+
 } // namespace
 } // namespace yumo::test
 
