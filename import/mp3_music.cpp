@@ -92,8 +92,7 @@ public:
     {
         source_ = std::make_unique<FileSource>(*file_, start_, file_->Size() - start_);
         stream_ = std::make_unique<Mp3PcmStream>();
-        pending_.clear();
-        taken_ = 0;
+        pending_ = {};
         given_ = 0;
         return stream_->Open(descriptor_, *source_);
     }
@@ -122,9 +121,9 @@ public:
         size_t written = 0;
         while (written < frames && given_ < length_)
         {
-            if (taken_ == pending_.size())
+            if (pending_.Spent())
             {
-                if (!stream_->Next(pending_))
+                if (!stream_->Next(pending_.samples))
                 {
                     // Ended: a read that failed, or a stream cut well short, is a damaged file.
                     if (stream_->ReadFailed() || stream_->Failed() ||
@@ -135,14 +134,12 @@ public:
                     length_ = given_; // the rest of the loop is silence
                     break;
                 }
-                taken_ = 0;
+                pending_.taken = 0;
                 continue;
             }
-            const size_t n = std::min({frames - written, (pending_.size() - taken_) / channels,
-                                       static_cast<size_t>(length_ - given_)});
-            std::copy_n(pending_.begin() + static_cast<ptrdiff_t>(taken_), n * channels,
-                        out + written * channels);
-            taken_ += n * channels;
+            const size_t n = pending_.Give(
+                out + written * channels,
+                std::min(frames - written, static_cast<size_t>(length_ - given_)), channels);
             written += n;
             given_ += static_cast<int64_t>(n);
         }
@@ -165,8 +162,7 @@ private:
     Mp3FormatDescriptor descriptor_;
     std::unique_ptr<FileSource> source_;
     std::unique_ptr<Mp3PcmStream> stream_;
-    std::vector<int16_t> pending_;
-    size_t taken_ = 0;
+    PendingPiece pending_;
     int64_t given_ = 0;
     int64_t length_ = 0;
     int64_t full_ = 0;

@@ -127,6 +127,14 @@ bool EndsWithNoCase(const std::string& name, const char* suffix)
 
 } // namespace
 
+size_t PendingPiece::Give(int16_t* out, size_t frames, size_t channels)
+{
+    const size_t n = std::min(frames, (samples.size() - taken) / channels);
+    std::copy_n(samples.begin() + static_cast<ptrdiff_t>(taken), n * channels, out);
+    taken += n * channels;
+    return n;
+}
+
 int64_t MusicLoopFrames(int64_t importedBytes, const PcmFormat& format)
 {
     const int64_t rounded =

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/report.h"
 #include "import/pcm_audio.h"
@@ -36,6 +37,17 @@ public:
     virtual int64_t Read(int16_t* out, size_t frames) = 0;
     // Back to the first frame, as freshly opened; false when the file cannot be read again.
     virtual bool Rewind() = 0;
+};
+
+// A piece a reader decoded ahead of what it has given, and how far it is given.
+struct PendingPiece
+{
+    std::vector<int16_t> samples;
+    size_t taken = 0;
+
+    bool Spent() const { return taken == samples.size(); }
+    // Up to `frames` whole frames of `channels` into `out`; how many were given.
+    size_t Give(int16_t* out, size_t frames, size_t channels);
 };
 
 // Opens music by its file name: exactly ".mp3" → MP3; ".flac", ".ogg", ".opus" (any case) →

@@ -84,8 +84,7 @@ public:
         writer_ = std::make_unique<PcmWriter>(channels_, static_cast<uint32_t>(info_.samplerate));
         raw_.resize(static_cast<size_t>(kPieceFrames * info_.channels));
         packed_.resize(static_cast<size_t>(kPieceFrames) * channels_);
-        pending_.clear();
-        taken_ = 0;
+        pending_ = {};
         given_ = 0;
         ended_ = false;
         return !writer_->Failed();
@@ -104,7 +103,7 @@ public:
         size_t written = 0;
         while (written < frames && given_ < length_)
         {
-            if (taken_ == pending_.size())
+            if (pending_.Spent())
             {
                 if (!Refill())
                 {
@@ -117,11 +116,9 @@ public:
                 }
                 continue;
             }
-            const size_t n = std::min({frames - written, (pending_.size() - taken_) / channels_,
-                                       static_cast<size_t>(length_ - given_)});
-            std::copy_n(pending_.begin() + static_cast<ptrdiff_t>(taken_), n * channels_,
-                        out + written * channels_);
-            taken_ += n * channels_;
+            const size_t n = pending_.Give(
+                out + written * channels_,
+                std::min(frames - written, static_cast<size_t>(length_ - given_)), channels_);
             written += n;
             given_ += static_cast<int64_t>(n);
         }
@@ -139,11 +136,11 @@ private:
     // The next piece into `pending_`; false once the file and the resampler are spent.
     bool Refill()
     {
-        pending_.clear();
-        taken_ = 0;
+        pending_.samples.clear(); // the piece's room is kept for the next
+        pending_.taken = 0;
         if (ended_)
         {
-            return writer_->Resamples() && writer_->Drain(pending_);
+            return writer_->Resamples() && writer_->Drain(pending_.samples);
         }
         const sf_count_t got = sf_readf_short(handle_.get(), raw_.data(), kPieceFrames);
         if (got <= 0 || virtual_.failed)
@@ -159,7 +156,7 @@ private:
                 packed_[f * channels_ + c] = raw_[f * channels + c];
             }
         }
-        writer_->Write(packed_.data(), static_cast<size_t>(got), pending_);
+        writer_->Write(packed_.data(), static_cast<size_t>(got), pending_.samples);
         return !writer_->Failed();
     }
 
@@ -170,9 +167,8 @@ private:
     std::unique_ptr<PcmWriter> writer_;
     std::vector<int16_t> raw_;
     std::vector<int16_t> packed_;
-    std::vector<int16_t> pending_;
+    PendingPiece pending_;
     size_t channels_ = 2;
-    size_t taken_ = 0;
     bool ended_ = false;
     int64_t given_ = 0;
     int64_t length_ = 0;
