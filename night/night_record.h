@@ -1,11 +1,12 @@
 #pragma once
-// A night's record made ready for its picture. A night lasts at most ten hours, so lines
-// outside the ten hours after the first line are left out (and counted, so the picture can
-// say so), and lines are thinned as they are read to a few for each column of the picture:
-// what a column shows - the first mark of each activity, a roll-over, the depth's lowest and
-// highest points, where a dream or an absence of the sound begins and ends, the wake window,
-// the timer's end - is kept, lines that would draw over them are not. However large the file,
-// the record then holds a bounded number of lines and draws in a bounded time.
+// A night's record made ready for its picture. A night lasts ten hours, or until her call when a
+// wake time keeps it going, so at most a day and her call: lines outside that time after the
+// first line are left out (and counted, so the picture can say so), and lines are thinned as they
+// are read to a few for each column of the picture: what a column shows - the first mark of each
+// activity, a roll-over, the depth's lowest and highest points, where a dream or an absence of the
+// sound begins and ends, the wake window, the timer's end - is kept, lines that would draw over
+// them are not. However large the file, the record then holds a bounded number of lines and draws
+// in a bounded time.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,20 +20,21 @@
 namespace yumo
 {
 
-// Ten hours of output blocks, rounded up: the longest night.
+// The longest night in output blocks, rounded up: a wake time at most a day away, the two
+// minutes she may be late for it, her call and its fade.
 inline constexpr uint64_t kNightRecordBlocks =
-    (uint64_t{10} * 3600 * kSampleRate + kFramesPerBlock - 1) / kFramesPerBlock;
+    (uint64_t{24 * 3600 + 15 * 60} * kSampleRate + kFramesPerBlock - 1) / kFramesPerBlock;
 
 struct NightRecord
 {
     std::vector<NightEvent> events;
-    size_t leftOut = 0;     // lines before the first one's time or ten hours after it
+    size_t leftOut = 0;     // lines before the first one's time or a night's length after it
     size_t thinnedOut = 0;  // lines the picture does not need at its width
     int64_t writtenAt = -1; // seconds since the epoch the record was written; -1 unknown
 };
 
 // Collects a record line by line. `columns` is the picture's width in pixels; 0 keeps every
-// line within the ten hours.
+// line within the night's length.
 class NightRecordBuilder
 {
 public:

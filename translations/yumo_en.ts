@@ -400,8 +400,8 @@
         <translation>This night&apos;s record could not be saved (%1). The next Last Night will not show this night.</translation>
     </message>
     <message>
-        <source>最初の行から10時間の外にある%1行は描いていません</source>
-        <translation>%1 lines outside the ten hours after the first are not drawn</translation>
+        <source>最初の行から夜の長さを超える%1行は描いていません</source>
+        <translation>%1 lines beyond a night&apos;s length after the first are not drawn</translation>
     </message>
     <message>
         <source>昨夜の記録はありません。</source>

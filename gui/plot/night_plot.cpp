@@ -211,7 +211,7 @@ void PaintNightPlot(QPainter& painter, QRect area, const NightRecord& record,
     {
         last = std::max(last, SecondsOf(e));
     }
-    // A night is at most ten hours: a record made ready never spans more, any other is cut.
+    // A record made ready never spans more than the longest night; any other is cut.
     const double longest = static_cast<double>(kNightRecordBlocks) * kFramesPerBlock / kSampleRate;
     time.span = std::clamp(last - time.first, 60.0, longest);
     time.left = layout.depth.left();
@@ -359,16 +359,17 @@ void PaintNightPlot(QPainter& painter, QRect area, const NightRecord& record,
         QRect(column.left(), layout.rollOver.top(), column.width(), layout.rollOver.height()),
         Qt::AlignRight | Qt::AlignVCenter, labels.rollOver);
     const uint32_t firstMs = events.front().clockMs;
-    const double step = time.span > 4 * 3600 ? 3600
-                        : time.span > 3600   ? 1800
-                        : time.span > 600    ? 300
-                                             : 60;
+    const double step = time.span > 12 * 3600  ? 7200
+                        : time.span > 4 * 3600 ? 3600
+                        : time.span > 3600     ? 1800
+                        : time.span > 600      ? 300
+                                               : 60;
     // Ticks at whole steps of the clock, not of the elapsed time.
     const double firstOffset =
         step - static_cast<double>(firstMs % static_cast<uint32_t>(step * 1000)) / 1000;
     for (double t = firstOffset == step ? 0 : firstOffset; t <= time.span; t += step)
     {
-        // Over at most ten hours: no more than a dozen ticks.
+        // Over at most the longest night: no more than about a dozen ticks.
         const int x = time.X(time.first + t);
         painter.drawLine(x, layout.axis.top(), x, layout.axis.top() + 4);
         const auto ms = static_cast<uint32_t>(firstMs + static_cast<uint32_t>(t * 1000));

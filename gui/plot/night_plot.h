@@ -54,8 +54,8 @@ struct NightPlotLabels
     QString light = QStringLiteral("浅い");
     QString deep = QStringLiteral("深い");
     QString rollOver = QStringLiteral("寝返り");
-    // %1: how many lines of the record lie outside the ten hours after its first line.
-    QString leftOut = QStringLiteral("最初の行から10時間の外にある%1行は描いていません");
+    // %1: how many lines of the record lie beyond the longest night after its first line.
+    QString leftOut = QStringLiteral("最初の行から夜の長さを超える%1行は描いていません");
     std::array<QString, kEditableVoiceKindCount> kinds = JapaneseKindLabels();
 
     static std::array<QString, kEditableVoiceKindCount> JapaneseKindLabels();
@@ -68,8 +68,8 @@ size_t NightPlotColumns();
 // time it ends, "2024-05-01 23:10 – 07:05" (the date again when the night crosses midnight).
 QString NightPlotTitle(const NightRecord& record);
 
-// Draws a record made ready by night/night_record.h. Its span is taken as at most ten hours and
-// every loop is bounded by the picture's pixels, whatever the record holds.
+// Draws a record made ready by night/night_record.h. Its span is taken as at most the longest night
+// and every loop is bounded by the picture's pixels, whatever the record holds.
 void PaintNightPlot(QPainter& painter, QRect area, const NightRecord& record,
                     const NightPlotLabels& labels = {});
 QImage DrawNightPlot(const NightRecord& record, const NightPlotLabels& labels = {});

@@ -132,7 +132,7 @@ constexpr std::array<const char*, static_cast<size_t>(UiText::Count)> kOriginals
     QT_TRANSLATE_NOOP("Yumo", "浅い"),
     QT_TRANSLATE_NOOP("Yumo", "深い"),
     QT_TRANSLATE_NOOP("Yumo", "寝返り"),
-    QT_TRANSLATE_NOOP("Yumo", "最初の行から10時間の外にある%1行は描いていません"),
+    QT_TRANSLATE_NOOP("Yumo", "最初の行から夜の長さを超える%1行は描いていません"),
     QT_TRANSLATE_NOOP("Yumo", "頭の形..."),
     QT_TRANSLATE_NOOP("Yumo", "頭の形"),
     QT_TRANSLATE_NOOP("Yumo", "KEMAR (内蔵)"),

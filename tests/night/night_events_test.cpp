@@ -109,8 +109,8 @@ TEST(NightEvents, DamagedLinesAreRefusedByNumber)
     EXPECT_FALSE(ParseNightEvents("", read, why));
 }
 
-// A record is cut to one night: lines before the first one's time or more than ten hours after
-// it are left out and counted (a block of 2^63 - 1 froze the picture's tick loop); a file too
+// A record is cut to one night: lines before the first one's time or more than the longest night
+// after it are left out and counted (a block of 2^63 - 1 froze the picture's tick loop); a file too
 // large, or a line too long, is refused before it is held.
 TEST(NightRecord, LinesOutsideTheNightAreLeftOutAndHugeFilesRefused)
 {
@@ -127,8 +127,11 @@ TEST(NightRecord, LinesOutsideTheNightAreLeftOutAndHugeFilesRefused)
     };
     const Case cases[] = {
         {"block 2^63-1", header + line(0) + line(9223372036854775807u), 1, 1},
-        {"ten hours exactly", header + line(0) + line(kNightRecordBlocks), 2, 0},
-        {"a block past ten hours", header + line(5) + line(kNightRecordBlocks + 6) + line(9), 2, 1},
+        {"the longest night exactly", header + line(0) + line(kNightRecordBlocks), 2, 0},
+        {"a block past the longest night",
+         header + line(5) + line(kNightRecordBlocks + 6) + line(9), 2, 1},
+        {"her call kept ten and a half hours in",
+         header + line(0) + line(uint64_t{37800} * kSampleRate / kFramesPerBlock), 2, 0},
         {"before the first", header + line(700) + line(699) + line(701), 2, 1},
     };
     test::TempDir dir;

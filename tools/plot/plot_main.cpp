@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     if (record.leftOut > 0)
     {
         std::fprintf(stderr,
-                     "note: %zu lines lie outside the ten hours after the first line and are "
+                     "note: %zu lines lie beyond a night's length after the first line and are "
                      "not drawn\n",
                      record.leftOut);
     }
