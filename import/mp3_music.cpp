@@ -76,9 +76,6 @@ private:
     size_t bufferBytes_ = 0;
 };
 
-// A decode that ends this much short of the scanned length was cut off: the file was damaged.
-constexpr int64_t kShortfallFrames = kSampleRate;
-
 class Mp3Music final : public MusicReader
 {
 public:
@@ -117,33 +114,13 @@ public:
 
     int64_t Read(int16_t* out, size_t frames) override
     {
-        const unsigned channels = descriptor_.head.channels;
-        size_t written = 0;
-        while (written < frames && given_ < length_)
-        {
-            if (pending_.Spent())
-            {
-                if (!stream_->Next(pending_.samples))
-                {
-                    // Ended: a read that failed, or a stream cut well short, is a damaged file.
-                    if (stream_->ReadFailed() || stream_->Failed() ||
-                        given_ + kShortfallFrames < length_)
-                    {
-                        return -1;
-                    }
-                    length_ = given_; // the rest of the loop is silence
-                    break;
-                }
+        return ReadPieces(
+            pending_, out, frames, descriptor_.head.channels, given_, length_,
+            [this] {
                 pending_.taken = 0;
-                continue;
-            }
-            const size_t n = pending_.Give(
-                out + written * channels,
-                std::min(frames - written, static_cast<size_t>(length_ - given_)), channels);
-            written += n;
-            given_ += static_cast<int64_t>(n);
-        }
-        return static_cast<int64_t>(written);
+                return stream_->Next(pending_.samples);
+            },
+            [this] { return stream_->ReadFailed() || stream_->Failed(); });
     }
 
     bool Rewind() override

@@ -3,12 +3,14 @@
 // mono or stereo (a source of more channels gives its first two), exactly the frames the whole
 // import would give, so that a night sounds the same whether the music is held or streamed.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/constants.h"
 #include "common/report.h"
 #include "import/pcm_audio.h"
 
@@ -49,6 +51,41 @@ struct PendingPiece
     // Up to `frames` whole frames of `channels` into `out`; how many were given.
     size_t Give(int16_t* out, size_t frames, size_t channels);
 };
+
+// A decoder's source that ends this far short of the length it promised was damaged.
+inline constexpr int64_t kMusicShortfallFrames = kSampleRate;
+
+// The read of the streamed readers: pieces that `refill` decodes into `pending` (false once the
+// source is spent) are given until `frames` are written or `length` in all. A source that ends
+// early, well short or with `damaged()` is -1; a little short, the rest of its loop is silence.
+template <typename Refill, typename Damaged>
+int64_t ReadPieces(PendingPiece& pending, int16_t* out, size_t frames, size_t channels,
+                   int64_t& given, int64_t& length, Refill refill, Damaged damaged)
+{
+    size_t written = 0;
+    while (written < frames && given < length)
+    {
+        if (pending.Spent())
+        {
+            if (!refill())
+            {
+                if (damaged() || given + kMusicShortfallFrames < length)
+                {
+                    return -1;
+                }
+                length = given;
+                break;
+            }
+            continue;
+        }
+        const size_t n =
+            pending.Give(out + written * channels,
+                         std::min(frames - written, static_cast<size_t>(length - given)), channels);
+        written += n;
+        given += static_cast<int64_t>(n);
+    }
+    return static_cast<int64_t>(written);
+}
 
 // Opens music by its file name: exactly ".mp3" → MP3; ".flac", ".ogg", ".opus" (any case) →
 // libsndfile; anything else → WAV. Null after reporting why, as the import reports, when the

@@ -60,7 +60,6 @@ struct SndfileCloser
     void operator()(SNDFILE* f) const { sf_close(f); }
 };
 
-constexpr int64_t kShortfallFrames = kSampleRate; // a stream cut this short was damaged
 constexpr sf_count_t kPieceFrames = 8192;
 
 class SndfileMusic final : public MusicReader
@@ -100,29 +99,9 @@ public:
 
     int64_t Read(int16_t* out, size_t frames) override
     {
-        size_t written = 0;
-        while (written < frames && given_ < length_)
-        {
-            if (pending_.Spent())
-            {
-                if (!Refill())
-                {
-                    if (virtual_.failed || writer_->Failed() || given_ + kShortfallFrames < length_)
-                    {
-                        return -1;
-                    }
-                    length_ = given_;
-                    break;
-                }
-                continue;
-            }
-            const size_t n = pending_.Give(
-                out + written * channels_,
-                std::min(frames - written, static_cast<size_t>(length_ - given_)), channels_);
-            written += n;
-            given_ += static_cast<int64_t>(n);
-        }
-        return static_cast<int64_t>(written);
+        return ReadPieces(
+            pending_, out, frames, channels_, given_, length_, [this] { return Refill(); },
+            [this] { return virtual_.failed || writer_->Failed(); });
     }
 
     bool Rewind() override
