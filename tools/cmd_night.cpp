@@ -246,10 +246,16 @@ void PrintSummary(const NightOptions& options, const AppState& state, const WavW
     const char* form = writer.dataBytes > kMaxRiffDataBytesWithJunk ? "RF64" : "RIFF";
     std::printf("wrote %s: %llu blocks, %.3f s, %s\n", options.outPath.c_str(),
                 static_cast<unsigned long long>(blocks), seconds, form);
+    // A wake time she had not yet called for kept the night going past its ten hours.
+    const bool keptForHerCall = state.alarm.mode == kWakeUserSet &&
+                                state.sleep.calledForMinute == state.alarm.minuteOfDay &&
+                                seconds > 10 * 3600;
     std::printf("night: %s\n", state.phase == NightPhase::Stopped ? "ended by the sleep timer"
-                               : state.behaviourState == kStateNotAsleep
-                                   ? "ended by itself after ten hours"
-                                   : "still running when the output was complete");
+                               : state.behaviourState != kStateNotAsleep
+                                   ? "still running when the output was complete"
+                               : keptForHerCall
+                                   ? "ended by itself after her wake-up call, past ten hours"
+                                   : "ended by itself after ten hours");
     std::printf("clips chosen: %llu, roll-overs: %llu, depth %d to %d\n",
                 static_cast<unsigned long long>(tally.clips),
                 static_cast<unsigned long long>(tally.rollOvers), tally.minDepth, tally.maxDepth);
