@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/report.h"
 #include "common/ui_text.h"
@@ -27,6 +28,8 @@ SettingsKeeper::SettingsKeeper(Writer writer, const SavedSettings& written, Repo
         Write();
     });
 }
+
+SettingsKeeper::~SettingsKeeper() { WaitForWrite(); }
 
 void SettingsKeeper::Offer(const SavedSettings& settings)
 {
@@ -54,21 +57,59 @@ void SettingsKeeper::Offer(const SavedSettings& settings)
 void SettingsKeeper::Flush()
 {
     timer_.stop();
+    WaitForWrite();
     if (!(wanted_ == written_))
     {
-        Write();
+        Written(wanted_, writer_(wanted_));
     }
+    timer_.stop(); // no retry follows a failure at the end
+}
+
+// Takes the end of a write under way here and now, so its queued end is not waited for.
+void SettingsKeeper::WaitForWrite()
+{
+    if (!writing_)
+    {
+        return;
+    }
+    write_.waitForFinished();
+    ++generation_;
+    Written(inFlight_, write_.result());
 }
 
 void SettingsKeeper::Write()
 {
-    ++attempts_;
-    if (writer_(wanted_))
+    if (writing_)
     {
-        written_ = wanted_;
+        return; // its end looks again at what is wanted
+    }
+    writing_ = true;
+    inFlight_ = wanted_;
+    const int generation = generation_;
+    write_ =
+        QtConcurrent::run([writer = writer_, settings = inFlight_] { return writer(settings); });
+    write_.then(this, [this, generation](bool ok) {
+        if (generation == generation_)
+        {
+            Written(inFlight_, ok);
+        }
+    });
+}
+
+void SettingsKeeper::Written(const SavedSettings& settings, bool ok)
+{
+    writing_ = false;
+    ++attempts_;
+    if (ok)
+    {
+        written_ = settings;
         failures_ = 0;
         told_ = false;
         timer_.setInterval(timings_.quietMs);
+        if (!(wanted_ == written_))
+        {
+            timer_.start(); // changed while it was written
+        }
         return;
     }
     ++failures_;

@@ -1,10 +1,17 @@
 // What Yumo remembers between runs: written and read back, and a damaged or hand-edited file
 // giving the defaults value by value, never a crash.
 
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include <QSettings>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include "gui/desktop/settings.h"
 #include "gui/desktop/settings_keeper.h"
@@ -176,6 +183,40 @@ TEST(SettingsKeeper, WritesOnceChangesPauseAndBacksOffWhileTheFileCannotBeWritte
     EXPECT_FALSE(keeper.IsWaiting());
     keeper.Flush();
     EXPECT_EQ(keeper.attempts(), 6);
+}
+
+// The file is written on a worker, so a disk that holds a sync for a second does not hold the
+// window's thread (which feeds the night's sound); a change made meanwhile is written after it,
+// and the program's end waits for both.
+TEST(SettingsKeeper, WritesBesideTheWindowsThreadAndTheEndWaitsForTheWrite)
+{
+    EnsureTestApplication();
+    CapturingReporter reporter;
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::mutex lock;
+    std::vector<std::pair<int, bool>> writes; // voice volume, on the window's thread
+    SettingsKeeper keeper(
+        [&](const SavedSettings& s) {
+            released.wait_for(std::chrono::seconds(5)); // a write on this thread would hang
+            const std::lock_guard<std::mutex> hold(lock);
+            writes.emplace_back(s.voiceVolume, QThread::currentThread() == qApp->thread());
+            return true;
+        },
+        SavedSettings{}, reporter, {10, 100, 3});
+    SavedSettings settings;
+    settings.voiceVolume = 1;
+    keeper.Offer(settings);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keeper.IsWriting(); }, 2000));
+    bool turned = false;
+    QTimer::singleShot(0, [&] { turned = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return turned; }, 2000)) << "the event loop waited";
+    settings.voiceVolume = 2;
+    keeper.Offer(settings);
+    release.set_value();
+    keeper.Flush();
+    EXPECT_EQ(writes, (std::vector<std::pair<int, bool>>{{1, false}, {2, true}}));
+    EXPECT_EQ(keeper.attempts(), 2);
 }
 
 } // namespace
