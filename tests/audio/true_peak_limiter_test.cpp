@@ -2,6 +2,7 @@
 // to 16 bits by the test's own four-times interpolation (64 taps a phase, far longer than the
 // limiter's), and limits no more than it must.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
