@@ -94,12 +94,19 @@ e2e_start_sound_server() {
             if [ "$program" = pipewire ]; then sleep 0.3; fi
         done
         e2e_wait_for_sound_server
-        pactl load-module module-null-sink sink_name=e2e_sink rate=44100 channels=2 >/dev/null
+        # pipewire-pulse answers before PipeWire has all its factories on a busy machine, and
+        # then says the sink is "Not supported": asked again until it is made.
         local _
+        for _ in $(seq 50); do
+            pactl load-module module-null-sink sink_name=e2e_sink rate=44100 channels=2 \
+                >/dev/null 2>&1 && break
+            sleep 0.1
+        done
         for _ in $(seq 50); do
             pactl list short sinks | grep -q e2e_sink && break
             sleep 0.1
         done
+        pactl list short sinks | grep -q e2e_sink || e2e_fail "PipeWire made no null sink"
     else
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes \
             -L "module-native-protocol-unix auth-anonymous=1" \
