@@ -87,4 +87,7 @@ copy_base() {
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     mount -t proc proc "$root/proc" && mounted+=("$root/proc")
     mount --rbind /dev "$root/dev" && mounted+=("$root/dev")
+    # logind's run-time folders, which every booted Debian has and a chroot lacks: WirePlumber
+    # watches them, and without them it makes no default sink for the PipeWire walks.
+    mkdir -p "$root"/run/systemd/{seats,sessions,users,machines}
 }
