@@ -95,9 +95,10 @@ void PaintClock(PaneScene& scene, PaneImages& images, int tick)
 void PaintGauge(PaneScene&, PaneImages& images, int tick)
 {
     const double peak = 1000.0 + (tick * 997) % 31000;
-    PaintInto(images.gauge, [&](QPainter& p, int w, int h) {
+    const auto paintGauge = [&](QPainter& p, int w, int h) {
         PaintLevelGauge(p, w, h, {peak, 32000 - peak});
-    });
+    };
+    PaintInto(images.gauge, paintGauge);
 }
 
 void PaintStatus(PaneScene& scene, PaneImages& images, int)

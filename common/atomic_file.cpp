@@ -237,12 +237,8 @@ void RemoveStaleTemporaries(const std::filesystem::path& target)
         {
             continue;
         }
-        struct stat held
-        {
-        };
-        struct stat named
-        {
-        };
+        struct stat held = {};
+        struct stat named = {};
         if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             fstatat(folderFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             named.st_dev == held.st_dev && named.st_ino == held.st_ino)
@@ -268,12 +264,8 @@ int CreateLockedTemporary(const std::filesystem::path& target, std::string& name
         {
             return -1;
         }
-        struct stat held
-        {
-        };
-        struct stat named
-        {
-        };
+        struct stat held = {};
+        struct stat named = {};
         while (flock(fd, LOCK_EX) != 0 && errno == EINTR)
         {
         }
@@ -321,9 +313,7 @@ bool OpenAtomicFile(AtomicFile& file, const std::filesystem::path& path)
     file = AtomicFile{};
     file.path = path;
     bool exists = false;
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (!ResolveTarget(file, exists, info))
     {
         return false;

@@ -32,9 +32,7 @@ FileReadResult RegularFile::Open(const std::filesystem::path& path)
     {
         return errno == EISDIR ? FileReadResult::NotRegular : FileReadResult::NotOpened;
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(fd, &info) != 0)
     {
         ::close(fd);

@@ -15,8 +15,9 @@ enum class NightPhase : uint8_t
     NoVoice, // no voice set loaded: nothing to start or to close
     Loaded,  // a voice set is loaded and no night ran since: a night may start
     Running, // a night plays: every block that comes back is refilled and queued again
-    Ended,   // the night stopped queuing by itself (after ten hours, or its output was cut
-           // short): what is queued plays out, and the menus stay as in a night until 起きます
+    // The night stopped queuing by itself (after ten hours, or its output was cut short):
+    // what is queued plays out, and the menus stay as in a night until 起きます.
+    Ended,
     Stopped, // 起きます ended the night: a new one may start
 };
 

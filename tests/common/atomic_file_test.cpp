@@ -31,9 +31,7 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder)
 
 mode_t PermissionBits(const std::filesystem::path& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
     return info.st_mode & 07777;
 }

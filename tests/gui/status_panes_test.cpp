@@ -132,9 +132,8 @@ TEST_F(StatusPanes, ClockPaneBackgroundFrameAndTextCells)
 TEST_F(StatusPanes, LevelGaugeSegmentsAndLamps)
 {
     constexpr int kW = 624;
-    const QImage full = PaintPane(kW, 32, [&](QPainter& painter) {
-        PaintLevelGauge(painter, kW, 32, {32767, 0});
-    });
+    const auto fullGauge = [&](QPainter& painter) { PaintLevelGauge(painter, kW, 32, {32767, 0}); };
+    const QImage full = PaintPane(kW, 32, fullGauge);
     ExpectFramed(full, kGaugeColour);
     EXPECT_EQ(At(full, kW - 11, 2), QColor(Qt::black)); // lamp outline
     EXPECT_EQ(At(full, kW - 6, 8), QColor(255, 0, 0));
@@ -166,9 +165,8 @@ TEST_F(StatusPanes, LevelGaugeSegmentsAndLamps)
     EXPECT_EQ(At(full, 522, 8), QColor(255, 0, 255));
 
     // A quiet block afterwards: green lamps, no segments.
-    const QImage quiet = PaintPane(kW, 32, [&](QPainter& painter) {
-        PaintLevelGauge(painter, kW, 32, {0, 0});
-    });
+    const auto quietGauge = [&](QPainter& painter) { PaintLevelGauge(painter, kW, 32, {0, 0}); };
+    const QImage quiet = PaintPane(kW, 32, quietGauge);
     EXPECT_EQ(At(quiet, kW - 6, 8), QColor(0, 255, 0));
     EXPECT_EQ(At(quiet, 12, 8), green);
 }
@@ -325,9 +323,8 @@ TEST_F(StatusPanes, EveryPaneCoversItsRectangleInTheDesignedWindow)
     paint(layout.clock, [&](QPainter& p, int w, int h) {
         PaintClockPane(p, w, h, words, {23, 4, 9}, alarm, false);
     });
-    paint(layout.gauge, [&](QPainter& p, int w, int h) {
-        PaintLevelGauge(p, w, h, {32767, 4000});
-    });
+    const auto gauge = [&](QPainter& p, int w, int h) { PaintLevelGauge(p, w, h, {32767, 4000}); };
+    paint(layout.gauge, gauge);
     paint(layout.status, [&](QPainter& p, int w, int h) {
         PaintStatusPane(p, w, h, words, owner, 13, [&] {
             SleepRecord before = sleep;

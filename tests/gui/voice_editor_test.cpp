@@ -92,7 +92,8 @@ protected:
         WriteBytesFile(dir / name, MakeWavBytes(std::vector<int16_t>(samples, 700)));
         return QString::fromStdString((dir / name).string());
     }
-    void Press(VoiceEditor& editor, int kind, QPushButton* EditorRow::*button, const QString& path)
+    using RowButton = QPushButton* EditorRow::*;
+    void Press(VoiceEditor& editor, int kind, RowButton button, const QString& path)
     {
         editor.row(kind).path->setText(path);
         (editor.row(kind).*button)->click();

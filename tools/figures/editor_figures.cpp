@@ -123,8 +123,8 @@ int main(int argc, char** argv)
     }
 
     // What the machine itself does to the probe: the figures below are read against it.
-    Print("nothing pressed, for a second", Measure(
-                                               editor, [] {}, 1000));
+    const auto nothing = [] {};
+    Print("nothing pressed, for a second", Measure(editor, nothing, 1000));
     const QString path = QString::fromStdString(clip.string());
     Print("追加: a long MP3", Measure(editor, [&] {
               editor.row(kKindSnore).path->setText(path);

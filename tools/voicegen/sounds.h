@@ -15,10 +15,10 @@ enum class Sound
     BreathIn,    // すぅ: a soft, bright inhalation through the nose
     BreathOut,   // はぁ: a whispered "haa", darker than the inhalation
     BreathInOut, // すぅはぁ: one of each with a short turn between them
-    Snore,   // ぐぅぐぅ: fluttering low rasps on the inhalation, a soft exhalation after each
-    Mumble,  // うーんむにゃむにゃ: a hummed "uun" and four sleepy nasal syllables
-    Sigh,    // はーぁ: a breathy onset, a falling voiced "aa", a trailing breath
-    Silence, // 静寂: digital silence
+    Snore,       // ぐぅぐぅ: low fluttering rasps breathing in, a soft breath out after each
+    Mumble,      // うーんむにゃむにゃ: a hummed "uun" and four sleepy nasal syllables
+    Sigh,        // はーぁ: a breathy onset, a falling voiced "aa", a trailing breath
+    Silence,     // 静寂: digital silence
 };
 
 struct SoundRecipe
