@@ -29,7 +29,14 @@ SettingsKeeper::SettingsKeeper(Writer writer, const SavedSettings& written, Repo
     });
 }
 
-SettingsKeeper::~SettingsKeeper() { WaitForWrite(); }
+// A write under way finishes before its writer's owner goes; nobody is left to hear how it went.
+SettingsKeeper::~SettingsKeeper()
+{
+    if (writing_)
+    {
+        write_.waitForFinished();
+    }
+}
 
 void SettingsKeeper::Offer(const SavedSettings& settings)
 {
