@@ -63,13 +63,12 @@ void SettingsKeeper::Offer(const SavedSettings& settings)
 
 void SettingsKeeper::Flush()
 {
-    timer_.stop();
     WaitForWrite();
     if (!(wanted_ == written_))
     {
         Written(wanted_, writer_(wanted_));
     }
-    timer_.stop(); // no retry follows a failure at the end
+    timer_.stop(); // nothing waits any more, and no retry follows a failure at the end
 }
 
 // Takes the end of a write under way here and now, so its queued end is not waited for.
